@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages Dexaro needs to build, run and test.
+# Only what is missing is installed; a second run does nothing.
+set -euo pipefail
+
+packages=(
+    # build
+    cmake ninja-build g++ pkg-config clang-format
+    qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6
+    libsqlite3-dev libglib2.0-dev
+    libxcb1-dev libxcb-ewmh-dev libxcb-icccm4-dev libxcb-keysyms1-dev libxcb-xkb-dev
+    libxkbcommon-dev libxkbcommon-x11-dev
+    libgtest-dev libgmock-dev libbenchmark-dev
+    # a desktop session to run and test in
+    xvfb xauth openbox tint2 dbus dbus-x11 fonts-dejavu-core
+    # real X clients and tools the tests drive
+    xterm x11-apps xdotool x11-utils desktop-file-utils sqlite3 imagemagick
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$p")
+    fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Dexaro into build/ and starts it.
+# Without a display it starts a virtual desktop session for it first.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/deps.sh
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDEXARO_TESTS=OFF -DDEXARO_BENCH=OFF >/dev/null
+cmake --build build --target dexaro dexaro-launcher
+
+if [ -z "${DISPLAY:-}" ]; then
+    echo "No DISPLAY: starting Dexaro in a virtual X session (Xvfb, openbox, tint2)."
+    echo "Watch it with a VNC viewer after 'x11vnc -display <DISPLAY>', or take screenshots with 'import -window root'."
+    exec bash scripts/x11-session.sh build/bin/dexaro
+fi
+exec build/bin/dexaro

@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# Runs a command inside a private desktop session: a D-Bus session bus, Xvfb,
+# openbox as window manager and tint2 as panel with a system tray (one panel at
+# the top with the tray, one at the bottom). The session ends with the command,
+# whose exit status is returned.
+#
+#   scripts/x11-session.sh COMMAND [ARGS...]
+set -euo pipefail
+here="$(cd "$(dirname "$0")" && pwd)"
+
+if [ -z "${DEXARO_SESSION_BUS:-}" ]; then
+    export DEXARO_SESSION_BUS=1
+    exec dbus-run-session -- "$0" "$@"
+fi
+
+width=${DEXARO_SCREEN_WIDTH:-1440}
+height=${DEXARO_SCREEN_HEIGHT:-900}
+
+# A free display number: the first with no lock file.
+n=90
+while [ -e "/tmp/.X${n}-lock" ] || [ -e "/tmp/.X11-unix/X${n}" ]; do n=$((n + 1)); done
+export DISPLAY=":${n}"
+
+pids=()
+cleanup() {
+    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null || true; done
+    wait 2>/dev/null || true
+}
+trap cleanup EXIT
+
+wait_for() { # seconds description command...
+    local deadline=$((SECONDS + $1)) what=$2
+    shift 2
+    until "$@" >/dev/null 2>&1; do
+        if [ $SECONDS -ge $deadline ]; then
+            echo "x11-session: $what did not come up" >&2
+            exit 1
+        fi
+        sleep 0.1
+    done
+}
+
+Xvfb "$DISPLAY" -screen 0 "${width}x${height}x24" -nolisten tcp +extension XInputExtension \
+    >/tmp/dexaro-xvfb-$n.log 2>&1 &
+pids+=($!)
+wait_for 20 "Xvfb" xdpyinfo
+
+openbox >/tmp/dexaro-openbox-$n.log 2>&1 &
+pids+=($!)
+wait_for 20 "openbox" sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"'
+
+tint2 -c "$here/session/tint2-top.rc" >/tmp/dexaro-tint2-top-$n.log 2>&1 &
+pids+=($!)
+tint2 -c "$here/session/tint2-bottom.rc" >/tmp/dexaro-tint2-bottom-$n.log 2>&1 &
+pids+=($!)
+wait_for 20 "tint2" sh -c '[ "$(xdotool search --class tint2 | wc -l)" -ge 2 ]'
+# The panels reserve their space; wait until the window manager's work area shows it.
+wait_for 20 "the work area" sh -c "xprop -root _NET_WORKAREA | grep -v -q ' 0, 0, $width, $height'"
+
+echo "x11-session: DISPLAY=$DISPLAY ${width}x${height}, openbox, tint2 (tray at the top)" >&2
+set +e
+"$@"
+status=$?
+set -e
+exit $status

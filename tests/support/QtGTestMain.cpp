@@ -1,0 +1,11 @@
+// GoogleTest entry point that runs the tests inside a QApplication, so that
+// widgets, timers and queued calls work. Unit tests run with the offscreen
+// platform; X11 tests with the session's DISPLAY.
+#include <QApplication>
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    QApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}
