@@ -1,0 +1,75 @@
+#pragma once
+// Every operation on stored workspaces and settings, over the main-thread
+// object context. Each operation reports its own failure through Alerts and
+// leaves stored data as it was. Main thread only.
+#include "model/Records.h"
+#include "platform/ObjectStore.h"
+
+#include <QList>
+#include <QString>
+#include <memory>
+#include <optional>
+
+namespace dexaro {
+
+class Alerts;
+
+// Entity and attribute names of the stored schema.
+namespace schema {
+inline const QString workspaces = QStringLiteral("Workspaces");
+inline const QString settings = QStringLiteral("Settings");
+inline const QString positions = QStringLiteral("PositionsEntity");
+} // namespace schema
+
+// Logical setting key -> stored setting name; unknown keys map to themselves.
+QString storedSettingName(const QString& logicalKey);
+
+// What a new or edited workspace holds.
+struct WorkspaceContents {
+    QString name; // trimmed by the caller
+    QStringList apps;
+    QList<URLLinkModel> urls;
+    QList<FileURLLinkModel> files;
+};
+
+class WorkspaceStore {
+public:
+    WorkspaceStore(ObjectStore& context, Alerts& alerts);
+
+    // Opens the store file at its standard place ($XDG_DATA_HOME/Dexaro/Dexaro.sqlite)
+    // or at path, with the schema above. nullptr and error when it cannot be opened.
+    static std::unique_ptr<ObjectStore> openStore(const QString& path, QString* error);
+    static QString defaultStorePath();
+
+    ObjectStore& context() { return m_context; }
+
+    // The popover's list; deletes invalid records and gives missing identifiers.
+    QList<WSListModelPtr> loadWorkspaceList();
+    // The Editor's list: a leading empty placeholder, invalid records skipped.
+    // nullopt and error on a fetch failure (the Editor shows its own alert).
+    std::optional<QList<WSListModelPtr>> loadEditorWorkspaceList(QString* error);
+
+    bool workspaceNameExists(const QString& name, int allowed);
+
+    // Inserts an empty Workspaces record (pending until save) and fills it.
+    ObjectStore::ObjectId insertWorkspace();
+    // Fills a record inserted by insertWorkspace; answers the new identifier.
+    QString fillWorkspace(ObjectStore::ObjectId record, const WorkspaceContents& contents);
+    // Rewrites the record stored under oldName and saves; answers the record's
+    // identifier, or a null string after a failure (fetch failure alerted here,
+    // save failure left to the caller through error).
+    QString updateWorkspace(const QString& oldName, const WorkspaceContents& contents,
+                            QString* saveError);
+    // Deletes every record with that name and saves; false and error on failure.
+    bool deleteWorkspaces(const QString& name, QString* error);
+
+    std::optional<QString> readSetting(const QString& storedName);
+    void writeSetting(const QString& storedName, const QString& value);
+    QString settingValue(const QString& logicalKey); // "0" when nothing stored
+
+private:
+    ObjectStore& m_context;
+    Alerts& m_alerts;
+};
+
+} // namespace dexaro
