@@ -1,0 +1,32 @@
+#pragma once
+// An Alerts that records what would have been shown, and answers questions
+// with a preset button.
+#include "platform/Alerts.h"
+
+#include <QList>
+
+namespace dexaro::test {
+
+struct RecordedAlert {
+    QString title;
+    QString message;
+    QString informative;
+    QStringList buttons; // empty for a plain warning
+};
+
+class RecordingAlerts : public Alerts {
+public:
+    void warn(const QString& title, const QString& message, const QString& informative) override {
+        shown.append({title, message, informative, {}});
+    }
+    int ask(const QString& title, const QString& message, const QString& informative,
+            const QStringList& buttons) override {
+        shown.append({title, message, informative, buttons});
+        return answer;
+    }
+
+    QList<RecordedAlert> shown;
+    int answer = 0; // the button ask() presses
+};
+
+} // namespace dexaro::test
