@@ -44,7 +44,8 @@ public:
     ObjectStore& context() { return m_context; }
 
     // The popover's list; deletes invalid records and gives missing identifiers.
-    QList<WSListModelPtr> loadWorkspaceList();
+    // nullopt after a fetch failure (alerted here): the caller keeps its list.
+    std::optional<QList<WSListModelPtr>> loadWorkspaceList();
     // The Editor's list: a leading empty placeholder, invalid records skipped.
     // nullopt and error on a fetch failure (the Editor shows its own alert).
     std::optional<QList<WSListModelPtr>> loadEditorWorkspaceList(QString* error);

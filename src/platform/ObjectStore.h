@@ -19,7 +19,8 @@ namespace dexaro {
 
 class ObjectStore {
 public:
-    // Positive: a stored row. Negative: an insert not saved yet.
+    // A handle to one object of the context, stored or pending; it stays valid
+    // across saves until the object is deleted.
     using ObjectId = qint64;
 
     // Opens (creating it and its folder when missing) the store at path, with
@@ -28,6 +29,7 @@ public:
     struct Entity {
         QString name;
         QStringList attributes;
+        QStringList realAttributes = {}; // stored as REAL; the others as TEXT
     };
     static std::unique_ptr<ObjectStore> open(const QString& path, const QList<Entity>& schema,
                                              QString* error);

@@ -1,0 +1,191 @@
+#include "platform/ObjectStore.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+using namespace dexaro;
+
+namespace {
+
+const QList<ObjectStore::Entity> kSchema = {
+    {QStringLiteral("Things"),
+     {QStringLiteral("name"), QStringLiteral("size")},
+     {QStringLiteral("size")}},
+};
+
+QByteArray fileDigest(const QString& path) {
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
+}
+
+void execSql(const QString& path, const char* sql) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &db), SQLITE_OK);
+    char* error = nullptr;
+    EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, &error), SQLITE_OK) << (error ? error : "");
+    sqlite3_free(error);
+    sqlite3_close(db);
+}
+
+class ObjectStoreTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        path = dir.filePath(QStringLiteral("data/store.sqlite"));
+        QString error;
+        store = ObjectStore::open(path, kSchema, &error);
+        ASSERT_TRUE(store) << error.toStdString();
+    }
+    ObjectStore::ObjectId add(const QString& name) {
+        auto id = store->insert(QStringLiteral("Things"));
+        store->setValue(id, QStringLiteral("name"), name);
+        return id;
+    }
+    QList<ObjectStore::ObjectId> named(const QString& name) {
+        return store->fetch(QStringLiteral("Things"), QStringLiteral("name"), name).value();
+    }
+
+    QTemporaryDir dir;
+    QString path;
+    std::unique_ptr<ObjectStore> store;
+};
+
+} // namespace
+
+TEST_F(ObjectStoreTest, PendingInsertsAreSeenByFetchesBeforeSave) {
+    add(QStringLiteral("Work"));
+    EXPECT_TRUE(store->hasChanges());
+    EXPECT_EQ(named(QStringLiteral("Work")).size(), 1);
+    EXPECT_TRUE(named(QStringLiteral("work")).isEmpty()) << "matching is case-sensitive";
+}
+
+TEST_F(ObjectStoreTest, DeletingAPendingInsertLeavesNothing) {
+    auto id = add(QStringLiteral("Temp"));
+    store->remove(id);
+    EXPECT_FALSE(store->hasChanges());
+    ASSERT_TRUE(store->save());
+    EXPECT_TRUE(store->fetch(QStringLiteral("Things"))->isEmpty());
+}
+
+TEST_F(ObjectStoreTest, SavedObjectsPersistInInsertionOrderWithNullsKept) {
+    add(QStringLiteral("b"));
+    auto a = add(QStringLiteral("a"));
+    store->setValue(a, QStringLiteral("size"), 2.5);
+    ASSERT_TRUE(store->save());
+    store.reset();
+
+    store = ObjectStore::open(path, kSchema, nullptr);
+    ASSERT_TRUE(store);
+    auto all = store->fetch(QStringLiteral("Things")).value();
+    ASSERT_EQ(all.size(), 2);
+    EXPECT_EQ(store->value(all[0], QStringLiteral("name")).toString(), QStringLiteral("b"));
+    EXPECT_FALSE(store->value(all[0], QStringLiteral("size")).isValid()) << "absent stays absent";
+    EXPECT_DOUBLE_EQ(store->value(all[1], QStringLiteral("size")).toDouble(), 2.5);
+    // An absent attribute never equals anything, not even the empty string.
+    EXPECT_TRUE(
+        store->fetch(QStringLiteral("Things"), QStringLiteral("size"), QString())->isEmpty());
+}
+
+TEST_F(ObjectStoreTest, FailedSaveKeepsEveryPendingChangeAndSaysWhy) {
+    auto kept = add(QStringLiteral("kept"));
+    ASSERT_TRUE(store->save());
+    // Another client makes every write to the table fail.
+    execSql(path, "CREATE TRIGGER deny_insert BEFORE INSERT ON Things "
+                  "BEGIN SELECT RAISE(ABORT, 'writes refused'); END;");
+
+    store->setValue(kept, QStringLiteral("size"), 7.0);
+    add(QStringLiteral("new"));
+    QString error;
+    EXPECT_FALSE(store->save(&error));
+    EXPECT_TRUE(error.contains(QStringLiteral("writes refused"))) << error.toStdString();
+    EXPECT_TRUE(store->hasChanges());
+    EXPECT_EQ(named(QStringLiteral("new")).size(), 1);
+    EXPECT_DOUBLE_EQ(store->value(kept, QStringLiteral("size")).toDouble(), 7.0);
+
+    // Nothing of the failed transaction reached the file.
+    {
+        auto other = ObjectStore::open(path, kSchema, nullptr);
+        auto all = other->fetch(QStringLiteral("Things")).value();
+        ASSERT_EQ(all.size(), 1);
+        EXPECT_FALSE(other->value(all[0], QStringLiteral("size")).isValid());
+    }
+
+    execSql(path, "DROP TRIGGER deny_insert;");
+    ASSERT_TRUE(store->save(&error)) << error.toStdString();
+    EXPECT_FALSE(store->hasChanges());
+    EXPECT_EQ(store->fetch(QStringLiteral("Things"))->size(), 2);
+}
+
+TEST_F(ObjectStoreTest, DeletesAndChangesAreWrittenInOneSave) {
+    auto a = add(QStringLiteral("a"));
+    auto b = add(QStringLiteral("b"));
+    ASSERT_TRUE(store->save());
+    store->remove(a);
+    store->setValue(b, QStringLiteral("name"), QStringLiteral("renamed"));
+    EXPECT_TRUE(named(QStringLiteral("a")).isEmpty());
+    EXPECT_EQ(named(QStringLiteral("renamed")), QList<ObjectStore::ObjectId>{b});
+    ASSERT_TRUE(store->save());
+    store.reset();
+    store = ObjectStore::open(path, kSchema, nullptr);
+    EXPECT_EQ(named(QStringLiteral("renamed")).size(), 1);
+    EXPECT_EQ(store->fetch(QStringLiteral("Things"))->size(), 1);
+}
+
+TEST(ObjectStoreOpen, RefusesFilesThatAreNotIntactDatabasesWithoutTouchingThem) {
+    QTemporaryDir dir;
+    struct Case {
+        const char* name;
+        QByteArray contents;
+    };
+    // A real database, then damaged in the middle of its pages.
+    const QString good = dir.filePath(QStringLiteral("good.sqlite"));
+    {
+        auto store = ObjectStore::open(good, kSchema, nullptr);
+        ASSERT_TRUE(store);
+        for (int i = 0; i < 200; ++i) {
+            auto id = store->insert(QStringLiteral("Things"));
+            store->setValue(id, QStringLiteral("name"), QString(200, QLatin1Char('x')));
+        }
+        ASSERT_TRUE(store->save());
+    }
+    execSql(good, "PRAGMA wal_checkpoint(TRUNCATE);");
+    QFile goodFile(good);
+    ASSERT_TRUE(goodFile.open(QIODevice::ReadOnly));
+    QByteArray damaged = goodFile.readAll();
+    for (qsizetype i = 4096; i < 8192 && i < damaged.size(); ++i)
+        damaged[i] = char(0xA5);
+
+    const Case cases[] = {
+        {"text file", QByteArray("these are not the bytes of a database\n").repeated(100)},
+        {"damaged database", damaged},
+    };
+    for (const Case& c : cases) {
+        const QString path = dir.filePath(QString::fromUtf8(c.name));
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(c.contents);
+        file.close();
+        const QByteArray before = fileDigest(path);
+
+        QString error;
+        EXPECT_FALSE(ObjectStore::open(path, kSchema, &error)) << c.name;
+        EXPECT_FALSE(error.isEmpty()) << c.name;
+        EXPECT_EQ(fileDigest(path), before) << c.name << " was modified";
+        EXPECT_FALSE(QFile::exists(path + QStringLiteral("-wal"))) << c.name;
+    }
+}
+
+TEST(ObjectStoreOpen, AddsColumnsMissingFromAnOlderTable) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("old.sqlite"));
+    execSql(path, "CREATE TABLE Things (name TEXT); INSERT INTO Things VALUES ('old');");
+    auto store = ObjectStore::open(path, kSchema, nullptr);
+    ASSERT_TRUE(store);
+    auto all = store->fetch(QStringLiteral("Things")).value();
+    ASSERT_EQ(all.size(), 1);
+    store->setValue(all[0], QStringLiteral("size"), 3.0);
+    EXPECT_TRUE(store->save());
+}
