@@ -1,0 +1,68 @@
+#include "platform/linux/MessageBoxAlerts.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QThread>
+
+namespace dexaro {
+
+namespace {
+
+bool onMainThread() {
+    return QCoreApplication::instance() &&
+           QThread::currentThread() == QCoreApplication::instance()->thread();
+}
+
+int runBox(const QString& title, const QString& message, const QString& informative,
+           const QStringList& buttons) {
+    QMessageBox box(QMessageBox::Warning, title, message);
+    box.setInformativeText(informative);
+    QList<QAbstractButton*> added;
+    const QStringList labels = buttons.isEmpty() ? QStringList{QStringLiteral("OK")} : buttons;
+    for (qsizetype i = 0; i < labels.size(); ++i) {
+        // The first button is the default one; the last of several also answers Escape.
+        const auto role = i == 0 ? QMessageBox::AcceptRole : QMessageBox::RejectRole;
+        QPushButton* button = box.addButton(labels.at(i), role);
+        added.append(button);
+        if (i == 0)
+            box.setDefaultButton(button);
+    }
+    box.setEscapeButton(added.last());
+    box.exec();
+    const qsizetype index = added.indexOf(box.clickedButton());
+    return index < 0 ? int(added.size() - 1) : int(index);
+}
+
+} // namespace
+
+void MessageBoxAlerts::warn(const QString& title, const QString& message,
+                            const QString& informative) {
+    if (onMainThread()) {
+        runBox(title, message, informative, {});
+        return;
+    }
+    if (!QCoreApplication::instance())
+        return;
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [title, message, informative] { runBox(title, message, informative, {}); },
+        Qt::QueuedConnection);
+}
+
+int MessageBoxAlerts::ask(const QString& title, const QString& message, const QString& informative,
+                          const QStringList& buttons) {
+    if (onMainThread())
+        return runBox(title, message, informative, buttons);
+    if (!QCoreApplication::instance())
+        return int(std::max<qsizetype>(buttons.size(), 1) - 1);
+    int answer = 0;
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [&] { answer = runBox(title, message, informative, buttons); },
+        Qt::BlockingQueuedConnection);
+    return answer;
+}
+
+} // namespace dexaro

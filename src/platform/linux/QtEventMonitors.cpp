@@ -1,0 +1,69 @@
+// The event monitors over Qt: an application-wide event filter for presses in
+// our own windows, and the application's focus state for everything else.
+#include "platform/EventMonitor.h"
+
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QWindow>
+
+namespace dexaro {
+
+namespace {
+
+class LocalMouseDownMonitor : public QObject, public EventMonitor {
+public:
+    explicit LocalMouseDownMonitor(std::function<void(QWindow*)> handler)
+        : m_handler(std::move(handler)) {
+        QCoreApplication::instance()->installEventFilter(this);
+    }
+    ~LocalMouseDownMonitor() override {
+        if (QCoreApplication::instance())
+            QCoreApplication::instance()->removeEventFilter(this);
+    }
+
+    bool eventFilter(QObject* receiver, QEvent* event) override {
+        // A press reaches the window first and then the widget under it; the
+        // window's delivery is the one that counts.
+        if (event->type() == QEvent::MouseButtonPress && receiver->isWindowType()) {
+            const auto button = static_cast<QMouseEvent*>(event)->button();
+            if (button == Qt::LeftButton || button == Qt::RightButton) {
+                // The handler may remove this monitor: call a copy, touch nothing after.
+                const auto handler = m_handler;
+                handler(static_cast<QWindow*>(receiver));
+            }
+        }
+        return false;
+    }
+
+private:
+    std::function<void(QWindow*)> m_handler;
+};
+
+class GlobalMouseDownMonitor : public EventMonitor {
+public:
+    explicit GlobalMouseDownMonitor(std::function<void()> handler) {
+        m_connection = QObject::connect(qGuiApp, &QGuiApplication::applicationStateChanged, qGuiApp,
+                                        [handler = std::move(handler)](Qt::ApplicationState state) {
+                                            if (state != Qt::ApplicationActive)
+                                                handler();
+                                        });
+    }
+    ~GlobalMouseDownMonitor() override { QObject::disconnect(m_connection); }
+
+private:
+    QMetaObject::Connection m_connection;
+};
+
+} // namespace
+
+std::unique_ptr<EventMonitor>
+EventMonitor::addLocalMouseDownMonitor(std::function<void(QWindow*)> handler) {
+    return std::make_unique<LocalMouseDownMonitor>(std::move(handler));
+}
+
+std::unique_ptr<EventMonitor>
+EventMonitor::addGlobalMouseDownMonitor(std::function<void()> handler) {
+    return std::make_unique<GlobalMouseDownMonitor>(std::move(handler));
+}
+
+} // namespace dexaro

@@ -1,0 +1,27 @@
+#pragma once
+// StatusItem over QSystemTrayIcon: a StatusNotifierItem when the session has a
+// watcher for them, otherwise an XEmbed icon in the freedesktop system tray.
+#include "platform/StatusItem.h"
+
+#include <QSystemTrayIcon>
+
+namespace dexaro {
+
+class TrayStatusItem : public StatusItem {
+    Q_OBJECT
+public:
+    explicit TrayStatusItem(QObject* parent = nullptr);
+
+    void setImage(const QIcon& icon) override;
+    void setToolTip(const QString& text) override;
+    void setMenu(QMenu* menu) override;
+    void setVisible(bool visible) override;
+    bool isAvailable() const override;
+    QRect iconGeometry() const override;
+    bool ownsWindow(const QWindow* window) const override;
+
+private:
+    QSystemTrayIcon m_tray;
+};
+
+} // namespace dexaro
