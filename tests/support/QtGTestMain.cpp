@@ -5,6 +5,10 @@
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
+    // Listing the tests (ctest's discovery step) needs no display.
+    for (int i = 1; i < argc; ++i)
+        if (qstrcmp(argv[i], "--gtest_list_tests") == 0)
+            qputenv("QT_QPA_PLATFORM", "offscreen");
     ::testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
     return RUN_ALL_TESTS();
