@@ -1,0 +1,622 @@
+// The window layer over X11: EWMH window manager hints through xcb.
+//
+// Each thread that uses it gets its own connection, so that the events it waits
+// for after a write (the window manager's answer) reach only that thread.
+#include "platform/WindowAccess.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QFile>
+#include <QGuiApplication>
+#include <QHash>
+#include <QMessageBox>
+#include <QMetaObject>
+#include <QMutex>
+#include <QScreen>
+#include <QThread>
+#include <QTimer>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <memory>
+#include <poll.h>
+#include <xcb/xcb.h>
+#include <xcb/xcb_ewmh.h>
+#include <xcb/xcb_icccm.h>
+
+namespace dexaro {
+namespace {
+
+std::atomic<quint64> g_roundTrips{0};
+
+// How long a write waits for the window manager's answer when nothing changes.
+constexpr int defaultAnswerTimeoutMs = 400;
+
+struct Extents {
+    int left = 0, right = 0, top = 0, bottom = 0;
+};
+
+struct WindowState {
+    QRect client; // root coordinates
+    Extents frame;
+    Extents gtk;
+    bool hasFrameExtents = false;
+    bool maximizedOrFullscreen = false;
+
+    QRect visible() const {
+        return QRect(client.x() - frame.left + gtk.left, client.y() - frame.top + gtk.top,
+                     client.width() + frame.left + frame.right - gtk.left - gtk.right,
+                     client.height() + frame.top + frame.bottom - gtk.top - gtk.bottom);
+    }
+};
+
+template <class T> using Reply = std::unique_ptr<T, decltype(&std::free)>;
+template <class T> Reply<T> reply(T* r) {
+    return Reply<T>(r, &std::free);
+}
+
+class Connection {
+public:
+    Connection() {
+        m_conn = xcb_connect(nullptr, &m_screenNumber);
+        if (xcb_connection_has_error(m_conn))
+            return;
+        const xcb_setup_t* setup = xcb_get_setup(m_conn);
+        auto it = xcb_setup_roots_iterator(setup);
+        for (int i = 0; i < m_screenNumber && it.rem; ++i)
+            xcb_screen_next(&it);
+        if (!it.rem)
+            return;
+        m_screen = it.data;
+        xcb_intern_atom_cookie_t* ewmhCookies = xcb_ewmh_init_atoms(m_conn, &m_ewmh);
+        const auto gtkCookie = xcb_intern_atom(m_conn, 0, 18, "_GTK_FRAME_EXTENTS");
+        const bool ewmhOk = xcb_ewmh_init_atoms_replies(&m_ewmh, ewmhCookies, nullptr);
+        auto gtk = reply(xcb_intern_atom_reply(m_conn, gtkCookie, nullptr));
+        g_roundTrips++;
+        if (!ewmhOk)
+            return;
+        m_ewmhReady = true;
+        m_gtkFrameExtents = gtk ? gtk->atom : xcb_atom_t(XCB_ATOM_NONE);
+        m_ok = true;
+    }
+    ~Connection() {
+        if (m_ewmhReady)
+            xcb_ewmh_connection_wipe(&m_ewmh);
+        if (m_conn)
+            xcb_disconnect(m_conn);
+    }
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    bool ok() const { return m_ok && !xcb_connection_has_error(m_conn); }
+    xcb_connection_t* c() const { return m_conn; }
+    xcb_ewmh_connection_t* ewmh() { return &m_ewmh; }
+    xcb_window_t root() const { return m_screen->root; }
+    int screenNumber() const { return m_screenNumber; }
+    QRect rootRect() const {
+        return QRect(0, 0, m_screen->width_in_pixels, m_screen->height_in_pixels);
+    }
+    xcb_atom_t gtkFrameExtents() const { return m_gtkFrameExtents; }
+
+    // Waits until an event for window satisfies accept, or until timeoutMs has
+    // passed. Other events are dropped. Answers whether one was accepted.
+    template <class Accept> bool waitForEvent(int timeoutMs, Accept accept) {
+        xcb_flush(m_conn);
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        for (;;) {
+            while (xcb_generic_event_t* event = xcb_poll_for_event(m_conn)) {
+                const bool accepted = accept(event);
+                std::free(event);
+                if (accepted)
+                    return true;
+            }
+            if (xcb_connection_has_error(m_conn))
+                return false;
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
+            if (left.count() <= 0)
+                return false;
+            pollfd fd{xcb_get_file_descriptor(m_conn), POLLIN, 0};
+            ::poll(&fd, 1, int(left.count()));
+        }
+    }
+    void dropPendingEvents() {
+        while (xcb_generic_event_t* event = xcb_poll_for_event(m_conn))
+            std::free(event);
+    }
+
+private:
+    xcb_connection_t* m_conn = nullptr;
+    xcb_screen_t* m_screen = nullptr;
+    int m_screenNumber = 0;
+    xcb_ewmh_connection_t m_ewmh{};
+    bool m_ewmhReady = false;
+    bool m_ok = false;
+    xcb_atom_t m_gtkFrameExtents = XCB_ATOM_NONE;
+};
+
+// This thread's connection; a broken one is replaced on the next call.
+Connection* threadConnection() {
+    thread_local std::unique_ptr<Connection> connection;
+    if (connection && connection->ok())
+        return connection.get();
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        return nullptr;
+    connection = std::make_unique<Connection>();
+    return connection->ok() ? connection.get() : nullptr;
+}
+
+std::vector<uint32_t> cardinalsOf(xcb_get_property_reply_t* r) {
+    std::vector<uint32_t> values;
+    if (!r || r->format != 32 || r->type == XCB_ATOM_NONE)
+        return values;
+    const int n = xcb_get_property_value_length(r) / 4;
+    const auto* data = static_cast<const uint32_t*>(xcb_get_property_value(r));
+    values.assign(data, data + n);
+    return values;
+}
+
+xcb_get_property_cookie_t getProperty(Connection& conn, xcb_window_t window, xcb_atom_t property,
+                                      xcb_atom_t type, uint32_t length = 1024) {
+    return xcb_get_property(conn.c(), 0, window, property, type, 0, length);
+}
+
+Extents extentsOf(const std::vector<uint32_t>& v) {
+    Extents e;
+    if (v.size() >= 4) {
+        e.left = int(v[0]);
+        e.right = int(v[1]);
+        e.top = int(v[2]);
+        e.bottom = int(v[3]);
+    }
+    return e;
+}
+
+// Reads a window's geometry in one round trip. nullopt when the window is gone.
+std::optional<WindowState> readWindowState(Connection& conn, xcb_window_t window) {
+    xcb_ewmh_connection_t* ewmh = conn.ewmh();
+    const auto translateCookie = xcb_translate_coordinates(conn.c(), window, conn.root(), 0, 0);
+    const auto geometryCookie = xcb_get_geometry(conn.c(), window);
+    const auto frameCookie =
+        getProperty(conn, window, ewmh->_NET_FRAME_EXTENTS, XCB_ATOM_CARDINAL, 4);
+    const auto gtkCookie = getProperty(conn, window, conn.gtkFrameExtents(), XCB_ATOM_CARDINAL, 4);
+    const auto stateCookie = getProperty(conn, window, ewmh->_NET_WM_STATE, XCB_ATOM_ATOM);
+    auto translated = reply(xcb_translate_coordinates_reply(conn.c(), translateCookie, nullptr));
+    auto geometry = reply(xcb_get_geometry_reply(conn.c(), geometryCookie, nullptr));
+    auto frame = reply(xcb_get_property_reply(conn.c(), frameCookie, nullptr));
+    auto gtk = reply(xcb_get_property_reply(conn.c(), gtkCookie, nullptr));
+    auto state = reply(xcb_get_property_reply(conn.c(), stateCookie, nullptr));
+    g_roundTrips++;
+    if (!translated || !geometry)
+        return std::nullopt;
+    WindowState s;
+    s.client = QRect(translated->dst_x, translated->dst_y, geometry->width, geometry->height);
+    const auto frameValues = cardinalsOf(frame.get());
+    s.hasFrameExtents = frameValues.size() >= 4;
+    s.frame = extentsOf(frameValues);
+    if (conn.gtkFrameExtents() != XCB_ATOM_NONE)
+        s.gtk = extentsOf(cardinalsOf(gtk.get()));
+    for (uint32_t atom : cardinalsOf(state.get())) {
+        if (atom == ewmh->_NET_WM_STATE_MAXIMIZED_VERT ||
+            atom == ewmh->_NET_WM_STATE_MAXIMIZED_HORZ || atom == ewmh->_NET_WM_STATE_FULLSCREEN)
+            s.maximizedOrFullscreen = true;
+    }
+    return s;
+}
+
+void selectEvents(Connection& conn, xcb_window_t window, uint32_t mask) {
+    xcb_change_window_attributes(conn.c(), window, XCB_CW_EVENT_MASK, &mask);
+}
+
+bool isEventFor(xcb_generic_event_t* event, xcb_window_t window, uint8_t type) {
+    const uint8_t t = event->response_type & 0x7f;
+    if (t != type)
+        return false;
+    if (type == XCB_CONFIGURE_NOTIFY)
+        return reinterpret_cast<xcb_configure_notify_event_t*>(event)->window == window;
+    if (type == XCB_PROPERTY_NOTIFY)
+        return reinterpret_cast<xcb_property_notify_event_t*>(event)->window == window;
+    return false;
+}
+
+// Brings a window into a state in which it can be moved: not maximized, not
+// full screen, with known frame extents. Answers its fresh state.
+std::optional<WindowState> prepareForChange(Connection& conn, xcb_window_t window,
+                                            std::optional<WindowState> state, int timeoutMs) {
+    xcb_ewmh_connection_t* ewmh = conn.ewmh();
+    if (state && state->maximizedOrFullscreen) {
+        selectEvents(conn, window, XCB_EVENT_MASK_PROPERTY_CHANGE);
+        conn.dropPendingEvents();
+        xcb_ewmh_request_change_wm_state(
+            ewmh, conn.screenNumber(), window, XCB_EWMH_WM_STATE_REMOVE,
+            ewmh->_NET_WM_STATE_MAXIMIZED_VERT, ewmh->_NET_WM_STATE_MAXIMIZED_HORZ,
+            XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER);
+        xcb_ewmh_request_change_wm_state(ewmh, conn.screenNumber(), window,
+                                         XCB_EWMH_WM_STATE_REMOVE, ewmh->_NET_WM_STATE_FULLSCREEN,
+                                         XCB_ATOM_NONE, XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER);
+        conn.waitForEvent(timeoutMs, [&](xcb_generic_event_t* e) {
+            return isEventFor(e, window, XCB_PROPERTY_NOTIFY) &&
+                   reinterpret_cast<xcb_property_notify_event_t*>(e)->atom == ewmh->_NET_WM_STATE;
+        });
+        selectEvents(conn, window, 0);
+        state = readWindowState(conn, window);
+    }
+    if (state && !state->hasFrameExtents) {
+        selectEvents(conn, window, XCB_EVENT_MASK_PROPERTY_CHANGE);
+        conn.dropPendingEvents();
+        xcb_ewmh_request_frame_extents(ewmh, conn.screenNumber(), window);
+        conn.waitForEvent(timeoutMs, [&](xcb_generic_event_t* e) {
+            return isEventFor(e, window, XCB_PROPERTY_NOTIFY) &&
+                   reinterpret_cast<xcb_property_notify_event_t*>(e)->atom ==
+                       ewmh->_NET_FRAME_EXTENTS;
+        });
+        selectEvents(conn, window, 0);
+        state = readWindowState(conn, window);
+    }
+    return state;
+}
+
+// The window manager answers a move with a (synthetic) ConfigureNotify and a
+// resize with a real one; a request it refuses may get no answer at all.
+void requestAndWait(Connection& conn, xcb_window_t window, int timeoutMs,
+                    xcb_ewmh_moveresize_window_opt_flags_t flags, int x, int y, int width,
+                    int height) {
+    selectEvents(conn, window, XCB_EVENT_MASK_STRUCTURE_NOTIFY);
+    conn.dropPendingEvents();
+    xcb_ewmh_request_moveresize_window(conn.ewmh(), conn.screenNumber(), window,
+                                       XCB_GRAVITY_NORTH_WEST, XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER,
+                                       flags, uint32_t(x), uint32_t(y), uint32_t(width),
+                                       uint32_t(height));
+    conn.waitForEvent(timeoutMs, [&](xcb_generic_event_t* e) {
+        return isEventFor(e, window, XCB_CONFIGURE_NOTIFY);
+    });
+    selectEvents(conn, window, 0);
+    xcb_flush(conn.c());
+}
+
+// The parent of a process, from /proc; 0 when unknown.
+qint64 parentPid(qint64 pid) {
+    QFile file(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray stat = file.readAll();
+    // "pid (comm) state ppid ..."; comm may hold spaces and parentheses.
+    const int close = stat.lastIndexOf(')');
+    if (close < 0)
+        return 0;
+    const QList<QByteArray> fields = stat.mid(close + 2).split(' ');
+    return fields.size() > 1 ? fields[1].toLongLong() : 0;
+}
+
+char processState(qint64 pid) {
+    QFile file(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray stat = file.readAll();
+    const int close = stat.lastIndexOf(')');
+    return close >= 0 && close + 2 < stat.size() ? stat[close + 2] : 0;
+}
+
+class X11Backend final : public AccessibilityBackend {
+public:
+    bool isProcessTrusted(bool prompt) override {
+        trackPrimaryScreen();
+        const bool trusted = hasEwmhWindowManager();
+        if (!trusted && prompt)
+            explainRefusal();
+        return trusted;
+    }
+
+    bool isProcessRunning(qint64 pid) override {
+        if (pid <= 0)
+            return false;
+        const char state = processState(pid);
+        return state != 0 && state != 'Z' && state != 'X';
+    }
+
+    AXError copyAttributeValue(const ElementRef& element, const QString& name,
+                               AXValue* value) override {
+        Connection* conn = threadConnection();
+        if (!conn)
+            return AXError::apiDisabled;
+        switch (element.kind) {
+        case ElementRef::Kind::application:
+            if (name == QLatin1String("AXWindows"))
+                return readWindows(*conn, element, value);
+            return AXError::attributeUnsupported;
+        case ElementRef::Kind::window: {
+            if (name != QLatin1String("AXPosition") && name != QLatin1String("AXSize") &&
+                name != QLatin1String("AXRole"))
+                return AXError::attributeUnsupported;
+            const auto state = readWindowState(*conn, element.window);
+            if (!state)
+                return AXError::invalidUIElement;
+            const QRect visible = state->visible();
+            if (name == QLatin1String("AXPosition"))
+                *value = QPointF(visible.topLeft());
+            else if (name == QLatin1String("AXSize"))
+                *value = QSizeF(visible.size());
+            else
+                *value = QVariant(QStringLiteral("AXWindow"));
+            return AXError::success;
+        }
+        case ElementRef::Kind::none:
+            break;
+        }
+        return AXError::invalidUIElement;
+    }
+
+    AXError setAttributeValue(const ElementRef& element, const QString& name,
+                              const AXValue& value) override {
+        Connection* conn = threadConnection();
+        if (!conn)
+            return AXError::apiDisabled;
+        if (element.kind != ElementRef::Kind::window)
+            return element.kind == ElementRef::Kind::none ? AXError::invalidUIElement
+                                                          : AXError::attributeUnsupported;
+        const bool isPosition = name == QLatin1String("AXPosition");
+        const bool isSize = name == QLatin1String("AXSize");
+        if (!isPosition && !isSize)
+            return AXError::attributeUnsupported;
+        const QPointF* point = std::get_if<QPointF>(&value);
+        const QSizeF* size = std::get_if<QSizeF>(&value);
+        if ((isPosition && !point) || (isSize && !size))
+            return AXError::illegalArgument;
+
+        const xcb_window_t window = element.window;
+        auto state =
+            prepareForChange(*conn, window, readWindowState(*conn, window), defaultAnswerTimeoutMs);
+        if (!state)
+            return AXError::invalidUIElement;
+        if (isPosition) {
+            int x = qRound(point->x());
+            int y = qRound(point->y());
+            // Like a desktop's window server, keep the title bar below the top
+            // panel: a window asked to go above the work area stops at its top.
+            if (const auto screen = mainScreen(); screen && y < screen->workArea.top())
+                y = screen->workArea.top();
+            const QRect visible = state->visible();
+            if (visible.x() == x && visible.y() == y)
+                return AXError::success;
+            requestAndWait(*conn, window, defaultAnswerTimeoutMs,
+                           xcb_ewmh_moveresize_window_opt_flags_t(XCB_EWMH_MOVERESIZE_WINDOW_X |
+                                                                  XCB_EWMH_MOVERESIZE_WINDOW_Y),
+                           x - state->gtk.left, y - state->gtk.top, 0, 0);
+        } else {
+            const int width = qRound(size->width()) - state->frame.left - state->frame.right +
+                              state->gtk.left + state->gtk.right;
+            const int height = qRound(size->height()) - state->frame.top - state->frame.bottom +
+                               state->gtk.top + state->gtk.bottom;
+            if (width < 1 || height < 1)
+                return AXError::illegalArgument;
+            if (state->client.width() == width && state->client.height() == height)
+                return AXError::success;
+            requestAndWait(
+                *conn, window, defaultAnswerTimeoutMs,
+                xcb_ewmh_moveresize_window_opt_flags_t(XCB_EWMH_MOVERESIZE_WINDOW_WIDTH |
+                                                       XCB_EWMH_MOVERESIZE_WINDOW_HEIGHT),
+                0, 0, width, height);
+        }
+        return xcb_connection_has_error(conn->c()) ? AXError::cannotComplete : AXError::success;
+    }
+
+    std::optional<ScreenGeometry> mainScreen() override {
+        trackPrimaryScreen();
+        Connection* conn = threadConnection();
+        if (!conn)
+            return std::nullopt;
+        QRect screen = conn->rootRect();
+        {
+            QMutexLocker lock(&m_screenMutex);
+            if (m_primaryScreen.isValid())
+                screen = m_primaryScreen;
+        }
+        xcb_ewmh_connection_t* ewmh = conn->ewmh();
+        const auto desktopCookie =
+            getProperty(*conn, conn->root(), ewmh->_NET_CURRENT_DESKTOP, XCB_ATOM_CARDINAL, 1);
+        const auto areaCookie =
+            getProperty(*conn, conn->root(), ewmh->_NET_WORKAREA, XCB_ATOM_CARDINAL);
+        auto desktop = reply(xcb_get_property_reply(conn->c(), desktopCookie, nullptr));
+        auto area = reply(xcb_get_property_reply(conn->c(), areaCookie, nullptr));
+        g_roundTrips++;
+        const auto desktops = cardinalsOf(desktop.get());
+        const auto areas = cardinalsOf(area.get());
+        const size_t index = desktops.empty() ? 0 : desktops[0];
+        QRect workArea = screen;
+        if (areas.size() >= 4 * (index + 1)) {
+            const QRect desktopArea = QRect(int(areas[4 * index]), int(areas[4 * index + 1]),
+                                            int(areas[4 * index + 2]), int(areas[4 * index + 3]));
+            const QRect onScreen = desktopArea.intersected(screen);
+            if (!onScreen.isEmpty())
+                workArea = onScreen;
+        }
+        return ScreenGeometry{screen, workArea};
+    }
+
+private:
+    AXError readWindows(Connection& conn, const ElementRef& app, AXValue* value) {
+        xcb_ewmh_connection_t* ewmh = conn.ewmh();
+        auto stacking = reply(xcb_get_property_reply(
+            conn.c(),
+            getProperty(conn, conn.root(), ewmh->_NET_CLIENT_LIST_STACKING, XCB_ATOM_WINDOW, 4096),
+            nullptr));
+        g_roundTrips++;
+        std::vector<uint32_t> clients = cardinalsOf(stacking.get());
+        if (!stacking || stacking->type == XCB_ATOM_NONE) {
+            auto list = reply(xcb_get_property_reply(
+                conn.c(),
+                getProperty(conn, conn.root(), ewmh->_NET_CLIENT_LIST, XCB_ATOM_WINDOW, 4096),
+                nullptr));
+            g_roundTrips++;
+            if (!list || list->type == XCB_ATOM_NONE)
+                return AXError::cannotComplete; // no EWMH window manager
+            clients = cardinalsOf(list.get());
+        }
+        std::reverse(clients.begin(), clients.end()); // front to back
+
+        const bool byClass = !app.wmClass.isEmpty();
+        std::vector<xcb_get_property_cookie_t> pidCookies, classCookies;
+        pidCookies.reserve(clients.size());
+        for (uint32_t window : clients) {
+            pidCookies.push_back(
+                getProperty(conn, window, ewmh->_NET_WM_PID, XCB_ATOM_CARDINAL, 1));
+            if (byClass)
+                classCookies.push_back(xcb_icccm_get_wm_class(conn.c(), window));
+        }
+        QHash<qint64, bool> belongs; // pid -> is the application's process or below it
+        QList<ElementRef> windows;
+        for (size_t i = 0; i < clients.size(); ++i) {
+            auto pidReply = reply(xcb_get_property_reply(conn.c(), pidCookies[i], nullptr));
+            bool match = false;
+            const auto pids = cardinalsOf(pidReply.get());
+            if (app.pid > 0 && !pids.empty())
+                match = isSameOrDescendant(qint64(pids[0]), app.pid, belongs);
+            if (byClass) {
+                xcb_icccm_get_wm_class_reply_t wmClass;
+                if (xcb_icccm_get_wm_class_reply(conn.c(), classCookies[i], &wmClass, nullptr)) {
+                    if (!match)
+                        match = app.wmClass.compare(QString::fromUtf8(wmClass.class_name),
+                                                    Qt::CaseInsensitive) == 0 ||
+                                app.wmClass.compare(QString::fromUtf8(wmClass.instance_name),
+                                                    Qt::CaseInsensitive) == 0;
+                    xcb_icccm_get_wm_class_reply_wipe(&wmClass);
+                }
+            }
+            if (match) {
+                ElementRef ref;
+                ref.kind = ElementRef::Kind::window;
+                ref.window = clients[i];
+                windows.append(ref);
+            }
+        }
+        if (!clients.empty())
+            g_roundTrips++;
+        *value = windows;
+        return AXError::success;
+    }
+
+    static bool isSameOrDescendant(qint64 pid, qint64 ancestor, QHash<qint64, bool>& known) {
+        QList<qint64> chain;
+        bool result = false;
+        for (int depth = 0; depth < 64 && pid > 1; ++depth) {
+            if (pid == ancestor) {
+                result = true;
+                break;
+            }
+            if (auto it = known.constFind(pid); it != known.constEnd()) {
+                result = *it;
+                break;
+            }
+            chain.append(pid);
+            pid = parentPid(pid);
+        }
+        for (qint64 p : chain)
+            known.insert(p, result);
+        return result;
+    }
+
+    bool hasEwmhWindowManager() {
+        Connection* conn = threadConnection();
+        if (!conn)
+            return false;
+        xcb_ewmh_connection_t* ewmh = conn->ewmh();
+        auto check = reply(xcb_get_property_reply(
+            conn->c(),
+            getProperty(*conn, conn->root(), ewmh->_NET_SUPPORTING_WM_CHECK, XCB_ATOM_WINDOW, 1),
+            nullptr));
+        g_roundTrips++;
+        const auto windows = cardinalsOf(check.get());
+        if (windows.empty())
+            return false;
+        auto own = reply(xcb_get_property_reply(
+            conn->c(),
+            getProperty(*conn, windows[0], ewmh->_NET_SUPPORTING_WM_CHECK, XCB_ATOM_WINDOW, 1),
+            nullptr));
+        g_roundTrips++;
+        const auto self = cardinalsOf(own.get());
+        return !self.empty() && self[0] == windows[0];
+    }
+
+    void explainRefusal() {
+        if (m_explained.exchange(true))
+            return;
+        const bool wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+                             qEnvironmentVariableIsEmpty("DISPLAY");
+        const QString why =
+            wayland ? QStringLiteral("This is a Wayland session without an X11 display. Dexaro "
+                                     "moves windows through X11, so workspaces open their "
+                                     "applications but leave their windows where they appear.")
+                    : QStringLiteral("No X11 display with a window manager that supports EWMH "
+                                     "was found. Workspaces open their applications but leave "
+                                     "their windows where they appear.");
+        qWarning("Dexaro: windows cannot be placed: %s", qPrintable(why));
+        auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
+        if (!app || QGuiApplication::platformName() == QLatin1String("offscreen"))
+            return;
+        QMetaObject::invokeMethod(
+            app,
+            [why] {
+                auto* box =
+                    new QMessageBox(QMessageBox::Warning, QStringLiteral("Dexaro positions"),
+                                    QStringLiteral("Windows cannot be placed"), QMessageBox::Ok);
+                box->setInformativeText(why);
+                box->setAttribute(Qt::WA_DeleteOnClose);
+                box->show();
+            },
+            Qt::QueuedConnection);
+    }
+
+    // Keeps a copy of the primary screen's geometry (in device pixels) that any
+    // thread may read; Qt's screens may only be asked on the main thread.
+    void trackPrimaryScreen() {
+        auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
+        if (!app || QThread::currentThread() != app->thread() || m_tracking)
+            return;
+        if (QGuiApplication::platformName() != QLatin1String("xcb"))
+            return;
+        m_tracking = true;
+        auto update = [this] {
+            QRect rect;
+            if (QScreen* screen = QGuiApplication::primaryScreen()) {
+                const QRect g = screen->geometry();
+                const qreal ratio = screen->devicePixelRatio();
+                rect = QRect(qRound(g.x() * ratio), qRound(g.y() * ratio),
+                             qRound(g.width() * ratio), qRound(g.height() * ratio));
+            }
+            QMutexLocker lock(&m_screenMutex);
+            m_primaryScreen = rect;
+        };
+        update();
+        auto* context = new QObject(app);
+        auto follow = [update, context](QScreen* screen) {
+            if (screen)
+                QObject::connect(screen, &QScreen::geometryChanged, context, update);
+        };
+        for (QScreen* screen : QGuiApplication::screens())
+            follow(screen);
+        QObject::connect(app, &QGuiApplication::screenAdded, context, follow);
+        QObject::connect(app, &QGuiApplication::primaryScreenChanged, context, update);
+        QObject::connect(app, &QGuiApplication::screenRemoved, context, update);
+    }
+
+    QMutex m_screenMutex;
+    QRect m_primaryScreen;
+    bool m_tracking = false; // main thread only
+    std::atomic<bool> m_explained{false};
+};
+
+} // namespace
+
+AccessibilityBackend& AccessibilityBackend::system() {
+    static X11Backend* backend = new X11Backend; // never freed: placers may outlive exit
+    return *backend;
+}
+
+quint64 AccessibilityBackend::systemRoundTrips() {
+    return g_roundTrips.load();
+}
+
+} // namespace dexaro

@@ -1,0 +1,59 @@
+#include "positioning/AllPositionsHolder.h"
+
+#include "positioning/PositionsDBManager.h"
+
+namespace dexaro {
+
+AllPositionsHolder& AllPositionsHolder::shared() {
+    static AllPositionsHolder* holder = [] {
+        auto* created = new AllPositionsHolder;
+        if (PositionsDBManager* db = PositionsDBManager::shared())
+            created->loadAllPositions(db->fetchAll());
+        return created;
+    }();
+    return *holder;
+}
+
+AllPositionsHolder& AllPositionsHolder::shared(ObjectStore* context, Alerts* alerts) {
+    if (!PositionsDBManager::shared() && context && alerts)
+        PositionsDBManager::configureShared(*context, *alerts);
+    return shared();
+}
+
+void AllPositionsHolder::loadAllPositions(const QHash<QString, QString>& placementStrings) {
+    // Parse outside the lock; placers only wait for the merge.
+    QHash<QString, PositionMap> parsed;
+    for (auto it = placementStrings.cbegin(); it != placementStrings.cend(); ++it)
+        parsed.insert(it.key(), readPlacementString(it.value()));
+    QWriteLocker lock(&m_lock);
+    for (auto it = parsed.cbegin(); it != parsed.cend(); ++it) {
+        PositionMap& entry = m_allPositions[it.key()];
+        for (auto p = it->cbegin(); p != it->cend(); ++p)
+            entry.insert(p.key(), p.value());
+    }
+}
+
+PositionName AllPositionsHolder::positionForApp(const QString& wsID,
+                                                const QString& appURLString) const {
+    const qint64 key = appPositionKey(appURLString);
+    QReadLocker lock(&m_lock);
+    const auto entry = m_allPositions.constFind(wsID);
+    if (entry == m_allPositions.constEnd())
+        return PositionName::def;
+    const auto value = entry->constFind(key);
+    if (value == entry->constEnd())
+        return PositionName::def;
+    return positionOrDefault(*value);
+}
+
+void AllPositionsHolder::setAppPosition(const QString& wsID, qint64 key, qint64 rawValue) {
+    QWriteLocker lock(&m_lock);
+    m_allPositions[wsID].insert(key, rawValue);
+}
+
+QHash<QString, PositionMap> AllPositionsHolder::allPositions() const {
+    QReadLocker lock(&m_lock);
+    return m_allPositions;
+}
+
+} // namespace dexaro

@@ -1,0 +1,42 @@
+#pragma once
+// The placements of every workspace, as the launch consults them: workspace
+// identifier -> application key -> placement raw value. Read from placer
+// threads while the main thread writes, so every access holds the lock.
+#include "positioning/PositionName.h"
+
+#include <QHash>
+#include <QReadWriteLock>
+#include <QString>
+
+namespace dexaro {
+
+class Alerts;
+class ObjectStore;
+
+class AllPositionsHolder {
+public:
+    AllPositionsHolder() = default;
+
+    // The process-wide table, created on first use and never freed. Creation
+    // loads every stored placement string through PositionsDBManager::shared().
+    // Create it on the main thread (the application does at start-up).
+    static AllPositionsHolder& shared();
+    // The same, setting up the shared PositionsDBManager over context first
+    // (when it is not set up yet).
+    static AllPositionsHolder& shared(ObjectStore* context, Alerts* alerts);
+
+    // Reads each workspace's placement string and merges it into its entry.
+    void loadAllPositions(const QHash<QString, QString>& placementStrings);
+    // def when nothing or no valid raw value is stored.
+    PositionName positionForApp(const QString& wsID, const QString& appURLString) const;
+    void setAppPosition(const QString& wsID, qint64 key, qint64 rawValue);
+
+    // A consistent copy of the whole table.
+    QHash<QString, PositionMap> allPositions() const;
+
+private:
+    mutable QReadWriteLock m_lock;
+    QHash<QString, PositionMap> m_allPositions;
+};
+
+} // namespace dexaro

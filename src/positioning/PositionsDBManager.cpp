@@ -1,0 +1,125 @@
+#include "positioning/PositionsDBManager.h"
+
+#include "model/WorkspaceStore.h"
+#include "platform/Alerts.h"
+#include "platform/ObjectStore.h"
+
+#include <atomic>
+
+namespace dexaro {
+namespace {
+
+const QString wsIDAttribute = QStringLiteral("wsID");
+const QString appPositionsAttribute = QStringLiteral("appPositions");
+const QString couldNotGet = QStringLiteral("Could not get positions data!");
+
+std::atomic<PositionsDBManager*> g_shared{nullptr};
+
+} // namespace
+
+PositionsDBManager::PositionsDBManager(ObjectStore& context, Alerts& alerts)
+    : m_context(context), m_alerts(alerts) {}
+
+PositionsDBManager* PositionsDBManager::shared() {
+    return g_shared.load();
+}
+
+void PositionsDBManager::configureShared(ObjectStore& context, Alerts& alerts) {
+    auto* manager = new PositionsDBManager(context, alerts);
+    PositionsDBManager* expected = nullptr;
+    if (!g_shared.compare_exchange_strong(expected, manager))
+        delete manager; // the first one stays for the whole run
+}
+
+void PositionsDBManager::warn(const QString& message, const QString& informative,
+                              const QString& title) {
+    m_alerts.warn(title, message, informative);
+}
+
+QHash<QString, QString> PositionsDBManager::fetchAll() {
+    QString error;
+    const auto records = m_context.fetch(schema::positions, {}, {}, &error);
+    if (!records) {
+        warn(couldNotGet, error);
+        return {};
+    }
+    QHash<QString, QString> all;
+    for (ObjectStore::ObjectId record : *records) {
+        const QVariant id = m_context.value(record, wsIDAttribute);
+        const QVariant positions = m_context.value(record, appPositionsAttribute);
+        const QString key = id.isValid() && !id.isNull() ? id.toString() : QStringLiteral("dd");
+        all.insert(key, positions.isValid() && !positions.isNull() ? positions.toString()
+                                                                   : QStringLiteral(""));
+    }
+    return all;
+}
+
+std::optional<QString> PositionsDBManager::positionsOf(const QString& wsID) {
+    QString error;
+    const auto records = m_context.fetch(schema::positions, wsIDAttribute, wsID, &error);
+    if (!records) {
+        warn(couldNotGet, error);
+        return std::nullopt;
+    }
+    if (records->isEmpty())
+        return std::nullopt;
+    const QVariant positions = m_context.value(records->first(), appPositionsAttribute);
+    if (!positions.isValid() || positions.isNull())
+        return std::nullopt;
+    return positions.toString();
+}
+
+bool PositionsDBManager::save(const QString& wsID, const QString& placementString) {
+    if (wsID.isEmpty() && placementString.isEmpty())
+        return false;
+    QString error;
+    const auto records = m_context.fetch(schema::positions, wsIDAttribute, wsID, &error);
+    if (!records) {
+        warn(couldNotGet, error);
+        return false;
+    }
+    if (records->isEmpty())
+        return insert(wsID, placementString);
+    m_context.setValue(records->first(), appPositionsAttribute, placementString);
+    if (!m_context.save(&error)) {
+        warn(couldNotGet, error);
+        return false;
+    }
+    return true;
+}
+
+// A refused insert answers false, so that a caller never takes a placement
+// the store did not keep for a saved one.
+bool PositionsDBManager::insert(const QString& wsID, const QString& placementString) {
+    if (wsID.isEmpty() && placementString.isEmpty())
+        return false;
+    const ObjectStore::ObjectId record = m_context.insert(schema::positions);
+    m_context.setValue(record, appPositionsAttribute, placementString);
+    m_context.setValue(record, wsIDAttribute, wsID);
+    QString error;
+    if (!m_context.save(&error)) {
+        warn(QStringLiteral("Could not save the positions!"), error,
+             QStringLiteral("Position saving"));
+        return false;
+    }
+    return true;
+}
+
+bool PositionsDBManager::remove(const QString& wsID) {
+    const QString couldNotDelete = QStringLiteral("Could not delete positions data!");
+    QString error;
+    const auto records = m_context.fetch(schema::positions, wsIDAttribute, wsID, &error);
+    if (!records) {
+        warn(couldNotDelete, error);
+        return false;
+    }
+    for (ObjectStore::ObjectId record : *records)
+        m_context.remove(record);
+    if (!m_context.save(&error)) {
+        warn(couldNotDelete, error);
+        return false;
+    }
+    return true;
+}
+
+} // namespace dexaro
