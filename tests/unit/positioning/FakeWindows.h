@@ -1,0 +1,86 @@
+#pragma once
+// A window backend with one application and at most one window, whose window
+// manager may adjust what is asked of it. Records every call.
+#include "platform/WindowAccess.h"
+
+#include <functional>
+
+namespace dexaro::test {
+
+class FakeWindows : public AccessibilityBackend {
+public:
+    static constexpr qint64 appPid = 4242;
+
+    bool trusted = true;
+    bool running = true;
+    int windowAppearsOnRead = 1; // the n-th windows read is the first with a window
+    QPointF position{10, 10};
+    QSizeF size{300, 200};
+    std::function<QPointF(QPointF)> adjustPosition = [](QPointF p) {
+        return p;
+    };
+    std::function<QSizeF(QSizeF)> adjustSize = [](QSizeF s) {
+        return s;
+    };
+    AXError positionWriteError = AXError::success;
+    std::optional<ScreenGeometry> screen =
+        ScreenGeometry{QRect(0, 0, 1440, 900), QRect(0, 30, 1440, 846)};
+
+    int calls = 0;
+    int windowReads = 0;
+    int positionWrites = 0;
+    int sizeWrites = 0;
+
+    bool isProcessTrusted(bool) override { return trusted; }
+    bool isProcessRunning(qint64 pid) override { return running && pid == appPid; }
+
+    AXError copyAttributeValue(const ElementRef& element, const QString& name,
+                               AXValue* value) override {
+        ++calls;
+        if (element.kind == ElementRef::Kind::application) {
+            if (name != QLatin1String("AXWindows"))
+                return AXError::attributeUnsupported;
+            if (!trusted)
+                return AXError::apiDisabled;
+            ++windowReads;
+            QList<ElementRef> windows;
+            if (windowReads >= windowAppearsOnRead)
+                windows.append(ElementRef{ElementRef::Kind::window, -1, {}, 7});
+            *value = windows;
+            return AXError::success;
+        }
+        if (name == QLatin1String("AXPosition"))
+            *value = position;
+        else if (name == QLatin1String("AXSize"))
+            *value = size;
+        else if (name == QLatin1String("AXRole"))
+            *value = QVariant(QStringLiteral("AXWindow"));
+        else
+            return AXError::attributeUnsupported;
+        return AXError::success;
+    }
+
+    AXError setAttributeValue(const ElementRef& element, const QString& name,
+                              const AXValue& value) override {
+        ++calls;
+        if (element.kind != ElementRef::Kind::window)
+            return AXError::attributeUnsupported;
+        if (name == QLatin1String("AXPosition")) {
+            ++positionWrites;
+            if (positionWriteError != AXError::success)
+                return positionWriteError;
+            position = adjustPosition(std::get<QPointF>(value));
+            return AXError::success;
+        }
+        if (name == QLatin1String("AXSize")) {
+            ++sizeWrites;
+            size = adjustSize(std::get<QSizeF>(value));
+            return AXError::success;
+        }
+        return AXError::attributeUnsupported;
+    }
+
+    std::optional<ScreenGeometry> mainScreen() override { return screen; }
+};
+
+} // namespace dexaro::test
