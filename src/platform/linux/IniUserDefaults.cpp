@@ -1,0 +1,136 @@
+// The user defaults as an INI file through QSettings: the value under key K is
+// the group [K]. Each change is written at once, so nothing waits for exit.
+#include "platform/UserDefaults.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QSettings>
+#include <QStandardPaths>
+
+namespace dexaro {
+
+struct UserDefaults::Private {
+    explicit Private(const QString& file) : path(file), settings(file, QSettings::IniFormat) {}
+    QString path;
+    mutable QSettings settings;
+    QHash<QString, QVariantMap> registered;
+};
+
+UserDefaults::UserDefaults(const QString& path, QObject* parent)
+    : QObject(parent), d(std::make_unique<Private>(path)) {}
+
+UserDefaults::~UserDefaults() = default;
+
+QString UserDefaults::standardPath() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/Dexaro/Dexaro.conf");
+}
+
+UserDefaults& UserDefaults::standard() {
+    static auto* defaults = new UserDefaults(standardPath());
+    return *defaults;
+}
+
+bool UserDefaults::isValidKey(const QString& key) {
+    if (key.isEmpty())
+        return false;
+    for (QChar c : key) {
+        if (c == u'/' || c == u'\\' || c == u'.' || c.isSpace() || c.unicode() < 0x20)
+            return false;
+    }
+    return true;
+}
+
+QString UserDefaults::path() const {
+    return d->path;
+}
+
+std::optional<QVariantMap> UserDefaults::value(const QString& key) const {
+    if (!isValidKey(key))
+        return std::nullopt;
+    QSettings& settings = d->settings;
+    if (settings.childGroups().contains(key)) {
+        QVariantMap entries;
+        settings.beginGroup(key);
+        for (const QString& entry : settings.childKeys())
+            entries.insert(entry, settings.value(entry));
+        settings.endGroup();
+        return entries;
+    }
+    const auto registered = d->registered.constFind(key);
+    if (registered != d->registered.cend())
+        return registered.value();
+    return std::nullopt;
+}
+
+static bool writeFailed(QSettings& settings, QString* error) {
+    settings.sync();
+    if (settings.status() == QSettings::NoError)
+        return false;
+    if (error) {
+        *error = settings.status() == QSettings::FormatError
+                     ? QCoreApplication::translate("UserDefaults",
+                                                   "The file %1 is damaged; it was left as it is.")
+                           .arg(settings.fileName())
+                     : QCoreApplication::translate("UserDefaults", "The file %1 cannot be written.")
+                           .arg(settings.fileName());
+    }
+    return true;
+}
+
+bool UserDefaults::setValue(const QString& key, const QVariantMap& entries, QString* error) {
+    if (!isValidKey(key)) {
+        if (error)
+            *error =
+                QCoreApplication::translate("UserDefaults", "“%1” is not a valid key.").arg(key);
+        return false;
+    }
+    QSettings& settings = d->settings;
+    if (settings.status() == QSettings::FormatError) {
+        // Writing now would replace a file we could not read.
+        writeFailed(settings, error);
+        return false;
+    }
+    settings.remove(key);
+    settings.beginGroup(key);
+    for (auto it = entries.cbegin(); it != entries.cend(); ++it)
+        settings.setValue(it.key(), it.value());
+    settings.endGroup();
+    if (writeFailed(settings, error))
+        return false;
+    emit changed(key);
+    return true;
+}
+
+bool UserDefaults::removeValue(const QString& key, QString* error) {
+    if (!isValidKey(key)) {
+        if (error)
+            *error =
+                QCoreApplication::translate("UserDefaults", "“%1” is not a valid key.").arg(key);
+        return false;
+    }
+    QSettings& settings = d->settings;
+    if (settings.status() == QSettings::FormatError) {
+        writeFailed(settings, error);
+        return false;
+    }
+    if (!settings.childGroups().contains(key))
+        return true;
+    settings.remove(key);
+    if (writeFailed(settings, error))
+        return false;
+    emit changed(key);
+    return true;
+}
+
+void UserDefaults::registerDefaults(const QHash<QString, QVariantMap>& defaults) {
+    for (auto it = defaults.cbegin(); it != defaults.cend(); ++it) {
+        if (!isValidKey(it.key()))
+            continue;
+        d->registered.insert(it.key(), it.value());
+        emit changed(it.key());
+    }
+}
+
+} // namespace dexaro

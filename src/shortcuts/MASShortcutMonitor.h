@@ -1,0 +1,43 @@
+#pragma once
+// The hot keys Dexaro holds, one per shortcut value, each with its action.
+// A press runs the action later on the main thread. Main thread only.
+#include "shortcuts/MASHotKey.h"
+#include "shortcuts/MASShortcut.h"
+
+#include <QObject>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <unordered_map>
+
+namespace dexaro {
+
+class HotKeys;
+
+class MASShortcutMonitor : public QObject {
+    Q_OBJECT
+public:
+    explicit MASShortcutMonitor(HotKeys& hotKeys, QObject* parent = nullptr);
+    ~MASShortcutMonitor() override;
+
+    // Over the session's hot keys; lives for the whole process.
+    static MASShortcutMonitor& sharedMonitor();
+
+    // Registers the shortcut with the action, replacing a registration of an
+    // equal shortcut. False and a readable error when it cannot be registered.
+    bool registerShortcut(const MASShortcut& shortcut, std::function<void()> action,
+                          QString* error = nullptr);
+    void unregisterShortcut(const std::optional<MASShortcut>& shortcut);
+    void unregisterAllShortcuts();
+    bool isShortcutRegistered(const MASShortcut& shortcut) const;
+
+    HotKeys& hotKeys() const { return m_hotKeys; }
+
+private:
+    void handlePress(quint32 signature, quint32 id);
+
+    HotKeys& m_hotKeys;
+    std::unordered_map<MASShortcut, std::unique_ptr<MASHotKey>> m_registered;
+};
+
+} // namespace dexaro
