@@ -1,0 +1,210 @@
+// The main window: navigation selection, the content switch, its keyboard.
+#include "ShellFixture.h"
+#include "app/CustomMainWindow.h"
+#include "app/CustomOrdinaryWindow.h"
+#include "app/SettingsSwitch.h"
+#include "app/SettingsView.h"
+#include "app/ToolbarImageButton.h"
+#include "app/ToolbarItemView.h"
+#include "app/WSToolbarButtonLabel.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPointer>
+#include <QSignalSpy>
+#include <QTest>
+#include <QVBoxLayout>
+
+namespace dexaro::test {
+namespace {
+
+class NoLoginItem : public LoginItem {
+public:
+    bool setEnabled(const QString&, bool, QString*) override { return true; }
+    bool isEnabled(const QString&) const override { return false; }
+};
+
+class MainWindowTest : public ShellFixture {
+protected:
+    void SetUp() override {
+        ShellFixture::SetUp();
+        window = std::make_unique<CustomMainWindow>(settings, *store, loginItem);
+    }
+    void TearDown() override {
+        window.reset();
+        ShellFixture::TearDown();
+    }
+    void click(int itemID) {
+        ToolbarItemView* item = window->toolbarItem(itemID);
+        ASSERT_NE(item, nullptr);
+        QTest::mouseClick(item, Qt::LeftButton);
+    }
+    // Exactly one item is selected, and it is this one, in look and in state.
+    void expectSelected(int itemID) {
+        for (int id : {1, 2, 3}) {
+            ToolbarItemView* item = window->toolbarItem(id);
+            const bool selected = id == itemID;
+            SCOPED_TRACE(id);
+            EXPECT_EQ(item->itemSelected(), selected);
+            EXPECT_EQ(item->imageView()->selected(), selected);
+            EXPECT_EQ(item->itemLabel()->selected(), selected);
+            EXPECT_DOUBLE_EQ(item->imageView()->opacity(), selected ? 1.0 : 0.6);
+        }
+    }
+    void showActive() {
+        window->show();
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    }
+
+    NoLoginItem loginItem;
+    std::unique_ptr<CustomMainWindow> window;
+};
+
+TEST_F(MainWindowTest, StartsOnTheCreatorWithItsItemSelected) {
+    EXPECT_EQ(window->currentViewCode(), CustomMainWindow::CreatorView);
+    EXPECT_EQ(window->currentView(), window->creatorView());
+    expectSelected(1);
+    EXPECT_EQ(window->toolbarItem(1)->itemLabel()->text(), "Create");
+    EXPECT_EQ(window->toolbarItem(2)->itemLabel()->text(), "Edit");
+    EXPECT_EQ(window->toolbarItem(3)->itemLabel()->text(), "Configs");
+}
+
+TEST_F(MainWindowTest, ClickingAnItemSelectsOnlyItAndShowsItsScreen) {
+    QSignalSpy announced(window.get(), &CustomMainWindow::itemSelected);
+    const struct {
+        int item;
+        const char* screen;
+    } steps[] = {{3, "settings"}, {2, "editor"}, {1, "creator"}, {2, "editor"}, {3, "settings"}};
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.item);
+        click(step.item);
+        EXPECT_EQ(window->currentViewCode(), step.item);
+        expectSelected(step.item);
+        EXPECT_EQ(announced.takeLast().at(0).toInt(), step.item);
+        if (step.item == 3)
+            EXPECT_NE(qobject_cast<SettingsView*>(window->currentView()), nullptr);
+        else
+            EXPECT_EQ(window->currentView(),
+                      step.item == 1 ? window->creatorView() : window->editorView());
+    }
+}
+
+TEST_F(MainWindowTest, ClickingTheSelectedItemDoesNotRebuildItsScreen) {
+    click(3);
+    QPointer<QWidget> settingsView = window->currentView();
+    click(3);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_FALSE(settingsView.isNull());
+    EXPECT_EQ(window->currentView(), settingsView.data());
+    expectSelected(3);
+    EXPECT_EQ(window->findChildren<SettingsView*>().size(), 1);
+
+    // Leaving it frees it: one settings screen at most.
+    click(1);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(settingsView.isNull());
+    EXPECT_TRUE(window->findChildren<SettingsView*>().isEmpty());
+}
+
+TEST_F(MainWindowTest, ConfigsRereadsTheSettingsOnEveryVisit) {
+    click(3);
+    auto* first = qobject_cast<SettingsView*>(window->currentView());
+    ASSERT_NE(first, nullptr);
+    EXPECT_FALSE(first->hideAppsOption()->isChecked());
+
+    settings.hideApps = QStringLiteral("1"); // changed elsewhere in the meantime
+    click(1);
+    click(3);
+    auto* second = qobject_cast<SettingsView*>(window->currentView());
+    ASSERT_NE(second, nullptr);
+    EXPECT_TRUE(second->hideAppsOption()->isChecked());
+}
+
+TEST_F(MainWindowTest, TheCreatorKeepsTypedInputAcrossSwitches) {
+    auto* creator = new QWidget;
+    auto* name = new QLineEdit(creator);
+    (new QVBoxLayout(creator))->addWidget(name);
+    auto* editor = new QWidget;
+    auto* chooser = new QComboBox(editor);
+    editor->setFocusProxy(chooser);
+    window->setScreenViews(creator, editor);
+    EXPECT_EQ(window->currentView(), creator);
+    showActive();
+
+    QTest::keyClicks(name, QStringLiteral("Morning"));
+    click(3);
+    click(2);
+    EXPECT_EQ(QApplication::focusWidget(), chooser);
+    click(1);
+    EXPECT_EQ(window->currentView(), creator);
+    EXPECT_EQ(name->text(), "Morning");
+}
+
+struct KeyRow {
+    const char* name;
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+    bool hides;
+    bool quits;
+};
+
+TEST_F(MainWindowTest, CtrlWHidesCtrlQQuitsAndOtherModifiersDoNothing) {
+    const KeyRow rows[] = {
+        {"Ctrl-W", Qt::Key_W, Qt::ControlModifier, true, false},
+        {"Ctrl-Q", Qt::Key_Q, Qt::ControlModifier, false, true},
+        {"Ctrl-Shift-W", Qt::Key_W, Qt::ControlModifier | Qt::ShiftModifier, false, false},
+        {"Ctrl-Alt-W", Qt::Key_W, Qt::ControlModifier | Qt::AltModifier, false, false},
+        {"Ctrl-Super-Q", Qt::Key_Q, Qt::ControlModifier | Qt::MetaModifier, false, false},
+        {"Alt-Q", Qt::Key_Q, Qt::AltModifier, false, false},
+        {"Super-W", Qt::Key_W, Qt::MetaModifier, false, false},
+        {"Shift-Q", Qt::Key_Q, Qt::ShiftModifier, false, false},
+        {"W", Qt::Key_W, Qt::NoModifier, false, false},
+        {"Q", Qt::Key_Q, Qt::NoModifier, false, false},
+        {"Ctrl-E", Qt::Key_E, Qt::ControlModifier, false, false},
+    };
+    // Typed into a text field of the Creator, as a user would have it focused.
+    auto* creator = new QWidget;
+    auto* name = new QLineEdit(creator);
+    (new QVBoxLayout(creator))->addWidget(name);
+    window->setScreenViews(creator, nullptr);
+    QSignalSpy quit(window.get(), &CustomMainWindow::quitRequested);
+    for (const KeyRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        showActive();
+        name->setFocus();
+        QTest::keyClick(name, row.key, row.modifiers);
+        EXPECT_EQ(window->isHidden(), row.hides);
+        EXPECT_EQ(quit.size(), row.quits ? 1 : 0);
+        quit.clear();
+    }
+}
+
+TEST(OrdinaryWindowTest, CtrlWClosesItAndNothingElseDoes) {
+    CustomOrdinaryWindow window;
+    window.resize(200, 100);
+    const std::pair<Qt::KeyboardModifiers, bool> rows[] = {
+        {Qt::AltModifier, false},
+        {Qt::ControlModifier | Qt::ShiftModifier, false},
+        {Qt::NoModifier, false},
+        {Qt::ControlModifier, true},
+    };
+    for (const auto& [modifiers, closes] : rows) {
+        SCOPED_TRACE(int(modifiers));
+        window.show();
+        window.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+        QTest::keyClick(&window, Qt::Key_W, modifiers);
+        EXPECT_EQ(window.isHidden(), closes);
+    }
+}
+
+TEST(OrdinaryWindowTest, AClickInItAsksToCloseThePopover) {
+    CustomOrdinaryWindow window;
+    QSignalSpy close(&window, &CustomOrdinaryWindow::closePopoverRequested);
+    QTest::mouseClick(&window, Qt::LeftButton);
+    EXPECT_EQ(close.size(), 1);
+}
+
+} // namespace
+} // namespace dexaro::test

@@ -1,0 +1,61 @@
+#pragma once
+// A store, settings and login item of their own for each test: the store file
+// and $XDG_CONFIG_HOME / $XDG_DATA_HOME live in a temporary folder.
+#include "app/AppSettings.h"
+#include "model/WorkspaceStore.h"
+#include "platform/LoginItem.h"
+#include "support/RecordingAlerts.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace dexaro::test {
+
+// A login item that refuses every change.
+class RefusingLoginItem : public LoginItem {
+public:
+    bool setEnabled(const QString&, bool, QString* error) override {
+        ++calls;
+        if (error)
+            *error = QStringLiteral("autostart folder is read-only");
+        return false;
+    }
+    bool isEnabled(const QString&) const override { return false; }
+    int calls = 0;
+};
+
+class ShellFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.filePath(QStringLiteral("config"))));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(dir.filePath(QStringLiteral("data"))));
+        openStore();
+        settings.forceTerminate = settings.createNewInstance = settings.hideApps =
+            QStringLiteral("0");
+        settings.runAtLogin = QStringLiteral("1");
+    }
+    void TearDown() override {
+        store.reset();
+        context.reset();
+        qunsetenv("XDG_CONFIG_HOME");
+        qunsetenv("XDG_DATA_HOME");
+    }
+    void openStore() {
+        store.reset();
+        context.reset();
+        QString error;
+        context = WorkspaceStore::openStore(storePath(), &error);
+        ASSERT_TRUE(context) << error.toStdString();
+        store = std::make_unique<WorkspaceStore>(*context, alerts);
+    }
+    QString storePath() const { return dir.filePath(QStringLiteral("Dexaro.sqlite")); }
+
+    QTemporaryDir dir;
+    RecordingAlerts alerts;
+    std::unique_ptr<ObjectStore> context;
+    std::unique_ptr<WorkspaceStore> store;
+    AppSettings settings;
+};
+
+} // namespace dexaro::test
