@@ -1,0 +1,159 @@
+// dexaro-launcher in a real session: it starts Dexaro once and goes when told,
+// leaves a running Dexaro alone, and listens only to Dexaro.
+#include "ProcessProbe.h"
+#include "support/Wait.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace dexaro::test {
+namespace {
+
+const QString mainName = QStringLiteral("org.dexaro.Dexaro");
+const QString launcherName = QStringLiteral("org.dexaro.Dexarolauncher");
+const QString builtLauncher = QStringLiteral(DEXARO_BINARY_DIR "/libexec/dexaro/dexaro-launcher");
+const QString builtDexaro = QStringLiteral(DEXARO_BINARY_DIR "/bin/dexaro");
+
+bool nameOwned(const QString& name) {
+    return QDBusConnection::sessionBus().interface()->isServiceRegistered(name);
+}
+
+void postKillLauncher(const QString& object) {
+    QDBusMessage signal = QDBusMessage::createSignal(QStringLiteral("/org/dexaro/Notifications"),
+                                                     QStringLiteral("org.dexaro.Notifications"),
+                                                     QStringLiteral("killLauncher"));
+    signal << object;
+    ASSERT_TRUE(QDBusConnection::sessionBus().send(signal));
+}
+
+class LauncherTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(QDBusConnection::sessionBus().isConnected());
+        ASSERT_TRUE(home.isValid());
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
+        env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
+        launcher.setProcessEnvironment(processes.environment(env));
+    }
+    void TearDown() override {
+        if (launcher.state() != QProcess::NotRunning) {
+            launcher.kill();
+            launcher.waitForFinished(5000);
+        }
+        for (const QString& program : cleanup) {
+            processes.terminateAll(program);
+            EXPECT_TRUE(waitUntil([&] { return processes.running(program).isEmpty(); }, 15000))
+                << program.toStdString() << " did not end";
+        }
+        QDBusConnection::sessionBus().unregisterService(mainName);
+    }
+    // A copy of the launcher under a prefix of its own, whose bin/dexaro is a
+    // stand-in that never posts killLauncher (xclock, when given).
+    QString launcherInPrefix(const QString& standIn) {
+        const QString prefix = home.filePath(QStringLiteral("prefix"));
+        EXPECT_TRUE(QDir().mkpath(prefix + QStringLiteral("/libexec/dexaro")));
+        EXPECT_TRUE(QDir().mkpath(prefix + QStringLiteral("/bin")));
+        const QString copy = prefix + QStringLiteral("/libexec/dexaro/dexaro-launcher");
+        EXPECT_TRUE(QFile::copy(builtLauncher, copy));
+        if (!standIn.isEmpty())
+            EXPECT_TRUE(QFile::link(standIn, prefix + QStringLiteral("/bin/dexaro")));
+        return copy;
+    }
+
+    QTemporaryDir home;
+    ProcessProbe processes;
+    QProcess launcher;
+    QStringList cleanup;
+};
+
+TEST_F(LauncherTest, StartsExactlyOneDexaroAndQuitsWhenDexaroTellsItTo) {
+    ASSERT_FALSE(nameOwned(mainName)) << "a Dexaro from elsewhere owns the name";
+    cleanup << builtDexaro;
+    launcher.start(builtLauncher, {});
+    ASSERT_TRUE(launcher.waitForStarted(5000));
+    // Dexaro comes up, finds the launcher and tells it to go.
+    ASSERT_TRUE(waitUntil([&] { return launcher.state() == QProcess::NotRunning; }, 30000))
+        << "the launcher is still running";
+    EXPECT_EQ(launcher.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(launcher.exitCode(), 0) << launcher.readAllStandardError().toStdString();
+    EXPECT_EQ(processes.running(builtDexaro).size(), 1);
+    EXPECT_TRUE(waitUntil([] { return nameOwned(mainName); }));
+    EXPECT_FALSE(nameOwned(launcherName));
+
+    // Started again while Dexaro runs: it goes at once and starts nothing.
+    QProcess again;
+    again.setProcessEnvironment(launcher.processEnvironment());
+    again.start(builtLauncher, {});
+    ASSERT_TRUE(again.waitForFinished(1000));
+    EXPECT_EQ(again.exitCode(), 0);
+    EXPECT_EQ(processes.running(builtDexaro).size(), 1);
+}
+
+TEST_F(LauncherTest, QuitsWithinASecondAndStartsNothingWhenDexaroRuns) {
+    // This test stands in for a running Dexaro by owning its name.
+    ASSERT_TRUE(QDBusConnection::sessionBus().registerService(mainName));
+    cleanup << builtDexaro;
+    launcher.start(builtLauncher, {});
+    ASSERT_TRUE(launcher.waitForFinished(1000));
+    EXPECT_EQ(launcher.exitCode(), 0);
+    EXPECT_TRUE(processes.running(builtDexaro).isEmpty());
+}
+
+TEST_F(LauncherTest, IgnoresKillLauncherFromAnotherObject) {
+    const QString xclock = QStandardPaths::findExecutable(QStringLiteral("xclock"));
+    ASSERT_FALSE(xclock.isEmpty());
+    cleanup << xclock;
+    launcher.start(launcherInPrefix(xclock), {});
+    ASSERT_TRUE(waitUntil([&] { return nameOwned(launcherName); }));
+    // The path rule found <prefix>/bin/dexaro and started it once.
+    ASSERT_TRUE(waitUntil([&] { return processes.running(xclock).size() == 1; }));
+
+    QByteArray diagnostics;
+    postKillLauncher(QStringLiteral("org.example.Other"));
+    ASSERT_TRUE(waitUntil([&] {
+        diagnostics += launcher.readAllStandardError();
+        return diagnostics.contains("ignoring killLauncher from org.example.Other");
+    })) << diagnostics.toStdString();
+    EXPECT_EQ(launcher.state(), QProcess::Running);
+    EXPECT_TRUE(nameOwned(launcherName));
+
+    postKillLauncher(mainName);
+    ASSERT_TRUE(waitUntil([&] { return launcher.state() == QProcess::NotRunning; }));
+    EXPECT_EQ(launcher.exitCode(), 0);
+    EXPECT_EQ(processes.running(xclock).size(), 1);
+}
+
+TEST_F(LauncherTest, SaysWhyAndFailsWhenItCannotStartDexaro) {
+    const struct {
+        const char* name;
+        bool bus;
+        const char* says;
+    } rows[] = {
+        {"no session bus", false, "no D-Bus session bus"},
+        {"no program at the path", true, "is missing or not executable"},
+    };
+    const QString copy = launcherInPrefix(QString());
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        QProcess run;
+        QProcessEnvironment env = launcher.processEnvironment();
+        if (!row.bus)
+            env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
+                       QStringLiteral("unix:path=") + home.filePath(QStringLiteral("no-bus")));
+        run.setProcessEnvironment(env);
+        run.start(copy, {});
+        ASSERT_TRUE(run.waitForFinished(5000));
+        EXPECT_NE(run.exitCode(), 0);
+        EXPECT_TRUE(run.readAllStandardError().contains(row.says));
+        EXPECT_FALSE(nameOwned(launcherName));
+    }
+}
+
+} // namespace
+} // namespace dexaro::test
