@@ -1,0 +1,180 @@
+// System-wide hot keys in a real X11 session: keys pressed with xdotool,
+// grabs checked from another client's connection.
+#include "platform/HotKeys.h"
+#include "platform/UserDefaults.h"
+#include "shortcuts/MASShortcutBinder.h"
+#include "shortcuts/MASShortcutMonitor.h"
+#include "shortcuts/MASShortcutValidator.h"
+#include "support/Wait.h"
+#include "support/X11Probe.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+using namespace dexaro;
+using dexaro::test::waitUntil;
+using dexaro::test::X11Probe;
+
+namespace {
+
+constexpr quint64 Control = MASShortcut::ControlFlag;
+constexpr quint64 Option = MASShortcut::OptionFlag;
+constexpr quint64 Shift = MASShortcut::ShiftFlag;
+// X11 key codes (evdev + 8) and modifier masks.
+constexpr uint8_t x11K = 45, x11J = 44, x11L = 46;
+constexpr uint16_t controlAlt = XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1;
+constexpr uint16_t numLock = XCB_MOD_MASK_2;
+
+void xdotool(const QStringList& arguments) {
+    QProcess process;
+    process.start(QStringLiteral("xdotool"), arguments);
+    ASSERT_TRUE(process.waitForFinished(10000)) << arguments.join(u' ').toStdString();
+    ASSERT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+}
+
+void pressKeys(const char* keys) {
+    xdotool({QStringLiteral("key"), QString::fromLatin1(keys)});
+}
+
+uint16_t keyboardState(X11Probe& probe) {
+    xcb_query_pointer_reply_t* reply = xcb_query_pointer_reply(
+        probe.connection(), xcb_query_pointer(probe.connection(), probe.root()), nullptr);
+    const uint16_t mask = reply ? reply->mask : 0;
+    std::free(reply);
+    return mask;
+}
+
+// The combination is grabbed by someone (here: by Dexaro's own connection)
+// with and without each lock.
+bool grabbedWithEveryLock(X11Probe& probe, uint8_t key, uint16_t modifiers) {
+    for (uint16_t locks : {uint16_t(0), uint16_t(XCB_MOD_MASK_LOCK), numLock,
+                           uint16_t(XCB_MOD_MASK_LOCK | numLock)}) {
+        if (!probe.keyIsGrabbedByOthers(key, modifiers | locks))
+            return false;
+    }
+    return true;
+}
+
+bool grabbedWithAnyLock(X11Probe& probe, uint8_t key, uint16_t modifiers) {
+    for (uint16_t locks : {uint16_t(0), uint16_t(XCB_MOD_MASK_LOCK), numLock,
+                           uint16_t(XCB_MOD_MASK_LOCK | numLock)}) {
+        if (probe.keyIsGrabbedByOthers(key, modifiers | locks))
+            return true;
+    }
+    return false;
+}
+
+class X11HotKeys : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(probe.ok());
+        ASSERT_TRUE(HotKeys::system().isAvailable());
+    }
+    void TearDown() override {
+        monitor.unregisterAllShortcuts();
+        if (keyboardState(probe) & numLock)
+            pressKeys("Num_Lock");
+    }
+
+    X11Probe probe;
+    MASShortcutMonitor monitor{HotKeys::system()};
+    int fired = 0;
+};
+
+TEST_F(X11HotKeys, FiresOncePerPressWhateverTheLocks) {
+    ASSERT_TRUE(monitor.registerShortcut(MASShortcut(40, Control | Option), [this] { ++fired; }));
+    EXPECT_TRUE(grabbedWithEveryLock(probe, x11K, controlAlt));
+
+    pressKeys("ctrl+alt+k");
+    ASSERT_TRUE(waitUntil([&] { return fired >= 1; }));
+    pressKeys("ctrl+alt+k");
+    ASSERT_TRUE(waitUntil([&] { return fired >= 2; }));
+    EXPECT_EQ(fired, 2);
+
+    pressKeys("Num_Lock");
+    ASSERT_TRUE(waitUntil([&] { return (keyboardState(probe) & numLock) != 0; }))
+        << "Num Lock did not come on";
+    pressKeys("ctrl+alt+k");
+    ASSERT_TRUE(waitUntil([&] { return fired >= 3; }));
+    pressKeys("Num_Lock");
+
+    // With Shift it is another combination; the press after it is the sync point.
+    pressKeys("ctrl+alt+shift+k");
+    pressKeys("ctrl+alt+k");
+    ASSERT_TRUE(waitUntil([&] { return fired >= 4; }));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(fired, 4);
+
+    monitor.unregisterShortcut(MASShortcut(40, Control | Option));
+    EXPECT_FALSE(grabbedWithAnyLock(probe, x11K, controlAlt));
+}
+
+TEST_F(X11HotKeys, StoredValueMovesTheHotKey) {
+    QTemporaryDir dir;
+    UserDefaults defaults(dir.filePath(QStringLiteral("Dexaro/Dexaro.conf")));
+    MASShortcutBinder binder(monitor, defaults);
+    ASSERT_TRUE(
+        defaults.setValue(QStringLiteral("-8812"), MASShortcut(40, Control | Option).encode()));
+    ASSERT_TRUE(binder.bindShortcut(QStringLiteral("-8812"), [this] { ++fired; }));
+    pressKeys("ctrl+alt+k");
+    ASSERT_TRUE(waitUntil([&] { return fired == 1; }));
+
+    ASSERT_TRUE(
+        defaults.setValue(QStringLiteral("-8812"), MASShortcut(38, Control | Option).encode()));
+    EXPECT_FALSE(grabbedWithAnyLock(probe, x11K, controlAlt));
+    EXPECT_TRUE(grabbedWithEveryLock(probe, x11J, controlAlt));
+    pressKeys("ctrl+alt+k");
+    pressKeys("ctrl+alt+j");
+    ASSERT_TRUE(waitUntil([&] { return fired >= 2; }));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(fired, 2) << "the old combination still fired";
+
+    ASSERT_TRUE(defaults.removeValue(QStringLiteral("-8812")));
+    EXPECT_FALSE(grabbedWithAnyLock(probe, x11J, controlAlt));
+}
+
+TEST_F(X11HotKeys, CombinationHeldByAnotherClient) {
+    // Another client holds Ctrl+Alt+L, but only with Num Lock on: Dexaro's
+    // grabs without Num Lock succeed first and must be given back.
+    X11Probe other;
+    ASSERT_TRUE(other.ok());
+    xcb_void_cookie_t cookie =
+        xcb_grab_key_checked(other.connection(), 1, other.root(), controlAlt | numLock, x11L,
+                             XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
+    ASSERT_EQ(xcb_request_check(other.connection(), cookie), nullptr);
+
+    const MASShortcut shortcut(37, Control | Option);
+    MASShortcutValidator validator(HotKeys::system(), {});
+    QString explanation;
+    EXPECT_TRUE(validator.isShortcutAlreadyTakenBySystem(shortcut, &explanation));
+    EXPECT_TRUE(explanation.startsWith(QStringLiteral("This combination cannot be used")));
+
+    QString error;
+    EXPECT_FALSE(monitor.registerShortcut(
+        shortcut, [this] { ++fired; }, &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_FALSE(monitor.isShortcutRegistered(shortcut));
+    EXPECT_FALSE(probe.keyIsGrabbedByOthers(x11L, controlAlt));
+    EXPECT_FALSE(probe.keyIsGrabbedByOthers(x11L, controlAlt | XCB_MOD_MASK_LOCK));
+
+    // Free combinations are not taken, and probing them leaves no grab behind.
+    EXPECT_FALSE(
+        validator.isShortcutAlreadyTakenBySystem(MASShortcut(37, Control | Option | Shift)));
+    EXPECT_FALSE(grabbedWithAnyLock(probe, x11L, controlAlt | XCB_MOD_MASK_SHIFT));
+
+    // Once the other client lets go, the combination can be registered.
+    xcb_ungrab_key(other.connection(), x11L, other.root(), controlAlt | numLock);
+    xcb_flush(other.connection());
+    ASSERT_TRUE(waitUntil([&] { return !validator.isShortcutAlreadyTakenBySystem(shortcut); }));
+    EXPECT_TRUE(monitor.registerShortcut(shortcut, [this] { ++fired; }));
+    // Dexaro's own hot key does not count as taken.
+    EXPECT_FALSE(validator.isShortcutAlreadyTakenBySystem(shortcut));
+    EXPECT_TRUE(monitor.isShortcutRegistered(shortcut));
+    pressKeys("ctrl+alt+l");
+    ASSERT_TRUE(waitUntil([&] { return fired == 1; }));
+}
+
+} // namespace
