@@ -1,6 +1,39 @@
+// Dexaro: workspaces of applications, links and files, switched on and off
+// from the desktop's status area.
+#include "app/AppDelegate.h"
+#include "app/AppIdentifiers.h"
+#include "platform/TerminationSignals.h"
+
 #include <QApplication>
+#include <QIcon>
+#include <cstdio>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    return 0;
+    QApplication::setApplicationName(QStringLiteral("Dexaro"));
+    QApplication::setDesktopFileName(dexaro::MainAppBundleIdentifier);
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/images/AppIcon.svg")));
+    // Dexaro lives in the status area: closing its last window does not end it.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    // Installed first, so that a termination during start-up waits for the loop.
+    dexaro::TerminationSignals terminationSignals;
+
+    dexaro::AppDelegate delegate(
+        dexaro::AppServices::forDesktop(QCoreApplication::applicationFilePath()));
+    QObject::connect(&terminationSignals, &dexaro::TerminationSignals::terminationRequested,
+                     &delegate, [&delegate] { delegate.requestQuit(); });
+
+    QString error;
+    switch (delegate.applicationDidFinishLaunching(&error)) {
+    case dexaro::AppDelegate::LaunchResult::StoreFailed:
+        std::fprintf(stderr, "Unresolved error %s\n", qPrintable(error));
+        return 1;
+    case dexaro::AppDelegate::LaunchResult::AlreadyRunning:
+        std::fprintf(stderr, "Dexaro is already running.\n");
+        return 0;
+    case dexaro::AppDelegate::LaunchResult::Started:
+        break;
+    }
+    return app.exec();
 }

@@ -17,10 +17,9 @@ QString XdgAutostartLoginItem::entryPath(const QString& identifier) const {
 }
 
 QString XdgAutostartLoginItem::launcherPathFor(const QString& programPath) {
-    QDir prefix = QFileInfo(programPath).absoluteDir(); // <prefix>/bin
-    prefix.cdUp();
-    return QDir::cleanPath(prefix.absolutePath() +
-                           QStringLiteral("/libexec/dexaro/dexaro-launcher"));
+    // <prefix>/bin/<name> -> <prefix>/libexec/dexaro/dexaro-launcher
+    return QDir::cleanPath(QFileInfo(programPath).absolutePath() +
+                           QStringLiteral("/../libexec/dexaro/dexaro-launcher"));
 }
 
 QString XdgAutostartLoginItem::escapeString(const QString& value) {

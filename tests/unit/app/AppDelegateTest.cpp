@@ -1,0 +1,337 @@
+// The application delegate with fake platform services and a real store in a
+// temporary folder: start-up order effects, popover rules with the real mouse
+// monitors, workspace list freshness and the quit path.
+#include "app/AppDelegate.h"
+#include "ShellFakes.h"
+#include "app/AppIdentifiers.h"
+#include "support/QtPrinters.h"
+#include "support/RecordingAlerts.h"
+#include "support/Wait.h"
+
+#include <QApplication>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWindow>
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+using namespace dexaro;
+using namespace dexaro::test;
+
+namespace {
+
+// Runs one SQL statement on the store file through a connection of its own.
+void runSql(const QString& path, const char* sql) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &db), SQLITE_OK);
+    char* message = nullptr;
+    const int rc = sqlite3_exec(db, sql, nullptr, nullptr, &message);
+    const QString text = QString::fromUtf8(message ? message : "");
+    sqlite3_free(message);
+    sqlite3_close(db);
+    ASSERT_EQ(rc, SQLITE_OK) << text.toStdString();
+}
+
+class AppDelegateTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        qputenv("XDG_DATA_HOME", dir.filePath(QStringLiteral("data")).toUtf8());
+        qputenv("XDG_CONFIG_HOME", dir.filePath(QStringLiteral("config")).toUtf8());
+        storePath = dir.filePath(QStringLiteral("data/Dexaro/Dexaro.sqlite"));
+    }
+
+    // A delegate over the store in the temporary folder; the fakes stay reachable.
+    std::unique_ptr<AppDelegate> makeDelegate() {
+        AppServices services;
+        auto alertsOwned = std::make_unique<RecordingAlerts>();
+        auto loginOwned = std::make_unique<FakeLoginItem>();
+        auto busOwned = std::make_unique<FakeSessionBus>();
+        auto itemOwned = std::make_unique<FakeStatusItem>();
+        alerts = alertsOwned.get();
+        loginItem = loginOwned.get();
+        bus = busOwned.get();
+        statusItem = itemOwned.get();
+        bus->ownedByOthers = busNamesOwned;
+        services.alerts = std::move(alertsOwned);
+        services.loginItem = std::move(loginOwned);
+        services.sessionBus = std::move(busOwned);
+        services.statusItem = std::move(itemOwned);
+        services.checkAccessibility = [this](bool prompt) {
+            accessibilityPrompts.append(prompt);
+            return true;
+        };
+        services.exit = [this](int status) {
+            exitStatuses.append(status);
+        };
+        services.storePath = storePath;
+        return std::make_unique<AppDelegate>(std::move(services));
+    }
+
+    std::unique_ptr<AppDelegate> start() {
+        auto delegate = makeDelegate();
+        QString error;
+        EXPECT_EQ(delegate->applicationDidFinishLaunching(&error),
+                  AppDelegate::LaunchResult::Started)
+            << error.toStdString();
+        return delegate;
+    }
+
+    QTemporaryDir dir;
+    QString storePath;
+    QSet<QString> busNamesOwned;
+    RecordingAlerts* alerts = nullptr;
+    FakeLoginItem* loginItem = nullptr;
+    FakeSessionBus* bus = nullptr;
+    FakeStatusItem* statusItem = nullptr;
+    QList<bool> accessibilityPrompts;
+    QList<int> exitStatuses;
+};
+
+void pressIn(QWidget* widget) {
+    ASSERT_TRUE(widget->windowHandle()) << "the widget has no window";
+    QTest::mousePress(widget->windowHandle(), Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+    QTest::mouseRelease(widget->windowHandle(), Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+}
+
+} // namespace
+
+TEST_F(AppDelegateTest, FirstStartRegistersTheLoginItemOnceAndStoresTheSetting) {
+    {
+        auto first = start();
+        EXPECT_EQ(first->settings().runAtLogin, QStringLiteral("1"));
+        ASSERT_EQ(loginItem->calls.size(), 1);
+        EXPECT_EQ(loginItem->calls.first(), std::make_pair(LauncherBundleIdentifier, true));
+        EXPECT_EQ(first->store().readSetting(QStringLiteral("runWSAtLogin")),
+                  std::optional<QString>(QStringLiteral("1")));
+        EXPECT_FALSE(first->objectStore().hasChanges());
+        EXPECT_EQ(first->settings().forceTerminate, QStringLiteral("0"));
+        EXPECT_EQ(first->settings().hideApps, QStringLiteral("0"));
+        EXPECT_EQ(first->settings().createNewInstance, QStringLiteral("0"));
+        EXPECT_EQ(accessibilityPrompts, QList<bool>{true});
+    }
+    // The user switched it off in the meantime; the next start keeps that.
+    runSql(storePath, "UPDATE Settings SET value = '0' WHERE name = 'runWSAtLogin';"
+                      "INSERT INTO Settings (name, value) VALUES ('hideApps', '1');");
+    auto second = start();
+    EXPECT_TRUE(loginItem->calls.isEmpty());
+    EXPECT_EQ(second->settings().runAtLogin, QStringLiteral("0"));
+    EXPECT_EQ(second->settings().hideApps, QStringLiteral("1"));
+}
+
+TEST_F(AppDelegateTest, TellsARunningLauncherToQuitExactlyOnce) {
+    {
+        auto delegate = start();
+        EXPECT_TRUE(bus->posted.isEmpty()) << "no launcher runs, nothing to tell";
+        EXPECT_EQ(bus->registered, QStringList{MainAppBundleIdentifier});
+    }
+    busNamesOwned = {LauncherBundleIdentifier};
+    auto delegate = start();
+    ASSERT_EQ(bus->posted.size(), 1);
+    EXPECT_EQ(bus->posted.first(),
+              std::make_pair(KillLauncherNotification, MainAppBundleIdentifier));
+}
+
+TEST_F(AppDelegateTest, ASecondDexaroInTheSessionStopsBeforeTouchingAnything) {
+    busNamesOwned = {MainAppBundleIdentifier};
+    auto delegate = makeDelegate();
+    EXPECT_EQ(delegate->applicationDidFinishLaunching(), AppDelegate::LaunchResult::AlreadyRunning);
+    EXPECT_FALSE(delegate->hasStore());
+    EXPECT_FALSE(QFile::exists(storePath));
+    EXPECT_TRUE(loginItem->calls.isEmpty());
+}
+
+TEST_F(AppDelegateTest, ADamagedStoreStopsStartUpAndStaysAsItWas) {
+    QDir().mkpath(QFileInfo(storePath).absolutePath());
+    const QByteArray garbage("this is not an SQLite database, just some bytes\n");
+    {
+        QFile file(storePath);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(garbage);
+    }
+    auto delegate = makeDelegate();
+    QString error;
+    EXPECT_EQ(delegate->applicationDidFinishLaunching(&error),
+              AppDelegate::LaunchResult::StoreFailed);
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_FALSE(delegate->popover());
+    EXPECT_TRUE(loginItem->calls.isEmpty());
+    QFile file(storePath);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), garbage);
+}
+
+TEST_F(AppDelegateTest, PopoverOpensAtStartUnderTheStatusItemWithBothMonitors) {
+    auto delegate = start();
+    ASSERT_TRUE(delegate->isPopoverShown());
+    EXPECT_TRUE(delegate->hasEventMonitors());
+    const QRect popover = delegate->popover()->geometry();
+    EXPECT_EQ(popover.width(), 385);
+    EXPECT_EQ(popover.height(), QGuiApplication::primaryScreen()->geometry().height() / 3);
+    EXPECT_GT(popover.top(), statusItem->iconGeometry().bottom()) << "below the icon";
+    EXPECT_TRUE(delegate->mainWindow());
+    EXPECT_FALSE(delegate->mainWindow()->isVisible()) << "the main window starts hidden";
+}
+
+TEST_F(AppDelegateTest, StatusItemClicksToggleThePopover) {
+    auto delegate = start();
+    statusItem->setVisible(true);
+    // The press on the icon itself leaves the popover to the click handler.
+    pressIn(statusItem->button.get());
+    EXPECT_TRUE(delegate->isPopoverShown());
+    statusItem->click();
+    EXPECT_FALSE(delegate->isPopoverShown());
+    EXPECT_FALSE(delegate->hasEventMonitors());
+    statusItem->click();
+    EXPECT_TRUE(delegate->isPopoverShown());
+    EXPECT_TRUE(delegate->hasEventMonitors());
+}
+
+TEST_F(AppDelegateTest, LocalMonitorClosesOnlyForClicksInTheMainWindow) {
+    auto delegate = start();
+    pressIn(delegate->popover());
+    EXPECT_TRUE(delegate->isPopoverShown()) << "a click inside the popover";
+
+    QWidget other; // another window of ours, such as the about window
+    other.setGeometry(100, 500, 200, 100);
+    other.show();
+    pressIn(&other);
+    EXPECT_TRUE(delegate->isPopoverShown()) << "a click in another window of ours";
+
+    delegate->mainWindow()->show();
+    pressIn(delegate->mainWindow());
+    EXPECT_FALSE(delegate->isPopoverShown()) << "a click in the main window";
+    EXPECT_FALSE(delegate->hasEventMonitors());
+
+    // Closed: the monitors are gone, a click anywhere changes nothing.
+    pressIn(delegate->mainWindow());
+    EXPECT_FALSE(delegate->isPopoverShown());
+}
+
+TEST_F(AppDelegateTest, LosingTheFocusToAnotherApplicationClosesThePopover) {
+    auto delegate = start();
+    QWindow* popover = delegate->popover()->windowHandle();
+    popover->requestActivate();
+    ASSERT_TRUE(
+        waitUntil([] { return QGuiApplication::applicationState() == Qt::ApplicationActive; }));
+    EXPECT_TRUE(delegate->isPopoverShown()) << "gaining the focus keeps it open";
+
+    // Offscreen there is no other application to click: the application state
+    // changes as it does when another application takes the focus.
+    emit qApp->applicationStateChanged(Qt::ApplicationInactive);
+    EXPECT_FALSE(delegate->isPopoverShown());
+    EXPECT_FALSE(delegate->hasEventMonitors());
+
+    // The click on the status item that took the focus away does not reopen it.
+    statusItem->click();
+    EXPECT_FALSE(delegate->isPopoverShown());
+}
+
+TEST_F(AppDelegateTest, EscapeClosesThePopoverAndItsMonitors) {
+    auto delegate = start();
+    QTest::keyClick(delegate->popover(), Qt::Key_Escape);
+    EXPECT_FALSE(delegate->isPopoverShown());
+    EXPECT_FALSE(delegate->hasEventMonitors());
+}
+
+TEST_F(AppDelegateTest, WorkspaceListUpdatesAreConsumedOncePerTag) {
+    auto delegate = makeDelegate();
+    struct Step {
+        const char* tag;
+        bool expected;
+    };
+    const Step steps[] = {{"statusbar", true},
+                          {"statusbar", false},
+                          {"editor", true},
+                          {"editor", false},
+                          {"creator", false}};
+    for (const Step& step : steps)
+        EXPECT_EQ(delegate->consumeWorkspaceListUpdate(QString::fromLatin1(step.tag)),
+                  step.expected)
+            << step.tag;
+    EXPECT_TRUE(delegate->wsListUpdated().isEmpty());
+    delegate->setWorkspaceListUpdated();
+    EXPECT_EQ(delegate->wsListUpdated(), (QStringList{"statusbar", "editor"}));
+    EXPECT_TRUE(delegate->consumeWorkspaceListUpdate(QStringLiteral("editor")));
+    EXPECT_EQ(delegate->wsListUpdated(), QStringList{"statusbar"});
+}
+
+TEST_F(AppDelegateTest, QuitWithoutChangesEndsAtOnceWithStatusZero) {
+    auto delegate = start();
+    EXPECT_TRUE(delegate->requestQuit());
+    EXPECT_EQ(exitStatuses, QList<int>{0});
+    EXPECT_TRUE(alerts->shown.isEmpty());
+    EXPECT_FALSE(delegate->hasEventMonitors());
+}
+
+TEST_F(AppDelegateTest, QuitSavesPendingChanges) {
+    auto delegate = start();
+    delegate->store().context().setValue(delegate->store().context().insert(schema::settings),
+                                         QStringLiteral("name"), QStringLiteral("pending"));
+    EXPECT_TRUE(delegate->requestQuit());
+    EXPECT_FALSE(delegate->objectStore().hasChanges());
+    EXPECT_TRUE(alerts->shown.isEmpty());
+    EXPECT_EQ(exitStatuses, QList<int>{0});
+}
+
+TEST_F(AppDelegateTest, AFailedSaveAsksAndCancelKeepsRunningWithTheChangesPending) {
+    auto delegate = start();
+    ObjectStore& context = delegate->store().context();
+    context.setValue(context.insert(schema::settings), QStringLiteral("name"),
+                     QStringLiteral("pending"));
+    // The store refuses every new setting from now on.
+    runSql(storePath, "CREATE TRIGGER refuse BEFORE INSERT ON Settings "
+                      "BEGIN SELECT RAISE(ABORT, 'refused by the test'); END;");
+
+    alerts->answer = 1; // "Cancel"
+    EXPECT_FALSE(delegate->requestQuit());
+    EXPECT_TRUE(exitStatuses.isEmpty());
+    EXPECT_TRUE(context.hasChanges());
+    ASSERT_FALSE(alerts->shown.isEmpty());
+    const RecordedAlert& question = alerts->shown.last();
+    EXPECT_EQ(question.message,
+              QStringLiteral("Could not save changes while quitting. Quit anyway?"));
+    EXPECT_EQ(question.informative, QStringLiteral("Quitting now will lose any changes you have "
+                                                   "made since the last successful save"));
+    EXPECT_EQ(question.buttons, (QStringList{"Quit anyway", "Cancel"}));
+    EXPECT_TRUE(alerts->shown.first().informative.contains(QStringLiteral("refused by the test")))
+        << "the save error is shown";
+
+    // Still running: once the store takes it again, the next quit saves.
+    runSql(storePath, "DROP TRIGGER refuse;");
+    alerts->shown.clear();
+    EXPECT_TRUE(delegate->requestQuit());
+    EXPECT_TRUE(alerts->shown.isEmpty());
+    EXPECT_FALSE(context.hasChanges());
+    EXPECT_EQ(exitStatuses, QList<int>{0});
+}
+
+TEST_F(AppDelegateTest, AFailedSaveAndQuitAnywayEnds) {
+    auto delegate = start();
+    ObjectStore& context = delegate->store().context();
+    context.setValue(context.insert(schema::settings), QStringLiteral("name"),
+                     QStringLiteral("pending"));
+    runSql(storePath, "CREATE TRIGGER refuse BEFORE INSERT ON Settings "
+                      "BEGIN SELECT RAISE(ABORT, 'refused'); END;");
+    alerts->answer = 0; // "Quit anyway"
+    EXPECT_TRUE(delegate->requestQuit());
+    EXPECT_EQ(exitStatuses, QList<int>{0});
+}
+
+TEST(MainWindowFrame, FillsTheWorkAreaLessMarginsAndIsCentred) {
+    struct Row {
+        const char* name;
+        QRect workArea;
+        int thickness;
+        QRect expected;
+    };
+    const Row rows[] = {
+        {"panels top 30 and bottom 24", QRect(0, 30, 1440, 846), 30, QRect(50, 105, 1340, 696)},
+        {"no panel", QRect(0, 0, 1920, 1080), 24, QRect(50, 60, 1820, 960)},
+        {"second screen on the right", QRect(1920, 0, 1280, 1024), 24, QRect(1970, 60, 1180, 904)},
+        {"tiny screen keeps a usable window", QRect(0, 0, 500, 300), 24, QRect(10, 0, 480, 300)},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(AppDelegate::mainWindowFrame(row.workArea, row.thickness), row.expected)
+            << row.name;
+}

@@ -1,0 +1,76 @@
+#pragma once
+// Fakes of the shell's platform services that record what the delegate asked.
+#include "platform/LoginItem.h"
+#include "platform/SessionBus.h"
+#include "platform/StatusItem.h"
+
+#include <QSet>
+#include <QWidget>
+#include <QWindow>
+#include <memory>
+
+namespace dexaro::test {
+
+class FakeLoginItem : public LoginItem {
+public:
+    bool setEnabled(const QString& identifier, bool enabled, QString* = nullptr) override {
+        calls.append({identifier, enabled});
+        if (enabled)
+            enabledItems.insert(identifier);
+        else
+            enabledItems.remove(identifier);
+        return true;
+    }
+    bool isEnabled(const QString& identifier) const override {
+        return enabledItems.contains(identifier);
+    }
+    QList<std::pair<QString, bool>> calls;
+    QSet<QString> enabledItems;
+};
+
+class FakeSessionBus : public SessionBus {
+public:
+    bool registerName(const QString& name, QString* = nullptr) override {
+        if (ownedByOthers.contains(name))
+            return false;
+        registered.append(name);
+        return true;
+    }
+    bool isNameOwned(const QString& name) override {
+        return ownedByOthers.contains(name) || registered.contains(name);
+    }
+    bool postNotification(const QString& name, const QString& object) override {
+        posted.append({name, object});
+        return true;
+    }
+    bool subscribe(const QString&) override { return true; }
+
+    QSet<QString> ownedByOthers;
+    QStringList registered;
+    QList<std::pair<QString, QString>> posted;
+};
+
+// A status item drawn in a small window of its own, as an XEmbed tray icon is.
+class FakeStatusItem : public StatusItem {
+public:
+    FakeStatusItem() : button(std::make_unique<QWidget>()) { button->setGeometry(700, 0, 24, 24); }
+    void setImage(const QIcon&) override {}
+    void setToolTip(const QString&) override {}
+    void setMenu(QMenu* m) override { menu = m; }
+    void setVisible(bool visible) override {
+        button->setVisible(visible);
+        shown = visible;
+    }
+    bool isAvailable() const override { return true; }
+    QRect iconGeometry() const override { return button->geometry(); }
+    bool ownsWindow(const QWindow* window) const override {
+        return window && window == button->windowHandle();
+    }
+    void click() { emit clicked(); }
+
+    std::unique_ptr<QWidget> button;
+    QMenu* menu = nullptr;
+    bool shown = false;
+};
+
+} // namespace dexaro::test

@@ -1,0 +1,153 @@
+// The shell's platform pieces that need no desktop: where the popover goes,
+// the autostart entry, the termination signals and the popover's root view.
+// GIO first: its headers use "signals", which Qt defines as a keyword.
+#include <gio/gdesktopappinfo.h>
+
+#include "activation/CustomNSPopoverView.h"
+#include "activation/StatusBarItemViewController.h"
+#include "platform/Popover.h"
+#include "platform/TerminationSignals.h"
+#include "platform/linux/XdgAutostartLoginItem.h"
+#include "support/QtPrinters.h"
+#include "support/Wait.h"
+
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <csignal>
+#include <gtest/gtest.h>
+
+using namespace dexaro;
+
+TEST(PopoverPlacement, AnchorsToTheIconAndStaysInsideTheWorkArea) {
+    const QSize size(385, 300);
+    const QRect work(0, 30, 1440, 846); // panels: 30 at the top, 24 at the bottom
+    struct Row {
+        const char* name;
+        QRect anchor;
+        QRect workArea;
+        QPoint expectedTopLeft;
+    };
+    const Row rows[] = {
+        {"icon in a top panel: centred below it", QRect(700, 3, 24, 24), work, QPoint(519, 31)},
+        {"icon in a bottom panel: above it", QRect(700, 879, 24, 24), work, QPoint(519, 575)},
+        {"icon at the right edge: pushed left", QRect(1420, 3, 20, 24), work, QPoint(1055, 31)},
+        {"icon at the left edge: pushed right", QRect(0, 3, 20, 24), work, QPoint(0, 31)},
+        {"pointer low on the screen: above it", QRect(720, 600, 1, 1), work, QPoint(528, 296)},
+        {"second screen", QRect(2500, 3, 24, 24), QRect(1440, 0, 1920, 1080), QPoint(2319, 31)},
+        {"work area smaller than the popover: its corner wins", QRect(10, 10, 4, 4),
+         QRect(0, 0, 200, 100), QPoint(0, 0)},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(Popover::placement(size, row.anchor, row.workArea).topLeft(), row.expectedTopLeft)
+            << row.name;
+}
+
+TEST(PopoverRootView, IsAThirdOfTheScreenTallInThePopoverColours) {
+    StatusBarItemViewController controller;
+    CustomNSPopoverView* view = controller.view();
+    ASSERT_TRUE(view);
+    EXPECT_EQ(view->size(), QSize(385, QGuiApplication::primaryScreen()->geometry().height() / 3));
+    EXPECT_EQ(view->lightModeTextColor, QColor(0xFF, 0xFF, 0xFF));
+    EXPECT_EQ(view->darkModeTextColor, QColor(0x2B, 0x2D, 0x2F));
+    EXPECT_EQ(controller.view(), view) << "the view is loaded once";
+
+    // In a window, the window's backdrop takes the popover's backdrop colour.
+    Popover popover;
+    popover.setContentView(view);
+    popover.showRelativeTo(QRect(100, 0, 20, 20));
+    EXPECT_TRUE(popover.autoFillBackground());
+    EXPECT_EQ(popover.palette().color(popover.backgroundRole()), view->currentBackdropColor());
+    popover.performClose();
+    EXPECT_FALSE(popover.isShown());
+}
+
+namespace {
+
+// Starts a desktop entry as the desktop's autostart does (GIO parses its Exec
+// line and runs it without a shell); answers GIO's error text, empty on success.
+QString launchEntry(const QString& path) {
+    GDesktopAppInfo* info = g_desktop_app_info_new_from_filename(path.toUtf8().constData());
+    if (!info)
+        return QStringLiteral("GIO cannot read the entry");
+    GError* error = nullptr;
+    const bool launched = g_app_info_launch(G_APP_INFO(info), nullptr, nullptr, &error);
+    QString text = launched ? QString() : QString::fromUtf8(error ? error->message : "failed");
+    if (error)
+        g_error_free(error);
+    g_object_unref(info);
+    return text;
+}
+
+} // namespace
+
+TEST(XdgAutostartLoginItem, EntryStartsTheLauncherWhateverItsPathHolds) {
+    const char* names[] = {"dexaro-launcher", "with space", "quote\"dollar$tick`back\\slash",
+                           "semi;amp&pipe|", "it's"};
+    for (const char* name : names) {
+        QTemporaryDir dir;
+        ASSERT_TRUE(dir.isValid());
+        qputenv("XDG_CONFIG_HOME", dir.filePath(QStringLiteral("config")).toUtf8());
+        const QString launcher = dir.filePath(QString::fromUtf8(name) + "/bin-dir/dexaro-launcher");
+        ASSERT_TRUE(QDir().mkpath(QFileInfo(launcher).absolutePath()));
+        QFile program(launcher);
+        ASSERT_TRUE(program.open(QIODevice::WriteOnly));
+        // The stand-in launcher leaves a mark beside itself when it runs.
+        program.write("#!/bin/sh\nexec touch \"$0.ran\"\n");
+        program.close();
+        program.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+        XdgAutostartLoginItem item(launcher);
+        const QString id = QStringLiteral("org.dexaro.Dexarolauncher");
+        QString error;
+        ASSERT_TRUE(item.setEnabled(id, true, &error)) << name << ": " << error.toStdString();
+        EXPECT_TRUE(item.isEnabled(id)) << name;
+        EXPECT_EQ(item.entryPath(id), dir.filePath(QStringLiteral(
+                                          "config/autostart/org.dexaro.Dexarolauncher.desktop")));
+        EXPECT_EQ(launchEntry(item.entryPath(id)), QString()) << name;
+        EXPECT_TRUE(test::waitUntil([&] { return QFile::exists(launcher + ".ran"); }))
+            << name << ": the entry did not start the launcher";
+
+        ASSERT_TRUE(item.setEnabled(id, false, &error)) << name;
+        EXPECT_FALSE(QFile::exists(item.entryPath(id))) << name;
+        EXPECT_TRUE(item.setEnabled(id, false, &error)) << "disabling twice is fine";
+    }
+}
+
+TEST(XdgAutostartLoginItem, LauncherLivesBesideTheProgram) {
+    EXPECT_EQ(XdgAutostartLoginItem::launcherPathFor(QStringLiteral("/usr/bin/dexaro")),
+              QStringLiteral("/usr/libexec/dexaro/dexaro-launcher"));
+    EXPECT_EQ(XdgAutostartLoginItem::launcherPathFor(QStringLiteral("/home/u/build/bin/dexaro")),
+              QStringLiteral("/home/u/build/libexec/dexaro/dexaro-launcher"));
+}
+
+TEST(XdgAutostartLoginItem, AReadOnlyConfigFolderIsReportedNotIgnored) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString config = dir.filePath(QStringLiteral("config"));
+    ASSERT_TRUE(QDir().mkpath(config));
+    QFile::setPermissions(config, QFile::ReadOwner | QFile::ExeOwner);
+    qputenv("XDG_CONFIG_HOME", config.toUtf8());
+    XdgAutostartLoginItem item(QStringLiteral("/usr/libexec/dexaro/dexaro-launcher"));
+    QString error;
+    const bool written = item.setEnabled(QStringLiteral("x"), true, &error);
+    QFile::setPermissions(config, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root writes into read-only folders";
+    EXPECT_FALSE(written);
+    EXPECT_FALSE(error.isEmpty());
+}
+
+TEST(TerminationSignals, SigtermAndSigintArriveOnTheMainLoop) {
+    TerminationSignals watcher;
+    ASSERT_TRUE(watcher.isInstalled());
+    QSignalSpy spy(&watcher, &TerminationSignals::terminationRequested);
+    ::raise(SIGTERM);
+    ::raise(SIGINT);
+    ASSERT_TRUE(test::waitUntil([&] { return spy.count() == 2; }));
+    EXPECT_EQ(spy.at(0).at(0).toInt(), SIGTERM);
+    EXPECT_EQ(spy.at(1).at(0).toInt(), SIGINT);
+}

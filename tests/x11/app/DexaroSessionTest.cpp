@@ -1,0 +1,314 @@
+// Dexaro started for real in the test session (Xvfb, openbox, tint2 with its
+// tray, a D-Bus session bus): its tray icon, the popover's opening and closing
+// by real clicks, the quit path on SIGTERM and the store's durability.
+#include "platform/ObjectStore.h"
+#include "platform/linux/DBusSessionBus.h"
+#include "support/QtPrinters.h"
+#include "support/Wait.h"
+#include "support/X11Probe.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QThread>
+#include <csignal>
+#include <gtest/gtest.h>
+#include <xcb/xcb.h>
+
+using namespace dexaro;
+using namespace dexaro::test;
+
+namespace {
+
+const QString dexaroProgram = QStringLiteral(DEXARO_BINARY_DIR "/bin/dexaro");
+const char saveLoopVariable[] = "DEXARO_TEST_SAVE_LOOP_STORE";
+
+QString runTool(const QString& program, const QStringList& arguments) {
+    QProcess tool;
+    tool.start(program, arguments);
+    if (!tool.waitForFinished(20000))
+        return QStringLiteral("<%1 did not finish>").arg(program);
+    return QString::fromUtf8(tool.readAllStandardOutput()).trimmed();
+}
+
+QString sqlite(const QString& store, const QString& sql) {
+    return runTool(QStringLiteral("sqlite3"), {store, sql});
+}
+
+void xdotoolClick(const QPoint& at) {
+    runTool(QStringLiteral("xdotool"),
+            {QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y()),
+             QStringLiteral("click"), QStringLiteral("1")});
+}
+
+xcb_window_t parentOf(X11Probe& probe, xcb_window_t window) {
+    xcb_query_tree_reply_t* reply = xcb_query_tree_reply(
+        probe.connection(), xcb_query_tree(probe.connection(), window), nullptr);
+    if (!reply)
+        return XCB_NONE;
+    const xcb_window_t parent = reply->parent;
+    free(reply);
+    return parent;
+}
+
+bool hasProperty(X11Probe& probe, xcb_window_t window, const char* name) {
+    xcb_get_property_reply_t* reply = xcb_get_property_reply(
+        probe.connection(),
+        xcb_get_property(probe.connection(), 0, window, probe.atom(name), XCB_ATOM_ANY, 0, 1),
+        nullptr);
+    const bool present = reply && reply->type != XCB_NONE;
+    free(reply);
+    return present;
+}
+
+// Every window below root, depth first.
+void collect(X11Probe& probe, xcb_window_t window, std::vector<xcb_window_t>& out) {
+    for (xcb_window_t child : probe.children(window)) {
+        out.push_back(child);
+        collect(probe, child, out);
+    }
+}
+
+// Dexaro started with its data and configuration in a temporary folder.
+class DexaroSession : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(home.isValid());
+        ASSERT_TRUE(probe.ok()) << "no X display";
+        storePath = home.filePath(QStringLiteral("data/Dexaro/Dexaro.sqlite"));
+    }
+    void TearDown() override {
+        if (dexaro.state() != QProcess::NotRunning) {
+            dexaro.kill();
+            dexaro.waitForFinished(10000);
+        }
+    }
+
+    QProcessEnvironment environment() const {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
+        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        return env;
+    }
+
+    void startDexaro() {
+        dexaro.setProcessEnvironment(environment());
+        dexaro.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        dexaro.start(dexaroProgram, {});
+        ASSERT_TRUE(dexaro.waitForStarted(10000));
+    }
+
+    // Dexaro's XEmbed icon: a window of its process with _XEMBED_INFO that a
+    // tint2 panel has taken in.
+    xcb_window_t trayIcon() {
+        std::vector<xcb_window_t> all;
+        collect(probe, probe.root(), all);
+        for (xcb_window_t window : all) {
+            if (probe.pid(window) != uint32_t(dexaro.processId()) ||
+                !hasProperty(probe, window, "_XEMBED_INFO"))
+                continue;
+            for (xcb_window_t up = parentOf(probe, window); up && up != probe.root();
+                 up = parentOf(probe, up)) {
+                if (probe.wmClass(up).contains(QStringLiteral("tint2"), Qt::CaseInsensitive))
+                    return window;
+            }
+        }
+        return XCB_NONE;
+    }
+
+    // The popover: a mapped top-level window of Dexaro's, 385 wide.
+    xcb_window_t visiblePopover() {
+        for (xcb_window_t window : probe.children(probe.root())) {
+            if (probe.pid(window) != uint32_t(dexaro.processId()) || !probe.isViewable(window))
+                continue;
+            const auto rect = probe.clientRect(window);
+            if (rect && rect->width() == 385)
+                return window;
+        }
+        return XCB_NONE;
+    }
+
+    QTemporaryDir home;
+    QString storePath;
+    X11Probe probe;
+    QProcess dexaro;
+};
+
+} // namespace
+
+TEST_F(DexaroSession, IconSitsInTheTrayAndClicksToggleThePopover) {
+    startDexaro();
+    ASSERT_TRUE(waitUntil([&] { return trayIcon() != XCB_NONE; }, 20000))
+        << "no icon of Dexaro's in tint2's tray";
+    ASSERT_TRUE(waitUntil([&] { return visiblePopover() != XCB_NONE; }))
+        << "the popover is not open after start";
+
+    const xcb_window_t icon = trayIcon();
+    const auto iconRect = probe.clientRect(icon);
+    ASSERT_TRUE(iconRect);
+    const auto popoverRect = probe.clientRect(visiblePopover());
+    ASSERT_TRUE(popoverRect);
+    EXPECT_GE(popoverRect->top(), probe.workArea().top()) << "inside the work area";
+    EXPECT_LE(std::abs(popoverRect->center().x() - iconRect->center().x()), 1)
+        << "centred under the icon";
+
+    xdotoolClick(iconRect->center());
+    EXPECT_TRUE(waitUntil([&] { return visiblePopover() == XCB_NONE; }))
+        << "a click on the icon closes the popover";
+    xdotoolClick(iconRect->center());
+    EXPECT_TRUE(waitUntil([&] { return visiblePopover() != XCB_NONE; }))
+        << "another click opens it again";
+}
+
+TEST_F(DexaroSession, AClickInAnotherApplicationClosesThePopover) {
+    QProcess xclock;
+    xclock.start(QStringLiteral("xclock"),
+                 {QStringLiteral("-geometry"), QStringLiteral("200x200+600+500")});
+    ASSERT_TRUE(xclock.waitForStarted(10000));
+    auto xclockWindow = [&]() -> xcb_window_t {
+        for (xcb_window_t window : probe.clientWindows())
+            if (probe.wmClass(window).contains(QStringLiteral("XClock")) &&
+                probe.isViewable(window))
+                return window;
+        return XCB_NONE;
+    };
+    ASSERT_TRUE(waitUntil([&] { return xclockWindow() != XCB_NONE; }));
+
+    startDexaro();
+    ASSERT_TRUE(waitUntil([&] { return visiblePopover() != XCB_NONE; }, 20000));
+    const auto clockRect = probe.clientRect(xclockWindow());
+    ASSERT_TRUE(clockRect);
+    xdotoolClick(clockRect->center());
+    EXPECT_TRUE(waitUntil([&] { return visiblePopover() == XCB_NONE; }))
+        << "the popover stayed open after a click in xclock";
+    xclock.kill();
+    xclock.waitForFinished(5000);
+}
+
+TEST_F(DexaroSession, SigtermQuitsWithStatusZeroAndAnIntactStore) {
+    startDexaro();
+    ASSERT_TRUE(waitUntil([&] { return visiblePopover() != XCB_NONE; }, 20000));
+    ::kill(pid_t(dexaro.processId()), SIGTERM);
+    ASSERT_TRUE(dexaro.waitForFinished(15000));
+    EXPECT_EQ(dexaro.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(dexaro.exitCode(), 0);
+
+    EXPECT_EQ(sqlite(storePath, QStringLiteral("PRAGMA integrity_check;")), QStringLiteral("ok"));
+    EXPECT_EQ(sqlite(storePath,
+                     QStringLiteral("SELECT value FROM Settings WHERE name = 'runWSAtLogin';")),
+              QStringLiteral("1"));
+    // The first start registered the launcher as login item.
+    const QString entry =
+        home.filePath(QStringLiteral("config/autostart/org.dexaro.Dexarolauncher.desktop"));
+    QFile file(entry);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << entry.toStdString();
+    EXPECT_TRUE(file.readAll().contains(
+        QByteArray("\nExec=" DEXARO_BINARY_DIR "/libexec/dexaro/dexaro-launcher\n")));
+}
+
+TEST_F(DexaroSession, TellsARunningLauncherToQuitAndOwnsItsName) {
+    // This test stands in for a running launcher: it listens first, then takes its name.
+    DBusSessionBus bus;
+    ASSERT_TRUE(bus.subscribe(QStringLiteral("killLauncher")));
+    QSignalSpy spy(&bus, &SessionBus::notificationReceived);
+    QString error;
+    ASSERT_TRUE(bus.registerName(QStringLiteral("org.dexaro.Dexarolauncher"), &error))
+        << error.toStdString();
+
+    startDexaro();
+    ASSERT_TRUE(waitUntil([&] { return spy.count() >= 1; }, 20000)) << "no killLauncher";
+    EXPECT_EQ(spy.at(0).at(0).toString(), QStringLiteral("killLauncher"));
+    EXPECT_EQ(spy.at(0).at(1).toString(), QStringLiteral("org.dexaro.Dexaro"));
+    EXPECT_TRUE(bus.isNameOwned(QStringLiteral("org.dexaro.Dexaro")));
+
+    // A second Dexaro in the same session leaves at once and the first stays.
+    QProcess second;
+    second.setProcessEnvironment(environment());
+    second.start(dexaroProgram, {});
+    ASSERT_TRUE(second.waitForFinished(20000));
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_EQ(dexaro.state(), QProcess::Running);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(spy.count(), 1) << "killLauncher is posted once per start of the first Dexaro";
+}
+
+TEST_F(DexaroSession, AnUnreadableStoreStopsStartUpWithoutTouchingIt) {
+    QDir().mkpath(QFileInfo(storePath).absolutePath());
+    QByteArray garbage(4096, '\x5a');
+    {
+        QFile file(storePath);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(garbage);
+    }
+    QProcess run;
+    run.setProcessEnvironment(environment());
+    run.start(dexaroProgram, {});
+    ASSERT_TRUE(run.waitForFinished(20000));
+    EXPECT_EQ(run.exitCode(), 1);
+    EXPECT_TRUE(run.readAllStandardError().startsWith("Unresolved error "));
+    QFile file(storePath);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), garbage);
+    EXPECT_FALSE(QFile::exists(storePath + QStringLiteral("-wal")));
+}
+
+// Saves a counter in a loop and prints each value once its save returned. Run
+// by the next test in a child process; skipped in a normal run.
+TEST(SaveLoop, Helper) {
+    const QString path = qEnvironmentVariable(saveLoopVariable);
+    if (path.isEmpty())
+        GTEST_SKIP() << "helper of StoreDurability";
+    QString error;
+    auto store = ObjectStore::open(
+        path, {{QStringLiteral("Settings"), {QStringLiteral("name"), QStringLiteral("value")}}},
+        &error);
+    ASSERT_TRUE(store) << error.toStdString();
+    const ObjectStore::ObjectId record = store->insert(QStringLiteral("Settings"));
+    store->setValue(record, QStringLiteral("name"), QStringLiteral("counter"));
+    for (qint64 n = 1;; ++n) {
+        store->setValue(record, QStringLiteral("value"), QString::number(n));
+        ASSERT_TRUE(store->save(&error)) << error.toStdString();
+        std::printf("%lld\n", static_cast<long long>(n));
+        std::fflush(stdout);
+    }
+}
+
+TEST_F(DexaroSession, KillDuringABurstOfSavesLeavesTheLastCommittedState) {
+    QProcess helper;
+    QProcessEnvironment env = environment();
+    env.insert(QString::fromLatin1(saveLoopVariable), storePath);
+    helper.setProcessEnvironment(env);
+    helper.start(QCoreApplication::applicationFilePath(),
+                 {QStringLiteral("--gtest_filter=SaveLoop.Helper")});
+    ASSERT_TRUE(helper.waitForStarted(10000));
+    QByteArray output;
+    auto printed = [&] {
+        const QList<QByteArray> lines = output.trimmed().split('\n');
+        return lines.isEmpty() ? 0LL : lines.last().trimmed().toLongLong();
+    };
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            output += helper.readAllStandardOutput();
+            return printed() >= 200;
+        },
+        30000))
+        << "the helper saved too slowly: " << output.right(200).toStdString();
+    ::kill(pid_t(helper.processId()), SIGKILL);
+    ASSERT_TRUE(helper.waitForFinished(10000));
+    output += helper.readAllStandardOutput();
+    // Only whole lines count as reported.
+    if (!output.endsWith('\n'))
+        output.truncate(output.lastIndexOf('\n') + 1);
+    const qint64 lastReported = printed();
+
+    EXPECT_EQ(sqlite(storePath, QStringLiteral("PRAGMA integrity_check;")), QStringLiteral("ok"));
+    const qint64 stored =
+        sqlite(storePath, QStringLiteral("SELECT value FROM Settings WHERE name = 'counter';"))
+            .toLongLong();
+    // Saved and reported, or saved just before the kill and not reported yet.
+    EXPECT_TRUE(stored == lastReported || stored == lastReported + 1)
+        << "stored " << stored << ", last reported " << lastReported;
+}
