@@ -171,6 +171,8 @@ private:
         names.removeAll(name);
         if (names.isEmpty()) {
             m_owners.remove(combination);
+            // Its release may now go elsewhere; do not wait for it.
+            m_keysDown.remove(combination.key);
             ungrab(combination);
             xcb_flush(m_connection);
         }
