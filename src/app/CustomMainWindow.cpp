@@ -22,7 +22,6 @@ CustomMainWindow::CustomMainWindow(AppSettings& settings, WorkspaceStore& store,
     : QMainWindow(parent), m_settings(settings), m_store(store), m_loginItem(loginItem) {
     setWindowTitle(QStringLiteral("Dexaro"));
     setWindowIcon(QIcon(QStringLiteral(":/images/AppIcon.svg")));
-    setMinimumSize(840, 560);
     // Closing hides the window; it never ends the program.
     setAttribute(Qt::WA_QuitOnClose, false);
 

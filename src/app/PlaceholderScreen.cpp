@@ -10,6 +10,7 @@ namespace dexaro {
 PlaceholderScreen::PlaceholderScreen(const QString& title, QWidget* parent) : WSMainView(parent) {
     setObjectName(title);
     setColors(colorFromHex(0xfbfbfd), std::nullopt);
+    setMinimumSize(640, 480);
     auto* layout = new QVBoxLayout(this);
     auto* label = new QLabel(title, this);
     QFont font = label->font();

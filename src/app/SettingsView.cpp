@@ -10,6 +10,7 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QSpacerItem>
 #include <QVBoxLayout>
 #include <cstdio>
 
@@ -52,10 +53,12 @@ SettingsView::SettingsView(AppSettings& settings, WorkspaceStore& store, LoginIt
 
     m_options = new QWidget(this);
     m_options->setObjectName(QStringLiteral("options"));
-    m_options->setMinimumSize(700, 200);
-    m_options->setMaximumWidth(700);
+    // 700 by 200, or as wide as the longest title needs in the desktop's font.
     auto* column = new QVBoxLayout(m_options);
+    column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(14);
+    column->addSpacerItem(new QSpacerItem(700, 0, QSizePolicy::Fixed, QSizePolicy::Minimum));
+    m_options->setMinimumHeight(200);
     auto* centred = new QHBoxLayout;
     centred->addStretch();
     centred->addWidget(m_options);

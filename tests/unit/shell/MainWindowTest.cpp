@@ -121,6 +121,21 @@ TEST_F(MainWindowTest, ConfigsRereadsTheSettingsOnEveryVisit) {
     EXPECT_TRUE(second->hideAppsOption()->isChecked());
 }
 
+TEST_F(MainWindowTest, EverySettingsTitleIsShownWholeAtTheSmallestWindowSize) {
+    window->resize(window->minimumSize());
+    showActive();
+    click(3);
+    auto* view = qobject_cast<SettingsView*>(window->currentView());
+    ASSERT_NE(view, nullptr);
+    QCoreApplication::processEvents();
+    for (SettingsSwitch* button : view->findChildren<SettingsSwitch*>()) {
+        SCOPED_TRACE(button->text().toStdString());
+        EXPECT_GE(button->width(), button->sizeHint().width());
+        EXPECT_TRUE(view->rect().contains(
+            button->geometry().translated(button->parentWidget()->mapTo(view, QPoint(0, 0)))));
+    }
+}
+
 TEST_F(MainWindowTest, TheCreatorKeepsTypedInputAcrossSwitches) {
     auto* creator = new QWidget;
     auto* name = new QLineEdit(creator);
