@@ -1,0 +1,72 @@
+// The main window inside the real application delegate and its desktop
+// services: Ctrl-W hides the window, Ctrl-Q runs the quit path to status 0.
+#include "app/AppDelegate.h"
+#include "app/CustomMainWindow.h"
+#include "support/Wait.h"
+#include "support/X11Probe.h"
+
+#include <QDBusConnection>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <optional>
+
+namespace dexaro::test {
+namespace {
+
+void xdotool(const QStringList& arguments) {
+    QProcess run;
+    run.start(QStringLiteral("xdotool"), arguments);
+    ASSERT_TRUE(run.waitForStarted(5000));
+    ASSERT_TRUE(waitUntil([&] { return run.state() == QProcess::NotRunning; }));
+    ASSERT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
+}
+
+TEST(DelegateKeysTest, CtrlWHidesTheMainWindowAndCtrlQQuitsWithStatusZero) {
+    X11Probe probe;
+    ASSERT_TRUE(probe.ok());
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(QStringLiteral("config"))));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(home.filePath(QStringLiteral("data"))));
+
+    std::optional<int> exitStatus;
+    {
+        AppServices services =
+            AppServices::forDesktop(QStringLiteral(DEXARO_BINARY_DIR "/bin/dexaro"));
+        services.storePath = home.filePath(QStringLiteral("Dexaro.sqlite"));
+        services.exit = [&](int status) {
+            exitStatus = status;
+        };
+        AppDelegate delegate(std::move(services));
+        ASSERT_EQ(delegate.applicationDidFinishLaunching(), AppDelegate::LaunchResult::Started);
+        delegate.closePopover();
+        CustomMainWindow* window = delegate.mainWindow();
+        ASSERT_NE(window, nullptr);
+
+        const auto showFocused = [&] {
+            window->show();
+            window->activateWindow();
+            ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+            ASSERT_TRUE(waitUntil([&] { return probe.isViewable(xcb_window_t(window->winId())); }));
+        };
+        showFocused();
+        const xcb_window_t id = xcb_window_t(window->winId());
+        xdotool({QStringLiteral("key"), QStringLiteral("ctrl+w")});
+        EXPECT_TRUE(waitUntil([&] { return !probe.isViewable(id); }));
+        EXPECT_FALSE(exitStatus.has_value()) << "Ctrl-W must only hide the window";
+
+        showFocused();
+        xdotool({QStringLiteral("key"), QStringLiteral("ctrl+q")});
+        EXPECT_TRUE(waitUntil([&] { return exitStatus.has_value(); })) << "Ctrl-Q did not quit";
+        EXPECT_EQ(exitStatus.value_or(-1), 0);
+    }
+    // The delegate took Dexaro's name on this process's bus connection.
+    QDBusConnection::sessionBus().unregisterService(QStringLiteral("org.dexaro.Dexaro"));
+    qunsetenv("XDG_CONFIG_HOME");
+    qunsetenv("XDG_DATA_HOME");
+}
+
+} // namespace
+} // namespace dexaro::test
