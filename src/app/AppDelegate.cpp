@@ -40,6 +40,8 @@ QPointer<AppDelegate> sharedDelegate;
 constexpr int updateCheckDelayMs = 15000;
 // A status-item click this soon after a focus-loss close belongs to that close.
 constexpr qint64 clickAfterFocusLossMs = 300;
+// How long start-up waits for the tray to place the icon.
+constexpr int iconPlacementWaitMs = 1000;
 // Panel thickness assumed when the work area shows no panel.
 constexpr int defaultStatusBarThickness = 24;
 
@@ -146,7 +148,7 @@ AppDelegate::LaunchResult AppDelegate::applicationDidFinishLaunching(QString* er
     if (isPopoverShown())
         closePopover();
     else
-        showPopover();
+        showPopoverWhenIconIsPlaced();
 
     if (m_checkAccessibility)
         m_checkAccessibility(true);
@@ -223,6 +225,8 @@ void AppDelegate::buildStatusItem() {
     m_statusItem->setImage(QIcon(QStringLiteral(":/images/StatusBarButtonImage.svg")));
     m_statusItem->setToolTip(QStringLiteral("Dexaro"));
     connect(m_statusItem.get(), &StatusItem::clicked, this, &AppDelegate::statusBarClickHandler);
+    connect(m_statusItem.get(), &StatusItem::iconGeometryChanged, this,
+            &AppDelegate::iconGeometryChanged);
 
     // Trays that never deliver a left click still offer the same commands.
     m_statusMenu = new QMenu;
@@ -252,6 +256,25 @@ void AppDelegate::buildMainWindow() {
     m_window->hide();
 }
 
+void AppDelegate::showPopoverWhenIconIsPlaced() {
+    if (!m_statusItem || !m_statusItem->isIconPlacementPending()) {
+        showPopover();
+        return;
+    }
+    m_waitingForIcon = true;
+    QTimer::singleShot(iconPlacementWaitMs, this, [this] {
+        if (m_waitingForIcon)
+            showPopover();
+    });
+}
+
+void AppDelegate::iconGeometryChanged() {
+    if (m_waitingForIcon)
+        showPopover();
+    else if (isPopoverShown())
+        m_popover->reanchor(m_statusItem->iconGeometry());
+}
+
 bool AppDelegate::isPopoverShown() const {
     return m_popover && m_popover->isShown();
 }
@@ -261,7 +284,8 @@ void AppDelegate::statusBarClickHandler() {
         closePopover();
         return;
     }
-    if (m_focusLossClose.isValid() && m_focusLossClose.elapsed() < clickAfterFocusLossMs)
+    if (m_statusItem && m_statusItem->isDrawnByHost() && m_focusLossClose.isValid() &&
+        m_focusLossClose.elapsed() < clickAfterFocusLossMs)
         return;
     showPopover();
 }
@@ -269,6 +293,7 @@ void AppDelegate::statusBarClickHandler() {
 void AppDelegate::showPopover() {
     if (isPopoverShown() || !m_popover || !m_statusItem)
         return;
+    m_waitingForIcon = false;
     m_focusLossClose.invalidate();
     m_popover->showRelativeTo(m_statusItem->iconGeometry());
 

@@ -123,6 +123,8 @@ private:
     void watchScreen(QScreen* screen);
     void buildStatusItem();
     void buildMainWindow();
+    void showPopoverWhenIconIsPlaced();
+    void iconGeometryChanged();
     void popoverWillClose();
     void removeEventMonitors();
     void localMouseDown(QWindow* window);
@@ -149,9 +151,12 @@ private:
     std::unique_ptr<EventMonitor> m_localEventMonitor;
     QStringList m_wsListUpdated{statusBarTag, editorTag};
     QList<QMetaObject::Connection> m_observers;
-    // When the popover last closed because Dexaro lost the focus: a click on
-    // the status item that took the focus away must not open it again at once.
+    // When the popover last closed because Dexaro lost the focus: a click on an
+    // icon that the tray host draws took the focus away, and must not open the
+    // popover again at once.
     QElapsedTimer m_focusLossClose;
+    // Start-up waits for the tray to place the icon before opening the popover.
+    bool m_waitingForIcon = false;
     bool m_terminating = false;
     bool m_terminated = false;
 };

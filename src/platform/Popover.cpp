@@ -52,16 +52,25 @@ QRect Popover::placement(const QSize& size, const QRect& anchor, const QRect& wo
     return QRect(QPoint(x, y), size);
 }
 
-void Popover::showRelativeTo(const QRect& anchorRect) {
-    if (isShown())
-        return;
+QRect Popover::placementFor(const QRect& anchorRect) const {
     const QRect anchor = anchorRect.isValid() ? anchorRect : QRect(QCursor::pos(), QSize(1, 1));
     QScreen* screen = QGuiApplication::screenAt(anchor.center());
     if (!screen)
         screen = QGuiApplication::primaryScreen();
     const QRect workArea = screen ? screen->availableGeometry() : QRect();
+    return placement(sizeHint().expandedTo(minimumSizeHint()), anchor, workArea);
+}
+
+void Popover::reanchor(const QRect& anchor) {
+    if (isShown() && anchor.isValid())
+        setGeometry(placementFor(anchor));
+}
+
+void Popover::showRelativeTo(const QRect& anchorRect) {
+    if (isShown())
+        return;
     adjustSize();
-    setGeometry(placement(sizeHint().expandedTo(minimumSizeHint()), anchor, workArea));
+    setGeometry(placementFor(anchorRect));
     show();
     raise();
     activateWindow();

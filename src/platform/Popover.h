@@ -25,6 +25,8 @@ public:
     // Shows the popover next to anchor (global coordinates); an empty anchor
     // means "at the mouse pointer". Nothing happens when it is shown already.
     void showRelativeTo(const QRect& anchor);
+    // Moves a shown popover next to a new anchor (the icon moved).
+    void reanchor(const QRect& anchor);
     // Closes it; willClose comes first. Nothing happens when it is not shown.
     void performClose();
 
@@ -38,6 +40,7 @@ signals:
     void willClose();
 
 protected:
+    QRect placementFor(const QRect& anchor) const;
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 

@@ -24,14 +24,22 @@ public:
     // A status area exists that can show the item.
     virtual bool isAvailable() const = 0;
     // Where the icon is on screen (global coordinates), or an empty rectangle
-    // when the status area does not say.
+    // when the status area does not say or has not placed the icon yet.
     virtual QRect iconGeometry() const = 0;
+    // The status area is about to place the icon (an XEmbed tray takes it in a
+    // moment after it is shown): iconGeometryChanged follows.
+    virtual bool isIconPlacementPending() const = 0;
     // The window of ours that shows the icon, when there is one (an XEmbed tray
     // icon is a window of this process; a StatusNotifierItem is drawn by the host).
     virtual bool ownsWindow(const QWindow* window) const = 0;
+    // The status area's host draws the icon in its own window, so a click on the
+    // icon first takes the keyboard focus away from Dexaro's windows.
+    virtual bool isDrawnByHost() const = 0;
 
 signals:
     void clicked();
+    // The status area placed or moved the icon: iconGeometry() changed.
+    void iconGeometryChanged();
 };
 
 } // namespace dexaro

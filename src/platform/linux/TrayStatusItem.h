@@ -3,7 +3,11 @@
 // watcher for them, otherwise an XEmbed icon in the freedesktop system tray.
 #include "platform/StatusItem.h"
 
+#include <QPointer>
 #include <QSystemTrayIcon>
+#include <optional>
+
+class QWidget;
 
 namespace dexaro {
 
@@ -18,10 +22,21 @@ public:
     void setVisible(bool visible) override;
     bool isAvailable() const override;
     QRect iconGeometry() const override;
+    bool isIconPlacementPending() const override;
     bool ownsWindow(const QWindow* window) const override;
+    bool isDrawnByHost() const override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    QWidget* iconWidget();
+    bool isEmbedded(QWidget* widget) const;
+    std::optional<QRect> embeddedGeometry(QWidget* widget) const;
+
     QSystemTrayIcon m_tray;
+    QPointer<QWidget> m_iconWidget;
+    QRect m_lastGeometry;
 };
 
 } // namespace dexaro

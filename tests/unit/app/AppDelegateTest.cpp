@@ -53,6 +53,7 @@ protected:
         bus = busOwned.get();
         statusItem = itemOwned.get();
         bus->ownedByOthers = busNamesOwned;
+        statusItem->placementPending = iconPlacementPending;
         services.alerts = std::move(alertsOwned);
         services.loginItem = std::move(loginOwned);
         services.sessionBus = std::move(busOwned);
@@ -80,6 +81,7 @@ protected:
     QTemporaryDir dir;
     QString storePath;
     QSet<QString> busNamesOwned;
+    bool iconPlacementPending = false;
     RecordingAlerts* alerts = nullptr;
     FakeLoginItem* loginItem = nullptr;
     FakeSessionBus* bus = nullptr;
@@ -173,6 +175,24 @@ TEST_F(AppDelegateTest, PopoverOpensAtStartUnderTheStatusItemWithBothMonitors) {
     EXPECT_FALSE(delegate->mainWindow()->isVisible()) << "the main window starts hidden";
 }
 
+TEST_F(AppDelegateTest, PopoverWaitsForTheTrayToPlaceTheIconAndFollowsIt) {
+    iconPlacementPending = true;
+    auto delegate = start();
+    EXPECT_FALSE(delegate->isPopoverShown()) << "opened before the icon had a place";
+    statusItem->place(QRect(500, 3, 24, 24));
+    ASSERT_TRUE(delegate->isPopoverShown());
+    EXPECT_EQ(delegate->popover()->geometry().center().x(), 511);
+    // The tray moves the icon when other icons come and go.
+    statusItem->place(QRect(300, 3, 24, 24));
+    EXPECT_EQ(delegate->popover()->geometry().center().x(), 311);
+}
+
+TEST_F(AppDelegateTest, PopoverOpensAnywayWhenTheTrayNeverPlacesTheIcon) {
+    iconPlacementPending = true;
+    auto delegate = start();
+    EXPECT_TRUE(waitUntil([&] { return delegate->isPopoverShown(); }, 5000));
+}
+
 TEST_F(AppDelegateTest, StatusItemClicksToggleThePopover) {
     auto delegate = start();
     statusItem->setVisible(true);
@@ -222,9 +242,25 @@ TEST_F(AppDelegateTest, LosingTheFocusToAnotherApplicationClosesThePopover) {
     EXPECT_FALSE(delegate->isPopoverShown());
     EXPECT_FALSE(delegate->hasEventMonitors());
 
-    // The click on the status item that took the focus away does not reopen it.
+    // An icon of our own window does not take the focus: its click reopens.
     statusItem->click();
-    EXPECT_FALSE(delegate->isPopoverShown());
+    EXPECT_TRUE(delegate->isPopoverShown());
+}
+
+TEST_F(AppDelegateTest, AClickOnAHostDrawnIconThatTookTheFocusDoesNotReopen) {
+    auto delegate = start();
+    statusItem->drawnByHost = true;
+    delegate->popover()->windowHandle()->requestActivate();
+    ASSERT_TRUE(
+        waitUntil([] { return QGuiApplication::applicationState() == Qt::ApplicationActive; }));
+    // The click on the host's icon takes the focus first, then reports the click.
+    emit qApp->applicationStateChanged(Qt::ApplicationInactive);
+    statusItem->click();
+    EXPECT_FALSE(delegate->isPopoverShown()) << "the click closed it and opened it again";
+    EXPECT_TRUE(waitUntil([&] {
+        statusItem->click();
+        return delegate->isPopoverShown();
+    })) << "a later click opens it";
 }
 
 TEST_F(AppDelegateTest, EscapeClosesThePopoverAndItsMonitors) {

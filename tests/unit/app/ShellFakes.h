@@ -62,15 +62,25 @@ public:
         shown = visible;
     }
     bool isAvailable() const override { return true; }
-    QRect iconGeometry() const override { return button->geometry(); }
+    QRect iconGeometry() const override { return placementPending ? QRect() : button->geometry(); }
+    bool isIconPlacementPending() const override { return placementPending; }
+    // The tray takes the icon in and puts it there.
+    void place(const QRect& geometry) {
+        placementPending = false;
+        button->setGeometry(geometry);
+        emit iconGeometryChanged();
+    }
     bool ownsWindow(const QWindow* window) const override {
         return window && window == button->windowHandle();
     }
+    bool isDrawnByHost() const override { return drawnByHost; }
     void click() { emit clicked(); }
 
     std::unique_ptr<QWidget> button;
     QMenu* menu = nullptr;
     bool shown = false;
+    bool placementPending = false;
+    bool drawnByHost = false;
 };
 
 } // namespace dexaro::test

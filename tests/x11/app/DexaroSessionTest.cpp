@@ -151,9 +151,10 @@ TEST_F(DexaroSession, IconSitsInTheTrayAndClicksToggleThePopover) {
     ASSERT_TRUE(iconRect);
     const auto popoverRect = probe.clientRect(visiblePopover());
     ASSERT_TRUE(popoverRect);
-    EXPECT_GE(popoverRect->top(), probe.workArea().top()) << "inside the work area";
-    EXPECT_LE(std::abs(popoverRect->center().x() - iconRect->center().x()), 1)
-        << "centred under the icon";
+    EXPECT_TRUE(probe.workArea().contains(*popoverRect)) << "inside the work area";
+    EXPECT_LE(popoverRect->left(), iconRect->center().x()) << "under the icon";
+    EXPECT_GE(popoverRect->right(), iconRect->center().x()) << "under the icon";
+    EXPECT_LE(popoverRect->top() - probe.workArea().top(), 8) << "just below the top panel";
 
     xdotoolClick(iconRect->center());
     EXPECT_TRUE(waitUntil([&] { return visiblePopover() == XCB_NONE; }))
@@ -164,28 +165,38 @@ TEST_F(DexaroSession, IconSitsInTheTrayAndClicksToggleThePopover) {
 }
 
 TEST_F(DexaroSession, AClickInAnotherApplicationClosesThePopover) {
-    QProcess xclock;
-    xclock.start(QStringLiteral("xclock"),
-                 {QStringLiteral("-geometry"), QStringLiteral("200x200+600+500")});
-    ASSERT_TRUE(xclock.waitForStarted(10000));
-    auto xclockWindow = [&]() -> xcb_window_t {
+    QProcess xterm;
+    xterm.start(QStringLiteral("xterm"),
+                {QStringLiteral("-geometry"), QStringLiteral("60x15+300+500")});
+    ASSERT_TRUE(xterm.waitForStarted(10000));
+    auto xtermWindow = [&]() -> xcb_window_t {
         for (xcb_window_t window : probe.clientWindows())
-            if (probe.wmClass(window).contains(QStringLiteral("XClock")) &&
-                probe.isViewable(window))
+            if (probe.pid(window) == uint32_t(xterm.processId()) && probe.isViewable(window))
                 return window;
         return XCB_NONE;
     };
-    ASSERT_TRUE(waitUntil([&] { return xclockWindow() != XCB_NONE; }));
+    ASSERT_TRUE(waitUntil([&] { return xtermWindow() != XCB_NONE; }));
+    const auto xtermRect = probe.clientRect(xtermWindow());
+    ASSERT_TRUE(xtermRect);
 
     startDexaro();
     ASSERT_TRUE(waitUntil([&] { return visiblePopover() != XCB_NONE; }, 20000));
-    const auto clockRect = probe.clientRect(xclockWindow());
-    ASSERT_TRUE(clockRect);
-    xdotoolClick(clockRect->center());
+    xdotoolClick(xtermRect->center());
     EXPECT_TRUE(waitUntil([&] { return visiblePopover() == XCB_NONE; }))
-        << "the popover stayed open after a click in xclock";
-    xclock.kill();
-    xclock.waitForFinished(5000);
+        << "the popover stayed open after a click in xterm";
+
+    // Opened again from the icon, it closes again on the next click elsewhere.
+    ASSERT_TRUE(waitUntil([&] { return trayIcon() != XCB_NONE; }));
+    const auto iconRect = probe.clientRect(trayIcon());
+    ASSERT_TRUE(iconRect);
+    xdotoolClick(iconRect->center());
+    ASSERT_TRUE(waitUntil([&] { return visiblePopover() != XCB_NONE; }));
+    xdotoolClick(xtermRect->center());
+    EXPECT_TRUE(waitUntil([&] { return visiblePopover() == XCB_NONE; }))
+        << "a reopened popover stayed open after a click in xterm";
+
+    xterm.kill();
+    xterm.waitForFinished(5000);
 }
 
 TEST_F(DexaroSession, SigtermQuitsWithStatusZeroAndAnIntactStore) {
@@ -248,7 +259,9 @@ TEST_F(DexaroSession, AnUnreadableStoreStopsStartUpWithoutTouchingIt) {
     run.start(dexaroProgram, {});
     ASSERT_TRUE(run.waitForFinished(20000));
     EXPECT_EQ(run.exitCode(), 1);
-    EXPECT_TRUE(run.readAllStandardError().startsWith("Unresolved error "));
+    const QByteArray errors = run.readAllStandardError();
+    EXPECT_TRUE(errors.startsWith("Unresolved error ") || errors.contains("\nUnresolved error "))
+        << errors.toStdString();
     QFile file(storePath);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), garbage);
