@@ -185,6 +185,13 @@ void AppDelegate::installObservers() {
                            [this](QScreen*) { fitMainWindow(); });
     for (QScreen* screen : QGuiApplication::screens())
         watchScreen(screen);
+    m_desktopSwitchMonitor = std::make_unique<DesktopSwitchMonitor>();
+    m_observers << connect(m_desktopSwitchMonitor.get(), &DesktopSwitchMonitor::desktopSwitched,
+                           this, &AppDelegate::workspaceChangingNotificationHandler);
+}
+
+void AppDelegate::workspaceChangingNotificationHandler() {
+    closePopover();
 }
 
 void AppDelegate::watchScreen(QScreen* screen) {
@@ -394,6 +401,7 @@ void AppDelegate::applicationWillTerminate() {
     for (const auto& connection : m_observers)
         disconnect(connection);
     m_observers.clear();
+    m_desktopSwitchMonitor.reset();
     if (m_popover)
         m_popover->hide();
     if (m_statusItem)

@@ -10,6 +10,7 @@
 #include "app/CustomMainWindow.h"
 #include "model/WorkspaceStore.h"
 #include "platform/Alerts.h"
+#include "platform/DesktopSwitchMonitor.h"
 #include "platform/EventMonitor.h"
 #include "platform/LoginItem.h"
 #include "platform/ObjectStore.h"
@@ -88,6 +89,8 @@ public:
 
     // The status item's action: closes the popover when shown, else shows it.
     void statusBarClickHandler();
+    // The user switched to another virtual desktop.
+    void workspaceChangingNotificationHandler();
     void showPopover();
     void closePopover();
     bool isPopoverShown() const;
@@ -151,6 +154,7 @@ private:
     std::unique_ptr<EventMonitor> m_localEventMonitor;
     QStringList m_wsListUpdated{statusBarTag, editorTag};
     QList<QMetaObject::Connection> m_observers;
+    std::unique_ptr<DesktopSwitchMonitor> m_desktopSwitchMonitor;
     // When the popover last closed because Dexaro lost the focus: a click on an
     // icon that the tray host draws took the focus away, and must not open the
     // popover again at once.

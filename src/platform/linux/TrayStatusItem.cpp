@@ -60,9 +60,9 @@ std::optional<QRect> TrayStatusItem::embeddedGeometry(QWidget* widget) const {
     // window and its position means nothing. Once it is in, Qt learns where it
     // went only when the tray moves it again, so ask the X server.
     auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (!x11 || !widget->testAttribute(Qt::WA_WState_Created))
+    xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
+    if (!connection || !widget->testAttribute(Qt::WA_WState_Created))
         return std::nullopt;
-    xcb_connection_t* connection = x11->connection();
     const auto window = xcb_window_t(widget->winId());
     xcb_query_tree_reply_t* tree =
         xcb_query_tree_reply(connection, xcb_query_tree(connection, window), nullptr);

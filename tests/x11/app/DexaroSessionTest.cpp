@@ -199,6 +199,17 @@ TEST_F(DexaroSession, AClickInAnotherApplicationClosesThePopover) {
     xterm.waitForFinished(5000);
 }
 
+TEST_F(DexaroSession, SwitchingToAnotherDesktopClosesThePopover) {
+    startDexaro();
+    ASSERT_TRUE(waitUntil([&] { return visiblePopover() != XCB_NONE; }, 20000));
+    runTool(QStringLiteral("xdotool"), {QStringLiteral("set_desktop"), QStringLiteral("1")});
+    EXPECT_TRUE(waitUntil([&] { return visiblePopover() == XCB_NONE; }));
+    runTool(QStringLiteral("xdotool"), {QStringLiteral("set_desktop"), QStringLiteral("0")});
+    EXPECT_TRUE(waitUntil([&] {
+        return probe.cardinals(probe.root(), "_NET_CURRENT_DESKTOP") == std::vector<uint32_t>{0};
+    }));
+}
+
 TEST_F(DexaroSession, SigtermQuitsWithStatusZeroAndAnIntactStore) {
     startDexaro();
     ASSERT_TRUE(waitUntil([&] { return visiblePopover() != XCB_NONE; }, 20000));
