@@ -230,3 +230,16 @@ TEST(KeyCodeTable, MapsBothWaysWithoutCollisions) {
 }
 
 } // namespace
+
+#include "shortcuts/ShortcutStrings.h"
+
+TEST(ShortcutStrings, EnglishTableMapsKeysToThemselves) {
+    EXPECT_EQ(dexaro::shortcutLocalizedString(QStringLiteral("Space")), QStringLiteral("Space"));
+    EXPECT_EQ(dexaro::shortcutLocalizedString(QStringLiteral("Record Shortcut")),
+              QStringLiteral("Record Shortcut"));
+    EXPECT_EQ(dexaro::shortcutLocalizedString(QStringLiteral("No such text")),
+              QStringLiteral("XXX"));
+    EXPECT_EQ(dexaro::shortcutFormat(QStringLiteral("The key combination %@ cannot be used"),
+                                     QStringLiteral("⌘K")),
+              QStringLiteral("The key combination ⌘K cannot be used"));
+}
