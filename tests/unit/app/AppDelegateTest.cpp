@@ -9,6 +9,7 @@
 #include "support/Wait.h"
 
 #include <QApplication>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWindow>
@@ -352,6 +353,19 @@ TEST_F(AppDelegateTest, AFailedSaveAndQuitAnywayEnds) {
     alerts->answer = 0; // "Quit anyway"
     EXPECT_TRUE(delegate->requestQuit());
     EXPECT_EQ(exitStatuses, QList<int>{0});
+}
+
+TEST_F(AppDelegateTest, AScreenChangeRefitsTheHiddenMainWindow) {
+    auto delegate = start();
+    CustomMainWindow* window = delegate->mainWindow();
+    const QRect fitted = window->geometry();
+    QScreen* screen = QGuiApplication::primaryScreen();
+    EXPECT_EQ(fitted, AppDelegate::mainWindowFrame(screen->availableGeometry(), 24));
+    window->setGeometry(10, 10, 300, 200);
+    // Offscreen screens never change: announce the change as the platform does.
+    emit screen->availableGeometryChanged(screen->availableGeometry());
+    EXPECT_EQ(window->geometry(), fitted);
+    EXPECT_FALSE(window->isVisible());
 }
 
 TEST(MainWindowFrame, FillsTheWorkAreaLessMarginsAndIsCentred) {
