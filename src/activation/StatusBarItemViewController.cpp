@@ -30,6 +30,7 @@ void StatusBarItemViewController::loadView() {
     m_view->setFixedSize(viewWidth, viewHeightFor(screenHeight));
     // Follow the view when a window adopts it and later deletes it.
     connect(m_view, &QObject::destroyed, this, [this] { m_view = nullptr; });
+    viewDidLoad();
 }
 
 } // namespace dexaro

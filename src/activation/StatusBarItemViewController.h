@@ -6,11 +6,20 @@
 
 #include <QList>
 #include <QObject>
+#include <functional>
 
 namespace dexaro {
 
 class CustomNSPopoverView;
 class WorkspaceStore;
+
+// What the popover's controller reaches in the application delegate (which
+// lives in a higher layer and fills these in when it creates the controller).
+struct StatusBarHost {
+    // True when the tag was marked out of date; removes the mark.
+    std::function<bool(const QString& tag)> consumeWorkspaceListUpdate;
+    std::function<void()> closePopover;
+};
 
 class StatusBarItemViewController : public QObject {
     Q_OBJECT
@@ -20,6 +29,7 @@ public:
     explicit StatusBarItemViewController(QObject* parent = nullptr);
     ~StatusBarItemViewController() override;
 
+    StatusBarHost appDelegate;
     // The store's main context; may be absent.
     WorkspaceStore* coreDataContext = nullptr;
     QList<WSListModelPtr> wsList;
@@ -28,6 +38,10 @@ public:
     // put into a window; the window owns it afterwards.
     CustomNSPopoverView* view();
     bool isViewLoaded() const { return m_view != nullptr; }
+
+    // Called once the root view exists, and each time the popover has opened.
+    virtual void viewDidLoad() {}
+    virtual void viewDidAppear() {}
 
     // Height of the root view for a screen of that height.
     static int viewHeightFor(int screenHeight) { return screenHeight / 3; }

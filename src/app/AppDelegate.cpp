@@ -204,6 +204,12 @@ void AppDelegate::watchScreen(QScreen* screen) {
 void AppDelegate::buildStatusItem() {
     m_statusBarController = new StatusBarItemViewController(this);
     m_statusBarController->coreDataContext = m_store.get();
+    m_statusBarController->appDelegate.consumeWorkspaceListUpdate = [this](const QString& tag) {
+        return consumeWorkspaceListUpdate(tag);
+    };
+    m_statusBarController->appDelegate.closePopover = [this] {
+        closePopover();
+    };
 
     m_popover = new Popover;
     m_popover->setContentView(m_statusBarController->view());
@@ -315,6 +321,8 @@ void AppDelegate::showPopover() {
         if (weak)
             weak->localMouseDown(window);
     });
+    if (m_statusBarController)
+        m_statusBarController->viewDidAppear();
     emit popoverShown();
 }
 
