@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <algorithm>
 #include <sqlite3.h>
 
 namespace dexaro {
@@ -100,19 +101,20 @@ bool sameValue(const QVariant& a, const QVariant& b) {
 
 struct ObjectStore::Private {
     struct Object {
-        QString entity;
-        qint64 rowid = 0; // 0 while the insert is pending
-        QHash<QString, QVariant> stored;
-        QHash<QString, QVariant> changed;
+        int entity = -1;
+        qint64 rowid = 0;    // 0 while the insert is pending
+        QVariantList stored; // by attribute index
+        QHash<int, QVariant> changed;
         bool deleted = false;
     };
 
     sqlite3* db = nullptr;
     QString path;
-    QHash<QString, QStringList> attributes; // entity -> attribute names
+    QList<Entity> entities;
+    QHash<QString, int> entityIndex;
     QHash<ObjectId, Object> objects;
-    QHash<QString, QHash<qint64, ObjectId>> byRow; // entity -> rowid -> handle
-    QList<ObjectId> inserted;                      // pending inserts, in order
+    QList<QHash<qint64, ObjectId>> byRow; // by entity: rowid -> handle
+    QList<ObjectId> inserted;             // pending inserts, in order
     ObjectId nextId = 1;
 
     ~Private() {
@@ -120,11 +122,15 @@ struct ObjectStore::Private {
             sqlite3_close(db);
     }
 
-    QVariant effective(const Object& object, const QString& attribute) const {
-        auto it = object.changed.constFind(attribute);
+    int column(int entity, const QString& attribute) const {
+        return entities[entity].attributes.indexOf(attribute);
+    }
+
+    QVariant effective(const Object& object, int column) const {
+        auto it = object.changed.constFind(column);
         if (it != object.changed.constEnd())
             return *it;
-        return object.stored.value(attribute);
+        return object.stored.value(column);
     }
 };
 
@@ -174,44 +180,46 @@ std::unique_ptr<ObjectStore> ObjectStore::open(const QString& path, const QList<
         return fail(QStringLiteral("%1 is read-only").arg(path));
 
     if (!exec(p.db, QStringLiteral("PRAGMA journal_mode=WAL"), &message) ||
-        !exec(p.db, QStringLiteral("PRAGMA synchronous=NORMAL"), &message) ||
-        !exec(p.db, QStringLiteral("BEGIN IMMEDIATE"), &message))
+        !exec(p.db, QStringLiteral("PRAGMA synchronous=NORMAL"), &message))
         return fail(QStringLiteral("%1: %2").arg(path, message));
 
     // Tables and columns that are missing are added; nothing is ever dropped.
+    // An up-to-date store is only read here.
+    QStringList statements;
     for (const Entity& entity : schema) {
         QStringList columns;
         for (const QString& attribute : entity.attributes)
             columns << quoted(attribute) + (entity.realAttributes.contains(attribute)
                                                 ? QLatin1String(" REAL")
                                                 : QLatin1String(" TEXT"));
-        bool ok = exec(p.db,
-                       QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (%2)")
-                           .arg(quoted(entity.name), columns.join(QStringLiteral(", "))),
-                       &message);
         QStringList present;
-        if (ok) {
+        {
             Statement info(p.db, QStringLiteral("PRAGMA table_info(%1)").arg(quoted(entity.name)));
             while (info.step() == SQLITE_ROW)
                 present << info.column(1).toString();
         }
-        for (int i = 0; ok && i < entity.attributes.size(); ++i) {
-            if (!present.contains(entity.attributes[i]))
-                ok = exec(p.db,
-                          QStringLiteral("ALTER TABLE %1 ADD COLUMN %2")
-                              .arg(quoted(entity.name), columns[i]),
-                          &message);
+        if (present.isEmpty()) {
+            statements << QStringLiteral("CREATE TABLE %1 (%2)")
+                              .arg(quoted(entity.name), columns.join(QStringLiteral(", ")));
+        } else {
+            for (int i = 0; i < entity.attributes.size(); ++i)
+                if (!present.contains(entity.attributes[i]))
+                    statements << QStringLiteral("ALTER TABLE %1 ADD COLUMN %2")
+                                      .arg(quoted(entity.name), columns[i]);
         }
-        if (!ok) {
-            exec(p.db, QStringLiteral("ROLLBACK"), nullptr);
-            return fail(QStringLiteral("%1: %2").arg(path, message));
-        }
-        p.attributes.insert(entity.name, entity.attributes);
+        p.entityIndex.insert(entity.name, int(p.entities.size()));
+        p.entities << entity;
+        p.byRow.append(QHash<qint64, ObjectId>());
     }
-    if (!exec(p.db, QStringLiteral("PRAGMA user_version=1"), &message) ||
-        !exec(p.db, QStringLiteral("COMMIT"), &message)) {
-        exec(p.db, QStringLiteral("ROLLBACK"), nullptr);
-        return fail(QStringLiteral("%1: %2").arg(path, message));
+    if (!statements.isEmpty()) {
+        statements.prepend(QStringLiteral("BEGIN IMMEDIATE"));
+        statements << QStringLiteral("PRAGMA user_version=1") << QStringLiteral("COMMIT");
+        for (const QString& statement : std::as_const(statements)) {
+            if (!exec(p.db, statement, &message)) {
+                exec(p.db, QStringLiteral("ROLLBACK"), nullptr);
+                return fail(QStringLiteral("%1: %2").arg(path, message));
+            }
+        }
     }
     return store;
 }
@@ -220,60 +228,58 @@ QString ObjectStore::path() const {
     return d->path;
 }
 
-std::optional<QList<ObjectStore::ObjectId>> ObjectStore::fetch(const QString& entity,
+std::optional<QList<ObjectStore::ObjectId>> ObjectStore::fetch(const QString& entityName,
                                                                const QString& attribute,
                                                                const QVariant& value,
                                                                QString* error) {
-    auto schemaIt = d->attributes.constFind(entity);
-    if (schemaIt == d->attributes.constEnd() ||
-        (!attribute.isEmpty() && !schemaIt->contains(attribute))) {
+    const int entity = d->entityIndex.value(entityName, -1);
+    const int match = entity < 0 || attribute.isEmpty() ? -1 : d->column(entity, attribute);
+    if (entity < 0 || (!attribute.isEmpty() && match < 0)) {
         if (error)
-            *error = QStringLiteral("unknown entity or attribute: %1 %2").arg(entity, attribute);
+            *error =
+                QStringLiteral("unknown entity or attribute: %1 %2").arg(entityName, attribute);
         return std::nullopt;
     }
-    const QStringList& attributes = *schemaIt;
+    const QStringList& attributes = d->entities[entity].attributes;
 
     QStringList columns;
     for (const QString& name : attributes)
         columns << quoted(name);
     Statement select(d->db, QStringLiteral("SELECT rowid, %1 FROM %2 ORDER BY rowid")
-                                .arg(columns.join(QStringLiteral(", ")), quoted(entity)));
+                                .arg(columns.join(QStringLiteral(", ")), quoted(entityName)));
     if (!select.ok()) {
         if (error)
-            *error = errorText(d->db, entity);
+            *error = errorText(d->db, entityName);
         return std::nullopt;
     }
 
     QList<ObjectId> result;
-    auto& rows = d->byRow[entity];
+    QHash<qint64, ObjectId>& rows = d->byRow[entity];
     int rc;
     while ((rc = select.step()) == SQLITE_ROW) {
         const qint64 rowid = select.int64(0);
-        ObjectId id = rows.value(rowid, 0);
-        if (!id) {
+        ObjectId& id = rows[rowid];
+        if (!id)
             id = d->nextId++;
-            rows.insert(rowid, id);
-            Private::Object& object = d->objects[id];
-            object.entity = entity;
-            object.rowid = rowid;
-        }
         Private::Object& object = d->objects[id];
+        object.entity = entity;
+        object.rowid = rowid;
+        object.stored.resize(attributes.size());
         for (int i = 0; i < attributes.size(); ++i)
-            object.stored.insert(attributes[i], select.column(i + 1));
+            object.stored[i] = select.column(i + 1);
         if (object.deleted)
             continue;
-        if (attribute.isEmpty() || sameValue(d->effective(object, attribute), value))
+        if (match < 0 || sameValue(d->effective(object, match), value))
             result << id;
     }
     if (rc != SQLITE_DONE) {
         if (error)
-            *error = errorText(d->db, entity);
+            *error = errorText(d->db, entityName);
         return std::nullopt;
     }
     for (ObjectId id : std::as_const(d->inserted)) {
         const Private::Object& object = d->objects[id];
-        if (object.entity == entity &&
-            (attribute.isEmpty() || sameValue(d->effective(object, attribute), value)))
+        if (object.entity == entity && (match < 0 || sameValue(d->effective(object, match), value)))
             result << id;
     }
     return result;
@@ -283,10 +289,13 @@ QVariant ObjectStore::value(ObjectId object, const QString& attribute) const {
     auto it = d->objects.constFind(object);
     if (it == d->objects.constEnd())
         return {};
-    return d->effective(*it, attribute);
+    return d->effective(*it, d->column(it->entity, attribute));
 }
 
-ObjectStore::ObjectId ObjectStore::insert(const QString& entity) {
+ObjectStore::ObjectId ObjectStore::insert(const QString& entityName) {
+    const int entity = d->entityIndex.value(entityName, -1);
+    if (entity < 0)
+        return 0;
     const ObjectId id = d->nextId++;
     d->objects[id].entity = entity;
     d->inserted << id;
@@ -295,9 +304,11 @@ ObjectStore::ObjectId ObjectStore::insert(const QString& entity) {
 
 void ObjectStore::setValue(ObjectId object, const QString& attribute, const QVariant& value) {
     auto it = d->objects.find(object);
-    if (it == d->objects.end() || !d->attributes.value(it->entity).contains(attribute))
+    if (it == d->objects.end())
         return;
-    it->changed.insert(attribute, value);
+    const int column = d->column(it->entity, attribute);
+    if (column >= 0)
+        it->changed.insert(column, value);
 }
 
 void ObjectStore::remove(ObjectId object) {
@@ -348,25 +359,36 @@ bool ObjectStore::save(QString* error) {
             updated << it.key();
     }
 
+    auto tableOf = [&](const Private::Object& object) {
+        return quoted(d->entities[object.entity].name);
+    };
+    auto columnsOf = [&](const Private::Object& object) {
+        QList<int> columns = object.changed.keys();
+        std::sort(columns.begin(), columns.end());
+        return columns;
+    };
+    auto nameOf = [&](const Private::Object& object, int column) {
+        return quoted(d->entities[object.entity].attributes[column]);
+    };
+
     for (ObjectId id : std::as_const(deleted)) {
         const Private::Object& object = d->objects[id];
-        Statement del(d->db,
-                      QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(quoted(object.entity)));
+        Statement del(d->db, QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(tableOf(object)));
         del.bind(1, object.rowid);
         if (!del.ok() || del.step() != SQLITE_DONE)
             return fail(errorText(d->db, QStringLiteral("delete")));
     }
     for (ObjectId id : std::as_const(updated)) {
         const Private::Object& object = d->objects[id];
+        const QList<int> columns = columnsOf(object);
         QStringList sets;
-        const QStringList names = object.changed.keys();
-        for (const QString& name : names)
-            sets << quoted(name) + QStringLiteral(" = ?");
+        for (int column : columns)
+            sets << nameOf(object, column) + QStringLiteral(" = ?");
         Statement update(d->db, QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?")
-                                    .arg(quoted(object.entity), sets.join(QStringLiteral(", "))));
+                                    .arg(tableOf(object), sets.join(QStringLiteral(", "))));
         int index = 1;
-        for (const QString& name : names)
-            update.bind(index++, object.changed.value(name));
+        for (int column : columns)
+            update.bind(index++, object.changed.value(column));
         update.bind(index, object.rowid);
         if (!update.ok() || update.step() != SQLITE_DONE)
             return fail(errorText(d->db, QStringLiteral("update")));
@@ -374,24 +396,24 @@ bool ObjectStore::save(QString* error) {
     QList<qint64> newRows;
     for (ObjectId id : std::as_const(d->inserted)) {
         const Private::Object& object = d->objects[id];
-        const QStringList names = object.changed.keys();
+        const QList<int> columns = columnsOf(object);
         QString sql;
-        if (names.isEmpty()) {
-            sql = QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoted(object.entity));
+        if (columns.isEmpty()) {
+            sql = QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(tableOf(object));
         } else {
-            QStringList columns, marks;
-            for (const QString& name : names) {
-                columns << quoted(name);
+            QStringList names, marks;
+            for (int column : columns) {
+                names << nameOf(object, column);
                 marks << QStringLiteral("?");
             }
             sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                      .arg(quoted(object.entity), columns.join(QStringLiteral(", ")),
+                      .arg(tableOf(object), names.join(QStringLiteral(", ")),
                            marks.join(QStringLiteral(", ")));
         }
         Statement insert(d->db, sql);
         int index = 1;
-        for (const QString& name : names)
-            insert.bind(index++, object.changed.value(name));
+        for (int column : columns)
+            insert.bind(index++, object.changed.value(column));
         if (!insert.ok() || insert.step() != SQLITE_DONE)
             return fail(errorText(d->db, QStringLiteral("insert")));
         newRows << sqlite3_last_insert_rowid(d->db);
@@ -400,20 +422,22 @@ bool ObjectStore::save(QString* error) {
         return fail(message);
 
     // Committed: the pending state becomes the stored state.
+    auto settle = [&](Private::Object& object) {
+        object.stored.resize(d->entities[object.entity].attributes.size());
+        for (auto it = object.changed.cbegin(); it != object.changed.cend(); ++it)
+            object.stored[it.key()] = it.value();
+        object.changed.clear();
+    };
     for (ObjectId id : std::as_const(deleted)) {
         d->byRow[d->objects[id].entity].remove(d->objects[id].rowid);
         d->objects.remove(id);
     }
-    for (ObjectId id : std::as_const(updated)) {
-        Private::Object& object = d->objects[id];
-        object.stored.insert(object.changed);
-        object.changed.clear();
-    }
+    for (ObjectId id : std::as_const(updated))
+        settle(d->objects[id]);
     for (int i = 0; i < d->inserted.size(); ++i) {
         Private::Object& object = d->objects[d->inserted[i]];
         object.rowid = newRows[i];
-        object.stored.insert(object.changed);
-        object.changed.clear();
+        settle(object);
         d->byRow[object.entity].insert(object.rowid, d->inserted[i]);
     }
     d->inserted.clear();
