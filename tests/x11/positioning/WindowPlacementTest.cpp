@@ -1,0 +1,244 @@
+// Placing real X clients' windows under openbox with panels at the top (30 px)
+// and at the bottom (24 px).
+#include "platform/WindowAccess.h"
+#include "positioning/WindowPlacer.h"
+#include "support/Wait.h"
+#include "support/X11Probe.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <future>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
+
+using namespace dexaro;
+using dexaro::test::waitUntil;
+using dexaro::test::X11Probe;
+
+namespace {
+
+// An X client started with an argument list, ended with the test.
+class Client {
+public:
+    explicit Client(const QString& program, const QStringList& arguments = {}) {
+        m_process.start(program, arguments);
+        m_process.waitForStarted(5000);
+    }
+    ~Client() {
+        if (m_process.state() != QProcess::NotRunning) {
+            m_process.kill();
+            m_process.waitForFinished(5000);
+        }
+    }
+    qint64 pid() const { return m_process.processId(); }
+    void closeInput() { m_process.closeWriteChannel(); }
+
+private:
+    QProcess m_process;
+};
+
+class Placement : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(probe.ok());
+        // As the application does at start-up, on the main thread.
+        ASSERT_TRUE(UIElement::checkAccessibilityTrust(false));
+    }
+
+    xcb_window_t windowOf(qint64 pid) {
+        xcb_window_t found = XCB_NONE;
+        waitUntil(
+            [&] {
+                for (xcb_window_t w : probe.clientWindows()) {
+                    if (probe.pid(w) == uint32_t(pid) && probe.isViewable(w))
+                        found = w;
+                }
+                return found != XCB_NONE;
+            },
+            10000);
+        return found;
+    }
+
+    // Runs the placer on a thread of its own, as the launch does.
+    WindowPlacer::Result place(qint64 pid, PositionName position, PlacerTuning tuning) {
+        auto result = std::async(std::launch::async, [=, this] {
+            WindowPlacer placer(AccessibilityBackend::system(), frames, tuning);
+            return placer.place(pid, position);
+        });
+        waitUntil(
+            [&] { return result.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
+            60000);
+        return result.get();
+    }
+
+    // Where a placement puts the visible frame: the frame table over the work
+    // area, with the title bar kept below the top panel.
+    QRect expected(PositionName position) {
+        const QRect area = probe.workArea();
+        const ScreenMetrics metrics{
+            double(area.width()), double(area.height()), double(area.top()), {}};
+        QRectF frame = FrameCalculator::frameFor(position, metrics, area.width(), area.height());
+        if (frame.y() < area.top())
+            frame.moveTop(area.top());
+        return frame.toRect();
+    }
+
+    X11Probe probe;
+    FrameCalculator frames{[] {
+        return screenMetrics(AccessibilityBackend::system());
+    }};
+    const PlacerTuning quick{20, std::chrono::milliseconds(200)};
+};
+
+// Size increments of an xterm: the WM_NORMAL_HINTS resize increments.
+QSize cell(X11Probe& probe, xcb_window_t window) {
+    const auto hints = probe.cardinals(window, "WM_NORMAL_HINTS");
+    if (hints.size() >= 11 && (hints[0] & (1 << 6)))
+        return QSize(int(hints[9]), int(hints[10]));
+    return QSize(1, 1);
+}
+
+TEST_F(Placement, EveryPlacementPutsTheVisibleFrameOnItsRectangle) {
+    Client terminal(QStringLiteral("xterm"),
+                    {QStringLiteral("-geometry"), QStringLiteral("60x10+300+300")});
+    Client clock(QStringLiteral("xclock"),
+                 {QStringLiteral("-geometry"), QStringLiteral("120x120+500+400")});
+    const xcb_window_t terminalWindow = windowOf(terminal.pid());
+    const xcb_window_t clockWindow = windowOf(clock.pid());
+    ASSERT_NE(terminalWindow, XCB_NONE);
+    ASSERT_NE(clockWindow, XCB_NONE);
+    const QSize terminalCell = cell(probe, terminalWindow);
+    EXPECT_GT(terminalCell.width(), 1);
+
+    for (const auto& [name, position] : positionList()) {
+        if (position == PositionName::def)
+            continue;
+        const QRect target = expected(position);
+        const auto clockResult = place(clock.pid(), position, quick);
+        const auto terminalResult = place(terminal.pid(), position, quick);
+        EXPECT_TRUE(clockResult.placed && terminalResult.placed) << qPrintable(name);
+
+        const QRect clockFrame = probe.frameRect(clockWindow).value_or(QRect());
+        EXPECT_LE(std::abs(clockFrame.x() - target.x()), 1) << qPrintable(name);
+        EXPECT_LE(std::abs(clockFrame.y() - target.y()), 1) << qPrintable(name);
+        EXPECT_LE(std::abs(clockFrame.width() - target.width()), 1) << qPrintable(name);
+        EXPECT_LE(std::abs(clockFrame.height() - target.height()), 1) << qPrintable(name);
+
+        const QRect terminalFrame = probe.frameRect(terminalWindow).value_or(QRect());
+        EXPECT_LE(std::abs(terminalFrame.x() - target.x()), 1) << qPrintable(name);
+        EXPECT_LE(std::abs(terminalFrame.y() - target.y()), 1) << qPrintable(name);
+        EXPECT_LE(std::abs(terminalFrame.width() - target.width()), terminalCell.width())
+            << qPrintable(name);
+        EXPECT_LE(std::abs(terminalFrame.height() - target.height()), terminalCell.height())
+            << qPrintable(name);
+    }
+}
+
+TEST_F(Placement, AMaximizedWindowIsRestoredAndPlaced) {
+    Client terminal(QStringLiteral("xterm"));
+    const xcb_window_t window = windowOf(terminal.pid());
+    ASSERT_NE(window, XCB_NONE);
+    const xcb_atom_t maximized = probe.atom("_NET_WM_STATE_MAXIMIZED_VERT");
+    // Maximized as a pager would do it: _NET_WM_STATE add, both directions.
+    xcb_client_message_event_t message{};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = window;
+    message.type = probe.atom("_NET_WM_STATE");
+    message.data.data32[0] = 1;
+    message.data.data32[1] = maximized;
+    message.data.data32[2] = probe.atom("_NET_WM_STATE_MAXIMIZED_HORZ");
+    message.data.data32[3] = 2;
+    xcb_send_event(probe.connection(), 0, probe.root(),
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&message));
+    xcb_flush(probe.connection());
+    auto isMaximized = [&] {
+        const auto state = probe.cardinals(window, "_NET_WM_STATE");
+        return std::find(state.begin(), state.end(), maximized) != state.end();
+    };
+    ASSERT_TRUE(waitUntil(isMaximized, 5000));
+
+    const auto result = place(terminal.pid(), PositionName::topRight, quick);
+    EXPECT_TRUE(result.placed);
+    EXPECT_FALSE(isMaximized());
+    const QRect frame = probe.frameRect(window).value_or(QRect());
+    const QRect target = expected(PositionName::topRight);
+    EXPECT_LE(std::abs(frame.x() - target.x()), 1);
+    EXPECT_LE(std::abs(frame.y() - target.y()), 1);
+    EXPECT_LE(std::abs(frame.width() - target.width()), cell(probe, window).width());
+    EXPECT_LE(std::abs(frame.height() - target.height()), cell(probe, window).height());
+}
+
+TEST_F(Placement, AWindowThatComesThreeSecondsLateIsPlacedOnALaterAttempt) {
+    // xargs starts xclock as its child once its input ends: the test ends it
+    // three seconds after the placer began to look for the window.
+    Client launcher(QStringLiteral("xargs"), {QStringLiteral("xclock")});
+    ASSERT_GT(launcher.pid(), 0);
+    const auto started = std::chrono::steady_clock::now();
+    auto result = std::async(std::launch::async, [this, pid = launcher.pid()] {
+        WindowPlacer placer(AccessibilityBackend::system(), frames);
+        return placer.place(pid, PositionName::bottomLeft);
+    });
+    waitUntil([&] { return std::chrono::steady_clock::now() - started > std::chrono::seconds(3); },
+              5000);
+    launcher.closeInput();
+    ASSERT_TRUE(waitUntil(
+        [&] { return result.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
+        30000));
+    const auto outcome = result.get();
+    EXPECT_TRUE(outcome.placed);
+    EXPECT_GE(outcome.attempts, 4);
+    EXPECT_LE(outcome.attempts, 8);
+
+    xcb_window_t window = XCB_NONE;
+    for (xcb_window_t w : probe.clientWindows()) {
+        if (probe.wmClass(w).contains(QStringLiteral("xclock")))
+            window = w;
+    }
+    ASSERT_NE(window, XCB_NONE);
+    const QRect frame = probe.frameRect(window).value_or(QRect());
+    const QRect target = expected(PositionName::bottomLeft);
+    EXPECT_EQ(frame.topLeft(), target.topLeft());
+    EXPECT_LE(std::abs(frame.width() - target.width()), 1);
+    EXPECT_LE(std::abs(frame.height() - target.height()), 1);
+    const auto windowPid = probe.pid(window);
+    launcher.closeInput();
+    if (windowPid)
+        ::kill(pid_t(*windowPid), SIGTERM);
+}
+
+TEST_F(Placement, AProcessWithoutWindowsEndsThePlacerAfterItsAttempts) {
+    Client quiet(QStringLiteral("sleep"), {QStringLiteral("60")});
+    Client other(QStringLiteral("xclock"));
+    const xcb_window_t otherWindow = windowOf(other.pid());
+    ASSERT_NE(otherWindow, XCB_NONE);
+    const QRect before = probe.frameRect(otherWindow).value_or(QRect());
+
+    const auto result =
+        place(quiet.pid(), PositionName::leftHalf, {5, std::chrono::milliseconds(100)});
+    EXPECT_FALSE(result.placed);
+    EXPECT_EQ(result.attempts, 5);
+    // Another application's window is not taken for it.
+    EXPECT_EQ(probe.frameRect(otherWindow), before);
+}
+
+TEST_F(Placement, TheSharedPoolPlacesSeveralApplicationsAtOnce) {
+    Client first(QStringLiteral("xclock"));
+    Client second(QStringLiteral("xclock"));
+    startPlacingAppWindow(qint32(first.pid()), PositionName::leftThird);
+    startPlacingAppWindow(qint32(second.pid()), PositionName::rightThird);
+    const xcb_window_t a = windowOf(first.pid());
+    const xcb_window_t b = windowOf(second.pid());
+    ASSERT_NE(a, XCB_NONE);
+    ASSERT_NE(b, XCB_NONE);
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            return probe.frameRect(a).value_or(QRect()) == expected(PositionName::leftThird) &&
+                   probe.frameRect(b).value_or(QRect()) == expected(PositionName::rightThird);
+        },
+        15000));
+}
+
+} // namespace
