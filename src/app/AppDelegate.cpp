@@ -161,13 +161,17 @@ void AppDelegate::loadSettings() {
     if (const std::optional<QString> stored = m_store->readSetting(runAtLoginName)) {
         m_settings.runAtLogin = *stored;
     } else {
-        // First start: Dexaro starts at login until the user says otherwise.
-        m_settings.runAtLogin = QStringLiteral("1");
+        // First start: Dexaro starts at login until the user says otherwise. When
+        // the login item cannot be written, the setting says so instead of
+        // claiming a start that will not happen; the settings screen can retry.
         QString loginError;
-        if (!m_loginItem->setEnabled(LauncherBundleIdentifier, true, &loginError))
+        const bool registered =
+            m_loginItem->setEnabled(LauncherBundleIdentifier, true, &loginError);
+        if (!registered)
             std::fprintf(stderr, "Dexaro: could not register the login item: %s\n",
                          qPrintable(loginError));
-        m_store->writeSetting(runAtLoginName, QStringLiteral("1"));
+        m_settings.runAtLogin = registered ? QStringLiteral("1") : QStringLiteral("0");
+        m_store->writeSetting(runAtLoginName, m_settings.runAtLogin);
     }
     m_settings.createNewInstance = m_store->settingValue(QStringLiteral("createinstance"));
     m_settings.hideApps = m_store->settingValue(QStringLiteral("hideApps"));

@@ -55,6 +55,7 @@ protected:
         statusItem = itemOwned.get();
         bus->ownedByOthers = busNamesOwned;
         statusItem->placementPending = iconPlacementPending;
+        loginItem->refuse = loginItemRefuses;
         services.alerts = std::move(alertsOwned);
         services.loginItem = std::move(loginOwned);
         services.sessionBus = std::move(busOwned);
@@ -83,6 +84,7 @@ protected:
     QString storePath;
     QSet<QString> busNamesOwned;
     bool iconPlacementPending = false;
+    bool loginItemRefuses = false;
     RecordingAlerts* alerts = nullptr;
     FakeLoginItem* loginItem = nullptr;
     FakeSessionBus* bus = nullptr;
@@ -120,6 +122,16 @@ TEST_F(AppDelegateTest, FirstStartRegistersTheLoginItemOnceAndStoresTheSetting) 
     EXPECT_TRUE(loginItem->calls.isEmpty());
     EXPECT_EQ(second->settings().runAtLogin, QStringLiteral("0"));
     EXPECT_EQ(second->settings().hideApps, QStringLiteral("1"));
+}
+
+TEST_F(AppDelegateTest, AFirstStartWhoseLoginItemIsRefusedDoesNotClaimIt) {
+    loginItemRefuses = true;
+    auto delegate = start();
+    EXPECT_EQ(loginItem->calls.size(), 1);
+    EXPECT_EQ(delegate->settings().runAtLogin, QStringLiteral("0"));
+    EXPECT_EQ(delegate->store().readSetting(QStringLiteral("runWSAtLogin")),
+              std::optional<QString>(QStringLiteral("0")));
+    EXPECT_TRUE(delegate->isPopoverShown()) << "start-up goes on";
 }
 
 TEST_F(AppDelegateTest, TellsARunningLauncherToQuitExactlyOnce) {

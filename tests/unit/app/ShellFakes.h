@@ -13,8 +13,13 @@ namespace dexaro::test {
 
 class FakeLoginItem : public LoginItem {
 public:
-    bool setEnabled(const QString& identifier, bool enabled, QString* = nullptr) override {
+    bool setEnabled(const QString& identifier, bool enabled, QString* error = nullptr) override {
         calls.append({identifier, enabled});
+        if (refuse) {
+            if (error)
+                *error = QStringLiteral("autostart folder is read-only");
+            return false;
+        }
         if (enabled)
             enabledItems.insert(identifier);
         else
@@ -26,6 +31,7 @@ public:
     }
     QList<std::pair<QString, bool>> calls;
     QSet<QString> enabledItems;
+    bool refuse = false;
 };
 
 class FakeSessionBus : public SessionBus {
