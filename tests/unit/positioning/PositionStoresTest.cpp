@@ -228,3 +228,34 @@ TEST(AllPositions, ReadersSeeConsistentValuesWhileTheMainThreadWrites) {
 }
 
 } // namespace
+
+namespace {
+
+// The process-wide objects, as the application sets them up at start-up.
+TEST(SharedPositions, TheTableLoadsEveryStoredPlacementWhenFirstUsed) {
+    static QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QString error;
+    static std::unique_ptr<ObjectStore> store =
+        WorkspaceStore::openStore(dir.filePath(QStringLiteral("Dexaro.sqlite")), &error);
+    ASSERT_TRUE(store) << qPrintable(error);
+    static test::RecordingAlerts alerts;
+    {
+        PositionsDBManager db(*store, alerts);
+        ASSERT_TRUE(
+            db.save(QStringLiteral("ws1"), QStringLiteral("%1==12;;").arg(appPositionKey(clock))));
+    }
+    AllPositionsHolder& shared = AllPositionsHolder::shared(store.get(), &alerts);
+    EXPECT_EQ(&shared, &AllPositionsHolder::shared());
+    EXPECT_EQ(shared.positionForApp(QStringLiteral("ws1"), clock), PositionName::centerThird);
+
+    // The Creator's and Editor's shared caches save through the same store and table.
+    WSCreatorPositionManager::shared().setPosition(gedit, 13);
+    EXPECT_TRUE(WSCreatorPositionManager::shared().save(QStringLiteral("ws2"), {gedit}));
+    EXPECT_EQ(shared.positionForApp(QStringLiteral("ws2"), gedit), PositionName::leftToThirds);
+    EXPECT_EQ(PositionsDBManager::shared()->positionsOf(QStringLiteral("ws2")),
+              QStringLiteral("%1==13;;").arg(appPositionKey(gedit)));
+    EXPECT_TRUE(alerts.shown.isEmpty());
+}
+
+} // namespace
