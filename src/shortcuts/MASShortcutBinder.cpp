@@ -1,6 +1,7 @@
 #include "shortcuts/MASShortcutBinder.h"
 
 #include "platform/Alerts.h"
+#include "platform/HotKeys.h"
 #include "platform/UserDefaults.h"
 #include "shortcuts/MASShortcutMonitor.h"
 #include "shortcuts/ShortcutStrings.h"
@@ -100,11 +101,17 @@ void MASShortcutBinder::registerFor(const QString& defaultsKey, const MASShortcu
         m_reportedFailures.remove(defaultsKey);
         return;
     }
-    // Rebinding the same key to the same refused shortcut says nothing new.
+    // Rebinding the same key to the same refused shortcut says nothing new, and
+    // a session without hot keys is worth one message, not one per shortcut.
     const auto reported = m_reportedFailures.constFind(defaultsKey);
     if (reported != m_reportedFailures.cend() && reported.value() == shortcut)
         return;
     m_reportedFailures.insert(defaultsKey, shortcut);
+    if (!m_monitor.hotKeys().isAvailable()) {
+        if (m_reportedUnavailable)
+            return;
+        m_reportedUnavailable = true;
+    }
     qWarning().noquote() << "Dexaro: the keyboard shortcut" << shortcut.description()
                          << "cannot be used:" << error;
     emit registrationFailed(defaultsKey, error);

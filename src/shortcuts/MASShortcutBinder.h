@@ -64,6 +64,7 @@ private:
     QHash<QString, std::function<void()>> m_actions;
     QHash<QString, MASShortcut> m_shortcuts;
     QHash<QString, MASShortcut> m_reportedFailures;
+    bool m_reportedUnavailable = false;
 };
 
 } // namespace dexaro

@@ -19,10 +19,15 @@ public:
         quint32 id;
     };
 
-    bool isAvailable() const override { return true; }
+    bool isAvailable() const override { return available; }
     bool registerHotKey(quint32 keyCode, quint32 modifiers, quint32 signature, quint32 id,
                         QString* error) override {
         ++registerCalls;
+        if (!available) {
+            if (error)
+                *error = QStringLiteral("no hot keys here");
+            return false;
+        }
         if (takenByOthers.contains({keyCode, modifiers})) {
             if (error)
                 *error = QStringLiteral("taken");
@@ -60,6 +65,7 @@ public:
     QList<Registration> registered;
     QSet<std::pair<quint32, quint32>> takenByOthers;
     int registerCalls = 0;
+    bool available = true;
 };
 
 } // namespace dexaro::test

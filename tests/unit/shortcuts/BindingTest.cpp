@@ -167,6 +167,18 @@ TEST_F(Binding, RefusedRegistrationIsReportedOnceAndKept) {
     EXPECT_TRUE(defaults.value(QStringLiteral("9")).has_value());
 }
 
+TEST_F(Binding, SessionWithoutHotKeysIsReportedOnce) {
+    test::RecordingAlerts alerts;
+    binder.setAlerts(&alerts);
+    hotKeys.available = false;
+    store(QStringLiteral("1"), MASShortcut(40, Control));
+    store(QStringLiteral("2"), MASShortcut(41, Control));
+    binder.bindShortcut(QStringLiteral("1"), [] {});
+    binder.bindShortcut(QStringLiteral("2"), [] {});
+    EXPECT_EQ(alerts.shown.size(), 1);
+    EXPECT_EQ(binder.shortcut(QStringLiteral("2")), MASShortcut(41, Control));
+}
+
 TEST_F(Binding, KeysThatCannotNameAStoredValueAreRefused) {
     for (const char* key : {"a.b", "a b", "", "a/b"}) {
         SCOPED_TRACE(key);
