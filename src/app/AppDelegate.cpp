@@ -113,11 +113,20 @@ AppDelegate* AppDelegate::shared() {
 AppDelegate::LaunchResult AppDelegate::applicationDidFinishLaunching(QString* error) {
     // One Dexaro per session: the launcher and a second start find it by its name.
     if (m_sessionBus) {
-        if (m_sessionBus->isNameOwned(MainAppBundleIdentifier))
+        if (m_sessionBus->isNameOwned(MainAppBundleIdentifier)) {
+            m_sessionBus->postNotification(showPopoverNotification, MainAppBundleIdentifier);
             return LaunchResult::AlreadyRunning;
+        }
         QString busError;
         if (!m_sessionBus->registerName(MainAppBundleIdentifier, &busError))
             std::fprintf(stderr, "Dexaro: %s\n", qPrintable(busError));
+        m_sessionBus->subscribe(showPopoverNotification);
+        connect(m_sessionBus.get(), &SessionBus::notificationReceived, this,
+                [this](const QString& name, const QString& sender) {
+                    if (name == showPopoverNotification && sender == MainAppBundleIdentifier &&
+                        !m_terminated)
+                        showPopover();
+                });
     }
 
     // The updater, and its background check a little after start-up.

@@ -69,7 +69,8 @@ public:
 
     // Start-up. StoreFailed fills error with the store's error; nothing else
     // has been built then and the store file is untouched. AlreadyRunning:
-    // another Dexaro owns the program's name on the session bus.
+    // another Dexaro owns the program's name on the session bus; it has been
+    // asked to open its popover (a desktop without a tray has no other way).
     LaunchResult applicationDidFinishLaunching(QString* error = nullptr);
 
     AppSettings& settings() { return m_settings; }
@@ -109,6 +110,9 @@ public:
     // After a workspace was created, changed or deleted: every list is out of date.
     void setWorkspaceListUpdated();
     const QStringList& wsListUpdated() const { return m_wsListUpdated; }
+
+    // The notification a second start sends to the running Dexaro.
+    static inline const QString showPopoverNotification = QStringLiteral("showPopover");
 
     // The quit path: save, maybe ask, then end the main loop with status 0.
     // False when the quit was cancelled.

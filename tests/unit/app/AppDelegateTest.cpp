@@ -154,6 +154,18 @@ TEST_F(AppDelegateTest, ASecondDexaroInTheSessionStopsBeforeTouchingAnything) {
     EXPECT_FALSE(delegate->hasStore());
     EXPECT_FALSE(QFile::exists(storePath));
     EXPECT_TRUE(loginItem->calls.isEmpty());
+    ASSERT_EQ(bus->posted.size(), 1);
+    EXPECT_EQ(bus->posted.first(),
+              std::make_pair(AppDelegate::showPopoverNotification, MainAppBundleIdentifier));
+}
+
+TEST_F(AppDelegateTest, TheRunningDexaroOpensItsPopoverWhenStartedAgain) {
+    auto delegate = start();
+    delegate->closePopover();
+    bus->deliver(QStringLiteral("showPopover"), QStringLiteral("someone.else"));
+    EXPECT_FALSE(delegate->isPopoverShown()) << "only Dexaro's own request counts";
+    bus->deliver(QStringLiteral("showPopover"), MainAppBundleIdentifier);
+    EXPECT_TRUE(delegate->isPopoverShown());
 }
 
 TEST_F(AppDelegateTest, ADamagedStoreStopsStartUpAndStaysAsItWas) {

@@ -49,10 +49,19 @@ public:
         posted.append({name, object});
         return true;
     }
-    bool subscribe(const QString&) override { return true; }
+    bool subscribe(const QString& name) override {
+        subscribed.append(name);
+        return true;
+    }
+    // Delivers a notification as the bus would.
+    void deliver(const QString& name, const QString& object) {
+        if (subscribed.contains(name))
+            emit notificationReceived(name, object);
+    }
 
     QSet<QString> ownedByOthers;
     QStringList registered;
+    QStringList subscribed;
     QList<std::pair<QString, QString>> posted;
 };
 

@@ -231,7 +231,7 @@ TEST_F(DexaroSession, SigtermQuitsWithStatusZeroAndAnIntactStore) {
         QByteArray("\nExec=" DEXARO_BINARY_DIR "/libexec/dexaro/dexaro-launcher\n")));
 }
 
-TEST_F(DexaroSession, TellsARunningLauncherToQuitAndOwnsItsName) {
+TEST_F(DexaroSession, TellsARunningLauncherToQuitAndStaysTheOnlyDexaro) {
     // This test stands in for a running launcher: it listens first, then takes its name.
     DBusSessionBus bus;
     ASSERT_TRUE(bus.subscribe(QStringLiteral("killLauncher")));
@@ -246,13 +246,20 @@ TEST_F(DexaroSession, TellsARunningLauncherToQuitAndOwnsItsName) {
     EXPECT_EQ(spy.at(0).at(1).toString(), QStringLiteral("org.dexaro.Dexaro"));
     EXPECT_TRUE(bus.isNameOwned(QStringLiteral("org.dexaro.Dexaro")));
 
-    // A second Dexaro in the same session leaves at once and the first stays.
+    // A second Dexaro in the same session leaves at once, the first stays and
+    // opens its popover.
+    ASSERT_TRUE(waitUntil([&] { return visiblePopover() != XCB_NONE; }, 20000));
+    runTool(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Escape")});
+    ASSERT_TRUE(waitUntil([&] { return visiblePopover() == XCB_NONE; }))
+        << "Escape did not close the popover";
     QProcess second;
     second.setProcessEnvironment(environment());
     second.start(dexaroProgram, {});
     ASSERT_TRUE(second.waitForFinished(20000));
     EXPECT_EQ(second.exitCode(), 0);
     EXPECT_EQ(dexaro.state(), QProcess::Running);
+    EXPECT_TRUE(waitUntil([&] { return visiblePopover() != XCB_NONE; }))
+        << "the running Dexaro did not open its popover";
     QCoreApplication::processEvents();
     EXPECT_EQ(spy.count(), 1) << "killLauncher is posted once per start of the first Dexaro";
 }
