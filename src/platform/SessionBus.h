@@ -12,6 +12,9 @@
 // sent without a destination. The launcher quits when it receives
 // "killLauncher"; it subscribes before it takes its own name
 // (org.dexaro.Dexarolauncher), so a launcher that Dexaro can see never misses it.
+// Dexaro owns org.dexaro.Dexaro; a second start finds it there, sends
+// "showPopover" (object "org.dexaro.Dexaro") so that the running one opens its
+// popover, and leaves.
 #include <QObject>
 #include <QString>
 
