@@ -112,6 +112,27 @@ TEST_F(X11HotKeys, FiresOncePerPressWhateverTheLocks) {
     EXPECT_FALSE(grabbedWithAnyLock(probe, x11K, controlAlt));
 }
 
+TEST_F(X11HotKeys, FiresWhileAnotherApplicationIsInFront) {
+    QProcess xterm;
+    xterm.start(QStringLiteral("xterm"), {QStringLiteral("-title"), QStringLiteral("front")});
+    ASSERT_TRUE(xterm.waitForStarted());
+    xcb_window_t window = XCB_NONE;
+    ASSERT_TRUE(waitUntil([&] {
+        for (xcb_window_t w : probe.clientWindows()) {
+            if (probe.pid(w) == uint32_t(xterm.processId()))
+                window = w;
+        }
+        return window != XCB_NONE;
+    }));
+    xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), QString::number(window)});
+
+    ASSERT_TRUE(monitor.registerShortcut(MASShortcut(40, Control | Option), [this] { ++fired; }));
+    pressKeys("ctrl+alt+k");
+    EXPECT_TRUE(waitUntil([&] { return fired == 1; }));
+    xterm.terminate();
+    EXPECT_TRUE(xterm.waitForFinished(10000));
+}
+
 TEST_F(X11HotKeys, StoredValueMovesTheHotKey) {
     QTemporaryDir dir;
     UserDefaults defaults(dir.filePath(QStringLiteral("Dexaro/Dexaro.conf")));
