@@ -35,8 +35,8 @@ QLabel* titleLabel(const QString& text, QWidget* parent) {
 
 SettingsView::SettingsView(AppSettings& settings, WorkspaceStore& store, LoginItem& loginItem,
                            Alerts* alerts, QWidget* parent)
-    : WSMainView(parent), lightModeTextColor(colorFromHex(0x2e3440)), m_settings(settings),
-      m_store(store), m_loginItem(loginItem), m_alerts(alerts) {
+    : WSMainView(parent), m_settings(settings), m_store(store), m_loginItem(loginItem),
+      m_alerts(alerts) {
     setObjectName(QStringLiteral("SettingsView"));
     // Light: a light layer; dark: the window's own background.
     setColors(colorFromHex(0xfbfbfd), std::nullopt);

@@ -5,8 +5,6 @@
 // always shows the settings as they are.
 #include "style/WSMainView.h"
 
-#include <QColor>
-
 namespace dexaro {
 
 class Alerts;
@@ -26,8 +24,6 @@ public:
     SettingsSwitch* terminateOption() const { return m_terminateOption; }
     SettingsSwitch* appInstanceOption() const { return m_appInstanceOption; }
     SettingsSwitch* hideAppsOption() const { return m_hideAppsOption; }
-
-    QColor lightModeTextColor;
 
 private slots:
     void saveRunAtLoginWithButton();
