@@ -16,15 +16,12 @@ fi
 width=${DEXARO_SCREEN_WIDTH:-1440}
 height=${DEXARO_SCREEN_HEIGHT:-900}
 
-# A free display number: the first with no lock file.
-n=90
-while [ -e "/tmp/.X${n}-lock" ] || [ -e "/tmp/.X11-unix/X${n}" ]; do n=$((n + 1)); done
-export DISPLAY=":${n}"
-
 pids=()
+tmp=$(mktemp -d)
 cleanup() {
     for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null || true; done
     wait 2>/dev/null || true
+    rm -rf "$tmp"
 }
 trap cleanup EXIT
 
@@ -40,18 +37,23 @@ wait_for() { # seconds description command...
     done
 }
 
-Xvfb "$DISPLAY" -screen 0 "${width}x${height}x24" -nolisten tcp +extension XInputExtension \
-    >/tmp/dexaro-xvfb-$n.log 2>&1 &
+# Xvfb picks a free display itself and writes its number once it accepts clients,
+# so sessions started at the same time never share a display.
+Xvfb -displayfd 3 -screen 0 "${width}x${height}x24" -nolisten tcp +extension XInputExtension \
+    3>"$tmp/display" >"$tmp/xvfb.log" 2>&1 &
 pids+=($!)
+wait_for 20 "Xvfb" grep -q '[0-9]' "$tmp/display"
+n=$(tr -dc '0-9' <"$tmp/display")
+export DISPLAY=":${n}"
 wait_for 20 "Xvfb" xdpyinfo
 
-openbox >/tmp/dexaro-openbox-$n.log 2>&1 &
+openbox >"$tmp/openbox.log" 2>&1 &
 pids+=($!)
 wait_for 20 "openbox" sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"'
 
-tint2 -c "$here/session/tint2-top.rc" >/tmp/dexaro-tint2-top-$n.log 2>&1 &
+tint2 -c "$here/session/tint2-top.rc" >"$tmp/tint2-top.log" 2>&1 &
 pids+=($!)
-tint2 -c "$here/session/tint2-bottom.rc" >/tmp/dexaro-tint2-bottom-$n.log 2>&1 &
+tint2 -c "$here/session/tint2-bottom.rc" >"$tmp/tint2-bottom.log" 2>&1 &
 pids+=($!)
 wait_for 20 "tint2" sh -c '[ "$(xdotool search --class tint2 | wc -l)" -ge 2 ]'
 # The panels reserve their space; wait until the window manager's work area shows it.
