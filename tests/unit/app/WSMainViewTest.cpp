@@ -53,16 +53,6 @@ TEST(WSMainView, PaintsTheColourOfTheDesktopsAppearance) {
     }
 }
 
-TEST(WSMainView, AViewChangesWithTheDesktopWhileItLives) {
-    WSMainView view;
-    view.setColors(colorFromHex(0xFFFFFF), colorFromHex(0x2B2D2F));
-    {
-        DesktopPalette dark(colorFromHex(0x303030));
-        EXPECT_EQ(view.currentBackgroundColor(), colorFromHex(0x2B2D2F));
-    }
-    EXPECT_EQ(view.currentBackgroundColor(), colorFromHex(0xFFFFFF));
-}
-
 TEST(CustomNSPopoverView, BackdropIsWhiteInLightAndTheDesktopsWindowColourInDark) {
     CustomNSPopoverView view;
     EXPECT_EQ(view.currentBackdropColor(), QColor(Qt::white));
