@@ -1,5 +1,6 @@
 // The main window inside the real application delegate and its desktop
-// services: Ctrl-W hides the window, Ctrl-Q runs the quit path to status 0.
+// services, with keys from the X server (xdotool through XTEST): Ctrl-W hides
+// the window and Ctrl-Q runs the quit path to status 0, Caps Lock or not.
 #include "app/AppDelegate.h"
 #include "app/CustomMainWindow.h"
 #include "support/Wait.h"
@@ -9,18 +10,28 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <optional>
 
 namespace dexaro::test {
 namespace {
 
-void xdotool(const QStringList& arguments) {
+void xdotool(const QString& keys) {
     QProcess run;
-    run.start(QStringLiteral("xdotool"), arguments);
+    run.start(QStringLiteral("xdotool"), {QStringLiteral("key"), keys});
     ASSERT_TRUE(run.waitForStarted(5000));
+    // Keep Qt's event loop turning while the keys travel.
     ASSERT_TRUE(waitUntil([&] { return run.state() == QProcess::NotRunning; }));
     ASSERT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
+}
+
+bool capsLockOn(X11Probe& probe) {
+    auto* reply = xcb_query_pointer_reply(
+        probe.connection(), xcb_query_pointer(probe.connection(), probe.root()), nullptr);
+    const bool on = reply && (reply->mask & XCB_MOD_MASK_LOCK);
+    std::free(reply);
+    return on;
 }
 
 TEST(DelegateKeysTest, CtrlWHidesTheMainWindowAndCtrlQQuitsWithStatusZero) {
@@ -44,23 +55,31 @@ TEST(DelegateKeysTest, CtrlWHidesTheMainWindowAndCtrlQQuitsWithStatusZero) {
         delegate.closePopover();
         CustomMainWindow* window = delegate.mainWindow();
         ASSERT_NE(window, nullptr);
-
         const auto showFocused = [&] {
             window->show();
             window->activateWindow();
             ASSERT_TRUE(QTest::qWaitForWindowActive(window));
             ASSERT_TRUE(waitUntil([&] { return probe.isViewable(xcb_window_t(window->winId())); }));
         };
-        showFocused();
-        const xcb_window_t id = xcb_window_t(window->winId());
-        xdotool({QStringLiteral("key"), QStringLiteral("ctrl+w")});
-        EXPECT_TRUE(waitUntil([&] { return !probe.isViewable(id); }));
-        EXPECT_FALSE(exitStatus.has_value()) << "Ctrl-W must only hide the window";
 
-        showFocused();
-        xdotool({QStringLiteral("key"), QStringLiteral("ctrl+q")});
+        for (bool caps : {false, true}) {
+            SCOPED_TRACE(caps ? "Caps Lock on" : "Caps Lock off");
+            if (capsLockOn(probe) != caps)
+                xdotool(QStringLiteral("Caps_Lock"));
+            ASSERT_EQ(capsLockOn(probe), caps);
+            showFocused();
+            const xcb_window_t id = xcb_window_t(window->winId());
+            xdotool(QStringLiteral("ctrl+w"));
+            EXPECT_TRUE(waitUntil([&] { return !probe.isViewable(id); })) << "still mapped";
+            EXPECT_FALSE(exitStatus.has_value()) << "Ctrl-W must only hide the window";
+        }
+
+        showFocused(); // Caps Lock still on
+        xdotool(QStringLiteral("ctrl+q"));
         EXPECT_TRUE(waitUntil([&] { return exitStatus.has_value(); })) << "Ctrl-Q did not quit";
         EXPECT_EQ(exitStatus.value_or(-1), 0);
+        if (capsLockOn(probe))
+            xdotool(QStringLiteral("Caps_Lock"));
     }
     // The delegate took Dexaro's name on this process's bus connection.
     QDBusConnection::sessionBus().unregisterService(QStringLiteral("org.dexaro.Dexaro"));
