@@ -90,36 +90,6 @@ TEST_F(MainWindowTest, ClickingAnItemSelectsOnlyItAndShowsItsScreen) {
     }
 }
 
-TEST_F(MainWindowTest, HoverLightsUpOnlyUnselectedItemsAndOnlyALeftClickSelects) {
-    ToolbarItemView* edit = window->toolbarItem(2);
-    ToolbarItemView* create = window->toolbarItem(1);
-    const auto hover = [](QWidget* item, bool inside) {
-        if (inside) {
-            QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
-            QCoreApplication::sendEvent(item, &enter);
-        } else {
-            QEvent leave(QEvent::Leave);
-            QCoreApplication::sendEvent(item, &leave);
-        }
-    };
-    hover(edit, true);
-    EXPECT_DOUBLE_EQ(edit->imageView()->opacity(), 1.0);
-    EXPECT_DOUBLE_EQ(edit->itemLabel()->opacity(), 1.0);
-    EXPECT_FALSE(edit->itemSelected());
-    hover(edit, false);
-    EXPECT_DOUBLE_EQ(edit->imageView()->opacity(), 0.6);
-    EXPECT_DOUBLE_EQ(edit->itemLabel()->opacity(), 0.6);
-
-    hover(create, true);
-    hover(create, false);
-    EXPECT_DOUBLE_EQ(create->imageView()->opacity(), 1.0);
-
-    QTest::mouseClick(edit, Qt::RightButton);
-    QTest::mouseClick(edit, Qt::MiddleButton);
-    expectSelected(1);
-    EXPECT_EQ(window->currentViewCode(), CustomMainWindow::CreatorView);
-}
-
 TEST_F(MainWindowTest, ClickingTheSelectedItemDoesNotRebuildItsScreen) {
     click(3);
     QPointer<QWidget> settingsView = window->currentView();
@@ -242,13 +212,6 @@ TEST(OrdinaryWindowTest, CtrlWClosesItAndNothingElseDoes) {
         QTest::keyClick(&window, Qt::Key_W, modifiers);
         EXPECT_EQ(window.isHidden(), closes);
     }
-}
-
-TEST(OrdinaryWindowTest, AClickInItAsksToCloseThePopover) {
-    CustomOrdinaryWindow window;
-    QSignalSpy close(&window, &CustomOrdinaryWindow::closePopoverRequested);
-    QTest::mouseClick(&window, Qt::LeftButton);
-    EXPECT_EQ(close.size(), 1);
 }
 
 } // namespace

@@ -81,23 +81,6 @@ TEST_F(SettingsViewTest, EachSwitchIsStoredAndReflectedAtOnceAndSurvivesAReopen)
     EXPECT_TRUE(alerts.shown.isEmpty());
 }
 
-TEST_F(SettingsViewTest, SwitchesShowTheSettingsAndAClickChangesOnlyItsOwn) {
-    settings.runAtLogin = QStringLiteral("0");
-    settings.hideApps = QStringLiteral("1");
-    auto view = makeView();
-    EXPECT_FALSE(view->runningAtLaunchButton()->isChecked());
-    EXPECT_FALSE(view->terminateOption()->isChecked());
-    EXPECT_FALSE(view->appInstanceOption()->isChecked());
-    EXPECT_TRUE(view->hideAppsOption()->isChecked());
-
-    QTest::mouseClick(view->appInstanceOption(), Qt::LeftButton);
-    EXPECT_EQ(settings.createNewInstance, "1");
-    EXPECT_EQ(settings.hideApps, "1");
-    EXPECT_EQ(settings.forceTerminate, "0");
-    EXPECT_EQ(settings.runAtLogin, "0");
-    EXPECT_EQ(store->readSetting(QStringLiteral("hideApps")), std::nullopt);
-}
-
 TEST_F(SettingsViewTest, DamagedStoredValuesShowOffAndTheNextClickStoresAClean1) {
     const char* damaged[] = {"", "2", "01", "1 ", "yes", "-1", "true"};
     for (const char* value : damaged) {
