@@ -113,13 +113,15 @@ AppDelegate* AppDelegate::shared() {
 AppDelegate::LaunchResult AppDelegate::applicationDidFinishLaunching(QString* error) {
     // One Dexaro per session: the launcher and a second start find it by its name.
     if (m_sessionBus) {
-        if (m_sessionBus->isNameOwned(MainAppBundleIdentifier)) {
-            m_sessionBus->postNotification(showPopoverNotification, MainAppBundleIdentifier);
-            return LaunchResult::AlreadyRunning;
-        }
         QString busError;
-        if (!m_sessionBus->registerName(MainAppBundleIdentifier, &busError))
+        if (!m_sessionBus->registerName(MainAppBundleIdentifier, &busError)) {
+            if (m_sessionBus->isNameOwned(MainAppBundleIdentifier)) {
+                m_sessionBus->postNotification(showPopoverNotification, MainAppBundleIdentifier);
+                return LaunchResult::AlreadyRunning;
+            }
+            // No session bus: Dexaro runs, but no launcher can reach it.
             std::fprintf(stderr, "Dexaro: %s\n", qPrintable(busError));
+        }
         m_sessionBus->subscribe(showPopoverNotification);
         connect(m_sessionBus.get(), &SessionBus::notificationReceived, this,
                 [this](const QString& name, const QString& sender) {
