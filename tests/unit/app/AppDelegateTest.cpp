@@ -9,6 +9,7 @@
 #include "support/Wait.h"
 
 #include <QApplication>
+#include <QMenu>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
@@ -230,6 +231,27 @@ TEST_F(AppDelegateTest, StatusItemClicksToggleThePopover) {
     statusItem->click();
     EXPECT_TRUE(delegate->isPopoverShown());
     EXPECT_TRUE(delegate->hasEventMonitors());
+}
+
+TEST_F(AppDelegateTest, TheStatusItemMenuOffersTheSameCommands) {
+    auto delegate = start();
+    ASSERT_TRUE(statusItem->menu);
+    QList<QAction*> commands;
+    for (QAction* action : statusItem->menu->actions())
+        if (!action->isSeparator())
+            commands.append(action);
+    ASSERT_EQ(commands.size(), 2);
+    emit statusItem->menu->aboutToShow();
+    EXPECT_EQ(commands[0]->text(), QStringLiteral("Hide Workspaces"));
+    commands[0]->trigger();
+    EXPECT_FALSE(delegate->isPopoverShown());
+    emit statusItem->menu->aboutToShow();
+    EXPECT_EQ(commands[0]->text(), QStringLiteral("Show Workspaces"));
+    commands[0]->trigger();
+    EXPECT_TRUE(delegate->isPopoverShown());
+    EXPECT_EQ(commands[1]->text(), QStringLiteral("Quit Dexaro"));
+    commands[1]->trigger();
+    EXPECT_EQ(exitStatuses, QList<int>{0});
 }
 
 TEST_F(AppDelegateTest, LocalMonitorClosesOnlyForClicksInTheMainWindow) {
