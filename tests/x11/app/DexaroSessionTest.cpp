@@ -199,6 +199,33 @@ TEST_F(DexaroSession, AClickInAnotherApplicationClosesThePopover) {
     xterm.waitForFinished(5000);
 }
 
+TEST_F(DexaroSession, TheIconsMenuQuitsDexaro) {
+    startDexaro();
+    ASSERT_TRUE(waitUntil([&] { return trayIcon() != XCB_NONE; }, 20000));
+    ASSERT_TRUE(waitUntil([&] { return visiblePopover() != XCB_NONE; }));
+    const auto iconRect = probe.clientRect(trayIcon());
+    ASSERT_TRUE(iconRect);
+    // A mapped window of Dexaro's that is neither the popover nor the icon.
+    auto menuShown = [&] {
+        for (xcb_window_t window : probe.children(probe.root()))
+            if (probe.pid(window) == uint32_t(dexaro.processId()) && probe.isViewable(window) &&
+                window != visiblePopover())
+                return true;
+        return false;
+    };
+    runTool(QStringLiteral("xdotool"),
+            {QStringLiteral("mousemove"), QString::number(iconRect->center().x()),
+             QString::number(iconRect->center().y()), QStringLiteral("click"),
+             QStringLiteral("3")});
+    ASSERT_TRUE(waitUntil(menuShown)) << "no menu on a right click";
+    // The last command of the menu is "Quit Dexaro".
+    runTool(QStringLiteral("xdotool"),
+            {QStringLiteral("key"), QStringLiteral("Up"), QStringLiteral("Return")});
+    ASSERT_TRUE(dexaro.waitForFinished(15000)) << "Dexaro did not quit";
+    EXPECT_EQ(dexaro.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(dexaro.exitCode(), 0);
+}
+
 TEST_F(DexaroSession, SwitchingToAnotherDesktopClosesThePopover) {
     startDexaro();
     ASSERT_TRUE(waitUntil([&] { return visiblePopover() != XCB_NONE; }, 20000));
