@@ -32,7 +32,7 @@ namespace {
 std::atomic<quint64> g_roundTrips{0};
 
 // How long a write waits for the window manager's answer when nothing changes.
-constexpr int defaultAnswerTimeoutMs = 400;
+constexpr int defaultAnswerTimeoutMs = 1500;
 
 struct Extents {
     int left = 0, right = 0, top = 0, bottom = 0;
@@ -44,6 +44,33 @@ struct WindowState {
     Extents gtk;
     bool hasFrameExtents = false;
     bool maximizedOrFullscreen = false;
+    xcb_size_hints_t hints{};
+
+    // The client size the window manager makes of a requested one: ICCCM size
+    // increments counted from the base size (or the minimum), within min and max.
+    QSize constrained(QSize size) const {
+        const bool hasMin = hints.flags & XCB_ICCCM_SIZE_HINT_P_MIN_SIZE;
+        const bool hasBase = hints.flags & XCB_ICCCM_SIZE_HINT_BASE_SIZE;
+        const int minW = hasMin ? hints.min_width : (hasBase ? hints.base_width : 1);
+        const int minH = hasMin ? hints.min_height : (hasBase ? hints.base_height : 1);
+        int w = std::max(size.width(), std::max(minW, 1));
+        int h = std::max(size.height(), std::max(minH, 1));
+        if (hints.flags & XCB_ICCCM_SIZE_HINT_P_MAX_SIZE) {
+            if (hints.max_width > 0)
+                w = std::min(w, int(hints.max_width));
+            if (hints.max_height > 0)
+                h = std::min(h, int(hints.max_height));
+        }
+        if (hints.flags & XCB_ICCCM_SIZE_HINT_P_RESIZE_INC) {
+            const int baseW = hasBase ? hints.base_width : (hasMin ? hints.min_width : 0);
+            const int baseH = hasBase ? hints.base_height : (hasMin ? hints.min_height : 0);
+            if (hints.width_inc > 1 && w > baseW)
+                w = baseW + (w - baseW) / hints.width_inc * hints.width_inc;
+            if (hints.height_inc > 1 && h > baseH)
+                h = baseH + (h - baseH) / hints.height_inc * hints.height_inc;
+        }
+        return QSize(w, h);
+    }
 
     QRect visible() const {
         return QRect(client.x() - frame.left + gtk.left, client.y() - frame.top + gtk.top,
@@ -184,16 +211,21 @@ std::optional<WindowState> readWindowState(Connection& conn, xcb_window_t window
         getProperty(conn, window, ewmh->_NET_FRAME_EXTENTS, XCB_ATOM_CARDINAL, 4);
     const auto gtkCookie = getProperty(conn, window, conn.gtkFrameExtents(), XCB_ATOM_CARDINAL, 4);
     const auto stateCookie = getProperty(conn, window, ewmh->_NET_WM_STATE, XCB_ATOM_ATOM);
+    const auto hintsCookie = xcb_icccm_get_wm_normal_hints_unchecked(conn.c(), window);
     auto translated = reply(xcb_translate_coordinates_reply(conn.c(), translateCookie, nullptr));
     auto geometry = reply(xcb_get_geometry_reply(conn.c(), geometryCookie, nullptr));
     auto frame = reply(xcb_get_property_reply(conn.c(), frameCookie, nullptr));
     auto gtk = reply(xcb_get_property_reply(conn.c(), gtkCookie, nullptr));
     auto state = reply(xcb_get_property_reply(conn.c(), stateCookie, nullptr));
+    xcb_size_hints_t hints{};
+    if (!xcb_icccm_get_wm_normal_hints_reply(conn.c(), hintsCookie, &hints, nullptr))
+        hints = xcb_size_hints_t{};
     g_roundTrips++;
     if (!translated || !geometry)
         return std::nullopt;
     WindowState s;
     s.client = QRect(translated->dst_x, translated->dst_y, geometry->width, geometry->height);
+    s.hints = hints;
     const auto frameValues = cardinalsOf(frame.get());
     s.hasFrameExtents = frameValues.size() >= 4;
     s.frame = extentsOf(frameValues);
@@ -392,7 +424,9 @@ public:
                                state->gtk.top + state->gtk.bottom;
             if (width < 1 || height < 1)
                 return AXError::illegalArgument;
-            if (state->client.width() == width && state->client.height() == height)
+            // A size the window manager would round back to the current one gets
+            // no answer from it: nothing to ask for then.
+            if (state->constrained(QSize(width, height)) == state->client.size())
                 return AXError::success;
             requestAndWait(
                 *conn, window, defaultAnswerTimeoutMs,
