@@ -25,7 +25,7 @@ void AllPositionsHolder::loadAllPositions(const QHash<QString, QString>& placeme
     QHash<QString, PositionMap> parsed;
     for (auto it = placementStrings.cbegin(); it != placementStrings.cend(); ++it)
         parsed.insert(it.key(), readPlacementString(it.value()));
-    QWriteLocker lock(&m_lock);
+    std::unique_lock lock(m_lock);
     for (auto it = parsed.cbegin(); it != parsed.cend(); ++it) {
         PositionMap& entry = m_allPositions[it.key()];
         for (auto p = it->cbegin(); p != it->cend(); ++p)
@@ -36,7 +36,7 @@ void AllPositionsHolder::loadAllPositions(const QHash<QString, QString>& placeme
 PositionName AllPositionsHolder::positionForApp(const QString& wsID,
                                                 const QString& appURLString) const {
     const qint64 key = appPositionKey(appURLString);
-    QReadLocker lock(&m_lock);
+    std::shared_lock lock(m_lock);
     const auto entry = m_allPositions.constFind(wsID);
     if (entry == m_allPositions.constEnd())
         return PositionName::def;
@@ -47,12 +47,12 @@ PositionName AllPositionsHolder::positionForApp(const QString& wsID,
 }
 
 void AllPositionsHolder::setAppPosition(const QString& wsID, qint64 key, qint64 rawValue) {
-    QWriteLocker lock(&m_lock);
+    std::unique_lock lock(m_lock);
     m_allPositions[wsID].insert(key, rawValue);
 }
 
 QHash<QString, PositionMap> AllPositionsHolder::allPositions() const {
-    QReadLocker lock(&m_lock);
+    std::shared_lock lock(m_lock);
     return m_allPositions;
 }
 

@@ -5,8 +5,8 @@
 #include "positioning/PositionName.h"
 
 #include <QHash>
-#include <QReadWriteLock>
 #include <QString>
+#include <shared_mutex>
 
 namespace dexaro {
 
@@ -35,7 +35,7 @@ public:
     QHash<QString, PositionMap> allPositions() const;
 
 private:
-    mutable QReadWriteLock m_lock;
+    mutable std::shared_mutex m_lock; // std: visible to thread checkers
     QHash<QString, PositionMap> m_allPositions;
 };
 

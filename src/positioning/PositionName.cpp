@@ -137,7 +137,7 @@ std::optional<QRectF> FrameCalculator::frame(PositionName position) {
         return std::nullopt;
     QSizeF center;
     {
-        QMutexLocker lock(&m_mutex);
+        std::lock_guard lock(m_mutex);
         if (position == PositionName::centerFull && !m_centerSize)
             m_centerSize = QSizeF(metrics->width, metrics->height);
         center = m_centerSize.value_or(QSizeF());

@@ -6,12 +6,12 @@
 
 #include <QHash>
 #include <QList>
-#include <QMutex>
 #include <QPair>
 #include <QRectF>
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <mutex>
 #include <optional>
 
 namespace dexaro {
@@ -91,7 +91,7 @@ public:
 
 private:
     MetricsSource m_source;
-    QMutex m_mutex;
+    std::mutex m_mutex;
     std::optional<QSizeF> m_centerSize;
 };
 

@@ -10,9 +10,16 @@ WSCreatorPositionManager::WSCreatorPositionManager(PositionsDBManager* db,
     : m_db(db), m_holder(holder) {}
 
 WSCreatorPositionManager& WSCreatorPositionManager::shared() {
-    static auto* manager =
-        new WSCreatorPositionManager(PositionsDBManager::shared(), AllPositionsHolder::shared());
+    static auto* manager = [] {
+        auto* created = new WSCreatorPositionManager(nullptr, AllPositionsHolder::shared());
+        created->m_useSharedDB = true;
+        return created;
+    }();
     return *manager;
+}
+
+PositionsDBManager* WSCreatorPositionManager::db() const {
+    return m_useSharedDB ? PositionsDBManager::shared() : m_db;
 }
 
 void WSCreatorPositionManager::setPosition(const QString& appURLString, qint64 rawValue) {
@@ -26,7 +33,7 @@ bool WSCreatorPositionManager::save(const QString& wsID, const QStringList& sele
     const QString text = writePlacementString(positionsCache);
     if (text.isEmpty())
         return true;
-    return m_db && m_db->save(wsID, text);
+    return db() && db()->save(wsID, text);
 }
 
 } // namespace dexaro

@@ -27,7 +27,10 @@ public:
     bool save(const QString& wsID, const QStringList& selectedAppURLs);
 
 private:
+    PositionsDBManager* db() const;
+
     PositionsDBManager* m_db;
+    bool m_useSharedDB = false; // the shared manager, looked up at each use
     AllPositionsHolder& m_holder;
 };
 

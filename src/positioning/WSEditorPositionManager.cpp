@@ -10,18 +10,25 @@ WSEditorPositionManager::WSEditorPositionManager(PositionsDBManager* db, AllPosi
     : m_db(db), m_holder(holder) {}
 
 WSEditorPositionManager& WSEditorPositionManager::shared() {
-    static auto* manager =
-        new WSEditorPositionManager(PositionsDBManager::shared(), AllPositionsHolder::shared());
+    static auto* manager = [] {
+        auto* created = new WSEditorPositionManager(nullptr, AllPositionsHolder::shared());
+        created->m_useSharedDB = true;
+        return created;
+    }();
     return *manager;
+}
+
+PositionsDBManager* WSEditorPositionManager::db() const {
+    return m_useSharedDB ? PositionsDBManager::shared() : m_db;
 }
 
 PositionMap WSEditorPositionManager::positionsFor(const QString& wsID) {
     if (auto it = m_cache.constFind(wsID); it != m_cache.constEnd())
         return *it;
     PositionMap positions;
-    if (m_db) {
+    if (db()) {
         // Empty pieces are dropped before the usual rules, which skip them anyway.
-        if (const auto stored = m_db->positionsOf(wsID))
+        if (const auto stored = db()->positionsOf(wsID))
             positions = readPlacementString(*stored);
     }
     m_cache.insert(wsID, positions);
@@ -49,8 +56,8 @@ void WSEditorPositionManager::setPosition(const QString& wsID, const QString& ap
 bool WSEditorPositionManager::save(const QString& wsID, const QStringList& selectedAppURLs) {
     const auto entry = m_cache.find(wsID);
     if (entry == m_cache.end()) {
-        if (m_db)
-            m_db->alerts().warn(QStringLiteral("Dexaro positions"),
+        if (db())
+            db()->alerts().warn(QStringLiteral("Dexaro positions"),
                                 QStringLiteral("Could not save position!"),
                                 QStringLiteral("Could not save app position!"));
         return false;
@@ -59,7 +66,7 @@ bool WSEditorPositionManager::save(const QString& wsID, const QStringList& selec
     const QString text = writePlacementString(*entry);
     for (auto it = entry->cbegin(); it != entry->cend(); ++it)
         m_holder.setAppPosition(wsID, it.key(), it.value());
-    return m_db && m_db->save(wsID, text);
+    return db() && db()->save(wsID, text);
 }
 
 } // namespace dexaro

@@ -38,7 +38,10 @@ public:
     bool isLoaded(const QString& wsID) const { return m_cache.contains(wsID); }
 
 private:
+    PositionsDBManager* db() const;
+
     PositionsDBManager* m_db;
+    bool m_useSharedDB = false; // the shared manager, looked up at each use
     AllPositionsHolder& m_holder;
     QHash<QString, PositionMap> m_cache;
 };

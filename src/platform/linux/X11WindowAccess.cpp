@@ -11,7 +11,6 @@
 #include <QHash>
 #include <QMessageBox>
 #include <QMetaObject>
-#include <QMutex>
 #include <QScreen>
 #include <QThread>
 #include <QTimer>
@@ -21,6 +20,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <memory>
+#include <mutex>
 #include <poll.h>
 #include <xcb/xcb.h>
 #include <xcb/xcb_ewmh.h>
@@ -444,7 +444,7 @@ public:
             return std::nullopt;
         QRect screen = conn->rootRect();
         {
-            QMutexLocker lock(&m_screenMutex);
+            std::lock_guard lock(m_screenMutex);
             if (m_primaryScreen.isValid())
                 screen = m_primaryScreen;
         }
@@ -620,7 +620,7 @@ private:
                 rect = QRect(qRound(g.x() * ratio), qRound(g.y() * ratio),
                              qRound(g.width() * ratio), qRound(g.height() * ratio));
             }
-            QMutexLocker lock(&m_screenMutex);
+            std::lock_guard lock(m_screenMutex);
             m_primaryScreen = rect;
         };
         update();
@@ -636,7 +636,7 @@ private:
         QObject::connect(app, &QGuiApplication::screenRemoved, context, update);
     }
 
-    QMutex m_screenMutex;
+    std::mutex m_screenMutex;
     QRect m_primaryScreen;
     bool m_tracking = false; // main thread only
     std::atomic<bool> m_explained{false};
