@@ -3,6 +3,7 @@
 #include "platform/WindowAccess.h"
 
 #include <QCoreApplication>
+#include <QThread>
 #include <QThreadPool>
 
 #include <condition_variable>
@@ -129,6 +130,12 @@ void placeAppWindow(qint32 processIdentifier, PositionName position,
                     const QString& startupWMClass) {
     if (position == PositionName::def)
         return;
+    // Polling for seconds would freeze the user interface: hand the work over.
+    if (auto* app = QCoreApplication::instance();
+        app && QThread::currentThread() == app->thread()) {
+        startPlacingAppWindow(processIdentifier, position, startupWMClass);
+        return;
+    }
     WindowPlacer placer(AccessibilityBackend::system(), FrameCalculator::shared());
     placer.place(processIdentifier, position, startupWMClass);
 }

@@ -42,7 +42,8 @@ private:
 };
 
 // Places with the system backend and the primary screen; blocks up to about
-// 20 seconds. Must not be called on the main thread.
+// 20 seconds. Called on the main thread, it hands the work to the placers'
+// pool instead and returns at once.
 void placeAppWindow(qint32 processIdentifier, PositionName position,
                     const QString& startupWMClass = {});
 

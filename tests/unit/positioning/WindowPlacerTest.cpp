@@ -3,6 +3,7 @@
 #include "positioning/WindowPlacer.h"
 #include "FakeWindows.h"
 
+#include <QThreadPool>
 #include <gtest/gtest.h>
 
 using namespace dexaro;
@@ -112,6 +113,14 @@ TEST_F(Placer, NoScreenLeavesTheWindowAlone) {
     const auto result = placer.place(FakeWindows::appPid, PositionName::leftHalf);
     EXPECT_EQ(result.attempts, 0);
     EXPECT_EQ(windows.calls, 0);
+}
+
+TEST(PlacerPool, TheMainThreadNeverWaitsForAPlacement) {
+    const int before = placerPool().activeThreadCount();
+    placeAppWindow(-7, PositionName::leftHalf); // would poll for 20 seconds
+    EXPECT_EQ(placerPool().activeThreadCount(), before + 1);
+    placeAppWindow(-7, PositionName::def);
+    EXPECT_EQ(placerPool().activeThreadCount(), before + 1);
 }
 
 TEST(Elements, ReadRuleGivesValuesOfTheAskedKindOnly) {
