@@ -224,6 +224,20 @@ TEST_F(Placement, AProcessWithoutWindowsEndsThePlacerAfterItsAttempts) {
     EXPECT_EQ(probe.frameRect(otherWindow), before);
 }
 
+TEST_F(Placement, AnApplicationWithoutProcessIsFoundByItsWindowClass) {
+    // As for an application started over D-Bus: no pid, a StartupWMClass.
+    Client clock(QStringLiteral("xclock"));
+    const xcb_window_t window = windowOf(clock.pid());
+    ASSERT_NE(window, XCB_NONE);
+    const auto result =
+        std::async(std::launch::async, [this] {
+            WindowPlacer placer(AccessibilityBackend::system(), frames, quick);
+            return placer.place(-1, PositionName::bottomRight, QStringLiteral("XClock"));
+        }).get();
+    EXPECT_TRUE(result.placed);
+    EXPECT_EQ(probe.frameRect(window), expected(PositionName::bottomRight));
+}
+
 TEST_F(Placement, TheSharedPoolPlacesSeveralApplicationsAtOnce) {
     Client first(QStringLiteral("xclock"));
     Client second(QStringLiteral("xclock"));
