@@ -69,9 +69,9 @@ void CustomMainWindow::buildMainWindowContent() {
     } items[] = {{CreatorView, "add", "Create"},
                  {EditorView, "edit", "Edit"},
                  {SettingsScreen, "settings-gears-icon", "Configs"}};
-    for (const auto& spec : items) {
-        auto* item = new ToolbarItemView(spec.id, QString::fromLatin1(spec.image),
-                                         QString::fromLatin1(spec.title), m_toolbarBackgroundView,
+    for (const auto& entry : items) {
+        auto* item = new ToolbarItemView(entry.id, QString::fromLatin1(entry.image),
+                                         QString::fromLatin1(entry.title), m_toolbarBackgroundView,
                                          toolbarWidth);
         connect(item, &ToolbarItemView::itemSelectedNotification, this,
                 &CustomMainWindow::itemWasSelected);

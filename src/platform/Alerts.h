@@ -14,8 +14,7 @@ public:
     // A modal warning: window title, message, informative text, one "OK" button.
     // May be called from any thread; it is shown on the main thread and a call
     // from another thread does not wait for it.
-    virtual void warn(const QString& title, const QString& message,
-                      const QString& informative) = 0;
+    virtual void warn(const QString& title, const QString& message, const QString& informative) = 0;
 
     // A modal question on the main thread; answers the index of the button pressed
     // (0 = the first, the default button).

@@ -6,6 +6,7 @@
 #include "app/AppIdentifiers.h"
 #include "support/QtPrinters.h"
 #include "support/RecordingAlerts.h"
+#include "support/RunSql.h"
 #include "support/Wait.h"
 
 #include <QApplication>
@@ -21,18 +22,6 @@ using namespace dexaro;
 using namespace dexaro::test;
 
 namespace {
-
-// Runs one SQL statement on the store file through a connection of its own.
-void runSql(const QString& path, const char* sql) {
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &db), SQLITE_OK);
-    char* message = nullptr;
-    const int rc = sqlite3_exec(db, sql, nullptr, nullptr, &message);
-    const QString text = QString::fromUtf8(message ? message : "");
-    sqlite3_free(message);
-    sqlite3_close(db);
-    ASSERT_EQ(rc, SQLITE_OK) << text.toStdString();
-}
 
 class AppDelegateTest : public ::testing::Test {
 protected:

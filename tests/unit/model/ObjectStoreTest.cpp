@@ -1,12 +1,13 @@
 #include "platform/ObjectStore.h"
+#include "support/RunSql.h"
 
 #include <QCryptographicHash>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 using namespace dexaro;
+using dexaro::test::runSql;
 
 namespace {
 
@@ -20,15 +21,6 @@ QByteArray fileDigest(const QString& path) {
     QFile file(path);
     file.open(QIODevice::ReadOnly);
     return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
-}
-
-void execSql(const QString& path, const char* sql) {
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &db), SQLITE_OK);
-    char* error = nullptr;
-    EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, &error), SQLITE_OK) << (error ? error : "");
-    sqlite3_free(error);
-    sqlite3_close(db);
 }
 
 class ObjectStoreTest : public ::testing::Test {
@@ -93,8 +85,8 @@ TEST_F(ObjectStoreTest, FailedSaveKeepsEveryPendingChangeAndSaysWhy) {
     auto kept = add(QStringLiteral("kept"));
     ASSERT_TRUE(store->save());
     // Another client makes every write to the table fail.
-    execSql(path, "CREATE TRIGGER deny_insert BEFORE INSERT ON Things "
-                  "BEGIN SELECT RAISE(ABORT, 'writes refused'); END;");
+    runSql(path, "CREATE TRIGGER deny_insert BEFORE INSERT ON Things "
+                 "BEGIN SELECT RAISE(ABORT, 'writes refused'); END;");
 
     store->setValue(kept, QStringLiteral("size"), 7.0);
     add(QStringLiteral("new"));
@@ -113,7 +105,7 @@ TEST_F(ObjectStoreTest, FailedSaveKeepsEveryPendingChangeAndSaysWhy) {
         EXPECT_FALSE(other->value(all[0], QStringLiteral("size")).isValid());
     }
 
-    execSql(path, "DROP TRIGGER deny_insert;");
+    runSql(path, "DROP TRIGGER deny_insert;");
     ASSERT_TRUE(store->save(&error)) << error.toStdString();
     EXPECT_FALSE(store->hasChanges());
     EXPECT_EQ(store->fetch(QStringLiteral("Things"))->size(), 2);
@@ -151,7 +143,7 @@ TEST(ObjectStoreOpen, RefusesFilesThatAreNotIntactDatabasesWithoutTouchingThem) 
         }
         ASSERT_TRUE(store->save());
     }
-    execSql(good, "PRAGMA wal_checkpoint(TRUNCATE);");
+    runSql(good, "PRAGMA wal_checkpoint(TRUNCATE);");
     QFile goodFile(good);
     ASSERT_TRUE(goodFile.open(QIODevice::ReadOnly));
     QByteArray damaged = goodFile.readAll();
@@ -181,7 +173,7 @@ TEST(ObjectStoreOpen, RefusesFilesThatAreNotIntactDatabasesWithoutTouchingThem) 
 TEST(ObjectStoreOpen, AddsColumnsMissingFromAnOlderTable) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("old.sqlite"));
-    execSql(path, "CREATE TABLE Things (name TEXT); INSERT INTO Things VALUES ('old');");
+    runSql(path, "CREATE TABLE Things (name TEXT); INSERT INTO Things VALUES ('old');");
     auto store = ObjectStore::open(path, kSchema, nullptr);
     ASSERT_TRUE(store);
     auto all = store->fetch(QStringLiteral("Things")).value();

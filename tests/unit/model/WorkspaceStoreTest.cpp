@@ -2,24 +2,16 @@
 #include "model/Packing.h"
 #include "model/TemporaryGlobalDataHolder.h"
 #include "support/RecordingAlerts.h"
+#include "support/RunSql.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 using namespace dexaro;
 using dexaro::test::RecordingAlerts;
+using dexaro::test::runSql;
 
 namespace {
-
-void execSql(const QString& path, const char* sql) {
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(path.toUtf8().constData(), &db), SQLITE_OK);
-    char* error = nullptr;
-    EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, &error), SQLITE_OK) << (error ? error : "");
-    sqlite3_free(error);
-    sqlite3_close(db);
-}
 
 class WorkspaceStoreTest : public ::testing::Test {
 protected:
@@ -135,10 +127,10 @@ TEST_F(WorkspaceStoreTest, PopoverLoadRepairsDamagedRecordsAndTheEditorOnlySkips
     create(QStringLiteral("Good"));
     context.reset();
     ws.reset();
-    execSql(path(), "INSERT INTO Workspaces (id, name, date_add) VALUES ('1', 'NoApps', 1.0);"
-                    "INSERT INTO Workspaces (name, date_add, apps) VALUES ('NoId', 2.0, 'x');"
-                    "INSERT INTO Workspaces (id, name, date_add, apps) "
-                    "VALUES ('3', 'OddDate', 'yesterday', 'y');");
+    runSql(path(), "INSERT INTO Workspaces (id, name, date_add) VALUES ('1', 'NoApps', 1.0);"
+                   "INSERT INTO Workspaces (name, date_add, apps) VALUES ('NoId', 2.0, 'x');"
+                   "INSERT INTO Workspaces (id, name, date_add, apps) "
+                   "VALUES ('3', 'OddDate', 'yesterday', 'y');");
     reopen();
 
     QString error;
@@ -165,7 +157,7 @@ TEST_F(WorkspaceStoreTest, PopoverLoadRepairsDamagedRecordsAndTheEditorOnlySkips
 }
 
 TEST_F(WorkspaceStoreTest, ListFetchFailureAlertsAndKeepsThePreviousList) {
-    execSql(path(), "DROP TABLE Workspaces;");
+    runSql(path(), "DROP TABLE Workspaces;");
     EXPECT_FALSE(ws->loadWorkspaceList().has_value());
     ASSERT_EQ(alerts.shown.size(), 1);
     EXPECT_EQ(alerts.shown[0].title, QStringLiteral("Workspace list"));
@@ -195,8 +187,8 @@ TEST_F(WorkspaceStoreTest, SettingsDefaultWriteAndUpdateInPlace) {
 TEST_F(WorkspaceStoreTest, DuplicateSettingRecordsReadAsNothingAndWritesAddAnother) {
     context.reset();
     ws.reset();
-    execSql(path(), "INSERT INTO Settings VALUES ('terminationStyle', '1');"
-                    "INSERT INTO Settings VALUES ('terminationStyle', '1');");
+    runSql(path(), "INSERT INTO Settings VALUES ('terminationStyle', '1');"
+                   "INSERT INTO Settings VALUES ('terminationStyle', '1');");
     reopen();
     EXPECT_FALSE(ws->readSetting(QStringLiteral("terminationStyle")).has_value());
     EXPECT_EQ(ws->settingValue(QStringLiteral("termination")), QStringLiteral("0"));
@@ -205,8 +197,8 @@ TEST_F(WorkspaceStoreTest, DuplicateSettingRecordsReadAsNothingAndWritesAddAnoth
 }
 
 TEST_F(WorkspaceStoreTest, SettingWriteFailureAlertsAndKeepsTheValuePending) {
-    execSql(path(), "CREATE TRIGGER deny BEFORE INSERT ON Settings "
-                    "BEGIN SELECT RAISE(ABORT, 'disk says no'); END;");
+    runSql(path(), "CREATE TRIGGER deny BEFORE INSERT ON Settings "
+                   "BEGIN SELECT RAISE(ABORT, 'disk says no'); END;");
     ws->writeSetting(QStringLiteral("hideApps"), QStringLiteral("1"));
     ASSERT_EQ(alerts.shown.size(), 1);
     EXPECT_EQ(alerts.shown[0].title, QStringLiteral("Dexaro settings"));

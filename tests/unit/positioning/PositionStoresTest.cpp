@@ -6,6 +6,7 @@
 #include "positioning/WSCreatorPositionManager.h"
 #include "positioning/WSEditorPositionManager.h"
 #include "support/RecordingAlerts.h"
+#include "support/RunSql.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -32,16 +33,7 @@ protected:
 
     QString path() const { return dir.filePath(QStringLiteral("Dexaro.sqlite")); }
 
-    // Changes the store behind the context's back, as a damaged or locked file would.
-    void sql(const char* statement) {
-        sqlite3* other = nullptr;
-        ASSERT_EQ(sqlite3_open(path().toUtf8().constData(), &other), SQLITE_OK);
-        char* message = nullptr;
-        EXPECT_EQ(sqlite3_exec(other, statement, nullptr, nullptr, &message), SQLITE_OK)
-            << (message ? message : "");
-        sqlite3_free(message);
-        sqlite3_close(other);
-    }
+    void sql(const char* statement) { test::runSql(path(), statement); }
 
     // Records of the positions entity as stored: (wsID, appPositions), null as "<null>".
     QList<QPair<QString, QString>> storedRecords() {
