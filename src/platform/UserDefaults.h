@@ -46,6 +46,8 @@ signals:
     void changed(const QString& key);
 
 private:
+    bool canWrite(const QString& key, QString* error) const;
+
     struct Private;
     std::unique_ptr<Private> d;
 };

@@ -79,19 +79,26 @@ static bool writeFailed(QSettings& settings, QString* error) {
     return true;
 }
 
-bool UserDefaults::setValue(const QString& key, const QVariantMap& entries, QString* error) {
+// A write needs a valid key and a file that was read: writing a file we could
+// not read would replace it.
+bool UserDefaults::canWrite(const QString& key, QString* error) const {
     if (!isValidKey(key)) {
         if (error)
             *error =
                 QCoreApplication::translate("UserDefaults", "“%1” is not a valid key.").arg(key);
         return false;
     }
-    QSettings& settings = d->settings;
-    if (settings.status() == QSettings::FormatError) {
-        // Writing now would replace a file we could not read.
-        writeFailed(settings, error);
+    if (d->settings.status() == QSettings::FormatError) {
+        writeFailed(d->settings, error);
         return false;
     }
+    return true;
+}
+
+bool UserDefaults::setValue(const QString& key, const QVariantMap& entries, QString* error) {
+    if (!canWrite(key, error))
+        return false;
+    QSettings& settings = d->settings;
     settings.remove(key);
     settings.beginGroup(key);
     for (auto it = entries.cbegin(); it != entries.cend(); ++it)
@@ -104,17 +111,9 @@ bool UserDefaults::setValue(const QString& key, const QVariantMap& entries, QStr
 }
 
 bool UserDefaults::removeValue(const QString& key, QString* error) {
-    if (!isValidKey(key)) {
-        if (error)
-            *error =
-                QCoreApplication::translate("UserDefaults", "“%1” is not a valid key.").arg(key);
+    if (!canWrite(key, error))
         return false;
-    }
     QSettings& settings = d->settings;
-    if (settings.status() == QSettings::FormatError) {
-        writeFailed(settings, error);
-        return false;
-    }
     if (!settings.childGroups().contains(key))
         return true;
     settings.remove(key);
