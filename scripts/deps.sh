@@ -9,6 +9,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6
     libsqlite3-dev libglib2.0-dev
     libxcb1-dev libxcb-ewmh-dev libxcb-icccm4-dev libxcb-keysyms1-dev libxcb-xkb-dev
+    libxcb-xinput-dev
     libxkbcommon-dev libxkbcommon-x11-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     # a desktop session to run and test in

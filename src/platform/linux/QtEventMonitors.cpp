@@ -1,6 +1,7 @@
-// The event monitors over Qt: an application-wide event filter for presses in
-// our own windows, and the application's focus state for everything else.
+// The event monitors: an application-wide event filter for presses in our own
+// windows; the global monitor lives in GlobalMouseDownMonitor.
 #include "platform/EventMonitor.h"
+#include "platform/linux/GlobalMouseDownMonitor.h"
 
 #include <QGuiApplication>
 #include <QMouseEvent>
@@ -37,21 +38,6 @@ public:
 
 private:
     std::function<void(QWindow*)> m_handler;
-};
-
-class GlobalMouseDownMonitor : public EventMonitor {
-public:
-    explicit GlobalMouseDownMonitor(std::function<void()> handler) {
-        m_connection = QObject::connect(qGuiApp, &QGuiApplication::applicationStateChanged, qGuiApp,
-                                        [handler = std::move(handler)](Qt::ApplicationState state) {
-                                            if (state != Qt::ApplicationActive)
-                                                handler();
-                                        });
-    }
-    ~GlobalMouseDownMonitor() override { QObject::disconnect(m_connection); }
-
-private:
-    QMetaObject::Connection m_connection;
 };
 
 } // namespace
