@@ -38,8 +38,9 @@ QPointer<AppDelegate> sharedDelegate;
 
 // The background update check waits this long after start-up.
 constexpr int updateCheckDelayMs = 15000;
-// A status-item click this soon after a focus-loss close belongs to that close.
-constexpr qint64 clickAfterFocusLossMs = 300;
+// A status-item click this soon after the global monitor closed the popover
+// belongs to that close (the click on a host-drawn icon is what closed it).
+constexpr qint64 clickAfterGlobalCloseMs = 300;
 // How long start-up waits for the tray to place the icon.
 constexpr int iconPlacementWaitMs = 1000;
 // Panel thickness assumed when the work area shows no panel.
@@ -312,8 +313,8 @@ void AppDelegate::statusBarClickHandler() {
         closePopover();
         return;
     }
-    if (m_statusItem && m_statusItem->isDrawnByHost() && m_focusLossClose.isValid() &&
-        m_focusLossClose.elapsed() < clickAfterFocusLossMs)
+    if (m_statusItem && m_statusItem->isDrawnByHost() && m_globalClose.isValid() &&
+        m_globalClose.elapsed() < clickAfterGlobalCloseMs)
         return;
     showPopover();
 }
@@ -322,14 +323,14 @@ void AppDelegate::showPopover() {
     if (isPopoverShown() || !m_popover || !m_statusItem)
         return;
     m_waitingForIcon = false;
-    m_focusLossClose.invalidate();
+    m_globalClose.invalidate();
     m_popover->showRelativeTo(m_statusItem->iconGeometry());
 
     QPointer<AppDelegate> weak(this);
     m_globalEventMonitor = EventMonitor::addGlobalMouseDownMonitor([weak] {
         if (!weak)
             return;
-        weak->m_focusLossClose.start();
+        weak->m_globalClose.start();
         weak->closePopover();
     });
     m_localEventMonitor = EventMonitor::addLocalMouseDownMonitor([weak](QWindow* window) {

@@ -159,10 +159,10 @@ private:
     QStringList m_wsListUpdated{statusBarTag, editorTag};
     QList<QMetaObject::Connection> m_observers;
     std::unique_ptr<DesktopSwitchMonitor> m_desktopSwitchMonitor;
-    // When the popover last closed because Dexaro lost the focus: a click on an
-    // icon that the tray host draws took the focus away, and must not open the
-    // popover again at once.
-    QElapsedTimer m_focusLossClose;
+    // When the global monitor last closed the popover (focus lost, or a press
+    // outside Dexaro): a click on an icon that the tray host draws is such a
+    // press, and must not open the popover again at once.
+    QElapsedTimer m_globalClose;
     // Start-up waits for the tray to place the icon before opening the popover.
     bool m_waitingForIcon = false;
     bool m_terminating = false;
