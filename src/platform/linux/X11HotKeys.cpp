@@ -118,7 +118,7 @@ public:
         if (!grab(combination))
             return true;
         ungrab(combination);
-        xcb_flush(m_connection);
+        sync();
         return false;
     }
 
@@ -174,7 +174,7 @@ private:
             // Its release may now go elsewhere; do not wait for it.
             m_keysDown.remove(combination.key);
             ungrab(combination);
-            xcb_flush(m_connection);
+            sync();
         }
     }
 
@@ -238,10 +238,17 @@ private:
             for (uint16_t locks : taken)
                 xcb_ungrab_key(m_connection, combination.key, m_root,
                                combination.modifiers | locks);
-            xcb_flush(m_connection);
+            sync();
             return false;
         }
         return true;
+    }
+
+    // Waits until the server has handled everything sent so far, so that a key
+    // given back is free for other clients when the call returns.
+    void sync() {
+        std::free(
+            xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
     }
 
     void ungrab(const Combination& combination) {
