@@ -5,6 +5,8 @@
 # whose exit status is returned.
 #
 #   scripts/x11-session.sh COMMAND [ARGS...]
+#
+# Exit status 97 means the session itself did not come up (the command did not run).
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 
@@ -31,7 +33,8 @@ wait_for() { # seconds description command...
     until "$@" >/dev/null 2>&1; do
         if [ $SECONDS -ge $deadline ]; then
             echo "x11-session: $what did not come up" >&2
-            exit 1
+            tail -n 20 "$tmp"/*.log >&2 2>/dev/null || true
+            exit 97
         fi
         sleep 0.1
     done
