@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QPainter>
 
 namespace dexaro {
 
@@ -27,6 +28,13 @@ bool CustomNSPopoverView::event(QEvent* event) {
         break;
     }
     return WSMainView::event(event);
+}
+
+void CustomNSPopoverView::paintEvent(QPaintEvent* event) {
+    WSMainView::paintEvent(event);
+    QPainter painter(this);
+    painter.setPen(palette().color(QPalette::Mid));
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 
 void CustomNSPopoverView::applyBackdrop() {

@@ -22,6 +22,9 @@ public:
 
 protected:
     bool event(QEvent* event) override;
+    // The background, framed by a hairline: the popover has no window-manager
+    // border of its own.
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void applyBackdrop();
