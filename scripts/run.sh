@@ -10,7 +10,7 @@ cmake --build build --target dexaro dexaro-launcher
 
 if [ -z "${DISPLAY:-}" ]; then
     echo "No DISPLAY: starting Dexaro in a virtual X session (Xvfb, openbox, tint2)."
-    echo "Watch it with a VNC viewer after 'x11vnc -display <DISPLAY>', or take screenshots with 'import -window root'."
+    echo "To see it, take a screenshot of the display named below: DISPLAY=:N import -window root shot.png"
     exec bash scripts/x11-session.sh build/bin/dexaro
 fi
 exec build/bin/dexaro
