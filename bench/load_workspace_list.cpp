@@ -4,7 +4,6 @@
 #include "model/WorkspaceStore.h"
 #include "platform/Alerts.h"
 
-#include <QCoreApplication>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
@@ -70,10 +69,3 @@ void BM_OpenStore(benchmark::State& state) {
 BENCHMARK(BM_OpenStore)->Arg(0)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    return 0;
-}

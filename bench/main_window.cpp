@@ -78,11 +78,3 @@ void BM_PaintConfigsScreen(benchmark::State& state) {
 BENCHMARK(BM_PaintConfigsScreen)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -10,7 +10,6 @@
 #include "platform/WindowAccess.h"
 #include "positioning/WindowPlacer.h"
 
-#include <QCoreApplication>
 #include <QProcess>
 #include <benchmark/benchmark.h>
 #include <chrono>
@@ -93,18 +92,36 @@ FrameCalculator& frames() {
     return calculator;
 }
 
+// An xclock for the length of a benchmark: a client without size increments.
+class RunningClock {
+public:
+    RunningClock() {
+        m_process.start(QStringLiteral("xclock"), {});
+        m_started = m_process.waitForStarted(5000);
+    }
+    ~RunningClock() {
+        m_process.kill();
+        m_process.waitForFinished(5000);
+    }
+    bool started() const { return m_started; }
+    qint64 pid() const { return m_process.processId(); }
+
+private:
+    QProcess m_process;
+    bool m_started = false;
+};
+
 void PlacementLatency(benchmark::State& state) {
     Watcher watcher;
     int index = 0;
     for (auto _ : state) {
         const PositionName position = index++ % 2 ? PositionName::leftHalf : PositionName::topRight;
-        QProcess clock;
-        clock.start(QStringLiteral("xclock"), {});
-        if (!clock.waitForStarted(5000)) {
+        RunningClock clock;
+        if (!clock.started()) {
             state.SkipWithError("xclock did not start");
             break;
         }
-        const qint64 pid = clock.processId();
+        const qint64 pid = clock.pid();
         auto placed = std::async(std::launch::async, [pid, position] {
             WindowPlacer placer(AccessibilityBackend::system(), frames());
             const auto result = placer.place(pid, position);
@@ -112,8 +129,6 @@ void PlacementLatency(benchmark::State& state) {
         });
         const auto appeared = watcher.waitForWindowOf(pid, std::chrono::seconds(10));
         const auto [result, done] = placed.get();
-        clock.kill();
-        clock.waitForFinished(5000);
         if (!appeared || !result.placed) {
             state.SkipWithError("the window was not placed");
             break;
@@ -134,10 +149,12 @@ BENCHMARK(PlacementLatency)
     ->Unit(benchmark::kMillisecond);
 
 void AttemptCost(benchmark::State& state) {
-    QProcess clock;
-    clock.start(QStringLiteral("xclock"), {});
-    clock.waitForStarted(5000);
-    const qint64 pid = clock.processId();
+    RunningClock clock;
+    if (!clock.started()) {
+        state.SkipWithError("xclock did not start");
+        return;
+    }
+    const qint64 pid = clock.pid();
     WindowPlacer placer(AccessibilityBackend::system(), frames(),
                         {20, std::chrono::milliseconds(100)});
     if (!placer.place(pid, PositionName::centerThird).placed) {
@@ -154,16 +171,16 @@ void AttemptCost(benchmark::State& state) {
     }
     state.counters["roundTrips"] =
         benchmark::Counter(double(trips), benchmark::Counter::kAvgIterations);
-    clock.kill();
-    clock.waitForFinished(5000);
 }
 BENCHMARK(AttemptCost)->Unit(benchmark::kMicrosecond);
 
 void MoveAndResizeCost(benchmark::State& state) {
-    QProcess clock;
-    clock.start(QStringLiteral("xclock"), {});
-    clock.waitForStarted(5000);
-    const qint64 pid = clock.processId();
+    RunningClock clock;
+    if (!clock.started()) {
+        state.SkipWithError("xclock did not start");
+        return;
+    }
+    const qint64 pid = clock.pid();
     WindowPlacer placer(AccessibilityBackend::system(), frames(),
                         {20, std::chrono::milliseconds(100)});
     quint64 trips = 0;
@@ -179,17 +196,7 @@ void MoveAndResizeCost(benchmark::State& state) {
     }
     state.counters["roundTrips"] =
         benchmark::Counter(double(trips), benchmark::Counter::kAvgIterations);
-    clock.kill();
-    clock.waitForFinished(5000);
 }
 BENCHMARK(MoveAndResizeCost)->Unit(benchmark::kMillisecond)->Iterations(20);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

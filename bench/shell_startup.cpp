@@ -3,7 +3,6 @@
 //   - time from starting bin/dexaro to its popover's window being exposed;
 //   - resident memory once the popover is shown;
 //   - wake-ups while idle: context switches of all its threads over 5 s.
-#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
@@ -108,11 +107,3 @@ void ResidentMemoryAndIdleWakeups(benchmark::State& state) {
 BENCHMARK(ResidentMemoryAndIdleWakeups)->Iterations(1)->Unit(benchmark::kSecond);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -40,5 +40,3 @@ static void LookupAmongHotKeys(benchmark::State& state) {
         benchmark::DoNotOptimize(hotKeys.value(wanted));
 }
 BENCHMARK(LookupAmongHotKeys)->Arg(10)->Arg(100);
-
-BENCHMARK_MAIN();

@@ -5,8 +5,7 @@
 # whose exit status is returned.
 #
 #   scripts/x11-session.sh COMMAND [ARGS...]
-#
-# Exit status 97 means the session itself did not come up (the command did not run).
+
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 
@@ -34,15 +33,17 @@ wait_for() { # seconds description command...
         if [ $SECONDS -ge $deadline ]; then
             echo "x11-session: $what did not come up" >&2
             tail -n 20 "$tmp"/*.log >&2 2>/dev/null || true
-            exit 97
+            exit 1
         fi
         sleep 0.1
     done
 }
 
 # Xvfb picks a free display itself and writes its number once it accepts clients,
-# so sessions started at the same time never share a display.
-Xvfb -displayfd 3 -screen 0 "${width}x${height}x24" -nolisten tcp +extension XInputExtension \
+# so sessions started at the same time never share a display. -noreset: without
+# it the server resets when its last client leaves (the xdpyinfo probe below),
+# and a client connecting during the reset is refused.
+Xvfb -displayfd 3 -screen 0 "${width}x${height}x24" -nolisten tcp -noreset +extension XInputExtension \
     3>"$tmp/display" >"$tmp/xvfb.log" 2>&1 &
 pids+=($!)
 wait_for 20 "Xvfb" grep -q '[0-9]' "$tmp/display"
