@@ -1,7 +1,7 @@
 // The main window on Dexaro's start-up path (built hidden at every start) and
 // the Configs screen (built on every visit). Run offscreen:
 //   QT_QPA_PLATFORM=offscreen bench_main_window
-#include "app/AppSettings.h"
+#include "model/AppSettings.h"
 #include "app/CustomMainWindow.h"
 #include "model/WorkspaceStore.h"
 #include "platform/Alerts.h"

@@ -6,7 +6,7 @@
 //
 // Start-up runs in applicationDidFinishLaunching(); quitting, from the menu,
 // Ctrl-Q, SIGTERM or SIGINT, runs through requestQuit().
-#include "app/AppSettings.h"
+#include "model/AppSettings.h"
 #include "app/CustomMainWindow.h"
 #include "model/WorkspaceStore.h"
 #include "platform/Alerts.h"

@@ -1,7 +1,7 @@
 #include "app/SettingsView.h"
 
 #include "app/AppIdentifiers.h"
-#include "app/AppSettings.h"
+#include "model/AppSettings.h"
 #include "app/SettingsSwitch.h"
 #include "model/WorkspaceStore.h"
 #include "platform/Alerts.h"

@@ -1,7 +1,7 @@
 #pragma once
 // A store, settings and login item of their own for each test: the store file
 // and $XDG_CONFIG_HOME / $XDG_DATA_HOME live in a temporary folder.
-#include "app/AppSettings.h"
+#include "model/AppSettings.h"
 #include "model/WorkspaceStore.h"
 #include "platform/LoginItem.h"
 #include "support/RecordingAlerts.h"
