@@ -1,28 +1,14 @@
 #include "app/AppDelegate.h"
 
 #include "activation/CustomNSPopoverView.h"
+#include "activation/PopoverPresenter.h"
 #include "activation/StatusBarItemViewController.h"
 #include "app/AppIdentifiers.h"
 #include "app/CustomMainWindow.h"
-#include "model/WorkspaceStore.h"
-#include "platform/Alerts.h"
-#include "platform/EventMonitor.h"
-#include "platform/LoginItem.h"
-#include "platform/ObjectStore.h"
-#include "platform/Popover.h"
-#include "platform/SessionBus.h"
-#include "platform/StatusItem.h"
-#include "platform/Updater.h"
 #include "platform/WindowAccess.h"
-#include "platform/linux/DBusSessionBus.h"
-#include "platform/linux/MessageBoxAlerts.h"
-#include "platform/linux/TrayStatusItem.h"
-#include "platform/linux/XdgAutostartLoginItem.h"
-#include "positioning/AllPositionsHolder.h"
+#include "platform/WorkAreas.h"
 
 #include <QApplication>
-#include <QDateTime>
-#include <QEvent>
 #include <QIcon>
 #include <QMenu>
 #include <QScreen>
@@ -38,25 +24,12 @@ QPointer<AppDelegate> sharedDelegate;
 
 // The background update check waits this long after start-up.
 constexpr int updateCheckDelayMs = 15000;
-// A status-item click this soon after the global monitor closed the popover
-// belongs to that close (the click on a host-drawn icon is what closed it).
-constexpr qint64 clickAfterGlobalCloseMs = 300;
-// How long start-up waits for the tray to place the icon.
-constexpr int iconPlacementWaitMs = 1000;
 // Panel thickness assumed when the work area shows no panel.
 constexpr int defaultStatusBarThickness = 24;
 
-QWindow* topLevelOf(QWindow* window) {
-    while (window && window->parent())
-        window = window->parent();
-    return window;
-}
-
 // The desktop's status bar: the thicker of the panels along the top and the
-// bottom edge of the screen, as its work area shows them.
-int statusBarThickness(const QScreen* screen) {
-    const QRect full = screen->geometry();
-    const QRect work = screen->availableGeometry();
+// bottom edge of the monitor, as its work area shows them.
+int statusBarThickness(const QRect& full, const QRect& work) {
     const int top = work.top() - full.top();
     const int bottom = full.bottom() - work.bottom();
     const int thickness = std::max(top, bottom);
@@ -65,32 +38,28 @@ int statusBarThickness(const QScreen* screen) {
 
 } // namespace
 
-AppServices AppServices::forDesktop(const QString& programPath) {
+AppServices AppServices::fromPlatform(Platform& platform) {
     AppServices services;
-    services.alerts = std::make_unique<MessageBoxAlerts>();
-    services.loginItem = std::make_unique<XdgAutostartLoginItem>(
-        XdgAutostartLoginItem::launcherPathFor(programPath));
-    services.sessionBus = std::make_unique<DBusSessionBus>();
-    services.updater = std::make_unique<NullUpdater>();
-    services.statusItem = std::make_unique<TrayStatusItem>();
-    services.checkAccessibility = [](bool prompt) {
-        return UIElement::checkAccessibilityTrust(prompt);
-    };
-    services.loadPositions = [](ObjectStore& store, Alerts& alerts) {
-        AllPositionsHolder::shared(&store, &alerts);
-    };
+    services.loginItem = platform.makeLoginItem();
+    services.sessionBus = platform.makeSessionBus();
+    services.updater = platform.makeUpdater();
+    services.statusItem = platform.makeStatusItem();
     return services;
 }
 
-AppDelegate::AppDelegate(AppServices services, QObject* parent)
-    : QObject(parent), m_alerts(std::move(services.alerts)),
+AppDelegate::AppDelegate(Platform& platform, AppServices services, QObject* parent)
+    : QObject(parent), m_platform(platform), m_ownAlerts(std::move(services.alerts)),
+      m_alerts(m_ownAlerts ? m_ownAlerts.get() : &platform.alerts()),
       m_loginItem(std::move(services.loginItem)), m_sessionBus(std::move(services.sessionBus)),
       m_updater(std::move(services.updater)), m_statusItem(std::move(services.statusItem)),
       m_checkAccessibility(std::move(services.checkAccessibility)),
-      m_loadPositions(std::move(services.loadPositions)), m_exit(std::move(services.exit)),
-      m_storePath(std::move(services.storePath)) {
+      m_exit(std::move(services.exit)), m_storePath(std::move(services.storePath)) {
     if (!m_updater)
         m_updater = std::make_unique<NullUpdater>();
+    if (!m_checkAccessibility)
+        m_checkAccessibility = [&platform](bool prompt) {
+            return UIElement::checkAccessibilityTrust(prompt, platform.windows());
+        };
     if (!m_exit)
         m_exit = [](int status) {
             QCoreApplication::exit(status);
@@ -99,12 +68,16 @@ AppDelegate::AppDelegate(AppServices services, QObject* parent)
 }
 
 AppDelegate::~AppDelegate() {
-    removeEventMonitors();
     for (const auto& connection : m_observers)
         disconnect(connection);
+    m_presenter.reset();
     delete m_window;
-    delete m_popover;
     delete m_statusMenu;
+    delete m_statusBarController;
+    // Placers still polling give up now, before the table and the window
+    // layer they read go.
+    if (m_placers)
+        m_placers->stop();
 }
 
 AppDelegate* AppDelegate::shared() {
@@ -149,8 +122,7 @@ AppDelegate::LaunchResult AppDelegate::applicationDidFinishLaunching(QString* er
         return LaunchResult::StoreFailed;
     }
     m_store = std::make_unique<WorkspaceStore>(*m_objectStore, *m_alerts);
-    if (m_loadPositions)
-        m_loadPositions(*m_objectStore, *m_alerts);
+    makeSharedObjects();
 
     loadSettings();
     installObservers();
@@ -160,11 +132,25 @@ AppDelegate::LaunchResult AppDelegate::applicationDidFinishLaunching(QString* er
     if (isPopoverShown())
         closePopover();
     else
-        showPopoverWhenIconIsPlaced();
+        m_presenter->showWhenIconIsPlaced();
 
     if (m_checkAccessibility)
         m_checkAccessibility(true);
     return LaunchResult::Started;
+}
+
+void AppDelegate::makeSharedObjects() {
+    m_shortcutMonitor = std::make_unique<MASShortcutMonitor>(m_platform.hotKeys());
+    m_binder = std::make_unique<MASShortcutBinder>(*m_shortcutMonitor, m_platform.userDefaults());
+    m_binder->setAlerts(m_alerts);
+    m_validator = std::make_unique<MASShortcutValidator>(m_platform.hotKeys(),
+                                                         &MASShortcutValidator::applicationMenus);
+    m_positionsStore = std::make_unique<PositionsDBManager>(*m_objectStore, *m_alerts);
+    m_positions = std::make_unique<AllPositionsHolder>();
+    m_positions->loadAllPositions(m_positionsStore->fetchAll());
+    WorkAreas& workAreas = m_platform.workAreas();
+    m_frames = std::make_unique<FrameCalculator>([&workAreas] { return screenMetrics(workAreas); });
+    m_placers = std::make_unique<WindowPlacers>(m_platform.windows(), *m_frames);
 }
 
 void AppDelegate::loadSettings() {
@@ -201,7 +187,7 @@ void AppDelegate::installObservers() {
                            [this](QScreen*) { fitMainWindow(); });
     for (QScreen* screen : QGuiApplication::screens())
         watchScreen(screen);
-    m_desktopSwitchMonitor = std::make_unique<DesktopSwitchMonitor>();
+    m_desktopSwitchMonitor = m_platform.makeDesktopSwitchMonitor();
     m_observers << connect(m_desktopSwitchMonitor.get(), &DesktopSwitchMonitor::desktopSwitched,
                            this, &AppDelegate::workspaceChangingNotificationHandler);
 }
@@ -218,7 +204,7 @@ void AppDelegate::watchScreen(QScreen* screen) {
 }
 
 void AppDelegate::buildStatusItem() {
-    m_statusBarController = new StatusBarItemViewController(this);
+    m_statusBarController = new StatusBarItemViewController;
     m_statusBarController->coreDataContext = m_store.get();
     m_statusBarController->appDelegate.consumeWorkspaceListUpdate = [this](const QString& tag) {
         return consumeWorkspaceListUpdate(tag);
@@ -227,35 +213,20 @@ void AppDelegate::buildStatusItem() {
         closePopover();
     };
 
-    m_popover = new Popover;
-    m_popover->setContentView(m_statusBarController->view());
-    connect(m_popover, &Popover::willClose, this, &AppDelegate::popoverWillClose);
-    if (qEnvironmentVariableIsSet("DEXARO_REPORT_POPOVER_SHOWN")) {
-        // For the start-up benchmark: when the popover's window is first exposed.
-        m_popover->winId();
-        struct ExposeReporter : QObject {
-            using QObject::QObject;
-            bool eventFilter(QObject* watched, QEvent* event) override {
-                if (event->type() == QEvent::Expose &&
-                    static_cast<QWindow*>(watched)->isExposed()) {
-                    std::printf("popover-shown %lld\n",
-                                static_cast<long long>(QDateTime::currentMSecsSinceEpoch()));
-                    std::fflush(stdout);
-                    watched->removeEventFilter(this);
-                }
-                return false;
-            }
-        };
-        m_popover->windowHandle()->installEventFilter(new ExposeReporter(m_popover));
-    }
+    m_presenter = std::make_unique<PopoverPresenter>(m_platform, m_statusItem.get(),
+                                                     m_statusBarController->view());
+    m_presenter->setClosingWindow(
+        [this]() -> QWindow* { return m_window ? m_window->windowHandle() : nullptr; });
+    connect(m_presenter.get(), &PopoverPresenter::shown, this, [this] {
+        m_statusBarController->viewDidAppear();
+        emit popoverShown();
+    });
+    connect(m_presenter.get(), &PopoverPresenter::closed, this, &AppDelegate::popoverClosed);
 
     if (!m_statusItem)
         return;
     m_statusItem->setImage(QIcon(QStringLiteral(":/images/StatusBarButtonImage.svg")));
     m_statusItem->setToolTip(QStringLiteral("Dexaro"));
-    connect(m_statusItem.get(), &StatusItem::clicked, this, &AppDelegate::statusBarClickHandler);
-    connect(m_statusItem.get(), &StatusItem::iconGeometryChanged, this,
-            &AppDelegate::iconGeometryChanged);
 
     // Trays that never deliver a left click still offer the same commands.
     m_statusMenu = new QMenu;
@@ -279,97 +250,37 @@ void AppDelegate::buildStatusItem() {
 
 void AppDelegate::buildMainWindow() {
     m_window = new CustomMainWindow(m_settings, *m_store, *m_loginItem);
-    m_window->setAlerts(m_alerts.get());
+    m_window->setAlerts(m_alerts);
     connect(m_window, &CustomMainWindow::quitRequested, this, [this] { requestQuit(); });
     fitMainWindow();
     m_window->hide();
 }
 
-void AppDelegate::showPopoverWhenIconIsPlaced() {
-    if (!m_statusItem || !m_statusItem->isIconPlacementPending()) {
-        showPopover();
-        return;
-    }
-    m_waitingForIcon = true;
-    QTimer::singleShot(iconPlacementWaitMs, this, [this] {
-        if (m_waitingForIcon)
-            showPopover();
-    });
-}
-
-void AppDelegate::iconGeometryChanged() {
-    if (m_waitingForIcon)
-        showPopover();
-    else if (isPopoverShown())
-        m_popover->reanchor(m_statusItem->iconGeometry());
+Popover* AppDelegate::popover() const {
+    return m_presenter ? m_presenter->popover() : nullptr;
 }
 
 bool AppDelegate::isPopoverShown() const {
-    return m_popover && m_popover->isShown();
+    return m_presenter && m_presenter->isShown();
+}
+
+bool AppDelegate::hasEventMonitors() const {
+    return m_presenter && m_presenter->hasEventMonitors();
 }
 
 void AppDelegate::statusBarClickHandler() {
-    if (isPopoverShown()) {
-        closePopover();
-        return;
-    }
-    if (m_statusItem && m_statusItem->isDrawnByHost() && m_globalClose.isValid() &&
-        m_globalClose.elapsed() < clickAfterGlobalCloseMs)
-        return;
-    showPopover();
+    if (m_presenter)
+        m_presenter->toggleFromStatusItem();
 }
 
 void AppDelegate::showPopover() {
-    if (isPopoverShown() || !m_popover || !m_statusItem)
-        return;
-    m_waitingForIcon = false;
-    m_globalClose.invalidate();
-    m_popover->showRelativeTo(m_statusItem->iconGeometry());
-
-    QPointer<AppDelegate> weak(this);
-    m_globalEventMonitor = EventMonitor::addGlobalMouseDownMonitor([weak] {
-        if (!weak)
-            return;
-        weak->m_globalClose.start();
-        weak->closePopover();
-    });
-    m_localEventMonitor = EventMonitor::addLocalMouseDownMonitor([weak](QWindow* window) {
-        if (weak)
-            weak->localMouseDown(window);
-    });
-    if (m_statusBarController)
-        m_statusBarController->viewDidAppear();
-    emit popoverShown();
-}
-
-void AppDelegate::localMouseDown(QWindow* window) {
-    if (!m_popover || !m_popover->windowHandle())
-        return;
-    QWindow* target = topLevelOf(window);
-    if (target == m_popover->windowHandle() || (m_statusItem && m_statusItem->ownsWindow(target)))
-        return;
-    QWindow* mainWindow = m_window ? m_window->windowHandle() : nullptr;
-    // A press in the main window closes the popover; other windows of ours
-    // (menus, dialogs, the about window) leave it open.
-    if (target == mainWindow)
-        closePopover();
+    if (m_presenter && !m_terminated)
+        m_presenter->show();
 }
 
 void AppDelegate::closePopover() {
-    if (!isPopoverShown())
-        return;
-    m_popover->performClose();
-    removeEventMonitors();
-}
-
-void AppDelegate::popoverWillClose() {
-    removeEventMonitors();
-    emit popoverClosed();
-}
-
-void AppDelegate::removeEventMonitors() {
-    m_globalEventMonitor.reset();
-    m_localEventMonitor.reset();
+    if (m_presenter)
+        m_presenter->close();
 }
 
 QRect AppDelegate::mainWindowFrame(const QRect& workArea, int statusBarThickness) {
@@ -389,7 +300,15 @@ void AppDelegate::fitMainWindow() {
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (!screen)
         return;
-    m_window->setGeometry(mainWindowFrame(screen->availableGeometry(), statusBarThickness(screen)));
+    const auto monitor = m_platform.workAreas().primary();
+    const qreal ratio = screen->devicePixelRatio();
+    auto logical = [ratio](const QRect& r) {
+        return QRect(qRound(r.x() / ratio), qRound(r.y() / ratio), qRound(r.width() / ratio),
+                     qRound(r.height() / ratio));
+    };
+    const QRect full = monitor ? logical(monitor->geometry) : screen->geometry();
+    const QRect work = monitor ? logical(monitor->workArea) : full;
+    m_window->setGeometry(mainWindowFrame(work, statusBarThickness(full, work)));
 }
 
 bool AppDelegate::consumeWorkspaceListUpdate(const QString& tag) {
@@ -421,13 +340,11 @@ AppDelegate::TerminateReply AppDelegate::applicationShouldTerminate() {
 }
 
 void AppDelegate::applicationWillTerminate() {
-    removeEventMonitors();
+    closePopover();
     for (const auto& connection : m_observers)
         disconnect(connection);
     m_observers.clear();
     m_desktopSwitchMonitor.reset();
-    if (m_popover)
-        m_popover->hide();
     if (m_statusItem)
         m_statusItem->setVisible(false);
 }

@@ -1,27 +1,32 @@
 #pragma once
-// The application delegate: the hub of the program. It owns the store, the
-// settings loaded at start-up, the status item with its popover, the main
-// window and the platform services; every screen reaches them through
-// AppDelegate::shared().
+// The application delegate: the hub of the program. It keeps the start-up
+// order and owns what start-up makes: the store, the settings, the status item
+// with its popover (shown and hidden by the PopoverPresenter), the main window,
+// and the objects that several parts share (the hot-key binder, the placement
+// table and its store, the window placers), which it hands to whoever needs
+// them. Every screen reaches it through AppDelegate::shared().
 //
 // Start-up runs in applicationDidFinishLaunching(); quitting, from the menu,
 // Ctrl-Q, SIGTERM or SIGINT, runs through requestQuit().
-#include "model/AppSettings.h"
 #include "app/CustomMainWindow.h"
+#include "model/AppSettings.h"
 #include "model/WorkspaceStore.h"
 #include "platform/Alerts.h"
 #include "platform/DesktopSwitchMonitor.h"
-#include "platform/EventMonitor.h"
 #include "platform/LoginItem.h"
 #include "platform/ObjectStore.h"
-#include "platform/Popover.h"
+#include "platform/Platform.h"
 #include "platform/SessionBus.h"
 #include "platform/StatusItem.h"
 #include "platform/Updater.h"
+#include "positioning/AllPositionsHolder.h"
+#include "positioning/PositionName.h"
+#include "positioning/PositionsDBManager.h"
+#include "positioning/WindowPlacer.h"
+#include "shortcuts/MASShortcutBinder.h"
+#include "shortcuts/MASShortcutMonitor.h"
+#include "shortcuts/MASShortcutValidator.h"
 
-#include <QCache>
-#include <QElapsedTimer>
-#include <QImage>
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
@@ -33,26 +38,27 @@ class QScreen;
 
 namespace dexaro {
 
+class Popover;
+class PopoverPresenter;
 class StatusBarItemViewController;
 
-// What the delegate needs from the platform; tests hand in fakes.
+// The delegate's own services, made from the platform by default; tests put
+// fakes in their place.
 struct AppServices {
-    std::unique_ptr<Alerts> alerts;
+    std::unique_ptr<Alerts> alerts; // the platform's when empty
     std::unique_ptr<LoginItem> loginItem;
     std::unique_ptr<SessionBus> sessionBus;
     std::unique_ptr<Updater> updater;
     std::unique_ptr<StatusItem> statusItem;
-    // Asks whether windows of other applications can be placed; may be empty.
+    // Asks whether windows of other applications can be placed (the
+    // platform's window layer when empty).
     std::function<bool(bool prompt)> checkAccessibility;
-    // Loads the stored placements into the process-wide table; may be empty.
-    std::function<void(ObjectStore& store, Alerts& alerts)> loadPositions;
     // Ends the main loop with that status (QCoreApplication::exit when empty).
     std::function<void(int status)> exit;
     // The store file; empty = its standard place.
     QString storePath;
 
-    // The services of a desktop session, for the program at programPath.
-    static AppServices forDesktop(const QString& programPath);
+    static AppServices fromPlatform(Platform& platform);
 };
 
 class AppDelegate : public QObject {
@@ -61,7 +67,7 @@ public:
     enum class LaunchResult { Started, StoreFailed, AlreadyRunning };
     enum class TerminateReply { TerminateNow, TerminateCancel };
 
-    explicit AppDelegate(AppServices services, QObject* parent = nullptr);
+    AppDelegate(Platform& platform, AppServices services, QObject* parent = nullptr);
     ~AppDelegate() override;
 
     // The delegate of the running program (the one created last), or nullptr.
@@ -78,15 +84,22 @@ public:
     ObjectStore& objectStore() { return *m_objectStore; }
     bool hasStore() const { return m_store != nullptr; }
     Alerts& alerts() { return *m_alerts; }
+    Platform& platform() { return m_platform; }
     LoginItem& loginItem() { return *m_loginItem; }
     Updater& updater() { return *m_updater; }
     SessionBus& sessionBus() { return *m_sessionBus; }
     StatusItem* statusItem() const { return m_statusItem.get(); }
-    Popover* popover() const { return m_popover; }
+    Popover* popover() const;
     StatusBarItemViewController* statusBarController() const { return m_statusBarController; }
     CustomMainWindow* mainWindow() const { return m_window; }
-    // Application icons by path, shared by the application pickers. Main thread.
-    QCache<QString, QImage>& cache() { return m_cache; }
+
+    // Shared by the parts that start-up hands them to; they exist once the
+    // store has opened (applicationDidFinishLaunching answered Started).
+    MASShortcutBinder& sharedBinder() { return *m_binder; }
+    MASShortcutValidator& shortcutValidator() { return *m_validator; }
+    AllPositionsHolder& positions() { return *m_positions; }
+    PositionsDBManager& positionsStore() { return *m_positionsStore; }
+    WindowPlacers& placers() { return *m_placers; }
 
     // The status item's action: closes the popover when shown, else shows it.
     void statusBarClickHandler();
@@ -95,7 +108,7 @@ public:
     void showPopover();
     void closePopover();
     bool isPopoverShown() const;
-    bool hasEventMonitors() const { return m_localEventMonitor || m_globalEventMonitor; }
+    bool hasEventMonitors() const;
 
     // Sizes the main window to the primary screen's work area and centres it.
     void fitMainWindow();
@@ -125,46 +138,42 @@ signals:
     void popoverClosed();
 
 private:
+    void makeSharedObjects();
     void loadSettings();
     void installObservers();
     void watchScreen(QScreen* screen);
     void buildStatusItem();
     void buildMainWindow();
-    void showPopoverWhenIconIsPlaced();
-    void iconGeometryChanged();
-    void popoverWillClose();
-    void removeEventMonitors();
-    void localMouseDown(QWindow* window);
 
     // Fields, in the order the program builds them.
+    Platform& m_platform;
     QPointer<CustomMainWindow> m_window;
-    QCache<QString, QImage> m_cache{256};
     AppSettings m_settings;
-    std::unique_ptr<Alerts> m_alerts;
+    std::unique_ptr<Alerts> m_ownAlerts;
+    Alerts* m_alerts;
     std::unique_ptr<LoginItem> m_loginItem;
     std::unique_ptr<SessionBus> m_sessionBus;
     std::unique_ptr<Updater> m_updater;
     std::unique_ptr<StatusItem> m_statusItem;
     std::function<bool(bool)> m_checkAccessibility;
-    std::function<void(ObjectStore&, Alerts&)> m_loadPositions;
     std::function<void(int)> m_exit;
     QString m_storePath;
     std::unique_ptr<ObjectStore> m_objectStore;
     std::unique_ptr<WorkspaceStore> m_store;
-    QPointer<Popover> m_popover;
+    // Shared objects; each is destroyed before what it refers to.
+    std::unique_ptr<MASShortcutMonitor> m_shortcutMonitor;
+    std::unique_ptr<MASShortcutBinder> m_binder;
+    std::unique_ptr<MASShortcutValidator> m_validator;
+    std::unique_ptr<PositionsDBManager> m_positionsStore;
+    std::unique_ptr<AllPositionsHolder> m_positions;
+    std::unique_ptr<FrameCalculator> m_frames;
+    std::unique_ptr<WindowPlacers> m_placers;
     StatusBarItemViewController* m_statusBarController = nullptr;
+    std::unique_ptr<PopoverPresenter> m_presenter;
     QMenu* m_statusMenu = nullptr;
-    std::unique_ptr<EventMonitor> m_globalEventMonitor;
-    std::unique_ptr<EventMonitor> m_localEventMonitor;
     QStringList m_wsListUpdated{statusBarTag, editorTag};
     QList<QMetaObject::Connection> m_observers;
     std::unique_ptr<DesktopSwitchMonitor> m_desktopSwitchMonitor;
-    // When the global monitor last closed the popover (focus lost, or a press
-    // outside Dexaro): a click on an icon that the tray host draws is such a
-    // press, and must not open the popover again at once.
-    QElapsedTimer m_globalClose;
-    // Start-up waits for the tray to place the icon before opening the popover.
-    bool m_waitingForIcon = false;
     bool m_terminating = false;
     bool m_terminated = false;
 };

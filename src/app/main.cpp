@@ -2,6 +2,7 @@
 // from the desktop's status area.
 #include "app/AppDelegate.h"
 #include "app/AppIdentifiers.h"
+#include "platform/Platform.h"
 #include "platform/TerminationSignals.h"
 
 #include <QApplication>
@@ -19,8 +20,9 @@ int main(int argc, char* argv[]) {
     // Installed first, so that a termination during start-up waits for the loop.
     dexaro::TerminationSignals terminationSignals;
 
-    dexaro::AppDelegate delegate(
-        dexaro::AppServices::forDesktop(QCoreApplication::applicationFilePath()));
+    const std::unique_ptr<dexaro::Platform> platform =
+        dexaro::Platform::forDesktop(QCoreApplication::applicationFilePath());
+    dexaro::AppDelegate delegate(*platform, dexaro::AppServices::fromPlatform(*platform));
     QObject::connect(&terminationSignals, &dexaro::TerminationSignals::terminationRequested,
                      &delegate, [&delegate] { delegate.requestQuit(); });
 

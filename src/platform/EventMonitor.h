@@ -10,20 +10,11 @@
 //   another program (which also covers switching from the keyboard). One click
 //   may be seen both ways, so the handler must bear being called twice. Where
 //   presses elsewhere cannot be seen, focus loss is the only sign.
-#include <functional>
-#include <memory>
-
-class QWindow;
-
 namespace dexaro {
 
 class EventMonitor {
 public:
     virtual ~EventMonitor() = default;
-
-    static std::unique_ptr<EventMonitor>
-    addLocalMouseDownMonitor(std::function<void(QWindow* window)> handler);
-    static std::unique_ptr<EventMonitor> addGlobalMouseDownMonitor(std::function<void()> handler);
 };
 
 } // namespace dexaro

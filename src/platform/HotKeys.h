@@ -37,11 +37,6 @@ public:
     // shortcut of someone else). Combinations registered here are not taken.
     virtual bool isTakenByOthers(quint32 keyCode, quint32 carbonModifiers) = 0;
 
-    // The session's hot keys: X11 key grabs on an X11 display, else a service
-    // that refuses every registration with an explanation. Created on first use
-    // (after the QApplication), lives for the whole process.
-    static HotKeys& system();
-
 signals:
     void pressed(quint32 signature, quint32 id);
 };

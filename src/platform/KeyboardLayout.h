@@ -21,9 +21,12 @@ public:
     // all; an empty string when the key types nothing.
     virtual std::optional<QString> keyText(quint32 keyCode) = 0;
 
-    // The layout of the X11 display when there is one, else the US layout.
-    // Created on first use (after the QApplication); lives for the whole process.
+    // The layout that key names are rendered in: the one the platform installed
+    // (the X11 display's, else the US layout), or one that knows no keys.
     static KeyboardLayout& current();
+    // Installs layout as the current one (nullptr: none). The platform does
+    // this when it is made and undoes it when it goes.
+    static void setCurrent(KeyboardLayout* layout);
 
     // The key-code table.
     static std::optional<quint32> evdevCode(quint32 keyCode);

@@ -54,10 +54,12 @@ QRect Popover::placement(const QSize& size, const QRect& anchor, const QRect& wo
 
 QRect Popover::placementFor(const QRect& anchorRect) const {
     const QRect anchor = anchorRect.isValid() ? anchorRect : QRect(QCursor::pos(), QSize(1, 1));
-    QScreen* screen = QGuiApplication::screenAt(anchor.center());
-    if (!screen)
-        screen = QGuiApplication::primaryScreen();
-    const QRect workArea = screen ? screen->availableGeometry() : QRect();
+    QRect workArea;
+    if (m_workAreaAt) {
+        workArea = m_workAreaAt(anchor.center());
+    } else if (const QScreen* screen = QGuiApplication::screenAt(anchor.center())) {
+        workArea = screen->geometry();
+    }
     return placement(sizeHint().expandedTo(minimumSizeHint()), anchor, workArea);
 }
 

@@ -10,6 +10,7 @@
 // Escape closes it.
 #include <QPointer>
 #include <QWidget>
+#include <functional>
 
 namespace dexaro {
 
@@ -19,6 +20,11 @@ public:
     explicit Popover(QWidget* parent = nullptr);
 
     void setContentView(QWidget* view);
+    // Where the popover may go around a point (the work area of the monitor
+    // there); the whole screen there when none is set.
+    void setWorkAreaSource(std::function<QRect(const QPoint&)> source) {
+        m_workAreaAt = std::move(source);
+    }
     QWidget* contentView() const { return m_content; }
 
     bool isShown() const { return isVisible(); }
@@ -46,6 +52,7 @@ protected:
 
 private:
     QPointer<QWidget> m_content;
+    std::function<QRect(const QPoint&)> m_workAreaAt;
 };
 
 } // namespace dexaro

@@ -21,8 +21,6 @@ public:
     explicit UserDefaults(const QString& path, QObject* parent = nullptr);
     ~UserDefaults() override;
 
-    // The program's defaults at their standard place, created on first use.
-    static UserDefaults& standard();
     static QString standardPath();
 
     // A key names one INI group: not empty, no '/', '\\', '.' or space.

@@ -16,13 +16,8 @@ QString attributeName(Attribute attribute) {
     return {};
 }
 
-UIElement::UIElement(ElementRef element, AccessibilityBackend* backend)
-    : m_element(std::move(element)),
-      m_backend(backend ? backend : &AccessibilityBackend::system()) {}
-
-bool UIElement::checkAccessibilityTrust(bool prompt) {
-    return checkAccessibilityTrust(prompt, AccessibilityBackend::system());
-}
+UIElement::UIElement(ElementRef element, AccessibilityBackend& backend)
+    : m_element(std::move(element)), m_backend(&backend) {}
 
 bool UIElement::checkAccessibilityTrust(bool prompt, AccessibilityBackend& backend) {
     return backend.isProcessTrusted(prompt);
@@ -45,8 +40,7 @@ void UIElement::writeAttribute(Attribute name, const AXValue& value) const {
 }
 
 std::optional<Application> Application::make(qint64 pid, const QString& wmClass,
-                                             AccessibilityBackend* backend) {
-    AccessibilityBackend& access = backend ? *backend : AccessibilityBackend::system();
+                                             AccessibilityBackend& access) {
     if (pid < 0 && wmClass.isEmpty())
         return std::nullopt;
     if (pid >= 0 && !access.isProcessRunning(pid))
@@ -55,7 +49,7 @@ std::optional<Application> Application::make(qint64 pid, const QString& wmClass,
     ref.kind = ElementRef::Kind::application;
     ref.pid = pid;
     ref.wmClass = wmClass;
-    return Application(ref, &access);
+    return Application(ref, access);
 }
 
 std::optional<QList<UIElement>> Application::windowList() const {

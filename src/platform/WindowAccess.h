@@ -99,24 +99,13 @@ public:
     virtual AXError setAttributeValue(const ElementRef& element, const QString& name,
                                       const AXValue& value) = 0;
 
-    // The primary screen and its work area (the screen minus the panels), in
-    // root coordinates; nullopt when there is no screen.
-    struct ScreenGeometry {
-        QRect screen;
-        QRect workArea;
-    };
-    virtual std::optional<ScreenGeometry> mainScreen() = 0;
-
-    // The process-wide X11 backend, created on first use and never freed.
-    static AccessibilityBackend& system();
-    // Number of X round trips the system backend has waited for so far (for
-    // benchmarks).
-    static quint64 systemRoundTrips();
+    // X round trips waited for so far (for benchmarks).
+    virtual quint64 roundTrips() const { return 0; }
 };
 
 class UIElement {
 public:
-    explicit UIElement(ElementRef element, AccessibilityBackend* backend = nullptr);
+    UIElement(ElementRef element, AccessibilityBackend& backend);
 
     const ElementRef& element() const { return m_element; }
     AccessibilityBackend& backend() const { return *m_backend; }
@@ -125,7 +114,6 @@ public:
 
     // Asks whether this process may use the interface; with prompt the user is
     // told why not when it may not.
-    static bool checkAccessibilityTrust(bool prompt);
     static bool checkAccessibilityTrust(bool prompt, AccessibilityBackend& backend);
 
     // The value of the requested kind (QPointF, QSizeF, QRectF, AXRange,
@@ -152,8 +140,8 @@ class Application : public UIElement {
 public:
     // Nothing when the process has ended or pid is negative (and no WM_CLASS is
     // given for an application started without a process of its own).
-    static std::optional<Application> make(qint64 pid, const QString& wmClass = {},
-                                           AccessibilityBackend* backend = nullptr);
+    static std::optional<Application> make(qint64 pid, const QString& wmClass,
+                                           AccessibilityBackend& backend);
 
     // Top-level windows, front to back; nothing when the attribute has no value.
     std::optional<QList<UIElement>> windowList() const;
@@ -166,14 +154,14 @@ template <class T> std::optional<T> UIElement::readAttribute(Attribute name) con
     const AXValue raw = readRaw(name);
     if constexpr (std::is_same_v<T, UIElement>) {
         if (const auto* ref = std::get_if<ElementRef>(&raw))
-            return UIElement(*ref, m_backend);
+            return UIElement(*ref, *m_backend);
         return std::nullopt;
     } else if constexpr (std::is_same_v<T, QList<UIElement>>) {
         if (const auto* refs = std::get_if<QList<ElementRef>>(&raw)) {
             QList<UIElement> elements;
             elements.reserve(refs->size());
             for (const ElementRef& ref : *refs)
-                elements.append(UIElement(ref, m_backend));
+                elements.append(UIElement(ref, *m_backend));
             return elements;
         }
         return std::nullopt;

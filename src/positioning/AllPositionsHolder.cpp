@@ -1,24 +1,6 @@
 #include "positioning/AllPositionsHolder.h"
 
-#include "positioning/PositionsDBManager.h"
-
 namespace dexaro {
-
-AllPositionsHolder& AllPositionsHolder::shared() {
-    static AllPositionsHolder* holder = [] {
-        auto* created = new AllPositionsHolder;
-        if (PositionsDBManager* db = PositionsDBManager::shared())
-            created->loadAllPositions(db->fetchAll());
-        return created;
-    }();
-    return *holder;
-}
-
-AllPositionsHolder& AllPositionsHolder::shared(ObjectStore* context, Alerts* alerts) {
-    if (!PositionsDBManager::shared() && context && alerts)
-        PositionsDBManager::configureShared(*context, *alerts);
-    return shared();
-}
 
 void AllPositionsHolder::loadAllPositions(const QHash<QString, QString>& placementStrings) {
     // Parse outside the lock; placers only wait for the merge.

@@ -1,7 +1,9 @@
 #pragma once
 // The placements of every workspace, as the launch consults them: workspace
-// identifier -> application key -> placement raw value. Read from placer
-// threads while the main thread writes, so every access holds the lock.
+// identifier -> application key -> placement raw value. Start-up makes one,
+// loads it from the store and hands it to the launch and the position caches.
+// Read from launching threads while the main thread writes, so every access
+// holds the lock.
 #include "positioning/PositionName.h"
 
 #include <QHash>
@@ -10,20 +12,10 @@
 
 namespace dexaro {
 
-class Alerts;
-class ObjectStore;
-
 class AllPositionsHolder {
 public:
     AllPositionsHolder() = default;
 
-    // The process-wide table, created on first use and never freed. Creation
-    // loads every stored placement string through PositionsDBManager::shared().
-    // Create it on the main thread (the application does at start-up).
-    static AllPositionsHolder& shared();
-    // The same, setting up the shared PositionsDBManager over context first
-    // (when it is not set up yet).
-    static AllPositionsHolder& shared(ObjectStore* context, Alerts* alerts);
 
     // Reads each workspace's placement string and merges it into its entry.
     void loadAllPositions(const QHash<QString, QString>& placementStrings);

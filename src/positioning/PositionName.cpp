@@ -186,23 +186,14 @@ QRectF FrameCalculator::frameFor(PositionName position, const ScreenMetrics& m, 
     return QRectF();
 }
 
-std::optional<ScreenMetrics> screenMetrics(AccessibilityBackend& backend) {
-    const auto screen = backend.mainScreen();
-    if (!screen || screen->workArea.isEmpty())
+std::optional<ScreenMetrics> screenMetrics(WorkAreas& workAreas) {
+    const auto monitor = workAreas.primary();
+    if (!monitor || monitor->workArea.isEmpty())
         return std::nullopt;
-    return ScreenMetrics{double(screen->workArea.width()), double(screen->workArea.height()),
-                         double(screen->workArea.top() - screen->screen.top()),
-                         QPointF(screen->screen.topLeft())};
-}
-
-FrameCalculator& FrameCalculator::shared() {
-    static FrameCalculator* calculator =
-        new FrameCalculator([] { return screenMetrics(AccessibilityBackend::system()); });
-    return *calculator;
-}
-
-std::optional<QRectF> positionFrame(PositionName position) {
-    return FrameCalculator::shared().frame(position);
+    const QRect& area = monitor->workArea;
+    return ScreenMetrics{double(area.width()), double(area.height()),
+                         double(area.top() - monitor->geometry.top()),
+                         QPointF(area.left(), monitor->geometry.top())};
 }
 
 } // namespace dexaro

@@ -2,7 +2,7 @@
 // The fifteen window placements, the screen rectangle each stands for, the key
 // under which an application's placement is stored, and the stored text form of
 // one workspace's placements.
-#include "platform/WindowAccess.h"
+#include "platform/WorkAreas.h"
 
 #include <QHash>
 #include <QList>
@@ -63,7 +63,10 @@ QString writePlacementString(const PositionMap& positions);
 PositionMap keepSelected(const PositionMap& positions, const QStringList& selectedAppURLs);
 
 // The main screen's metrics for the frames: W and H are the work area's size,
-// T its top inset; origin is the screen's top-left corner in root coordinates.
+// T its top inset; origin is where the frames are measured from in root
+// coordinates: the work area's left edge and the monitor's top edge (T brings
+// the lower frames below the top panel, the window layer keeps the upper ones
+// there).
 struct ScreenMetrics {
     double width = 0;
     double height = 0;
@@ -86,19 +89,13 @@ public:
     static QRectF frameFor(PositionName position, const ScreenMetrics& metrics, double centerWidth,
                            double centerHeight);
 
-    // The process-wide calculator over the primary screen.
-    static FrameCalculator& shared();
-
 private:
     MetricsSource m_source;
     std::mutex m_mutex;
     std::optional<QSizeF> m_centerSize;
 };
 
-// Metrics of the primary screen from a window backend.
-std::optional<ScreenMetrics> screenMetrics(AccessibilityBackend& backend);
-
-// The frame of a placement on the primary screen, in root coordinates.
-std::optional<QRectF> positionFrame(PositionName position);
+// Metrics of the primary monitor from the work areas.
+std::optional<ScreenMetrics> screenMetrics(WorkAreas& workAreas);
 
 } // namespace dexaro

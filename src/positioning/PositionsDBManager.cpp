@@ -4,8 +4,6 @@
 #include "platform/Alerts.h"
 #include "platform/ObjectStore.h"
 
-#include <atomic>
-
 namespace dexaro {
 namespace {
 
@@ -13,23 +11,10 @@ const QString wsIDAttribute = QStringLiteral("wsID");
 const QString appPositionsAttribute = QStringLiteral("appPositions");
 const QString couldNotGet = QStringLiteral("Could not get positions data!");
 
-std::atomic<PositionsDBManager*> g_shared{nullptr};
-
 } // namespace
 
 PositionsDBManager::PositionsDBManager(ObjectStore& context, Alerts& alerts)
     : m_context(context), m_alerts(alerts) {}
-
-PositionsDBManager* PositionsDBManager::shared() {
-    return g_shared.load();
-}
-
-void PositionsDBManager::configureShared(ObjectStore& context, Alerts& alerts) {
-    auto* manager = new PositionsDBManager(context, alerts);
-    PositionsDBManager* expected = nullptr;
-    if (!g_shared.compare_exchange_strong(expected, manager))
-        delete manager; // the first one stays for the whole run
-}
 
 void PositionsDBManager::warn(const QString& message, const QString& informative,
                               const QString& title) {

@@ -15,10 +15,6 @@ class PositionsDBManager {
 public:
     PositionsDBManager(ObjectStore& context, Alerts& alerts);
 
-    // The process-wide manager over the application's store; nullptr until
-    // configureShared() has been called (the application does at start-up).
-    static PositionsDBManager* shared();
-    static void configureShared(ObjectStore& context, Alerts& alerts);
 
     Alerts& alerts() const { return m_alerts; }
 

@@ -64,12 +64,11 @@ void PositionsListCollectionView::selectItem(int index) {
     currentSelectedCellIndex = index;
     setMark(index, true);
     if (windowType == PositionPopoverWindowType::editor) {
-        WSEditorPositionManager& editor = m_editor ? *m_editor : WSEditorPositionManager::shared();
-        editor.setPosition(editor.currentSelectedWSID, current->appURL(), rawValue(position));
-    } else {
-        WSCreatorPositionManager& creator =
-            m_creator ? *m_creator : WSCreatorPositionManager::shared();
-        creator.setPosition(current->appURL(), rawValue(position));
+        if (m_editor)
+            m_editor->setPosition(m_editor->currentSelectedWSID, current->appURL(),
+                                  rawValue(position));
+    } else if (m_creator) {
+        m_creator->setPosition(current->appURL(), rawValue(position));
     }
 }
 
@@ -98,11 +97,6 @@ PositionsPopover::PositionsPopover(QWidget* parent)
     layout->addWidget(m_controller);
 }
 
-PositionsPopover& PositionsPopover::shared() {
-    static PositionsPopover* popover = new PositionsPopover; // lives for the whole run
-    return *popover;
-}
-
 void PositionsPopover::showFor(QWidget* tile, QWidget* positioningButton,
                                PositionPopoverWindowType type) {
     if (!dynamic_cast<PositionTile*>(tile)) {
@@ -127,11 +121,6 @@ void PositionsPopover::showFor(QWidget* tile, QWidget* positioningButton,
     }
     move(frame.topLeft());
     show();
-}
-
-void posiotionPopoverClickHandler(QWidget* tile, QWidget* positioningButton,
-                                  PositionPopoverWindowType type) {
-    PositionsPopover::shared().showFor(tile, positioningButton, type);
 }
 
 } // namespace dexaro

@@ -35,7 +35,7 @@ public:
     QList<QPair<QString, PositionName>> positionData;
     QMap<int, PositionListItem*> positionCells;
 
-    // The caches choices are recorded in; the shared ones unless set.
+    // The caches choices are recorded in; a choice without its cache is dropped.
     void setPositionCaches(WSCreatorPositionManager* creator, WSEditorPositionManager* editor);
 
     // Sets every entry up again and marks the tile's placement.
@@ -68,8 +68,6 @@ public:
     static constexpr QSize contentSize{200, 450};
 
     explicit PositionsPopover(QWidget* parent = nullptr);
-    // The one popover of the program, created on first use.
-    static PositionsPopover& shared();
 
     PositionsListViewController* contentViewController() const { return m_controller; }
     PositionsListCollectionView* list() const { return m_controller->positionsListCollectionView; }
@@ -81,9 +79,5 @@ public:
 private:
     PositionsListViewController* m_controller;
 };
-
-// The positioning button's click handler of both pickers' tiles.
-void posiotionPopoverClickHandler(QWidget* tile, QWidget* positioningButton,
-                                  PositionPopoverWindowType type);
 
 } // namespace dexaro

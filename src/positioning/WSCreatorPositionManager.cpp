@@ -5,22 +5,9 @@
 
 namespace dexaro {
 
-WSCreatorPositionManager::WSCreatorPositionManager(PositionsDBManager* db,
+WSCreatorPositionManager::WSCreatorPositionManager(PositionsDBManager& db,
                                                    AllPositionsHolder& holder)
     : m_db(db), m_holder(holder) {}
-
-WSCreatorPositionManager& WSCreatorPositionManager::shared() {
-    static auto* manager = [] {
-        auto* created = new WSCreatorPositionManager(nullptr, AllPositionsHolder::shared());
-        created->m_useSharedDB = true;
-        return created;
-    }();
-    return *manager;
-}
-
-PositionsDBManager* WSCreatorPositionManager::db() const {
-    return m_useSharedDB ? PositionsDBManager::shared() : m_db;
-}
 
 void WSCreatorPositionManager::setPosition(const QString& appURLString, qint64 rawValue) {
     positionsCache.insert(appPositionKey(appURLString), rawValue);
@@ -33,7 +20,7 @@ bool WSCreatorPositionManager::save(const QString& wsID, const QStringList& sele
     const QString text = writePlacementString(positionsCache);
     if (text.isEmpty())
         return true;
-    return db() && db()->save(wsID, text);
+    return m_db.save(wsID, text);
 }
 
 } // namespace dexaro

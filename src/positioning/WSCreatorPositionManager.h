@@ -15,9 +15,8 @@ class PositionsDBManager;
 
 class WSCreatorPositionManager {
 public:
-    WSCreatorPositionManager(PositionsDBManager* db, AllPositionsHolder& holder);
+    WSCreatorPositionManager(PositionsDBManager& db, AllPositionsHolder& holder);
 
-    static WSCreatorPositionManager& shared();
 
     PositionMap positionsCache;
 
@@ -27,10 +26,8 @@ public:
     bool save(const QString& wsID, const QStringList& selectedAppURLs);
 
 private:
-    PositionsDBManager* db() const;
 
-    PositionsDBManager* m_db;
-    bool m_useSharedDB = false; // the shared manager, looked up at each use
+    PositionsDBManager& m_db;
     AllPositionsHolder& m_holder;
 };
 

@@ -6,31 +6,16 @@
 
 namespace dexaro {
 
-WSEditorPositionManager::WSEditorPositionManager(PositionsDBManager* db, AllPositionsHolder& holder)
+WSEditorPositionManager::WSEditorPositionManager(PositionsDBManager& db, AllPositionsHolder& holder)
     : m_db(db), m_holder(holder) {}
-
-WSEditorPositionManager& WSEditorPositionManager::shared() {
-    static auto* manager = [] {
-        auto* created = new WSEditorPositionManager(nullptr, AllPositionsHolder::shared());
-        created->m_useSharedDB = true;
-        return created;
-    }();
-    return *manager;
-}
-
-PositionsDBManager* WSEditorPositionManager::db() const {
-    return m_useSharedDB ? PositionsDBManager::shared() : m_db;
-}
 
 PositionMap WSEditorPositionManager::positionsFor(const QString& wsID) {
     if (auto it = m_cache.constFind(wsID); it != m_cache.constEnd())
         return *it;
     PositionMap positions;
-    if (db()) {
-        // Empty pieces are dropped before the usual rules, which skip them anyway.
-        if (const auto stored = db()->positionsOf(wsID))
-            positions = readPlacementString(*stored);
-    }
+    // Empty pieces are dropped before the usual rules, which skip them anyway.
+    if (const auto stored = m_db.positionsOf(wsID))
+        positions = readPlacementString(*stored);
     m_cache.insert(wsID, positions);
     return positions;
 }
@@ -56,8 +41,7 @@ void WSEditorPositionManager::setPosition(const QString& wsID, const QString& ap
 bool WSEditorPositionManager::save(const QString& wsID, const QStringList& selectedAppURLs) {
     const auto entry = m_cache.find(wsID);
     if (entry == m_cache.end()) {
-        if (db())
-            db()->alerts().warn(QStringLiteral("Dexaro positions"),
+        m_db.alerts().warn(QStringLiteral("Dexaro positions"),
                                 QStringLiteral("Could not save position!"),
                                 QStringLiteral("Could not save app position!"));
         return false;
@@ -66,7 +50,7 @@ bool WSEditorPositionManager::save(const QString& wsID, const QStringList& selec
     const QString text = writePlacementString(*entry);
     for (auto it = entry->cbegin(); it != entry->cend(); ++it)
         m_holder.setAppPosition(wsID, it.key(), it.value());
-    return db() && db()->save(wsID, text);
+    return m_db.save(wsID, text);
 }
 
 } // namespace dexaro

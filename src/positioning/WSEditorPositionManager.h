@@ -16,10 +16,8 @@ class PositionsDBManager;
 
 class WSEditorPositionManager {
 public:
-    WSEditorPositionManager(PositionsDBManager* db, AllPositionsHolder& holder);
+    WSEditorPositionManager(PositionsDBManager& db, AllPositionsHolder& holder);
 
-    // The process-wide cache over the shared store manager and table.
-    static WSEditorPositionManager& shared();
 
     // The workspace shown in the Editor; the position picker records into it.
     QString currentSelectedWSID;
@@ -38,10 +36,8 @@ public:
     bool isLoaded(const QString& wsID) const { return m_cache.contains(wsID); }
 
 private:
-    PositionsDBManager* db() const;
 
-    PositionsDBManager* m_db;
-    bool m_useSharedDB = false; // the shared manager, looked up at each use
+    PositionsDBManager& m_db;
     AllPositionsHolder& m_holder;
     QHash<QString, PositionMap> m_cache;
 };

@@ -6,30 +6,10 @@
 #include <QThread>
 #include <QThreadPool>
 
-#include <condition_variable>
-#include <mutex>
+#include <thread>
 
 namespace dexaro {
 namespace {
-
-// Placers wait on this, so that quitting wakes them at once.
-struct Shutdown {
-    std::mutex mutex;
-    std::condition_variable wake;
-    bool quitting = false;
-};
-
-Shutdown& shutdown() {
-    static Shutdown* s = new Shutdown;
-    return *s;
-}
-
-// Waits one interval; false when the application is quitting.
-bool waitInterval(std::chrono::milliseconds interval) {
-    Shutdown& s = shutdown();
-    std::unique_lock lock(s.mutex);
-    return !s.wake.wait_for(lock, interval, [&] { return s.quitting; });
-}
 
 bool samePoint(const QPointF& a, const QPointF& b) {
     return a.x() == b.x() && a.y() == b.y();
@@ -41,9 +21,22 @@ bool sameSize(const QSizeF& a, const QSizeF& b) {
 
 } // namespace
 
+bool PlacerStop::wait(std::chrono::milliseconds interval) {
+    std::unique_lock lock(m_mutex);
+    return !m_wake.wait_for(lock, interval, [this] { return m_stopped; });
+}
+
+void PlacerStop::stop() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_stopped = true;
+    }
+    m_wake.notify_all();
+}
+
 WindowPlacer::WindowPlacer(AccessibilityBackend& backend, FrameCalculator& frames,
-                           PlacerTuning tuning)
-    : m_backend(backend), m_frames(frames), m_tuning(tuning) {}
+                           PlacerTuning tuning, PlacerStop* stop)
+    : m_backend(backend), m_frames(frames), m_tuning(tuning), m_stop(stop) {}
 
 WindowPlacer::Result WindowPlacer::place(qint64 pid, PositionName position,
                                          const QString& wmClass) {
@@ -64,7 +57,8 @@ WindowPlacer::Result WindowPlacer::place(qint64 pid, PositionName position,
             result.placed = true;
             return result;
         }
-        if (!waitInterval(m_tuning.interval))
+        if (m_stop ? !m_stop->wait(m_tuning.interval)
+                   : (std::this_thread::sleep_for(m_tuning.interval), false))
             return result;
         --left;
     }
@@ -74,7 +68,7 @@ WindowPlacer::Result WindowPlacer::place(qint64 pid, PositionName position,
 // One attempt; true when the window is placed.
 bool WindowPlacer::attempt(qint64 pid, const QString& wmClass, QPointF& targetOrigin,
                            QSizeF& targetSize) {
-    const auto app = Application::make(pid, wmClass, &m_backend);
+    const auto app = Application::make(pid, wmClass, m_backend);
     if (!app)
         return false;
     std::optional<QList<UIElement>> windows;
@@ -126,8 +120,39 @@ bool WindowPlacer::attempt(qint64 pid, const QString& wmClass, QPointF& targetOr
     return !positionFailed;
 }
 
-void placeAppWindow(qint32 processIdentifier, PositionName position,
-                    const QString& startupWMClass) {
+struct WindowPlacers::State {
+    State(AccessibilityBackend& backend, FrameCalculator& frames, PlacerTuning tuning)
+        : backend(backend), frames(frames), tuning(tuning) {
+        // Every placer sleeps most of its time: no small cap.
+        pool.setMaxThreadCount(256);
+        pool.setExpiryTimeout(10000);
+    }
+    AccessibilityBackend& backend;
+    FrameCalculator& frames;
+    PlacerTuning tuning;
+    PlacerStop stop;
+    QThreadPool pool;
+};
+
+WindowPlacers::WindowPlacers(AccessibilityBackend& backend, FrameCalculator& frames,
+                             PlacerTuning tuning)
+    : m_state(std::make_unique<State>(backend, frames, tuning)) {}
+
+WindowPlacers::~WindowPlacers() {
+    stop();
+}
+
+void WindowPlacers::stop() {
+    m_state->stop.stop();
+    m_state->pool.waitForDone();
+}
+
+int WindowPlacers::activeCount() const {
+    return m_state->pool.activeThreadCount();
+}
+
+void WindowPlacers::placeAppWindow(qint64 processIdentifier, PositionName position,
+                                   const QString& startupWMClass) {
     if (position == PositionName::def)
         return;
     // Polling for seconds would freeze the user interface: hand the work over.
@@ -136,37 +161,18 @@ void placeAppWindow(qint32 processIdentifier, PositionName position,
         startPlacingAppWindow(processIdentifier, position, startupWMClass);
         return;
     }
-    WindowPlacer placer(AccessibilityBackend::system(), FrameCalculator::shared());
+    WindowPlacer placer(m_state->backend, m_state->frames, m_state->tuning, &m_state->stop);
     placer.place(processIdentifier, position, startupWMClass);
 }
 
-QThreadPool& placerPool() {
-    static QThreadPool* pool = [] {
-        auto* created = new QThreadPool; // never freed, like the placers' state
-        // Every placer sleeps most of its time: no small cap.
-        created->setMaxThreadCount(256);
-        created->setExpiryTimeout(10000);
-        if (auto* app = QCoreApplication::instance()) {
-            QObject::connect(app, &QCoreApplication::aboutToQuit, [created] {
-                {
-                    std::lock_guard lock(shutdown().mutex);
-                    shutdown().quitting = true;
-                }
-                shutdown().wake.notify_all();
-                created->waitForDone(5000);
-            });
-        }
-        return created;
-    }();
-    return *pool;
-}
-
-void startPlacingAppWindow(qint32 processIdentifier, PositionName position,
-                           const QString& startupWMClass) {
+void WindowPlacers::startPlacingAppWindow(qint64 processIdentifier, PositionName position,
+                                          const QString& startupWMClass) {
     if (position == PositionName::def)
         return;
-    placerPool().start([processIdentifier, position, startupWMClass] {
-        placeAppWindow(processIdentifier, position, startupWMClass);
+    // The destructor waits for every placement, so the state outlives them.
+    m_state->pool.start([state = m_state.get(), processIdentifier, position, startupWMClass] {
+        WindowPlacer placer(state->backend, state->frames, state->tuning, &state->stop);
+        placer.place(processIdentifier, position, startupWMClass);
     });
 }
 

@@ -7,8 +7,9 @@
 
 #include <QString>
 #include <chrono>
-
-class QThreadPool;
+#include <condition_variable>
+#include <memory>
+#include <mutex>
 
 namespace dexaro {
 
@@ -19,9 +20,24 @@ struct PlacerTuning {
     std::chrono::milliseconds interval{1000};
 };
 
+// What placers wait on between attempts, so that quitting wakes them at once.
+class PlacerStop {
+public:
+    // Waits one interval; false once stopped.
+    bool wait(std::chrono::milliseconds interval);
+    void stop();
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    bool m_stopped = false;
+};
+
 class WindowPlacer {
 public:
-    WindowPlacer(AccessibilityBackend& backend, FrameCalculator& frames, PlacerTuning tuning = {});
+    // Between attempts the placer waits on stop (nullptr: it is never stopped early).
+    WindowPlacer(AccessibilityBackend& backend, FrameCalculator& frames, PlacerTuning tuning = {},
+                 PlacerStop* stop = nullptr);
 
     struct Result {
         int attempts = 0; // attempts made; 0 when nothing was to be done
@@ -39,19 +55,36 @@ private:
     AccessibilityBackend& m_backend;
     FrameCalculator& m_frames;
     PlacerTuning m_tuning;
+    PlacerStop* m_stop;
 };
 
-// Places with the system backend and the primary screen; blocks up to about
-// 20 seconds. Called on the main thread, it hands the work to the placers'
-// pool instead and returns at once.
-void placeAppWindow(qint32 processIdentifier, PositionName position,
-                    const QString& startupWMClass = {});
+// The placers of launched applications' windows. Each placement polls on a
+// thread of the placers' own pool, which has no small cap: every application
+// of a workspace is polled at the same time. Start-up owns one; destroying it
+// wakes every waiting placer and waits for them to end.
+class WindowPlacers {
+public:
+    WindowPlacers(AccessibilityBackend& backend, FrameCalculator& frames, PlacerTuning tuning = {});
+    ~WindowPlacers();
+    WindowPlacers(const WindowPlacers&) = delete;
+    WindowPlacers& operator=(const WindowPlacers&) = delete;
 
-// Runs placeAppWindow as a work item of the placers' pool and returns at once.
-// The pool has no small cap: every launched application is polled at the same
-// time. Placements still waiting when the application quits are abandoned.
-void startPlacingAppWindow(qint32 processIdentifier, PositionName position,
-                           const QString& startupWMClass = {});
-QThreadPool& placerPool();
+    // Places the window; blocks up to about attempts x interval. Called on the
+    // main thread, it hands the work to the pool instead and returns at once.
+    void placeAppWindow(qint64 processIdentifier, PositionName position,
+                        const QString& startupWMClass = {});
+    // Runs placeAppWindow on the pool and returns at once; def does nothing.
+    void startPlacingAppWindow(qint64 processIdentifier, PositionName position,
+                               const QString& startupWMClass = {});
+
+    // Placements under way.
+    int activeCount() const;
+    // Wakes every waiting placer so that it gives up, and waits for them.
+    void stop();
+
+private:
+    struct State;
+    std::unique_ptr<State> m_state;
+};
 
 } // namespace dexaro

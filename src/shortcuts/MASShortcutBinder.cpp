@@ -24,12 +24,6 @@ MASShortcutBinder::~MASShortcutBinder() {
         breakBinding(key);
 }
 
-MASShortcutBinder& MASShortcutBinder::sharedBinder() {
-    static auto* binder =
-        new MASShortcutBinder(MASShortcutMonitor::sharedMonitor(), UserDefaults::standard());
-    return *binder;
-}
-
 bool MASShortcutBinder::bindShortcut(const QString& defaultsKey, std::function<void()> action) {
     if (defaultsKey.contains(u'.') || defaultsKey.contains(u' ') ||
         !UserDefaults::isValidKey(defaultsKey)) {

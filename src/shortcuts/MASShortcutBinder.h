@@ -4,7 +4,7 @@
 // again whenever the stored value changes; no stored value, no hot key.
 // Main thread only.
 //
-//     MASShortcutBinder::sharedBinder().bindShortcut(workspaceId, [row = QPointer(row)] {
+//     binder.bindShortcut(workspaceId, [row = QPointer(row)] {
 //         if (row) row->toggleWorkspace(false);
 //     });
 #include "shortcuts/MASShortcut.h"
@@ -27,9 +27,6 @@ public:
     MASShortcutBinder(MASShortcutMonitor& monitor, UserDefaults& defaults,
                       QObject* parent = nullptr);
     ~MASShortcutBinder() override;
-
-    // Over the shared monitor and the standard user defaults.
-    static MASShortcutBinder& sharedBinder();
 
     // Binds the defaults key to the action: registers its stored shortcut now
     // and follows its changes. Binding a key again replaces its action. False

@@ -11,11 +11,6 @@ MASShortcutMonitor::MASShortcutMonitor(HotKeys& hotKeys, QObject* parent)
 
 MASShortcutMonitor::~MASShortcutMonitor() = default;
 
-MASShortcutMonitor& MASShortcutMonitor::sharedMonitor() {
-    static auto* monitor = new MASShortcutMonitor(HotKeys::system());
-    return *monitor;
-}
-
 bool MASShortcutMonitor::registerShortcut(const MASShortcut& shortcut, std::function<void()> action,
                                           QString* error) {
     std::unique_ptr<MASHotKey> hotKey =

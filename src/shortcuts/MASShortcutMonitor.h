@@ -20,9 +20,6 @@ public:
     explicit MASShortcutMonitor(HotKeys& hotKeys, QObject* parent = nullptr);
     ~MASShortcutMonitor() override;
 
-    // Over the session's hot keys; lives for the whole process.
-    static MASShortcutMonitor& sharedMonitor();
-
     // Registers the shortcut with the action, replacing a registration of an
     // equal shortcut. False and a readable error when it cannot be registered.
     bool registerShortcut(const MASShortcut& shortcut, std::function<void()> action,

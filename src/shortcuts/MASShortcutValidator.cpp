@@ -73,12 +73,6 @@ QString keyEquivalentOfQtKey(int key) {
 MASShortcutValidator::MASShortcutValidator(HotKeys& hotKeys, std::function<QList<MenuInfo>()> menus)
     : m_hotKeys(hotKeys), m_menus(std::move(menus)) {}
 
-MASShortcutValidator& MASShortcutValidator::sharedValidator() {
-    static auto* validator =
-        new MASShortcutValidator(HotKeys::system(), &MASShortcutValidator::applicationMenus);
-    return *validator;
-}
-
 bool MASShortcutValidator::isShortcutValid(const MASShortcut& shortcut) const {
     const quint64 flags = shortcut.modifierFlags();
     if (isFunctionKey(shortcut.keyCode()))

@@ -37,9 +37,6 @@ public:
     // application's menus when asked.
     MASShortcutValidator(HotKeys& hotKeys, std::function<QList<MenuInfo>()> menus);
 
-    // Over the session's hot keys and every menu and menu bar of the application.
-    static MASShortcutValidator& sharedValidator();
-
     bool allowAnyShortcutWithOptionModifier = false;
     bool allowOverridingServicesShortcut = false;
 

@@ -2,7 +2,6 @@
 
 #include "platform/Alerts.h"
 #include "platform/UserDefaults.h"
-#include "platform/linux/MessageBoxAlerts.h"
 #include "shortcuts/MASShortcutValidator.h"
 #include "shortcuts/ShortcutStrings.h"
 
@@ -60,7 +59,8 @@ QAccessibleInterface* accessibleFactory(const QString& className, QObject* objec
 
 } // namespace
 
-MASShortcutView::MASShortcutView(QWidget* parent) : QWidget(parent) {
+MASShortcutView::MASShortcutView(MASShortcutValidator& validator, Alerts& alerts, QWidget* parent)
+    : QWidget(parent), m_validator(validator), m_alerts(alerts) {
     static const bool factoryInstalled = [] {
         QAccessible::installFactory(accessibleFactory);
         return true;
@@ -97,7 +97,7 @@ void MASShortcutView::setShortcutValue(const std::optional<MASShortcut>& shortcu
                                  : m_defaults->removeValue(m_defaultsKey, &error);
         m_writingDefaults = false;
         if (!written) {
-            alerts().warn(QStringLiteral("Keyboard shortcut"),
+            m_alerts.warn(QStringLiteral("Keyboard shortcut"),
                           QStringLiteral("The shortcut could not be saved."), error);
         }
     }
@@ -123,8 +123,11 @@ void MASShortcutView::setAssociatedUserDefaultsKey(const QString& key) {
         qWarning().noquote() << "Dexaro: cannot bind a shortcut recorder to the key" << key;
         return;
     }
-    if (!m_defaults)
-        m_defaults = &UserDefaults::standard();
+    if (!m_defaults) {
+        qWarning().noquote() << "Dexaro: a shortcut recorder has no user defaults for the key"
+                              << key;
+        return;
+    }
     m_defaultsKey = key;
     m_defaultsConnection =
         connect(m_defaults, &UserDefaults::changed, this, [this](const QString& changed) {
@@ -141,23 +144,6 @@ void MASShortcutView::applyStoredValue() {
     m_deliveringDefaults = true;
     setShortcutValue(stored ? MASShortcut::decode(*stored) : std::nullopt);
     m_deliveringDefaults = false;
-}
-
-MASShortcutValidator& MASShortcutView::shortcutValidator() const {
-    return m_validator ? *m_validator : MASShortcutValidator::sharedValidator();
-}
-
-void MASShortcutView::setShortcutValidator(MASShortcutValidator* validator) {
-    m_validator = validator;
-}
-
-void MASShortcutView::setAlerts(Alerts* alerts) {
-    m_alerts = alerts;
-}
-
-Alerts& MASShortcutView::alerts() const {
-    static MessageBoxAlerts messageBoxes;
-    return m_alerts ? *m_alerts : messageBoxes;
 }
 
 // ---- state --------------------------------------------------------------------
@@ -492,7 +478,7 @@ bool MASShortcutView::handleRecordingKey(QKeyEvent* event) {
         return true;
     }
     if (!isModifierKey && !shortcut.keyCodeString().isEmpty()) {
-        MASShortcutValidator& validator = shortcutValidator();
+        MASShortcutValidator& validator = m_validator;
         if (!validator.isShortcutValid(shortcut)) {
             QApplication::beep();
             return true;
@@ -501,7 +487,7 @@ bool MASShortcutView::handleRecordingKey(QKeyEvent* event) {
         if (validator.isShortcutAlreadyTakenBySystem(shortcut, &explanation)) {
             setResignObserving(false);
             setEventMonitoring(false);
-            alerts().warn(QStringLiteral("Keyboard shortcut"),
+            m_alerts.warn(QStringLiteral("Keyboard shortcut"),
                           shortcutFormat(text("The key combination %@ cannot be used",
                                               "Title for alert when shortcut is already used"),
                                          shortcut.description()),

@@ -22,7 +22,9 @@ class UserDefaults;
 class MASShortcutView : public QWidget {
     Q_OBJECT
 public:
-    explicit MASShortcutView(QWidget* parent = nullptr);
+    // The validator checks recorded combinations; alerts tells the user why one
+    // was refused or could not be stored.
+    MASShortcutView(MASShortcutValidator& validator, Alerts& alerts, QWidget* parent = nullptr);
     ~MASShortcutView() override;
 
     std::optional<MASShortcut> shortcutValue() const { return m_value; }
@@ -31,8 +33,7 @@ public:
     void setShortcutValue(const std::optional<MASShortcut>& shortcut);
     std::function<void(MASShortcutView*)> shortcutValueChange;
 
-    MASShortcutValidator& shortcutValidator() const;
-    void setShortcutValidator(MASShortcutValidator* validator);
+    MASShortcutValidator& shortcutValidator() const { return m_validator; }
 
     bool isRecording() const { return m_recording; }
     void setRecording(bool recording);
@@ -50,13 +51,11 @@ public:
     // The modifiers held while recording, as glyphs.
     QString shortcutPlaceholder() const { return m_placeholder; }
 
-    // Binds the value to a user-defaults key; an empty key unbinds.
+    // Binds the value to a user-defaults key of the defaults set with
+    // setUserDefaults(); an empty key unbinds.
     QString associatedUserDefaultsKey() const { return m_defaultsKey; }
     void setAssociatedUserDefaultsKey(const QString& key);
-    // The defaults that binding uses (the standard ones unless set).
     void setUserDefaults(UserDefaults* defaults);
-    // Where the alerts of this recorder go (modal message boxes unless set).
-    void setAlerts(Alerts* alerts);
 
     // What the control shows: the title, the glyph at its right edge, and the
     // tool tip at a point (empty where there is none).
@@ -103,10 +102,9 @@ private:
     void applyStoredValue();
     void refresh();
     QFont cellFont() const;
-    Alerts& alerts() const;
 
     std::optional<MASShortcut> m_value;
-    MASShortcutValidator* m_validator = nullptr;
+    MASShortcutValidator& m_validator;
     bool m_recording = false;
     bool m_showsDeleteButton = true;
     int m_style = 0;
@@ -117,7 +115,7 @@ private:
     QMetaObject::Connection m_defaultsConnection;
     bool m_writingDefaults = false;
     bool m_deliveringDefaults = false;
-    Alerts* m_alerts = nullptr;
+    Alerts& m_alerts;
     bool m_monitoring = false;
     bool m_observing = false;
     bool m_filterInstalled = false;

@@ -4,7 +4,7 @@
 // by the server with BadAccess; the registration then fails and gives back
 // what it took. Presses arrive on Qt's own xcb connection and are picked out
 // of its event stream by a native event filter.
-#include "platform/HotKeys.h"
+#include "platform/linux/X11HotKeys.h"
 #include "platform/KeyboardLayout.h"
 
 #include <QAbstractNativeEventFilter>
@@ -278,23 +278,18 @@ public:
     bool isTakenByOthers(quint32, quint32) override { return false; }
 };
 
-HotKeys* createSystemHotKeys() {
+} // namespace
+
+std::unique_ptr<HotKeys> makeX11HotKeys() {
     auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
     if (connection) {
         const xcb_setup_t* setup = xcb_get_setup(connection);
         xcb_screen_iterator_t screens = xcb_setup_roots_iterator(setup);
         if (screens.rem > 0)
-            return new X11HotKeys(connection, screens.data->root);
+            return std::make_unique<X11HotKeys>(connection, screens.data->root);
     }
-    return new UnavailableHotKeys;
-}
-
-} // namespace
-
-HotKeys& HotKeys::system() {
-    static HotKeys* hotKeys = createSystemHotKeys();
-    return *hotKeys;
+    return std::make_unique<UnavailableHotKeys>();
 }
 
 } // namespace dexaro

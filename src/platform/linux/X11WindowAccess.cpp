@@ -2,18 +2,17 @@
 //
 // Each thread that uses it gets its own connection, so that the events it waits
 // for after a write (the window manager's answer) reach only that thread.
-#include "platform/WindowAccess.h"
+#include "platform/linux/X11WindowAccess.h"
 
-#include <QApplication>
+#include "platform/Alerts.h"
+#include "platform/WorkAreas.h"
+#include "platform/linux/X11Connection.h"
+
 #include <QCoreApplication>
 #include <QFile>
 #include <QGuiApplication>
 #include <QHash>
-#include <QMessageBox>
-#include <QMetaObject>
-#include <QScreen>
 #include <QThread>
-#include <QTimer>
 
 #include <algorithm>
 #include <atomic>
@@ -29,7 +28,12 @@
 namespace dexaro {
 namespace {
 
-std::atomic<quint64> g_roundTrips{0};
+using x11::Connection;
+using x11::cardinalsOf;
+using x11::getProperty;
+using x11::reply;
+using x11::threadConnection;
+
 
 // How long a write waits for the window manager's answer when nothing changes.
 constexpr int defaultAnswerTimeoutMs = 1500;
@@ -79,117 +83,6 @@ struct WindowState {
     }
 };
 
-template <class T> using Reply = std::unique_ptr<T, decltype(&std::free)>;
-template <class T> Reply<T> reply(T* r) {
-    return Reply<T>(r, &std::free);
-}
-
-class Connection {
-public:
-    Connection() {
-        m_conn = xcb_connect(nullptr, &m_screenNumber);
-        if (xcb_connection_has_error(m_conn))
-            return;
-        const xcb_setup_t* setup = xcb_get_setup(m_conn);
-        auto it = xcb_setup_roots_iterator(setup);
-        for (int i = 0; i < m_screenNumber && it.rem; ++i)
-            xcb_screen_next(&it);
-        if (!it.rem)
-            return;
-        m_screen = it.data;
-        xcb_intern_atom_cookie_t* ewmhCookies = xcb_ewmh_init_atoms(m_conn, &m_ewmh);
-        const auto gtkCookie = xcb_intern_atom(m_conn, 0, 18, "_GTK_FRAME_EXTENTS");
-        const bool ewmhOk = xcb_ewmh_init_atoms_replies(&m_ewmh, ewmhCookies, nullptr);
-        auto gtk = reply(xcb_intern_atom_reply(m_conn, gtkCookie, nullptr));
-        g_roundTrips++;
-        if (!ewmhOk)
-            return;
-        m_ewmhReady = true;
-        m_gtkFrameExtents = gtk ? gtk->atom : xcb_atom_t(XCB_ATOM_NONE);
-        m_ok = true;
-    }
-    ~Connection() {
-        if (m_ewmhReady)
-            xcb_ewmh_connection_wipe(&m_ewmh);
-        if (m_conn)
-            xcb_disconnect(m_conn);
-    }
-    Connection(const Connection&) = delete;
-    Connection& operator=(const Connection&) = delete;
-
-    bool ok() const { return m_ok && !xcb_connection_has_error(m_conn); }
-    xcb_connection_t* c() const { return m_conn; }
-    xcb_ewmh_connection_t* ewmh() { return &m_ewmh; }
-    xcb_window_t root() const { return m_screen->root; }
-    int screenNumber() const { return m_screenNumber; }
-    QRect rootRect() const {
-        return QRect(0, 0, m_screen->width_in_pixels, m_screen->height_in_pixels);
-    }
-    xcb_atom_t gtkFrameExtents() const { return m_gtkFrameExtents; }
-
-    // Waits until an event for window satisfies accept, or until timeoutMs has
-    // passed. Other events are dropped. Answers whether one was accepted.
-    template <class Accept> bool waitForEvent(int timeoutMs, Accept accept) {
-        xcb_flush(m_conn);
-        const auto deadline =
-            std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-        for (;;) {
-            while (xcb_generic_event_t* event = xcb_poll_for_event(m_conn)) {
-                const bool accepted = accept(event);
-                std::free(event);
-                if (accepted)
-                    return true;
-            }
-            if (xcb_connection_has_error(m_conn))
-                return false;
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                deadline - std::chrono::steady_clock::now());
-            if (left.count() <= 0)
-                return false;
-            pollfd fd{xcb_get_file_descriptor(m_conn), POLLIN, 0};
-            ::poll(&fd, 1, int(left.count()));
-        }
-    }
-    void dropPendingEvents() {
-        while (xcb_generic_event_t* event = xcb_poll_for_event(m_conn))
-            std::free(event);
-    }
-
-private:
-    xcb_connection_t* m_conn = nullptr;
-    xcb_screen_t* m_screen = nullptr;
-    int m_screenNumber = 0;
-    xcb_ewmh_connection_t m_ewmh{};
-    bool m_ewmhReady = false;
-    bool m_ok = false;
-    xcb_atom_t m_gtkFrameExtents = XCB_ATOM_NONE;
-};
-
-// This thread's connection; a broken one is replaced on the next call.
-Connection* threadConnection() {
-    thread_local std::unique_ptr<Connection> connection;
-    if (connection && connection->ok())
-        return connection.get();
-    if (qEnvironmentVariableIsEmpty("DISPLAY"))
-        return nullptr;
-    connection = std::make_unique<Connection>();
-    return connection->ok() ? connection.get() : nullptr;
-}
-
-std::vector<uint32_t> cardinalsOf(xcb_get_property_reply_t* r) {
-    std::vector<uint32_t> values;
-    if (!r || r->format != 32 || r->type == XCB_ATOM_NONE)
-        return values;
-    const int n = xcb_get_property_value_length(r) / 4;
-    const auto* data = static_cast<const uint32_t*>(xcb_get_property_value(r));
-    values.assign(data, data + n);
-    return values;
-}
-
-xcb_get_property_cookie_t getProperty(Connection& conn, xcb_window_t window, xcb_atom_t property,
-                                      xcb_atom_t type, uint32_t length = 1024) {
-    return xcb_get_property(conn.c(), 0, window, property, type, 0, length);
-}
 
 Extents extentsOf(const std::vector<uint32_t>& v) {
     Extents e;
@@ -220,7 +113,7 @@ std::optional<WindowState> readWindowState(Connection& conn, xcb_window_t window
     xcb_size_hints_t hints{};
     if (!xcb_icccm_get_wm_normal_hints_reply(conn.c(), hintsCookie, &hints, nullptr))
         hints = xcb_size_hints_t{};
-    g_roundTrips++;
+    x11::roundTrips++;
     if (!translated || !geometry)
         return std::nullopt;
     WindowState s;
@@ -334,8 +227,9 @@ char processState(qint64 pid) {
 
 class X11Backend final : public AccessibilityBackend {
 public:
+    X11Backend(Alerts& alerts, WorkAreas& workAreas) : m_alerts(alerts), m_workAreas(workAreas) {}
+
     bool isProcessTrusted(bool prompt) override {
-        trackPrimaryScreen();
         const bool trusted = hasEwmhWindowManager();
         if (!trusted && prompt)
             explainRefusal();
@@ -408,8 +302,9 @@ public:
             int y = qRound(point->y());
             // Like a desktop's window server, keep the title bar below the top
             // panel: a window asked to go above the work area stops at its top.
-            if (const auto screen = mainScreen(); screen && y < screen->workArea.top())
-                y = screen->workArea.top();
+            if (const auto monitor = m_workAreas.monitorAt(QPoint(x, y + 1));
+                monitor && y < monitor->workArea.top())
+                y = monitor->workArea.top();
             const QRect visible = state->visible();
             if (visible.x() == x && visible.y() == y)
                 return AXError::success;
@@ -437,38 +332,7 @@ public:
         return xcb_connection_has_error(conn->c()) ? AXError::cannotComplete : AXError::success;
     }
 
-    std::optional<ScreenGeometry> mainScreen() override {
-        trackPrimaryScreen();
-        Connection* conn = threadConnection();
-        if (!conn)
-            return std::nullopt;
-        QRect screen = conn->rootRect();
-        {
-            std::lock_guard lock(m_screenMutex);
-            if (m_primaryScreen.isValid())
-                screen = m_primaryScreen;
-        }
-        xcb_ewmh_connection_t* ewmh = conn->ewmh();
-        const auto desktopCookie =
-            getProperty(*conn, conn->root(), ewmh->_NET_CURRENT_DESKTOP, XCB_ATOM_CARDINAL, 1);
-        const auto areaCookie =
-            getProperty(*conn, conn->root(), ewmh->_NET_WORKAREA, XCB_ATOM_CARDINAL);
-        auto desktop = reply(xcb_get_property_reply(conn->c(), desktopCookie, nullptr));
-        auto area = reply(xcb_get_property_reply(conn->c(), areaCookie, nullptr));
-        g_roundTrips++;
-        const auto desktops = cardinalsOf(desktop.get());
-        const auto areas = cardinalsOf(area.get());
-        const size_t index = desktops.empty() ? 0 : desktops[0];
-        QRect workArea = screen;
-        if (areas.size() >= 4 * (index + 1)) {
-            const QRect desktopArea = QRect(int(areas[4 * index]), int(areas[4 * index + 1]),
-                                            int(areas[4 * index + 2]), int(areas[4 * index + 3]));
-            const QRect onScreen = desktopArea.intersected(screen);
-            if (!onScreen.isEmpty())
-                workArea = onScreen;
-        }
-        return ScreenGeometry{screen, workArea};
-    }
+    quint64 roundTrips() const override { return x11::roundTrips.load(); }
 
 private:
     AXError readWindows(Connection& conn, const ElementRef& app, AXValue* value) {
@@ -477,14 +341,14 @@ private:
             conn.c(),
             getProperty(conn, conn.root(), ewmh->_NET_CLIENT_LIST_STACKING, XCB_ATOM_WINDOW, 4096),
             nullptr));
-        g_roundTrips++;
+        x11::roundTrips++;
         std::vector<uint32_t> clients = cardinalsOf(stacking.get());
         if (!stacking || stacking->type == XCB_ATOM_NONE) {
             auto list = reply(xcb_get_property_reply(
                 conn.c(),
                 getProperty(conn, conn.root(), ewmh->_NET_CLIENT_LIST, XCB_ATOM_WINDOW, 4096),
                 nullptr));
-            g_roundTrips++;
+            x11::roundTrips++;
             if (!list || list->type == XCB_ATOM_NONE)
                 return AXError::cannotComplete; // no EWMH window manager
             clients = cardinalsOf(list.get());
@@ -527,7 +391,7 @@ private:
             }
         }
         if (!clients.empty())
-            g_roundTrips++;
+            x11::roundTrips++;
         *value = windows;
         return AXError::success;
     }
@@ -561,7 +425,7 @@ private:
             conn->c(),
             getProperty(*conn, conn->root(), ewmh->_NET_SUPPORTING_WM_CHECK, XCB_ATOM_WINDOW, 1),
             nullptr));
-        g_roundTrips++;
+        x11::roundTrips++;
         const auto windows = cardinalsOf(check.get());
         if (windows.empty())
             return false;
@@ -569,7 +433,7 @@ private:
             conn->c(),
             getProperty(*conn, windows[0], ewmh->_NET_SUPPORTING_WM_CHECK, XCB_ATOM_WINDOW, 1),
             nullptr));
-        g_roundTrips++;
+        x11::roundTrips++;
         const auto self = cardinalsOf(own.get());
         return !self.empty() && self[0] == windows[0];
     }
@@ -587,70 +451,20 @@ private:
                                      "was found. Workspaces open their applications but leave "
                                      "their windows where they appear.");
         qWarning("Dexaro: windows cannot be placed: %s", qPrintable(why));
-        auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
-        if (!app || QGuiApplication::platformName() == QLatin1String("offscreen"))
-            return;
-        QMetaObject::invokeMethod(
-            app,
-            [why] {
-                auto* box =
-                    new QMessageBox(QMessageBox::Warning, QStringLiteral("Dexaro positions"),
-                                    QStringLiteral("Windows cannot be placed"), QMessageBox::Ok);
-                box->setInformativeText(why);
-                box->setAttribute(Qt::WA_DeleteOnClose);
-                box->show();
-            },
-            Qt::QueuedConnection);
+        if (QGuiApplication::platformName() != QLatin1String("offscreen"))
+            m_alerts.warn(QStringLiteral("Dexaro positions"),
+                          QStringLiteral("Windows cannot be placed"), why);
     }
 
-    // Keeps a copy of the primary screen's geometry (in device pixels) that any
-    // thread may read; Qt's screens may only be asked on the main thread.
-    void trackPrimaryScreen() {
-        auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
-        if (!app || QThread::currentThread() != app->thread() || m_tracking)
-            return;
-        if (QGuiApplication::platformName() != QLatin1String("xcb"))
-            return;
-        m_tracking = true;
-        auto update = [this] {
-            QRect rect;
-            if (QScreen* screen = QGuiApplication::primaryScreen()) {
-                const QRect g = screen->geometry();
-                const qreal ratio = screen->devicePixelRatio();
-                rect = QRect(qRound(g.x() * ratio), qRound(g.y() * ratio),
-                             qRound(g.width() * ratio), qRound(g.height() * ratio));
-            }
-            std::lock_guard lock(m_screenMutex);
-            m_primaryScreen = rect;
-        };
-        update();
-        auto* context = new QObject(app);
-        auto follow = [update, context](QScreen* screen) {
-            if (screen)
-                QObject::connect(screen, &QScreen::geometryChanged, context, update);
-        };
-        for (QScreen* screen : QGuiApplication::screens())
-            follow(screen);
-        QObject::connect(app, &QGuiApplication::screenAdded, context, follow);
-        QObject::connect(app, &QGuiApplication::primaryScreenChanged, context, update);
-        QObject::connect(app, &QGuiApplication::screenRemoved, context, update);
-    }
-
-    std::mutex m_screenMutex;
-    QRect m_primaryScreen;
-    bool m_tracking = false; // main thread only
+    Alerts& m_alerts;
+    WorkAreas& m_workAreas;
     std::atomic<bool> m_explained{false};
 };
 
 } // namespace
 
-AccessibilityBackend& AccessibilityBackend::system() {
-    static X11Backend* backend = new X11Backend; // never freed: placers may outlive exit
-    return *backend;
-}
-
-quint64 AccessibilityBackend::systemRoundTrips() {
-    return g_roundTrips.load();
+std::unique_ptr<AccessibilityBackend> makeX11WindowAccess(Alerts& alerts, WorkAreas& workAreas) {
+    return std::make_unique<X11Backend>(alerts, workAreas);
 }
 
 } // namespace dexaro

@@ -1,7 +1,4 @@
-// Key names for the current layout through xkbcommon: the keymap of the X11
-// display (xkbcommon-x11, re-read when the server announces a new one), or the
-// US layout when there is no display.
-#include "platform/KeyboardLayout.h"
+#include "platform/linux/XkbKeyboardLayout.h"
 
 #include <QAbstractNativeEventFilter>
 #include <QGuiApplication>
@@ -183,9 +180,8 @@ private:
 
 } // namespace
 
-KeyboardLayout& KeyboardLayout::current() {
-    static auto* layout = new XkbKeyboardLayout;
-    return *layout;
+std::unique_ptr<KeyboardLayout> makeXkbKeyboardLayout() {
+    return std::make_unique<XkbKeyboardLayout>();
 }
 
 } // namespace dexaro

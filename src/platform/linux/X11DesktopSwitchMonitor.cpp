@@ -1,4 +1,4 @@
-#include "platform/DesktopSwitchMonitor.h"
+#include "platform/linux/X11DesktopSwitchMonitor.h"
 
 #include <QAbstractNativeEventFilter>
 #include <QCoreApplication>
@@ -9,8 +9,8 @@ namespace dexaro {
 
 // Watches property changes of the root window on Qt's own connection: Qt
 // already selects them there, so this costs no request and no wake-up.
-struct DesktopSwitchMonitor::Filter : QAbstractNativeEventFilter {
-    DesktopSwitchMonitor* owner = nullptr;
+struct X11DesktopSwitchMonitor::Filter : QAbstractNativeEventFilter {
+    X11DesktopSwitchMonitor* owner = nullptr;
     xcb_window_t root = XCB_NONE;
     xcb_atom_t currentDesktop = XCB_NONE;
 
@@ -27,7 +27,7 @@ struct DesktopSwitchMonitor::Filter : QAbstractNativeEventFilter {
     }
 };
 
-DesktopSwitchMonitor::DesktopSwitchMonitor(QObject* parent) : QObject(parent) {
+X11DesktopSwitchMonitor::X11DesktopSwitchMonitor(QObject* parent) : DesktopSwitchMonitor(parent) {
     auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     // The offscreen platform answers with no connection.
     xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
@@ -58,7 +58,7 @@ DesktopSwitchMonitor::DesktopSwitchMonitor(QObject* parent) : QObject(parent) {
     QCoreApplication::instance()->installNativeEventFilter(m_filter.get());
 }
 
-DesktopSwitchMonitor::~DesktopSwitchMonitor() {
+X11DesktopSwitchMonitor::~X11DesktopSwitchMonitor() {
     if (m_filter && QCoreApplication::instance())
         QCoreApplication::instance()->removeNativeEventFilter(m_filter.get());
 }

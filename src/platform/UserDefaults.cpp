@@ -27,11 +27,6 @@ QString UserDefaults::standardPath() {
            QStringLiteral("/Dexaro/Dexaro.conf");
 }
 
-UserDefaults& UserDefaults::standard() {
-    static auto* defaults = new UserDefaults(standardPath());
-    return *defaults;
-}
-
 bool UserDefaults::isValidKey(const QString& key) {
     if (key.isEmpty())
         return false;

@@ -1,7 +1,4 @@
-// The event monitors: an application-wide event filter for presses in our own
-// windows; the global monitor lives in GlobalMouseDownMonitor.
-#include "platform/EventMonitor.h"
-#include "platform/linux/GlobalMouseDownMonitor.h"
+#include "platform/linux/LocalMouseDownMonitor.h"
 
 #include <QGuiApplication>
 #include <QMouseEvent>
@@ -42,14 +39,8 @@ private:
 
 } // namespace
 
-std::unique_ptr<EventMonitor>
-EventMonitor::addLocalMouseDownMonitor(std::function<void(QWindow*)> handler) {
+std::unique_ptr<EventMonitor> makeLocalMouseDownMonitor(std::function<void(QWindow*)> handler) {
     return std::make_unique<LocalMouseDownMonitor>(std::move(handler));
-}
-
-std::unique_ptr<EventMonitor>
-EventMonitor::addGlobalMouseDownMonitor(std::function<void()> handler) {
-    return std::make_unique<GlobalMouseDownMonitor>(std::move(handler));
 }
 
 } // namespace dexaro

@@ -1,0 +1,111 @@
+#include "platform/linux/LinuxPlatform.h"
+
+#include "platform/Updater.h"
+#include "platform/UserDefaults.h"
+#include "platform/linux/DBusSessionBus.h"
+#include "platform/linux/GioWorkspaceServices.h"
+#include "platform/linux/GlobalMouseDownMonitor.h"
+#include "platform/linux/LocalMouseDownMonitor.h"
+#include "platform/linux/MessageBoxAlerts.h"
+#include "platform/linux/TrayStatusItem.h"
+#include "platform/linux/X11DesktopSwitchMonitor.h"
+#include "platform/linux/X11HotKeys.h"
+#include "platform/linux/X11WindowAccess.h"
+#include "platform/linux/X11WorkAreas.h"
+#include "platform/linux/XdgAutostartLoginItem.h"
+#include "platform/linux/XkbKeyboardLayout.h"
+
+namespace dexaro {
+
+// In the order they are made; each may use those before it.
+struct LinuxPlatform::Services {
+    explicit Services(const QString& programPath)
+        : programPath(programPath), userDefaults(UserDefaults::standardPath()),
+          keyboardLayout(makeXkbKeyboardLayout()), hotKeys(makeX11HotKeys()),
+          windows(makeX11WindowAccess(alerts, workAreas)),
+          workspace(makeGioWorkspaceServices()) {}
+
+    QString programPath;
+    MessageBoxAlerts alerts;
+    UserDefaults userDefaults;
+    std::unique_ptr<KeyboardLayout> keyboardLayout;
+    std::unique_ptr<HotKeys> hotKeys;
+    X11WorkAreas workAreas;
+    std::unique_ptr<AccessibilityBackend> windows;
+    std::unique_ptr<WorkspaceServices> workspace;
+};
+
+std::unique_ptr<Platform> Platform::forDesktop(const QString& programPath) {
+    return std::make_unique<LinuxPlatform>(programPath);
+}
+
+LinuxPlatform::LinuxPlatform(const QString& programPath)
+    : d(std::make_unique<Services>(programPath)) {
+    KeyboardLayout::setCurrent(d->keyboardLayout.get());
+}
+
+LinuxPlatform::~LinuxPlatform() {
+    if (&KeyboardLayout::current() == d->keyboardLayout.get())
+        KeyboardLayout::setCurrent(nullptr);
+}
+
+Alerts& LinuxPlatform::alerts() {
+    return d->alerts;
+}
+
+HotKeys& LinuxPlatform::hotKeys() {
+    return *d->hotKeys;
+}
+
+KeyboardLayout& LinuxPlatform::keyboardLayout() {
+    return *d->keyboardLayout;
+}
+
+AccessibilityBackend& LinuxPlatform::windows() {
+    return *d->windows;
+}
+
+WorkAreas& LinuxPlatform::workAreas() {
+    return d->workAreas;
+}
+
+WorkspaceServices& LinuxPlatform::workspace() {
+    return *d->workspace;
+}
+
+UserDefaults& LinuxPlatform::userDefaults() {
+    return d->userDefaults;
+}
+
+std::unique_ptr<LoginItem> LinuxPlatform::makeLoginItem() {
+    return std::make_unique<XdgAutostartLoginItem>(
+        XdgAutostartLoginItem::launcherPathFor(d->programPath));
+}
+
+std::unique_ptr<SessionBus> LinuxPlatform::makeSessionBus() {
+    return std::make_unique<DBusSessionBus>();
+}
+
+std::unique_ptr<StatusItem> LinuxPlatform::makeStatusItem() {
+    return std::make_unique<TrayStatusItem>();
+}
+
+std::unique_ptr<Updater> LinuxPlatform::makeUpdater() {
+    return std::make_unique<NullUpdater>();
+}
+
+std::unique_ptr<DesktopSwitchMonitor> LinuxPlatform::makeDesktopSwitchMonitor() {
+    return std::make_unique<X11DesktopSwitchMonitor>();
+}
+
+std::unique_ptr<EventMonitor>
+LinuxPlatform::addLocalMouseDownMonitor(std::function<void(QWindow*)> handler) {
+    return makeLocalMouseDownMonitor(std::move(handler));
+}
+
+std::unique_ptr<EventMonitor>
+LinuxPlatform::addGlobalMouseDownMonitor(std::function<void()> handler) {
+    return std::make_unique<GlobalMouseDownMonitor>(std::move(handler));
+}
+
+} // namespace dexaro
