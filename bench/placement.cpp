@@ -9,6 +9,7 @@
 // the X round trips it waits for.
 #include "platform/WindowAccess.h"
 #include "positioning/WindowPlacer.h"
+#include "support/BenchDesktop.h"
 
 #include <QProcess>
 #include <benchmark/benchmark.h>
@@ -88,7 +89,7 @@ private:
 };
 
 FrameCalculator& frames() {
-    static FrameCalculator calculator([] { return screenMetrics(AccessibilityBackend::system()); });
+    static FrameCalculator calculator([] { return screenMetrics(bench::desktop().workAreas()); });
     return calculator;
 }
 
@@ -123,7 +124,7 @@ void PlacementLatency(benchmark::State& state) {
         }
         const qint64 pid = clock.pid();
         auto placed = std::async(std::launch::async, [pid, position] {
-            WindowPlacer placer(AccessibilityBackend::system(), frames());
+            WindowPlacer placer(bench::desktop().windows(), frames());
             const auto result = placer.place(pid, position);
             return std::make_pair(result, Clock::now());
         });
@@ -155,18 +156,17 @@ void AttemptCost(benchmark::State& state) {
         return;
     }
     const qint64 pid = clock.pid();
-    WindowPlacer placer(AccessibilityBackend::system(), frames(),
-                        {20, std::chrono::milliseconds(100)});
+    WindowPlacer placer(bench::desktop().windows(), frames(), {20, std::chrono::milliseconds(100)});
     if (!placer.place(pid, PositionName::centerThird).placed) {
         state.SkipWithError("the window was not placed");
         return;
     }
-    WindowPlacer once(AccessibilityBackend::system(), frames(), {1, std::chrono::milliseconds(0)});
+    WindowPlacer once(bench::desktop().windows(), frames(), {1, std::chrono::milliseconds(0)});
     quint64 trips = 0;
     for (auto _ : state) {
-        const quint64 before = AccessibilityBackend::systemRoundTrips();
+        const quint64 before = bench::desktop().windows().roundTrips();
         const auto result = once.place(pid, PositionName::centerThird);
-        trips += AccessibilityBackend::systemRoundTrips() - before;
+        trips += bench::desktop().windows().roundTrips() - before;
         benchmark::DoNotOptimize(result);
     }
     state.counters["roundTrips"] =
@@ -181,16 +181,15 @@ void MoveAndResizeCost(benchmark::State& state) {
         return;
     }
     const qint64 pid = clock.pid();
-    WindowPlacer placer(AccessibilityBackend::system(), frames(),
-                        {20, std::chrono::milliseconds(100)});
+    WindowPlacer placer(bench::desktop().windows(), frames(), {20, std::chrono::milliseconds(100)});
     quint64 trips = 0;
     int index = 0;
     for (auto _ : state) {
         const PositionName position =
             index++ % 2 ? PositionName::leftThird : PositionName::bottomRight;
-        const quint64 before = AccessibilityBackend::systemRoundTrips();
+        const quint64 before = bench::desktop().windows().roundTrips();
         const auto result = placer.place(pid, position);
-        trips += AccessibilityBackend::systemRoundTrips() - before;
+        trips += bench::desktop().windows().roundTrips() - before;
         if (!result.placed)
             state.SkipWithError("the window was not placed");
     }

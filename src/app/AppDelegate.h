@@ -16,6 +16,7 @@
 #include "platform/LoginItem.h"
 #include "platform/ObjectStore.h"
 #include "platform/Platform.h"
+#include "platform/Popover.h"
 #include "platform/SessionBus.h"
 #include "platform/StatusItem.h"
 #include "platform/Updater.h"
@@ -38,7 +39,6 @@ class QScreen;
 
 namespace dexaro {
 
-class Popover;
 class PopoverPresenter;
 class StatusBarItemViewController;
 

@@ -4,6 +4,7 @@
 #include "app/AppDelegate.h"
 #include "ShellFakes.h"
 #include "app/AppIdentifiers.h"
+#include "support/DesktopPlatform.h"
 #include "support/QtPrinters.h"
 #include "support/RecordingAlerts.h"
 #include "support/RunSql.h"
@@ -58,7 +59,7 @@ protected:
             exitStatuses.append(status);
         };
         services.storePath = storePath;
-        return std::make_unique<AppDelegate>(std::move(services));
+        return std::make_unique<AppDelegate>(test::desktop(), std::move(services));
     }
 
     std::unique_ptr<AppDelegate> start() {

@@ -23,8 +23,6 @@ public:
         return s;
     };
     AXError positionWriteError = AXError::success;
-    std::optional<ScreenGeometry> screen =
-        ScreenGeometry{QRect(0, 0, 1440, 900), QRect(0, 30, 1440, 846)};
 
     int calls = 0;
     int windowReads = 0;
@@ -79,8 +77,6 @@ public:
         }
         return AXError::attributeUnsupported;
     }
-
-    std::optional<ScreenGeometry> mainScreen() override { return screen; }
 };
 
 } // namespace dexaro::test

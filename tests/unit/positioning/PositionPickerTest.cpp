@@ -1,5 +1,7 @@
 // The shared position picker, driven as the application pickers' tiles drive it.
+#include "model/WorkspaceStore.h"
 #include "positioning/AllPositionsHolder.h"
+#include "positioning/PositionsDBManager.h"
 #include "positioning/PositionsPopover.h"
 #include "positioning/WSCreatorPositionManager.h"
 #include "positioning/WSEditorPositionManager.h"
@@ -7,8 +9,11 @@
 #include <QApplication>
 #include <QEnterEvent>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
+
+#include "support/RecordingAlerts.h"
 
 using namespace dexaro;
 
@@ -56,9 +61,14 @@ protected:
         QTest::mouseClick(cell, Qt::LeftButton);
     }
 
+    QTemporaryDir dir;
+    std::unique_ptr<ObjectStore> store =
+        WorkspaceStore::openStore(dir.filePath(QStringLiteral("Dexaro.sqlite")), nullptr);
+    test::RecordingAlerts alerts;
+    PositionsDBManager db{*store, alerts};
     AllPositionsHolder holder;
-    WSCreatorPositionManager creator{nullptr, holder};
-    WSEditorPositionManager editor{nullptr, holder};
+    WSCreatorPositionManager creator{db, holder};
+    WSEditorPositionManager editor{db, holder};
     PositionsPopover popover;
     QWidget window;
     const QString gedit = QStringLiteral("file:///usr/share/applications/gedit.desktop");

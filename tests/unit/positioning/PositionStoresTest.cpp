@@ -113,7 +113,7 @@ TEST_F(PositionStores, StoreFailuresAreShownAndReported) {
 }
 
 TEST_F(PositionStores, DeletedWorkspaceKeepsAnsweringFromTheTableUntilRestart) {
-    WSCreatorPositionManager creator(db.get(), holder);
+    WSCreatorPositionManager creator(*db, holder);
     creator.setPosition(gedit, rawValue(PositionName::leftHalf));
     EXPECT_TRUE(creator.save(QStringLiteral("ws1"), {gedit}));
     EXPECT_TRUE(db->remove(QStringLiteral("ws1")));
@@ -126,7 +126,7 @@ TEST_F(PositionStores, DeletedWorkspaceKeepsAnsweringFromTheTableUntilRestart) {
 }
 
 TEST_F(PositionStores, CreatorStoresOnlySelectedApplicationsAndCarriesChoicesOver) {
-    WSCreatorPositionManager creator(db.get(), holder);
+    WSCreatorPositionManager creator(*db, holder);
     creator.setPosition(gedit, rawValue(PositionName::leftHalf));
     creator.setPosition(xterm, rawValue(PositionName::rightHalf));
     EXPECT_TRUE(creator.save(QStringLiteral("ws1"), {gedit, clock}));
@@ -147,7 +147,7 @@ TEST_F(PositionStores, CreatorStoresOnlySelectedApplicationsAndCarriesChoicesOve
 TEST_F(PositionStores, EditorLoadsOnceRecordsOnlyIntoLoadedWorkspacesAndSavesTheSelected) {
     ASSERT_TRUE(db->save(QStringLiteral("ws1"),
                          QStringLiteral("%1==3;;;;junk;;").arg(appPositionKey(gedit))));
-    WSEditorPositionManager editor(db.get(), holder);
+    WSEditorPositionManager editor(*db, holder);
 
     // Not loaded: choices are dropped, and a save is refused with an alert.
     editor.setPosition(QStringLiteral("ws1"), xterm, 7);
@@ -221,33 +221,4 @@ TEST(AllPositions, ReadersSeeConsistentValuesWhileTheMainThreadWrites) {
 
 } // namespace
 
-namespace {
-
-// The process-wide objects, as the application sets them up at start-up.
-TEST(SharedPositions, TheTableLoadsEveryStoredPlacementWhenFirstUsed) {
-    static QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    QString error;
-    static std::unique_ptr<ObjectStore> store =
-        WorkspaceStore::openStore(dir.filePath(QStringLiteral("Dexaro.sqlite")), &error);
-    ASSERT_TRUE(store) << qPrintable(error);
-    static test::RecordingAlerts alerts;
-    {
-        PositionsDBManager db(*store, alerts);
-        ASSERT_TRUE(
-            db.save(QStringLiteral("ws1"), QStringLiteral("%1==12;;").arg(appPositionKey(clock))));
-    }
-    AllPositionsHolder& shared = AllPositionsHolder::shared(store.get(), &alerts);
-    EXPECT_EQ(&shared, &AllPositionsHolder::shared());
-    EXPECT_EQ(shared.positionForApp(QStringLiteral("ws1"), clock), PositionName::centerThird);
-
-    // The Creator's and Editor's shared caches save through the same store and table.
-    WSCreatorPositionManager::shared().setPosition(gedit, 13);
-    EXPECT_TRUE(WSCreatorPositionManager::shared().save(QStringLiteral("ws2"), {gedit}));
-    EXPECT_EQ(shared.positionForApp(QStringLiteral("ws2"), gedit), PositionName::leftToThirds);
-    EXPECT_EQ(PositionsDBManager::shared()->positionsOf(QStringLiteral("ws2")),
-              QStringLiteral("%1==13;;").arg(appPositionKey(gedit)));
-    EXPECT_TRUE(alerts.shown.isEmpty());
-}
-
-} // namespace
+namespace {} // namespace

@@ -2,12 +2,14 @@
 // read and error rules.
 #include "positioning/WindowPlacer.h"
 #include "FakeWindows.h"
+#include "support/FakeWorkAreas.h"
 
 #include <QThreadPool>
 #include <gtest/gtest.h>
 
 using namespace dexaro;
 using dexaro::test::FakeWindows;
+using dexaro::test::FakeWorkAreas;
 
 namespace {
 
@@ -16,8 +18,9 @@ constexpr PlacerTuning quick{20, std::chrono::milliseconds(1)};
 class Placer : public testing::Test {
 protected:
     FakeWindows windows;
+    FakeWorkAreas workAreas;
     FrameCalculator frames{[this] {
-        return screenMetrics(windows);
+        return screenMetrics(workAreas);
     }};
     WindowPlacer placer{windows, frames, quick};
     // leftHalf on a 1440x846 work area under a 30 px panel.
@@ -109,23 +112,28 @@ TEST_F(Placer, AdjustmentsOfTheWindowManagerBecomeTheTarget) {
 }
 
 TEST_F(Placer, NoScreenLeavesTheWindowAlone) {
-    windows.screen.reset();
+    workAreas.monitor.reset();
     const auto result = placer.place(FakeWindows::appPid, PositionName::leftHalf);
     EXPECT_EQ(result.attempts, 0);
     EXPECT_EQ(windows.calls, 0);
 }
 
-TEST(PlacerPool, TheMainThreadNeverWaitsForAPlacement) {
-    const int before = placerPool().activeThreadCount();
-    placeAppWindow(-7, PositionName::leftHalf); // would poll for 20 seconds
-    EXPECT_EQ(placerPool().activeThreadCount(), before + 1);
-    placeAppWindow(-7, PositionName::def);
-    EXPECT_EQ(placerPool().activeThreadCount(), before + 1);
+TEST(Placers, TheMainThreadNeverWaitsAndQuittingEndsEveryPlacement) {
+    FakeWindows windows;
+    FakeWorkAreas workAreas;
+    FrameCalculator frames([&] { return screenMetrics(workAreas); });
+    WindowPlacers placers(windows, frames); // 20 attempts, a second apart
+    placers.placeAppWindow(-7, PositionName::leftHalf);
+    EXPECT_EQ(placers.activeCount(), 1);
+    placers.placeAppWindow(-7, PositionName::def);
+    EXPECT_EQ(placers.activeCount(), 1);
+    placers.stop(); // wakes the waiting placer at once
+    EXPECT_EQ(placers.activeCount(), 0);
 }
 
 TEST(Elements, ReadRuleGivesValuesOfTheAskedKindOnly) {
     FakeWindows windows;
-    const auto app = Application::make(FakeWindows::appPid, {}, &windows);
+    const auto app = Application::make(FakeWindows::appPid, {}, windows);
     ASSERT_TRUE(app.has_value());
     const auto list = app->windowList();
     ASSERT_TRUE(list.has_value());
@@ -144,7 +152,7 @@ TEST(Elements, ReadRuleGivesValuesOfTheAskedKindOnly) {
 TEST(Elements, FailuresAreThrownWithTheirCode) {
     FakeWindows windows;
     windows.trusted = false;
-    const auto app = Application::make(FakeWindows::appPid, {}, &windows);
+    const auto app = Application::make(FakeWindows::appPid, {}, windows);
     ASSERT_TRUE(app.has_value());
     try {
         app->windowList();
@@ -152,7 +160,7 @@ TEST(Elements, FailuresAreThrownWithTheirCode) {
     } catch (const AXException& e) {
         EXPECT_EQ(int(e.code()), -25211);
     }
-    const UIElement window(ElementRef{ElementRef::Kind::window, -1, {}, 7}, &windows);
+    const UIElement window(ElementRef{ElementRef::Kind::window, -1, {}, 7}, windows);
     windows.positionWriteError = AXError::cannotComplete;
     EXPECT_THROW(window.writeAttribute(Attribute::position, QPointF(1, 1)), AXException);
     EXPECT_EQ(int(AXError::noValue), -25212);
@@ -161,11 +169,11 @@ TEST(Elements, FailuresAreThrownWithTheirCode) {
 
 TEST(Elements, NoApplicationForAnEndedProcessOrANegativePid) {
     FakeWindows windows;
-    EXPECT_FALSE(Application::make(-1, {}, &windows).has_value());
+    EXPECT_FALSE(Application::make(-1, {}, windows).has_value());
     windows.running = false;
-    EXPECT_FALSE(Application::make(FakeWindows::appPid, {}, &windows).has_value());
+    EXPECT_FALSE(Application::make(FakeWindows::appPid, {}, windows).has_value());
     // An application started over D-Bus is known by its window class alone.
-    EXPECT_TRUE(Application::make(-1, QStringLiteral("gedit"), &windows).has_value());
+    EXPECT_TRUE(Application::make(-1, QStringLiteral("gedit"), windows).has_value());
 }
 
 } // namespace

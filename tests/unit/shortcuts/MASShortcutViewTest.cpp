@@ -39,13 +39,7 @@ enum Scan : quint32 {
 
 class Recorder : public ::testing::Test {
 protected:
-    void SetUp() override {
-        view.setShortcutValidator(&validator);
-        view.setAlerts(&alerts);
-        view.resize(160, 30);
-        other.setShortcutValidator(&validator);
-        other.setAlerts(&alerts);
-    }
+    void SetUp() override { view.resize(160, 30); }
 
     // Sends a key press to the window the way Qt delivers it: shortcut override first.
     bool press(int key, Qt::KeyboardModifiers modifiers, quint32 scan, QWidget* target = nullptr) {
@@ -76,8 +70,8 @@ protected:
                                    }};
     test::RecordingAlerts alerts;
     QWidget window;
-    MASShortcutView view{&window};
-    MASShortcutView other{&window};
+    MASShortcutView view{validator, alerts, &window};
+    MASShortcutView other{validator, alerts, &window};
 };
 
 TEST_F(Recorder, RecordsAValidCombination) {

@@ -2,6 +2,7 @@
 // and at the bottom (24 px).
 #include "platform/WindowAccess.h"
 #include "positioning/WindowPlacer.h"
+#include "support/DesktopPlatform.h"
 #include "support/Wait.h"
 #include "support/X11Probe.h"
 
@@ -43,7 +44,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(probe.ok());
         // As the application does at start-up, on the main thread.
-        ASSERT_TRUE(UIElement::checkAccessibilityTrust(false));
+        ASSERT_TRUE(UIElement::checkAccessibilityTrust(false, test::desktop().windows()));
     }
 
     xcb_window_t windowOf(qint64 pid) {
@@ -63,7 +64,7 @@ protected:
     // Runs the placer on a thread of its own, as the launch does.
     WindowPlacer::Result place(qint64 pid, PositionName position, PlacerTuning tuning) {
         auto result = std::async(std::launch::async, [=, this] {
-            WindowPlacer placer(AccessibilityBackend::system(), frames, tuning);
+            WindowPlacer placer(test::desktop().windows(), frames, tuning);
             return placer.place(pid, position);
         });
         waitUntil(
@@ -76,9 +77,10 @@ protected:
     // area, with the title bar kept below the top panel.
     QRect expected(PositionName position) {
         const QRect area = probe.workArea();
-        const ScreenMetrics metrics{
-            double(area.width()), double(area.height()), double(area.top()), {}};
-        QRectF frame = FrameCalculator::frameFor(position, metrics, area.width(), area.height());
+        const ScreenMetrics metrics{double(area.width()), double(area.height()), double(area.top()),
+                                    QPointF(area.left(), 0)};
+        QRectF frame = FrameCalculator::frameFor(position, metrics, area.width(), area.height())
+                           .translated(metrics.origin);
         if (frame.y() < area.top())
             frame.moveTop(area.top());
         return frame.toRect();
@@ -86,7 +88,7 @@ protected:
 
     X11Probe probe;
     FrameCalculator frames{[] {
-        return screenMetrics(AccessibilityBackend::system());
+        return screenMetrics(test::desktop().workAreas());
     }};
     const PlacerTuning quick{20, std::chrono::milliseconds(200)};
 };
@@ -178,7 +180,7 @@ TEST_F(Placement, AWindowThatComesThreeSecondsLateIsPlacedOnALaterAttempt) {
     ASSERT_GT(launcher.pid(), 0);
     const auto started = std::chrono::steady_clock::now();
     auto result = std::async(std::launch::async, [this, pid = launcher.pid()] {
-        WindowPlacer placer(AccessibilityBackend::system(), frames);
+        WindowPlacer placer(test::desktop().windows(), frames);
         return placer.place(pid, PositionName::bottomLeft);
     });
     waitUntil([&] { return std::chrono::steady_clock::now() - started > std::chrono::seconds(3); },
@@ -231,18 +233,19 @@ TEST_F(Placement, AnApplicationWithoutProcessIsFoundByItsWindowClass) {
     ASSERT_NE(window, XCB_NONE);
     const auto result =
         std::async(std::launch::async, [this] {
-            WindowPlacer placer(AccessibilityBackend::system(), frames, quick);
+            WindowPlacer placer(test::desktop().windows(), frames, quick);
             return placer.place(-1, PositionName::bottomRight, QStringLiteral("XClock"));
         }).get();
     EXPECT_TRUE(result.placed);
     EXPECT_EQ(probe.frameRect(window), expected(PositionName::bottomRight));
 }
 
-TEST_F(Placement, TheSharedPoolPlacesSeveralApplicationsAtOnce) {
+TEST_F(Placement, ThePlacersPlaceSeveralApplicationsAtOnce) {
     Client first(QStringLiteral("xclock"));
     Client second(QStringLiteral("xclock"));
-    startPlacingAppWindow(qint32(first.pid()), PositionName::leftThird);
-    startPlacingAppWindow(qint32(second.pid()), PositionName::rightThird);
+    WindowPlacers placers(test::desktop().windows(), frames, quick);
+    placers.startPlacingAppWindow(first.pid(), PositionName::leftThird);
+    placers.startPlacingAppWindow(second.pid(), PositionName::rightThird);
     const xcb_window_t a = windowOf(first.pid());
     const xcb_window_t b = windowOf(second.pid());
     ASSERT_NE(a, XCB_NONE);

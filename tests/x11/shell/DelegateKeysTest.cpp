@@ -3,6 +3,7 @@
 // the window and Ctrl-Q runs the quit path to status 0, Caps Lock or not.
 #include "app/AppDelegate.h"
 #include "app/CustomMainWindow.h"
+#include "support/DesktopPlatform.h"
 #include "support/Wait.h"
 #include "support/X11Probe.h"
 
@@ -44,13 +45,12 @@ TEST(DelegateKeysTest, CtrlWHidesTheMainWindowAndCtrlQQuitsWithStatusZero) {
 
     std::optional<int> exitStatus;
     {
-        AppServices services =
-            AppServices::forDesktop(QStringLiteral(DEXARO_BINARY_DIR "/bin/dexaro"));
+        AppServices services = AppServices::fromPlatform(test::desktop());
         services.storePath = home.filePath(QStringLiteral("Dexaro.sqlite"));
         services.exit = [&](int status) {
             exitStatus = status;
         };
-        AppDelegate delegate(std::move(services));
+        AppDelegate delegate(test::desktop(), std::move(services));
         ASSERT_EQ(delegate.applicationDidFinishLaunching(), AppDelegate::LaunchResult::Started);
         delegate.closePopover();
         CustomMainWindow* window = delegate.mainWindow();

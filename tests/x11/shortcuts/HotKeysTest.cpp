@@ -5,6 +5,7 @@
 #include "shortcuts/MASShortcutBinder.h"
 #include "shortcuts/MASShortcutMonitor.h"
 #include "shortcuts/MASShortcutValidator.h"
+#include "support/DesktopPlatform.h"
 #include "support/Wait.h"
 #include "support/X11Probe.h"
 
@@ -71,7 +72,7 @@ class X11HotKeys : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(probe.ok());
-        ASSERT_TRUE(HotKeys::system().isAvailable());
+        ASSERT_TRUE(test::desktop().hotKeys().isAvailable());
     }
     void TearDown() override {
         monitor.unregisterAllShortcuts();
@@ -80,7 +81,7 @@ protected:
     }
 
     X11Probe probe;
-    MASShortcutMonitor monitor{HotKeys::system()};
+    MASShortcutMonitor monitor{test::desktop().hotKeys()};
     int fired = 0;
 };
 
@@ -168,7 +169,7 @@ TEST_F(X11HotKeys, CombinationHeldByAnotherClient) {
     ASSERT_EQ(xcb_request_check(other.connection(), cookie), nullptr);
 
     const MASShortcut shortcut(37, Control | Option);
-    MASShortcutValidator validator(HotKeys::system(), {});
+    MASShortcutValidator validator(test::desktop().hotKeys(), {});
     QString explanation;
     EXPECT_TRUE(validator.isShortcutAlreadyTakenBySystem(shortcut, &explanation));
     EXPECT_TRUE(explanation.startsWith(QStringLiteral("This combination cannot be used")));

@@ -2,6 +2,7 @@
 #include "platform/HotKeys.h"
 #include "shortcuts/MASShortcutValidator.h"
 #include "shortcuts/MASShortcutView.h"
+#include "support/DesktopPlatform.h"
 #include "support/RecordingAlerts.h"
 #include "support/Wait.h"
 
@@ -24,17 +25,15 @@ void xdotool(const QStringList& arguments) {
 class RealRecorder : public ::testing::Test {
 protected:
     void SetUp() override {
-        view = new MASShortcutView(&window);
+        view = new MASShortcutView(validator, alerts, &window);
         auto* layout = new QVBoxLayout(&window);
         layout->addWidget(view);
-        view->setShortcutValidator(&validator);
-        view->setAlerts(&alerts);
         window.show();
         window.activateWindow();
         ASSERT_TRUE(waitUntil([&] { return window.isActiveWindow(); }));
     }
 
-    MASShortcutValidator validator{HotKeys::system(), {}};
+    MASShortcutValidator validator{test::desktop().hotKeys(), {}};
     test::RecordingAlerts alerts;
     QWidget window;
     MASShortcutView* view = nullptr;
