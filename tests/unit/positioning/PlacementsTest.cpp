@@ -1,6 +1,7 @@
 // Placements, their frames, application keys and placement strings.
 #include "model/Identifier.h"
 #include "positioning/PositionName.h"
+#include "support/FakeWorkAreas.h"
 
 #include <QFile>
 #include <gtest/gtest.h>
@@ -136,6 +137,50 @@ TEST(Frames, NoScreenGivesNoFrameAndAScreenOffsetMovesTheFrame) {
     EXPECT_FALSE(frames.frame(PositionName::leftHalf).has_value());
     current = ScreenMetrics{1000, 800, 20, QPointF(1920, 0)};
     EXPECT_EQ(frames.frame(PositionName::rightHalf), QRectF(2420, 0, 500, 800));
+
+    // A dock on the left and panels at the top (30) and bottom (24): frames start
+    // beside the dock, and the lower half ends on the bottom panel.
+    test::FakeWorkAreas workAreas;
+    workAreas.monitor = WorkAreas::Monitor{QRect(0, 0, 1440, 900), QRect(60, 30, 1380, 846)};
+    FrameCalculator docked([&] { return screenMetrics(workAreas); });
+    EXPECT_EQ(docked.frame(PositionName::leftHalf), QRectF(60, 0, 690, 846));
+    EXPECT_EQ(docked.frame(PositionName::bottomHalf), QRectF(60, 453, 1380, 423));
+}
+
+TEST(WorkAreas, AMonitorLosesOnlyTheStrutsThatReachIntoIt) {
+    using Strut = WorkAreas::Strut;
+    const QRect root(0, 0, 2304, 800);
+    const QRect tall(0, 0, 1280, 800), shortOne(1280, 0, 1024, 768);
+    const struct {
+        const char* name;
+        QRect monitor;
+        QList<Strut> struts;
+        QRect expected;
+    } cases[] = {
+        {"no struts", tall, {}, tall},
+        {"top panel over both", tall, {{Strut::top, 30, 0, 2303}}, QRect(0, 30, 1280, 770)},
+        // A bottom panel on the short monitor reserves 32 + 24 px from the root's edge.
+        {"other monitor's bottom panel", tall, {{Strut::bottom, 56, 1280, 2303}}, tall},
+        {"own bottom panel",
+         shortOne,
+         {{Strut::bottom, 56, 1280, 2303}},
+         QRect(1280, 0, 1024, 744)},
+        {"left dock", tall, {{Strut::left, 60, 0, 799}}, QRect(60, 0, 1220, 800)},
+        {"right dock on the other monitor", tall, {{Strut::right, 48, 0, 767}}, tall},
+        {"empty and reversed spans",
+         tall,
+         {{Strut::top, 30, 5, 4}, {Strut::left, 0, 0, 799}},
+         tall},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(WorkAreas::monitorMinusStruts(c.monitor, root, c.struts), c.expected) << c.name;
+
+    EXPECT_EQ(WorkAreas::desktopAreaOnMonitor(tall, QRect(0, 30, 2304, 714)),
+              QRect(0, 30, 1280, 714));
+    EXPECT_EQ(WorkAreas::desktopAreaOnMonitor(tall, QRect(2000, 0, 10, 10)), tall);
+    EXPECT_EQ(WorkAreas::monitorIndexAt({tall, shortOne}, QPoint(1300, 10)), 1);
+    EXPECT_EQ(WorkAreas::monitorIndexAt({tall, shortOne}, QPoint(2000, 790)), 1); // below it
+    EXPECT_EQ(WorkAreas::monitorIndexAt({}, QPoint(0, 0)), -1);
 }
 
 } // namespace

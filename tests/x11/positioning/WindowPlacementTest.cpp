@@ -1,12 +1,19 @@
 // Placing real X clients' windows under openbox with panels at the top (30 px)
 // and at the bottom (24 px).
+#include "app/AppDelegate.h"
+#include "platform/Popover.h"
 #include "platform/WindowAccess.h"
+#include "platform/WorkAreas.h"
 #include "positioning/WindowPlacer.h"
 #include "support/DesktopPlatform.h"
+#include "support/QtPrinters.h"
 #include "support/Wait.h"
 #include "support/X11Probe.h"
 
+#include <QFile>
+#include <QGuiApplication>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <future>
 #include <gtest/gtest.h>
@@ -256,6 +263,117 @@ TEST_F(Placement, ThePlacersPlaceSeveralApplicationsAtOnce) {
                    probe.frameRect(b).value_or(QRect()) == expected(PositionName::rightThird);
         },
         15000));
+}
+
+// Runs a tool of the session with an argument list; true when it succeeded.
+bool run(const QString& program, const QStringList& arguments) {
+    QProcess process;
+    process.start(program, arguments);
+    return process.waitForFinished(10000) && process.exitStatus() == QProcess::NormalExit &&
+           process.exitCode() == 0;
+}
+
+// A vertical tint2 panel along the left edge that reserves its width.
+class LeftDock {
+public:
+    static constexpr int width = 60;
+    LeftDock() {
+        QFile rc(m_dir.filePath(QStringLiteral("left.rc")));
+        rc.open(QIODevice::WriteOnly);
+        rc.write("panel_items = C\npanel_size = 100% 60\npanel_margin = 0 0\n"
+                 "panel_position = center left vertical\npanel_layer = top\n"
+                 "panel_monitor = all\nstrut_policy = follow_size\npanel_dock = 0\n"
+                 "wm_menu = 0\nautohide = 0\ntime1_format = %H\n");
+        rc.close();
+        m_panel.start(QStringLiteral("tint2"), {QStringLiteral("-c"), rc.fileName()});
+    }
+    ~LeftDock() {
+        m_panel.terminate();
+        m_panel.waitForFinished(5000);
+    }
+
+private:
+    QTemporaryDir m_dir;
+    QProcess m_panel;
+};
+
+TEST_F(Placement, ADockOnTheLeftIsNeverCovered) {
+    const QRect before = probe.workArea();
+    {
+        LeftDock dock;
+        ASSERT_TRUE(waitUntil([&] { return probe.workArea().left() == LeftDock::width; }));
+        const auto monitor = test::desktop().workAreas().primary();
+        ASSERT_TRUE(monitor);
+        EXPECT_EQ(monitor->workArea, probe.workArea());
+
+        Client clock(QStringLiteral("xclock"));
+        const xcb_window_t window = windowOf(clock.pid());
+        ASSERT_NE(window, XCB_NONE);
+        EXPECT_TRUE(place(clock.pid(), PositionName::leftHalf, quick).placed);
+        const QRect frame = probe.frameRect(window).value_or(QRect());
+        EXPECT_EQ(frame.left(), LeftDock::width);
+        EXPECT_LE(std::abs(frame.width() - (before.width() - LeftDock::width) / 2), 1);
+
+        // The popover opened at the left edge and the main window stay beside it.
+        Popover popover;
+        popover.setWorkAreaSource(
+            [](const QPoint&) { return test::desktop().workAreas().primary()->workArea; });
+        auto* content = new QWidget;
+        content->setFixedSize(385, 300);
+        popover.setContentView(content);
+        popover.showRelativeTo(QRect(2, 400, 20, 20));
+        EXPECT_GE(popover.geometry().left(), LeftDock::width);
+        popover.performClose();
+        EXPECT_TRUE(
+            monitor->workArea.contains(AppDelegate::mainWindowFrame(monitor->workArea, 30)));
+    }
+    EXPECT_TRUE(waitUntil([&] { return probe.workArea() == before; }));
+}
+
+TEST_F(Placement, OnMonitorsOfDifferentHeightsBottomPlacementsEndAtTheirOwnPanel) {
+    const QRect single = probe.workArea(); // one monitor: both panels inset it
+    const QRect root(0, 0, 1440, 900);
+    ASSERT_EQ(single.right(), root.right()) << "the session's screen has changed size";
+    // A tall primary monitor and a shorter one beside it; the panels follow
+    // both, and the window manager's single work area ends above the short
+    // monitor's bottom panel.
+    ASSERT_TRUE(run(QStringLiteral("xrandr"),
+                    {QStringLiteral("--setmonitor"), QStringLiteral("DexaroA"),
+                     QStringLiteral("1000/264x900/238+0+0"), QStringLiteral("screen")}));
+    ASSERT_TRUE(run(QStringLiteral("xrandr"),
+                    {QStringLiteral("--setmonitor"), QStringLiteral("DexaroB"),
+                     QStringLiteral("440/116x600/159+1000+0"), QStringLiteral("none")}));
+    const auto restore = qScopeGuard([&] {
+        run(QStringLiteral("xrandr"), {QStringLiteral("--delmonitor"), QStringLiteral("DexaroB")});
+        run(QStringLiteral("xrandr"), {QStringLiteral("--delmonitor"), QStringLiteral("DexaroA")});
+        EXPECT_TRUE(waitUntil(
+            [&] { return QGuiApplication::screens().size() == 1 && probe.workArea() == single; }));
+    });
+    ASSERT_TRUE(waitUntil(
+        [&] { return QGuiApplication::screens().size() == 2 && probe.workArea().bottom() < 600; }));
+
+    // The panels come back on each monitor one after the other: wait for the
+    // desktop to settle.
+    const QRect expectedArea(0, single.top(), 1000, single.height());
+    EXPECT_TRUE(waitUntil([&] {
+        const auto monitor = test::desktop().workAreas().primary();
+        return monitor && monitor->workArea == expectedArea;
+    }));
+    const auto monitor = test::desktop().workAreas().primary();
+    ASSERT_TRUE(monitor);
+    EXPECT_EQ(monitor->geometry, QRect(0, 0, 1000, 900));
+    EXPECT_EQ(monitor->workArea, expectedArea);
+    const auto shorter = test::desktop().workAreas().monitorAt(QPoint(1200, 100));
+    ASSERT_TRUE(shorter);
+    EXPECT_EQ(shorter->workArea.bottom(), probe.workArea().bottom());
+
+    Client clock(QStringLiteral("xclock"));
+    const xcb_window_t window = windowOf(clock.pid());
+    ASSERT_NE(window, XCB_NONE);
+    EXPECT_TRUE(place(clock.pid(), PositionName::bottomHalf, quick).placed);
+    const QRect frame = probe.frameRect(window).value_or(QRect());
+    EXPECT_LE(std::abs(frame.bottom() - single.bottom()), 1);
+    EXPECT_LE(std::abs(frame.width() - 1000), 1);
 }
 
 } // namespace
