@@ -1,14 +1,30 @@
 // GoogleTest entry point that runs the tests inside a QApplication, so that
 // widgets, timers and queued calls work. Unit tests run with the offscreen
 // platform; X11 tests with the session's DISPLAY.
+#include "support/ChildHelper.h"
 #include "support/DesktopPlatform.h"
 
 #include <QApplication>
+#include <QHash>
 #include <gtest/gtest.h>
 #include <memory>
 
 namespace {
 dexaro::Platform* g_desktop = nullptr;
+
+QHash<QString, std::function<int()>>& childHelpers() {
+    static QHash<QString, std::function<int()>> helpers;
+    return helpers;
+}
+} // namespace
+
+bool dexaro::test::registerChildHelper(const char* name, std::function<int()> helper) {
+    childHelpers().insert(QString::fromLatin1(name), std::move(helper));
+    return true;
+}
+
+std::function<int()> dexaro::test::childHelper(const QString& name) {
+    return childHelpers().value(name);
 }
 
 dexaro::Platform& dexaro::test::desktop() {
@@ -22,6 +38,13 @@ int main(int argc, char** argv) {
             qputenv("QT_QPA_PLATFORM", "offscreen");
     ::testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
+    const QString helperPrefix = QStringLiteral("--dexaro-helper=");
+    for (const QString& argument : QCoreApplication::arguments()) {
+        if (argument.startsWith(helperPrefix)) {
+            const auto helper = dexaro::test::childHelper(argument.mid(helperPrefix.size()));
+            return helper ? helper() : 2;
+        }
+    }
     const std::unique_ptr<dexaro::Platform> desktop =
         dexaro::Platform::forDesktop(QStringLiteral(DEXARO_BINARY_DIR "/bin/dexaro"));
     g_desktop = desktop.get();

@@ -4,6 +4,7 @@
 #include "DexaroProcess.h"
 #include "platform/ObjectStore.h"
 #include "platform/linux/DBusSessionBus.h"
+#include "support/ChildHelper.h"
 #include "support/QtPrinters.h"
 #include "support/Wait.h"
 #include "support/X11Probe.h"
@@ -205,22 +206,25 @@ TEST_F(DexaroSession, AnUnreadableStoreStopsStartUpWithoutTouchingIt) {
     EXPECT_FALSE(QFile::exists(storePath + QStringLiteral("-wal")));
 }
 
-// Saves a counter in a loop and prints each value once its save returned. Run
-// by the next test in a child process; skipped in a normal run.
-TEST(SaveLoop, Helper) {
-    const QString path = qEnvironmentVariable(saveLoopVariable);
-    if (path.isEmpty())
-        GTEST_SKIP() << "helper of StoreDurability";
+// Saves a counter in a loop and prints each value once its save returned; the
+// next test runs it in a child process.
+DEXARO_CHILD_HELPER(SaveLoop) {
     QString error;
     auto store = ObjectStore::open(
-        path, {{QStringLiteral("Settings"), {QStringLiteral("name"), QStringLiteral("value")}}},
-        &error);
-    ASSERT_TRUE(store) << error.toStdString();
+        qEnvironmentVariable(saveLoopVariable),
+        {{QStringLiteral("Settings"), {QStringLiteral("name"), QStringLiteral("value")}}}, &error);
+    if (!store) {
+        std::fprintf(stderr, "%s\n", qPrintable(error));
+        return 1;
+    }
     const ObjectStore::ObjectId record = store->insert(QStringLiteral("Settings"));
     store->setValue(record, QStringLiteral("name"), QStringLiteral("counter"));
     for (qint64 n = 1;; ++n) {
         store->setValue(record, QStringLiteral("value"), QString::number(n));
-        ASSERT_TRUE(store->save(&error)) << error.toStdString();
+        if (!store->save(&error)) {
+            std::fprintf(stderr, "%s\n", qPrintable(error));
+            return 1;
+        }
         std::printf("%lld\n", static_cast<long long>(n));
         std::fflush(stdout);
     }
@@ -231,8 +235,7 @@ TEST_F(DexaroSession, KillDuringABurstOfSavesLeavesTheLastCommittedState) {
     QProcessEnvironment env = environment();
     env.insert(QString::fromLatin1(saveLoopVariable), storePath);
     helper.setProcessEnvironment(env);
-    helper.start(QCoreApplication::applicationFilePath(),
-                 {QStringLiteral("--gtest_filter=SaveLoop.Helper")});
+    helper.start(QCoreApplication::applicationFilePath(), {test::childHelperArgument("SaveLoop")});
     ASSERT_TRUE(helper.waitForStarted(10000));
     QByteArray output;
     auto printed = [&] {
