@@ -9,6 +9,7 @@
 #include "platform/WorkAreas.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QIcon>
 #include <QMenu>
 #include <QScreen>
@@ -114,17 +115,30 @@ AppDelegate::LaunchResult AppDelegate::applicationDidFinishLaunching(QString* er
         m_sessionBus->postNotification(KillLauncherNotification, MainAppBundleIdentifier);
 
     QString storeError;
-    m_objectStore = WorkspaceStore::openStore(
-        m_storePath.isEmpty() ? WorkspaceStore::defaultStorePath() : m_storePath, &storeError);
+    const QString storePath =
+        m_storePath.isEmpty() ? WorkspaceStore::defaultStorePath() : m_storePath;
+    m_objectStore = WorkspaceStore::openStore(storePath, &storeError);
     if (!m_objectStore) {
+        // The console line for whoever started Dexaro from a terminal; the alert
+        // for whoever started it from the menu or at login.
+        std::fprintf(stderr, "Unresolved error %s\n", qPrintable(storeError));
+        m_alerts->warn(QStringLiteral("Dexaro"),
+                       QStringLiteral("Dexaro could not open its workspaces."),
+                       QStringLiteral("%1\n\nThe file %2 was left as it is.")
+                           .arg(storeError, QDir::toNativeSeparators(storePath)));
         if (error)
             *error = storeError;
         return LaunchResult::StoreFailed;
     }
     m_store = std::make_unique<WorkspaceStore>(*m_objectStore, *m_alerts);
+    // Start-up alerts run nested event loops: a quit asked for while one is
+    // shown ends start-up here instead of being lost to the main loop.
     makeSharedObjects();
-
+    if (m_terminated)
+        return LaunchResult::QuitDuringStartUp;
     loadSettings();
+    if (m_terminated)
+        return LaunchResult::QuitDuringStartUp;
     installObservers();
     buildStatusItem();
     buildMainWindow();
@@ -133,6 +147,8 @@ AppDelegate::LaunchResult AppDelegate::applicationDidFinishLaunching(QString* er
         closePopover();
     else
         m_presenter->showWhenIconIsPlaced();
+    if (m_terminated)
+        return LaunchResult::QuitDuringStartUp;
 
     if (m_checkAccessibility)
         m_checkAccessibility(true);

@@ -64,7 +64,7 @@ struct AppServices {
 class AppDelegate : public QObject {
     Q_OBJECT
 public:
-    enum class LaunchResult { Started, StoreFailed, AlreadyRunning };
+    enum class LaunchResult { Started, StoreFailed, AlreadyRunning, QuitDuringStartUp };
     enum class TerminateReply { TerminateNow, TerminateCancel };
 
     AppDelegate(Platform& platform, AppServices services, QObject* parent = nullptr);
@@ -73,8 +73,10 @@ public:
     // The delegate of the running program (the one created last), or nullptr.
     static AppDelegate* shared();
 
-    // Start-up. StoreFailed fills error with the store's error; nothing else
-    // has been built then and the store file is untouched. AlreadyRunning:
+    // Start-up. StoreFailed fills error with the store's error (told on the
+    // console and in an alert); nothing else has been built then and the store
+    // file is untouched. QuitDuringStartUp: a quit was asked for while start-up
+    // showed an alert; the quit path has run, do not enter the main loop. AlreadyRunning:
     // another Dexaro owns the program's name on the session bus; it has been
     // asked to open its popover (a desktop without a tray has no other way).
     LaunchResult applicationDidFinishLaunching(QString* error = nullptr);

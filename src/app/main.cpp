@@ -26,11 +26,11 @@ int main(int argc, char* argv[]) {
     QObject::connect(&terminationSignals, &dexaro::TerminationSignals::terminationRequested,
                      &delegate, [&delegate] { delegate.requestQuit(); });
 
-    QString error;
-    switch (delegate.applicationDidFinishLaunching(&error)) {
+    switch (delegate.applicationDidFinishLaunching()) {
     case dexaro::AppDelegate::LaunchResult::StoreFailed:
-        std::fprintf(stderr, "Unresolved error %s\n", qPrintable(error));
         return 1;
+    case dexaro::AppDelegate::LaunchResult::QuitDuringStartUp:
+        return 0;
     case dexaro::AppDelegate::LaunchResult::AlreadyRunning:
         std::fprintf(stderr, "Dexaro is already running.\n");
         return 0;

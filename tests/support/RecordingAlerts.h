@@ -4,6 +4,7 @@
 #include "platform/Alerts.h"
 
 #include <QList>
+#include <functional>
 
 namespace dexaro::test {
 
@@ -18,15 +19,21 @@ class RecordingAlerts : public Alerts {
 public:
     void warn(const QString& title, const QString& message, const QString& informative) override {
         shown.append({title, message, informative, {}});
+        if (onShown)
+            onShown();
     }
     int ask(const QString& title, const QString& message, const QString& informative,
             const QStringList& buttons) override {
         shown.append({title, message, informative, buttons});
+        if (onShown)
+            onShown();
         return answer;
     }
 
     QList<RecordedAlert> shown;
     int answer = 0; // the button ask() presses
+    // Runs while an alert is "on screen", as events do during a modal alert.
+    std::function<void()> onShown;
 };
 
 } // namespace dexaro::test

@@ -174,9 +174,26 @@ TEST_F(AppDelegateTest, ADamagedStoreStopsStartUpAndStaysAsItWas) {
     EXPECT_FALSE(error.isEmpty());
     EXPECT_FALSE(delegate->popover());
     EXPECT_TRUE(loginItem->calls.isEmpty());
+    ASSERT_EQ(alerts->shown.size(), 1);
+    EXPECT_TRUE(alerts->shown[0].informative.contains(error));
+    EXPECT_TRUE(alerts->shown[0].informative.contains(storePath));
     QFile file(storePath);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), garbage);
+}
+
+TEST_F(AppDelegateTest, AQuitAskedForDuringAStartUpAlertEndsStartUp) {
+    start()->requestQuit(); // a store with its schema
+    // Every setting is gone and the store refuses new ones: start-up alerts.
+    runSql(storePath, "DELETE FROM Settings; CREATE TRIGGER refuse BEFORE INSERT ON Settings "
+                      "BEGIN SELECT RAISE(ABORT, 'refused by the test'); END;");
+    exitStatuses.clear();
+    auto delegate = makeDelegate();
+    alerts->onShown = [&] { delegate->requestQuit(); }; // SIGTERM while the alert shows
+    EXPECT_EQ(delegate->applicationDidFinishLaunching(),
+              AppDelegate::LaunchResult::QuitDuringStartUp);
+    EXPECT_EQ(exitStatuses, QList<int>{0});
+    EXPECT_FALSE(delegate->isPopoverShown());
 }
 
 TEST_F(AppDelegateTest, PopoverOpensAtStartUnderTheStatusItemWithBothMonitors) {

@@ -195,6 +195,19 @@ TEST_F(DexaroSession, AnUnreadableStoreStopsStartUpWithoutTouchingIt) {
     QProcess run;
     run.setProcessEnvironment(environment());
     run.start(dexaroProgram, {});
+    ASSERT_TRUE(run.waitForStarted(10000));
+    // The reason comes in an alert too; the user closes it with Return.
+    xcb_window_t alert = XCB_NONE;
+    ASSERT_TRUE(waitUntil([&] {
+        for (xcb_window_t window : probe.clientWindows())
+            if (probe.pid(window) == uint32_t(run.processId()) && probe.isViewable(window))
+                alert = window;
+        return alert != XCB_NONE;
+    }));
+    EXPECT_EQ(probe.name(alert), QStringLiteral("Dexaro"));
+    runTool(QStringLiteral("xdotool"), {QStringLiteral("windowactivate"), QStringLiteral("--sync"),
+                                        QString::number(alert), QStringLiteral("key"),
+                                        QStringLiteral("Return")});
     ASSERT_TRUE(run.waitForFinished(20000));
     EXPECT_EQ(run.exitCode(), 1);
     const QByteArray errors = run.readAllStandardError();
