@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QIcon>
 #include <QMenu>
 #include <QScreen>
@@ -86,6 +87,22 @@ AppDelegate* AppDelegate::shared() {
 }
 
 AppDelegate::LaunchResult AppDelegate::applicationDidFinishLaunching(QString* error) {
+    const QString storePath =
+        m_storePath.isEmpty() ? WorkspaceStore::defaultStorePath() : m_storePath;
+    // One Dexaro per store, with or without a session bus: a lock beside the
+    // store. A lock that cannot be made (a folder that cannot be written) stops
+    // nothing here; opening the store tells what is wrong.
+    QDir().mkpath(QFileInfo(storePath).absolutePath());
+    m_instanceLock = std::make_unique<QLockFile>(storePath + QStringLiteral(".lock"));
+    m_instanceLock->setStaleLockTime(0); // only a live Dexaro holds it
+    const bool otherInstance =
+        !m_instanceLock->tryLock(0) && m_instanceLock->error() == QLockFile::LockFailedError;
+    if (otherInstance) {
+        if (m_sessionBus)
+            m_sessionBus->postNotification(showPopoverNotification, MainAppBundleIdentifier);
+        return LaunchResult::AlreadyRunning;
+    }
+
     // One Dexaro per session: the launcher and a second start find it by its name.
     if (m_sessionBus) {
         QString busError;
@@ -115,8 +132,6 @@ AppDelegate::LaunchResult AppDelegate::applicationDidFinishLaunching(QString* er
         m_sessionBus->postNotification(KillLauncherNotification, MainAppBundleIdentifier);
 
     QString storeError;
-    const QString storePath =
-        m_storePath.isEmpty() ? WorkspaceStore::defaultStorePath() : m_storePath;
     m_objectStore = WorkspaceStore::openStore(storePath, &storeError);
     if (!m_objectStore) {
         // The console line for whoever started Dexaro from a terminal; the alert

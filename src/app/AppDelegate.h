@@ -28,6 +28,7 @@
 #include "shortcuts/MASShortcutMonitor.h"
 #include "shortcuts/MASShortcutValidator.h"
 
+#include <QLockFile>
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
@@ -73,12 +74,14 @@ public:
     // The delegate of the running program (the one created last), or nullptr.
     static AppDelegate* shared();
 
-    // Start-up. StoreFailed fills error with the store's error (told on the
-    // console and in an alert); nothing else has been built then and the store
-    // file is untouched. QuitDuringStartUp: a quit was asked for while start-up
-    // showed an alert; the quit path has run, do not enter the main loop. AlreadyRunning:
-    // another Dexaro owns the program's name on the session bus; it has been
-    // asked to open its popover (a desktop without a tray has no other way).
+    // Start-up.
+    // - AlreadyRunning: another Dexaro holds the store's lock or the program's
+    //   name on the session bus; it has been asked to open its popover (a
+    //   desktop without a tray has no other way).
+    // - StoreFailed: fills error with the store's error (told on the console and
+    //   in an alert); nothing else has been built and the store file is untouched.
+    // - QuitDuringStartUp: a quit was asked for while start-up showed an alert;
+    //   the quit path has run, so do not enter the main loop.
     LaunchResult applicationDidFinishLaunching(QString* error = nullptr);
 
     AppSettings& settings() { return m_settings; }
@@ -149,6 +152,7 @@ private:
 
     // Fields, in the order the program builds them.
     Platform& m_platform;
+    std::unique_ptr<QLockFile> m_instanceLock;
     QPointer<CustomMainWindow> m_window;
     AppSettings m_settings;
     std::unique_ptr<Alerts> m_ownAlerts;

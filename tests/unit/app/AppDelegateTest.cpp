@@ -150,6 +150,16 @@ TEST_F(AppDelegateTest, ASecondDexaroInTheSessionStopsBeforeTouchingAnything) {
               std::make_pair(AppDelegate::showPopoverNotification, MainAppBundleIdentifier));
 }
 
+TEST_F(AppDelegateTest, WithoutASessionBusTheStoresLockKeepsASecondDexaroOut) {
+    auto first = start(); // each fake bus is a bus of its own: they never meet
+    auto second = makeDelegate();
+    EXPECT_EQ(second->applicationDidFinishLaunching(), AppDelegate::LaunchResult::AlreadyRunning);
+    EXPECT_FALSE(second->hasStore());
+    first.reset(); // the lock goes with the first one
+    auto third = makeDelegate();
+    EXPECT_EQ(third->applicationDidFinishLaunching(), AppDelegate::LaunchResult::Started);
+}
+
 TEST_F(AppDelegateTest, TheRunningDexaroOpensItsPopoverWhenStartedAgain) {
     auto delegate = start();
     delegate->closePopover();

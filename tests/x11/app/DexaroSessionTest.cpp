@@ -184,6 +184,24 @@ TEST_F(DexaroSession, TellsARunningLauncherToQuitAndStaysTheOnlyDexaro) {
     EXPECT_EQ(spy.count(), 1) << "killLauncher is posted once per start of the first Dexaro";
 }
 
+TEST_F(DexaroSession, WithoutASessionBusASecondDexaroStillLeaves) {
+    QProcessEnvironment noBus = environment();
+    noBus.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
+                 QStringLiteral("unix:path=/nonexistent/dexaro-test-bus"));
+    dexaro.setProcessEnvironment(noBus);
+    dexaro.start(dexaroProgram, {});
+    ASSERT_TRUE(dexaro.waitForStarted(10000));
+    ASSERT_TRUE(waitUntil([&] { return visiblePopover() != XCB_NONE; }, 20000));
+
+    QProcess second;
+    second.setProcessEnvironment(noBus);
+    second.start(dexaroProgram, {});
+    ASSERT_TRUE(second.waitForFinished(20000));
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_TRUE(second.readAllStandardError().contains("already running"));
+    EXPECT_EQ(dexaro.state(), QProcess::Running);
+}
+
 TEST_F(DexaroSession, AnUnreadableStoreStopsStartUpWithoutTouchingIt) {
     QDir().mkpath(QFileInfo(storePath).absolutePath());
     QByteArray garbage(4096, '\x5a');
