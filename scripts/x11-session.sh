@@ -55,15 +55,22 @@ openbox >"$tmp/openbox.log" 2>&1 &
 pids+=($!)
 wait_for 20 "openbox" sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"'
 
-tint2 -c "$here/session/tint2-top.rc" >"$tmp/tint2-top.log" 2>&1 &
+# DEXARO_TRAY_AT=bottom swaps the panels: the tray sits at the bottom edge.
+tray_rc="$here/session/tint2-top.rc" clock_rc="$here/session/tint2-bottom.rc"
+if [ "${DEXARO_TRAY_AT:-top}" = bottom ]; then
+    sed 's/^panel_position = top/panel_position = bottom/' "$tray_rc" >"$tmp/tray.rc"
+    sed 's/^panel_position = bottom/panel_position = top/' "$clock_rc" >"$tmp/clock.rc"
+    tray_rc="$tmp/tray.rc" clock_rc="$tmp/clock.rc"
+fi
+tint2 -c "$tray_rc" >"$tmp/tint2-tray.log" 2>&1 &
 pids+=($!)
-tint2 -c "$here/session/tint2-bottom.rc" >"$tmp/tint2-bottom.log" 2>&1 &
+tint2 -c "$clock_rc" >"$tmp/tint2-clock.log" 2>&1 &
 pids+=($!)
 wait_for 20 "tint2" sh -c '[ "$(xdotool search --class tint2 | wc -l)" -ge 2 ]'
 # The panels reserve their space; wait until the window manager's work area shows it.
 wait_for 20 "the work area" sh -c "xprop -root _NET_WORKAREA | grep -v -q ' 0, 0, $width, $height'"
 
-echo "x11-session: DISPLAY=$DISPLAY ${width}x${height}, openbox, tint2 (tray at the top)" >&2
+echo "x11-session: DISPLAY=$DISPLAY ${width}x${height}, openbox, tint2 (tray at the ${DEXARO_TRAY_AT:-top})" >&2
 set +e
 "$@"
 status=$?

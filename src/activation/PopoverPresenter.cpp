@@ -17,8 +17,9 @@ namespace {
 // A status-item click this soon after the global monitor closed the popover
 // belongs to that close (the click on a host-drawn icon is what closed it).
 constexpr qint64 clickAfterGlobalCloseMs = 300;
-// How long the first show waits for the tray to place the icon.
-constexpr int iconPlacementWaitMs = 1000;
+// How long the first show waits for the tray to place the icon (a tray that
+// starts with the session may take a while); it follows the icon afterwards.
+constexpr int iconPlacementWaitMs = 3000;
 
 QWindow* topLevelOf(QWindow* window) {
     while (window && window->parent())
@@ -62,8 +63,8 @@ bool PopoverPresenter::isShown() const {
 
 QRect PopoverPresenter::workAreaAt(const QPoint& point) const {
     const qreal ratio = ratioAt(point);
-    const auto monitor =
-        m_platform.workAreas().monitorAt(QPoint(qRound(point.x() * ratio), qRound(point.y() * ratio)));
+    const auto monitor = m_platform.workAreas().monitorAt(
+        QPoint(qRound(point.x() * ratio), qRound(point.y() * ratio)));
     if (!monitor) {
         const QScreen* screen = QGuiApplication::screenAt(point);
         if (!screen)

@@ -1,8 +1,10 @@
 #include "platform/linux/TrayStatusItem.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QEvent>
 #include <QGuiApplication>
+#include <QMetaObject>
 #include <QWidget>
 #include <QWindow>
 #include <xcb/xcb.h>
@@ -17,6 +19,41 @@ TrayStatusItem::TrayStatusItem(QObject* parent) : StatusItem(parent) {
                 if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
                     emit clicked();
             });
+    QCoreApplication::instance()->installNativeEventFilter(this);
+}
+
+TrayStatusItem::~TrayStatusItem() {
+    if (QCoreApplication::instance())
+        QCoreApplication::instance()->removeNativeEventFilter(this);
+}
+
+bool TrayStatusItem::nativeEventFilter(const QByteArray& type, void* message, qintptr*) {
+    if (type != "xcb_generic_event_t" || !m_iconWidget ||
+        !m_iconWidget->testAttribute(Qt::WA_WState_Created))
+        return false;
+    const auto* event = static_cast<const xcb_generic_event_t*>(message);
+    const auto icon = xcb_window_t(m_iconWidget->winId());
+    switch (event->response_type & 0x7f) {
+    case XCB_REPARENT_NOTIFY:
+        if (reinterpret_cast<const xcb_reparent_notify_event_t*>(event)->window == icon)
+            QMetaObject::invokeMethod(this, &TrayStatusItem::checkGeometry, Qt::QueuedConnection);
+        break;
+    case XCB_CONFIGURE_NOTIFY:
+        if (reinterpret_cast<const xcb_configure_notify_event_t*>(event)->window == icon)
+            QMetaObject::invokeMethod(this, &TrayStatusItem::checkGeometry, Qt::QueuedConnection);
+        break;
+    default:
+        break;
+    }
+    return false;
+}
+
+void TrayStatusItem::checkGeometry() {
+    const QRect geometry = iconGeometry();
+    if (geometry.isValid() && geometry != m_lastGeometry) {
+        m_lastGeometry = geometry;
+        emit iconGeometryChanged();
+    }
 }
 
 void TrayStatusItem::setImage(const QIcon& icon) {
@@ -93,13 +130,8 @@ std::optional<QRect> TrayStatusItem::embeddedGeometry(QWidget* widget) const {
 bool TrayStatusItem::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_iconWidget &&
         (event->type() == QEvent::Move || event->type() == QEvent::Resize ||
-         event->type() == QEvent::Show)) {
-        const QRect geometry = iconGeometry();
-        if (geometry.isValid() && geometry != m_lastGeometry) {
-            m_lastGeometry = geometry;
-            emit iconGeometryChanged();
-        }
-    }
+         event->type() == QEvent::Show))
+        checkGeometry();
     return StatusItem::eventFilter(watched, event);
 }
 

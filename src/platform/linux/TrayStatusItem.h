@@ -3,6 +3,7 @@
 // watcher for them, otherwise an XEmbed icon in the freedesktop system tray.
 #include "platform/StatusItem.h"
 
+#include <QAbstractNativeEventFilter>
 #include <QPointer>
 #include <QSystemTrayIcon>
 #include <optional>
@@ -11,10 +12,11 @@ class QWidget;
 
 namespace dexaro {
 
-class TrayStatusItem : public StatusItem {
+class TrayStatusItem : public StatusItem, public QAbstractNativeEventFilter {
     Q_OBJECT
 public:
     explicit TrayStatusItem(QObject* parent = nullptr);
+    ~TrayStatusItem() override;
 
     void setImage(const QIcon& icon) override;
     void setToolTip(const QString& text) override;
@@ -28,9 +30,14 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // The tray takes the icon's window in and moves it inside its own window:
+    // the X server tells (ReparentNotify, ConfigureNotify) even when Qt sees no
+    // move because the icon keeps its place relative to its new parent.
+    bool nativeEventFilter(const QByteArray& type, void* message, qintptr* result) override;
 
 private:
     QWidget* iconWidget();
+    void checkGeometry();
     bool isEmbedded(QWidget* widget) const;
     std::optional<QRect> embeddedGeometry(QWidget* widget) const;
 

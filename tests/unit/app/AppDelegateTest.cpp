@@ -199,7 +199,9 @@ TEST_F(AppDelegateTest, AQuitAskedForDuringAStartUpAlertEndsStartUp) {
                       "BEGIN SELECT RAISE(ABORT, 'refused by the test'); END;");
     exitStatuses.clear();
     auto delegate = makeDelegate();
-    alerts->onShown = [&] { delegate->requestQuit(); }; // SIGTERM while the alert shows
+    alerts->onShown = [&] {
+        delegate->requestQuit();
+    }; // SIGTERM while the alert shows
     EXPECT_EQ(delegate->applicationDidFinishLaunching(),
               AppDelegate::LaunchResult::QuitDuringStartUp);
     EXPECT_EQ(exitStatuses, QList<int>{0});

@@ -223,9 +223,9 @@ TEST_F(DexaroSession, AnUnreadableStoreStopsStartUpWithoutTouchingIt) {
         return alert != XCB_NONE;
     }));
     EXPECT_EQ(probe.name(alert), QStringLiteral("Dexaro"));
-    runTool(QStringLiteral("xdotool"), {QStringLiteral("windowactivate"), QStringLiteral("--sync"),
-                                        QString::number(alert), QStringLiteral("key"),
-                                        QStringLiteral("Return")});
+    runTool(QStringLiteral("xdotool"),
+            {QStringLiteral("windowactivate"), QStringLiteral("--sync"), QString::number(alert),
+             QStringLiteral("key"), QStringLiteral("Return")});
     ASSERT_TRUE(run.waitForFinished(20000));
     EXPECT_EQ(run.exitCode(), 1);
     const QByteArray errors = run.readAllStandardError();
