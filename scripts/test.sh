@@ -6,11 +6,20 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/deps.sh
+# One build at a time in build-tests/: a second run waits for the first instead of
+# configuring and building over it.
+mkdir -p build-tests
+exec 9>build-tests/.dexaro-build.lock
+if ! flock -n 9; then
+    echo "build-tests/ is in use by another run; waiting for it to finish." >&2
+    flock 9
+fi
 cmake -S . -B build-tests -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDEXARO_SANITIZE=ON >/dev/null
 cmake --build build-tests
 
 # Leaks count as failures (LeakSanitizer runs at every exit, Dexaro's included).
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+# The tests run with the lock held (descriptor 9 stays open through exec).
 cd build-tests
 exec bash ../scripts/x11-session.sh ctest --output-on-failure --timeout 300 -j2
