@@ -4,7 +4,8 @@
 namespace dexaro {
 
 inline const QString MainAppBundleIdentifier = QStringLiteral("org.dexaro.Dexaro");
-inline const QString LauncherBundleIdentifier = MainAppBundleIdentifier + QStringLiteral("launcher");
+inline const QString LauncherBundleIdentifier =
+    MainAppBundleIdentifier + QStringLiteral("launcher");
 inline const QString KillLauncherNotification = QStringLiteral("killLauncher");
 
 } // namespace dexaro

@@ -1,8 +1,8 @@
 #include "app/SettingsView.h"
 
 #include "app/AppIdentifiers.h"
-#include "model/AppSettings.h"
 #include "app/SettingsSwitch.h"
+#include "model/AppSettings.h"
 #include "model/WorkspaceStore.h"
 #include "platform/Alerts.h"
 #include "platform/LoginItem.h"

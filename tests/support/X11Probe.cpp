@@ -34,8 +34,8 @@ xcb_atom_t X11Probe::atom(const char* name) {
 
 std::vector<uint32_t> X11Probe::cardinals(xcb_window_t window, const char* property) {
     std::vector<uint32_t> values;
-    auto cookie = xcb_get_property(m_conn, 0, window, atom(property), XCB_GET_PROPERTY_TYPE_ANY, 0,
-                                   4096);
+    auto cookie =
+        xcb_get_property(m_conn, 0, window, atom(property), XCB_GET_PROPERTY_TYPE_ANY, 0, 4096);
     xcb_get_property_reply_t* reply = xcb_get_property_reply(m_conn, cookie, nullptr);
     if (reply && reply->format == 32) {
         auto* data = static_cast<uint32_t*>(xcb_get_property_value(reply));
@@ -58,8 +58,7 @@ std::optional<uint32_t> X11Probe::pid(xcb_window_t window) {
 }
 
 static QByteArray stringProperty(xcb_connection_t* conn, xcb_window_t window, xcb_atom_t property) {
-    auto cookie =
-        xcb_get_property(conn, 0, window, property, XCB_GET_PROPERTY_TYPE_ANY, 0, 1024);
+    auto cookie = xcb_get_property(conn, 0, window, property, XCB_GET_PROPERTY_TYPE_ANY, 0, 1024);
     xcb_get_property_reply_t* reply = xcb_get_property_reply(conn, cookie, nullptr);
     QByteArray bytes;
     if (reply && reply->format == 8)

@@ -26,15 +26,15 @@ public:
 
     // Managed client windows, bottom to top (_NET_CLIENT_LIST_STACKING).
     std::vector<xcb_window_t> clientWindows();
-    std::optional<uint32_t> pid(xcb_window_t window);           // _NET_WM_PID
-    QStringList wmClass(xcb_window_t window);                    // instance, class
-    QString name(xcb_window_t window);                           // _NET_WM_NAME or WM_NAME
+    std::optional<uint32_t> pid(xcb_window_t window); // _NET_WM_PID
+    QStringList wmClass(xcb_window_t window);         // instance, class
+    QString name(xcb_window_t window);                // _NET_WM_NAME or WM_NAME
     bool isViewable(xcb_window_t window);
     // The client area in root coordinates, and the visible frame around it
     // (client plus _NET_FRAME_EXTENTS).
     std::optional<QRect> clientRect(xcb_window_t window);
     std::optional<QRect> frameRect(xcb_window_t window);
-    QRect workArea();                                            // _NET_WORKAREA, desktop 0
+    QRect workArea(); // _NET_WORKAREA, desktop 0
     std::vector<uint32_t> cardinals(xcb_window_t window, const char* property);
     std::vector<xcb_window_t> children(xcb_window_t window);
     // Window owning a selection such as "_NET_SYSTEM_TRAY_S0", or XCB_NONE.
