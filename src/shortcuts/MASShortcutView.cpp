@@ -501,11 +501,11 @@ bool MASShortcutView::handleRecordingKey(QKeyEvent* event) {
         if (validator.isShortcutAlreadyTakenBySystem(shortcut, &explanation)) {
             setResignObserving(false);
             setEventMonitoring(false);
-            alerts().warn(QStringLiteral("Keyboard shortcut"),
-                          shortcutFormat(text("The key combination %@ cannot be used",
-                                              "Title for alert when shortcut is already used"),
-                                         shortcut.description()),
-                          explanation);
+            alerts().critical(QStringLiteral("Keyboard shortcut"),
+                              shortcutFormat(text("The key combination %@ cannot be used",
+                                                  "Title for alert when shortcut is already used"),
+                                             shortcut.description()),
+                              explanation);
             m_placeholder.clear();
             update();
             if (m_recording) {

@@ -11,13 +11,18 @@ struct RecordedAlert {
     QString title;
     QString message;
     QString informative;
-    QStringList buttons; // empty for a plain warning
+    QStringList buttons;   // empty for a plain warning
+    bool critical = false; // shown in the critical style
 };
 
 class RecordingAlerts : public Alerts {
 public:
     void warn(const QString& title, const QString& message, const QString& informative) override {
         shown.append({title, message, informative, {}});
+    }
+    void critical(const QString& title, const QString& message,
+                  const QString& informative) override {
+        shown.append({title, message, informative, {}, true});
     }
     int ask(const QString& title, const QString& message, const QString& informative,
             const QStringList& buttons) override {
