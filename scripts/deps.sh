@@ -15,7 +15,8 @@ packages=(
     # a desktop session to run and test in
     xvfb xauth openbox tint2 dbus dbus-x11 fonts-dejavu-core
     # real X clients and tools the tests drive
-    xterm x11-apps xdotool x11-utils x11-xkb-utils desktop-file-utils sqlite3 imagemagick
+    xterm x11-apps xdotool x11-utils x11-xkb-utils x11-xserver-utils desktop-file-utils sqlite3
+    imagemagick
 )
 
 missing=()
