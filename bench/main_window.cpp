@@ -1,8 +1,8 @@
 // The main window on Dexaro's start-up path (built hidden at every start) and
 // the Configs screen (built on every visit). Run offscreen:
 //   QT_QPA_PLATFORM=offscreen bench_main_window
-#include "model/AppSettings.h"
 #include "app/CustomMainWindow.h"
+#include "model/AppSettings.h"
 #include "model/WorkspaceStore.h"
 #include "platform/Alerts.h"
 #include "platform/LoginItem.h"

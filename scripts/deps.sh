@@ -15,7 +15,8 @@ packages=(
     # a desktop session to run and test in
     xvfb xauth openbox tint2 dbus dbus-x11 fonts-dejavu-core
     # real X clients and tools the tests drive
-    xterm x11-apps xdotool x11-utils x11-xkb-utils x11-xserver-utils desktop-file-utils sqlite3 imagemagick
+    xterm x11-apps xdotool x11-utils x11-xkb-utils x11-xserver-utils desktop-file-utils sqlite3
+    imagemagick
 )
 
 missing=()
@@ -27,7 +28,11 @@ done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
 echo "Installing: ${missing[*]}"
-sudo=""
-[ "$(id -u)" -ne 0 ] && sudo="sudo"
-$sudo apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+# Through sudo the environment is reset: pass DEBIAN_FRONTEND on explicitly.
+# Another apt or dpkg (an unattended upgrade, a second run of this script) may
+# hold the package lock: wait for it up to five minutes instead of failing.
+as_root=(env DEBIAN_FRONTEND=noninteractive)
+[ "$(id -u)" -ne 0 ] && as_root=(sudo env DEBIAN_FRONTEND=noninteractive)
+lock_wait=(-o DPkg::Lock::Timeout=300)
+"${as_root[@]}" apt-get "${lock_wait[@]}" update -qq
+"${as_root[@]}" apt-get "${lock_wait[@]}" install -y -qq --no-install-recommends "${missing[@]}"

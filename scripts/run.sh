@@ -5,8 +5,18 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/deps.sh
+# One build at a time in build/: a second run waits for the first instead of
+# configuring and building over it.
+mkdir -p build
+exec 9>build/.dexaro-build.lock
+if ! flock -n 9; then
+    echo "build/ is in use by another run; waiting for it to finish." >&2
+    flock 9
+fi
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDEXARO_TESTS=OFF -DDEXARO_BENCH=OFF >/dev/null
 cmake --build build --target dexaro dexaro-launcher
+# Dexaro itself runs without holding the build folder.
+exec 9>&-
 
 if [ -z "${DISPLAY:-}" ]; then
     echo "No DISPLAY: starting Dexaro in a virtual X session (Xvfb, openbox, tint2)."

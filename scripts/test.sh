@@ -7,11 +7,24 @@ cd "$(dirname "$0")/.."
 
 bash scripts/deps.sh
 bash scripts/check-layers.sh
+bash scripts/check-format.sh
+# One build at a time in build-tests/: a second run waits for the first instead of
+# configuring and building over it.
+mkdir -p build-tests
+exec 9>build-tests/.dexaro-build.lock
+if ! flock -n 9; then
+    echo "build-tests/ is in use by another run; waiting for it to finish." >&2
+    flock 9
+fi
 cmake -S . -B build-tests -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDEXARO_SANITIZE=ON >/dev/null
 cmake --build build-tests
+# The threaded code once more, under ThreadSanitizer.
+bash scripts/test-tsan.sh
 
 # Leaks count as failures (LeakSanitizer runs at every exit, Dexaro's included).
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+# The tests run with the lock held by this shell; the session and what the
+# tests start do not inherit it, so a straggler can never keep it.
 cd build-tests
-exec bash ../scripts/x11-session.sh ctest --output-on-failure --timeout 300 -j2
+bash ../scripts/x11-session.sh ctest --output-on-failure --timeout 300 -j2 9>&-

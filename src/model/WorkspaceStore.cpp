@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QStandardPaths>
 #include <chrono>
+#include <cmath>
 
 namespace dexaro {
 
@@ -36,8 +37,17 @@ double nowSeconds() {
 std::optional<QDateTime> readDate(const QVariant& value) {
     bool ok = false;
     const double seconds = value.toDouble(&ok);
-    if (ok)
-        return QDateTime::fromMSecsSinceEpoch(qint64(seconds * 1000.0));
+    if (ok) {
+        // Milliseconds must fit in 64 bits (about 292 million years either way);
+        // infinities, NaN and anything beyond read as an unknown date.
+        constexpr double limitSeconds = 9.2e15;
+        if (!std::isfinite(seconds) || std::abs(seconds) > limitSeconds)
+            return std::nullopt;
+        const QDateTime date = QDateTime::fromMSecsSinceEpoch(qint64(seconds * 1000.0));
+        if (!date.isValid())
+            return std::nullopt;
+        return date;
+    }
     const QDateTime parsed = QDateTime::fromString(value.toString(), Qt::ISODateWithMs);
     if (parsed.isValid())
         return parsed;

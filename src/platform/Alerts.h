@@ -1,5 +1,5 @@
 #pragma once
-// Modal alerts with the warning icon. Everything that reports a failure to the
+// Modal alerts. Everything that reports a failure to the
 // user goes through this interface, so that the model stays free of widgets and
 // tests can record what would have been shown.
 #include <QString>
@@ -15,6 +15,14 @@ public:
     // May be called from any thread; it is shown on the main thread and a call
     // from another thread does not wait for it.
     virtual void warn(const QString& title, const QString& message, const QString& informative) = 0;
+
+    // Like warn(), in the critical style (the critical icon): for a request that
+    // cannot be carried out at all, such as a key combination another
+    // application holds. Shown as a warning where no critical style exists.
+    virtual void critical(const QString& title, const QString& message,
+                          const QString& informative) {
+        warn(title, message, informative);
+    }
 
     // A modal question on the main thread; answers the index of the button pressed
     // (0 = the first, the default button).

@@ -48,7 +48,8 @@ public:
     // its handle.
     virtual std::unique_ptr<EventMonitor>
     addLocalMouseDownMonitor(std::function<void(QWindow* window)> handler) = 0;
-    virtual std::unique_ptr<EventMonitor> addGlobalMouseDownMonitor(std::function<void()> handler) = 0;
+    virtual std::unique_ptr<EventMonitor>
+    addGlobalMouseDownMonitor(std::function<void()> handler) = 0;
 
     // The desktop of this session, for the program at programPath (its login
     // launcher lies beside it). Make it after the QApplication, on the main thread.

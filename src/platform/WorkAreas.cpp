@@ -15,7 +15,8 @@ QRect WorkAreas::monitorMinusStruts(const QRect& monitor, const QRect& root,
         QRect reserved;
         switch (strut.edge) {
         case Strut::left:
-            reserved = QRect(root.left(), strut.start, strut.thickness, strut.end - strut.start + 1);
+            reserved =
+                QRect(root.left(), strut.start, strut.thickness, strut.end - strut.start + 1);
             break;
         case Strut::right:
             reserved = QRect(root.right() - strut.thickness + 1, strut.start, strut.thickness,
@@ -62,10 +63,10 @@ int WorkAreas::monitorIndexAt(const QList<QRect>& monitors, const QPoint& point)
         const QRect& m = monitors[i];
         if (m.contains(point))
             return i;
-        const qint64 dx = point.x() < m.left() ? m.left() - point.x()
+        const qint64 dx = point.x() < m.left()    ? m.left() - point.x()
                           : point.x() > m.right() ? point.x() - m.right()
                                                   : 0;
-        const qint64 dy = point.y() < m.top() ? m.top() - point.y()
+        const qint64 dy = point.y() < m.top()      ? m.top() - point.y()
                           : point.y() > m.bottom() ? point.y() - m.bottom()
                                                    : 0;
         if (dx * dx + dy * dy < best) {

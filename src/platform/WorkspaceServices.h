@@ -24,7 +24,7 @@ struct RunningApplication {
 };
 
 struct OpenConfiguration {
-    bool hides = false;                        // iconify its windows as they appear
+    bool hides = false;                         // iconify its windows as they appear
     bool createsNewApplicationInstance = false; // start one even if one runs
 };
 

@@ -16,7 +16,6 @@ class AllPositionsHolder {
 public:
     AllPositionsHolder() = default;
 
-
     // Reads each workspace's placement string and merges it into its entry.
     void loadAllPositions(const QHash<QString, QString>& placementStrings);
     // def when nothing or no valid raw value is stored.

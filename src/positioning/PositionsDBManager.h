@@ -15,7 +15,6 @@ class PositionsDBManager {
 public:
     PositionsDBManager(ObjectStore& context, Alerts& alerts);
 
-
     Alerts& alerts() const { return m_alerts; }
 
     // Workspace identifier ("dd" for a record without one) -> placement string

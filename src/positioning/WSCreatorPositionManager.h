@@ -17,7 +17,6 @@ class WSCreatorPositionManager {
 public:
     WSCreatorPositionManager(PositionsDBManager& db, AllPositionsHolder& holder);
 
-
     PositionMap positionsCache;
 
     void setPosition(const QString& appURLString, qint64 rawValue);
@@ -26,7 +25,6 @@ public:
     bool save(const QString& wsID, const QStringList& selectedAppURLs);
 
 private:
-
     PositionsDBManager& m_db;
     AllPositionsHolder& m_holder;
 };

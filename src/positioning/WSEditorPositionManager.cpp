@@ -42,8 +42,8 @@ bool WSEditorPositionManager::save(const QString& wsID, const QStringList& selec
     const auto entry = m_cache.find(wsID);
     if (entry == m_cache.end()) {
         m_db.alerts().warn(QStringLiteral("Dexaro positions"),
-                                QStringLiteral("Could not save position!"),
-                                QStringLiteral("Could not save app position!"));
+                           QStringLiteral("Could not save position!"),
+                           QStringLiteral("Could not save app position!"));
         return false;
     }
     *entry = keepSelected(*entry, selectedAppURLs);

@@ -18,7 +18,6 @@ class WSEditorPositionManager {
 public:
     WSEditorPositionManager(PositionsDBManager& db, AllPositionsHolder& holder);
 
-
     // The workspace shown in the Editor; the position picker records into it.
     QString currentSelectedWSID;
 
@@ -36,7 +35,6 @@ public:
     bool isLoaded(const QString& wsID) const { return m_cache.contains(wsID); }
 
 private:
-
     PositionsDBManager& m_db;
     AllPositionsHolder& m_holder;
     QHash<QString, PositionMap> m_cache;

@@ -125,7 +125,7 @@ void MASShortcutView::setAssociatedUserDefaultsKey(const QString& key) {
     }
     if (!m_defaults) {
         qWarning().noquote() << "Dexaro: a shortcut recorder has no user defaults for the key"
-                              << key;
+                             << key;
         return;
     }
     m_defaultsKey = key;
@@ -487,11 +487,11 @@ bool MASShortcutView::handleRecordingKey(QKeyEvent* event) {
         if (validator.isShortcutAlreadyTakenBySystem(shortcut, &explanation)) {
             setResignObserving(false);
             setEventMonitoring(false);
-            m_alerts.warn(QStringLiteral("Keyboard shortcut"),
-                          shortcutFormat(text("The key combination %@ cannot be used",
-                                              "Title for alert when shortcut is already used"),
-                                         shortcut.description()),
-                          explanation);
+            m_alerts.critical(QStringLiteral("Keyboard shortcut"),
+                              shortcutFormat(text("The key combination %@ cannot be used",
+                                                  "Title for alert when shortcut is already used"),
+                                             shortcut.description()),
+                              explanation);
             m_placeholder.clear();
             update();
             if (m_recording) {

@@ -12,7 +12,8 @@ struct RecordedAlert {
     QString title;
     QString message;
     QString informative;
-    QStringList buttons; // empty for a plain warning
+    QStringList buttons;   // empty for a plain warning
+    bool critical = false; // shown in the critical style
 };
 
 class RecordingAlerts : public Alerts {
@@ -21,6 +22,10 @@ public:
         shown.append({title, message, informative, {}});
         if (onShown)
             onShown();
+    }
+    void critical(const QString& title, const QString& message,
+                  const QString& informative) override {
+        shown.append({title, message, informative, {}, true});
     }
     int ask(const QString& title, const QString& message, const QString& informative,
             const QStringList& buttons) override {

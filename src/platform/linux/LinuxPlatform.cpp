@@ -22,8 +22,7 @@ struct LinuxPlatform::Services {
     explicit Services(const QString& programPath)
         : programPath(programPath), userDefaults(UserDefaults::standardPath()),
           keyboardLayout(makeXkbKeyboardLayout()), hotKeys(makeX11HotKeys()),
-          windows(makeX11WindowAccess(alerts, workAreas)),
-          workspace(makeGioWorkspaceServices()) {}
+          windows(makeX11WindowAccess(alerts, workAreas)), workspace(makeGioWorkspaceServices()) {}
 
     QString programPath;
     MessageBoxAlerts alerts;

@@ -16,8 +16,8 @@ bool onMainThread() {
 }
 
 int runBox(const QString& title, const QString& message, const QString& informative,
-           const QStringList& buttons) {
-    QMessageBox box(QMessageBox::Warning, title, message);
+           const QStringList& buttons, QMessageBox::Icon icon = QMessageBox::Warning) {
+    QMessageBox box(icon, title, message);
     box.setInformativeText(informative);
     QList<QAbstractButton*> added;
     const QStringList labels = buttons.isEmpty() ? QStringList{QStringLiteral("OK")} : buttons;
@@ -35,20 +35,31 @@ int runBox(const QString& title, const QString& message, const QString& informat
     return index < 0 ? int(added.size() - 1) : int(index);
 }
 
-} // namespace
-
-void MessageBoxAlerts::warn(const QString& title, const QString& message,
-                            const QString& informative) {
+// Shown at once on the main thread; from another thread queued there, not waited for.
+void showNotice(const QString& title, const QString& message, const QString& informative,
+                QMessageBox::Icon icon) {
     if (onMainThread()) {
-        runBox(title, message, informative, {});
+        runBox(title, message, informative, {}, icon);
         return;
     }
     if (!QCoreApplication::instance())
         return;
     QMetaObject::invokeMethod(
         QCoreApplication::instance(),
-        [title, message, informative] { runBox(title, message, informative, {}); },
+        [title, message, informative, icon] { runBox(title, message, informative, {}, icon); },
         Qt::QueuedConnection);
+}
+
+} // namespace
+
+void MessageBoxAlerts::warn(const QString& title, const QString& message,
+                            const QString& informative) {
+    showNotice(title, message, informative, QMessageBox::Warning);
+}
+
+void MessageBoxAlerts::critical(const QString& title, const QString& message,
+                                const QString& informative) {
+    showNotice(title, message, informative, QMessageBox::Critical);
 }
 
 int MessageBoxAlerts::ask(const QString& title, const QString& message, const QString& informative,

@@ -4,6 +4,15 @@
 // by the server with BadAccess; the registration then fails and gives back
 // what it took. Presses arrive on Qt's own xcb connection and are picked out
 // of its event stream by a native event filter.
+//
+// Held down, a key auto-repeats: the server sends a release and a press with
+// the same time stamp for every repeat. Such a pair is no new press, so a hot
+// key fires once however long it is held.
+//
+// The lock masks depend on the keyboard mapping (Num Lock may sit on any
+// modifier). The exact grabs made for each combination are kept, so that after
+// a mapping change those are given back and the combination is grabbed again
+// with the new masks.
 #include "platform/linux/X11HotKeys.h"
 #include "platform/KeyboardLayout.h"
 
@@ -12,10 +21,14 @@
 #include <QGuiApplication>
 #include <QHash>
 #include <QList>
-#include <QSet>
 #include <xcb/xcb.h>
 #include <xcb/xcb_keysyms.h>
+// xkb.h names a member "explicit", which C++ reserves.
+#define explicit explicit_
+#include <xcb/xkb.h>
+#undef explicit
 
+#include <algorithm>
 #include <cstdlib>
 #include <vector>
 
@@ -70,11 +83,17 @@ class X11HotKeys final : public HotKeys, public QAbstractNativeEventFilter {
 public:
     X11HotKeys(xcb_connection_t* connection, xcb_window_t root)
         : m_connection(connection), m_root(root) {
+        // Qt's connection already speaks XKB; its keyboard events tell of a new
+        // keyboard (setxkbmap) besides the core MappingNotify.
+        if (const xcb_query_extension_reply_t* xkb =
+                xcb_get_extension_data(connection, &xcb_xkb_id);
+            xkb && xkb->present)
+            m_xkbFirstEvent = xkb->first_event;
         qApp->installNativeEventFilter(this);
     }
 
     ~X11HotKeys() override {
-        for (auto it = m_owners.cbegin(); it != m_owners.cend(); ++it)
+        for (auto it = m_grabs.cbegin(); it != m_grabs.cend(); ++it)
             ungrab(it.key());
         xcb_flush(m_connection);
     }
@@ -127,25 +146,34 @@ public:
             return false;
         const auto* event = static_cast<const xcb_generic_event_t*>(message);
         const uint8_t type = event->response_type & 0x7f;
-        if (type == XCB_MAPPING_NOTIFY) {
-            m_numLockMask.reset();
+        if (type == XCB_MAPPING_NOTIFY || isXkbKeyboardChange(event)) {
+            scheduleRegrab();
             return false;
         }
         if (type != XCB_KEY_PRESS && type != XCB_KEY_RELEASE)
             return false;
         const auto* key = static_cast<const xcb_key_press_event_t*>(message);
-        const Combination combination{key->detail, uint16_t(key->state & relevantModifiers)};
         if (type == XCB_KEY_RELEASE) {
-            // Only the release of a key whose press we took.
-            return m_keysDown.remove(key->detail);
+            // Only the release of a key whose press we took. It may be the first
+            // half of an auto-repeat pair: remember when it came.
+            const auto down = m_keys.find(key->detail);
+            if (down == m_keys.end() || down->releasedAt)
+                return false;
+            down->releasedAt = key->time;
+            return true;
         }
+        const Combination combination{key->detail, uint16_t(key->state & relevantModifiers)};
         const auto owners = m_owners.constFind(combination);
         if (owners == m_owners.cend())
             return false;
-        // Held down, the key repeats; a hot key fires once per press.
-        if (m_keysDown.contains(key->detail))
+        const auto known = m_keys.constFind(key->detail);
+        // Still down (no release came: detectable auto-repeat), or the press of
+        // an auto-repeat pair (same time as the release before it).
+        const bool repeat =
+            known != m_keys.cend() && (!known->releasedAt || *known->releasedAt == key->time);
+        m_keys.insert(key->detail, KeyState{});
+        if (repeat)
             return true;
-        m_keysDown.insert(key->detail);
         const QList<quint64> names = owners.value();
         // Reported after the event is handled, never from inside the filter.
         QMetaObject::invokeMethod(
@@ -172,10 +200,78 @@ private:
         if (names.isEmpty()) {
             m_owners.remove(combination);
             // Its release may now go elsewhere; do not wait for it.
-            m_keysDown.remove(combination.key);
+            m_keys.remove(combination.key);
             ungrab(combination);
             sync();
         }
+    }
+
+    bool isXkbKeyboardChange(const xcb_generic_event_t* event) const {
+        if (!m_xkbFirstEvent || (event->response_type & 0x7f) != m_xkbFirstEvent)
+            return false;
+        // All XKB events share one event code; the second byte tells which.
+        const uint8_t xkbType = reinterpret_cast<const uint8_t*>(event)[1];
+        return xkbType == XCB_XKB_NEW_KEYBOARD_NOTIFY || xkbType == XCB_XKB_MAP_NOTIFY;
+    }
+
+    // A mapping change comes as several events at once: one regrab after them.
+    void scheduleRegrab() {
+        m_numLockMask.reset();
+        if (m_regrabPending)
+            return;
+        m_regrabPending = true;
+        QMetaObject::invokeMethod(
+            this, [this] { regrabAll(); }, Qt::QueuedConnection);
+    }
+
+    // Brings every combination's grabs to the lock masks of the current
+    // mapping: grabs the variants it lacks before giving back those no longer
+    // wanted, so that the combination stays grabbed throughout. A variant
+    // another client took meanwhile stays missing.
+    void regrabAll() {
+        m_regrabPending = false;
+        m_numLockMask.reset();
+        const std::vector<uint16_t> variants = lockVariants();
+        const auto contains = [](const std::vector<uint16_t>& list, uint16_t value) {
+            return std::find(list.begin(), list.end(), value) != list.end();
+        };
+        for (auto it = m_grabs.begin(); it != m_grabs.end(); ++it) {
+            const Combination& combination = it.key();
+            std::vector<uint16_t>& held = it.value();
+            std::vector<uint16_t> wanted;
+            for (uint16_t locks : variants) {
+                if (!contains(wanted, uint16_t(combination.modifiers | locks)))
+                    wanted.push_back(uint16_t(combination.modifiers | locks));
+            }
+            std::vector<uint16_t> missing;
+            std::vector<xcb_void_cookie_t> cookies;
+            for (uint16_t modifiers : wanted) {
+                if (contains(held, modifiers))
+                    continue;
+                missing.push_back(modifiers);
+                cookies.push_back(xcb_grab_key_checked(m_connection, 1, m_root, modifiers,
+                                                       combination.key, XCB_GRAB_MODE_ASYNC,
+                                                       XCB_GRAB_MODE_ASYNC));
+            }
+            std::vector<uint16_t> now;
+            for (uint16_t modifiers : held) {
+                if (contains(wanted, modifiers))
+                    now.push_back(modifiers);
+                else
+                    xcb_ungrab_key(m_connection, combination.key, m_root, modifiers);
+            }
+            for (size_t i = 0; i < cookies.size(); ++i) {
+                if (xcb_generic_error_t* error = xcb_request_check(m_connection, cookies[i])) {
+                    std::free(error);
+                    qWarning("Dexaro: after a keyboard mapping change, another application "
+                             "holds part of a hot key's combination");
+                } else {
+                    now.push_back(missing[i]);
+                }
+            }
+            held = now;
+        }
+        sync();
     }
 
     uint16_t numLockMask() {
@@ -213,7 +309,8 @@ private:
         return {0, XCB_MOD_MASK_LOCK, numLock, uint16_t(XCB_MOD_MASK_LOCK | numLock)};
     }
 
-    // Grabs every lock variant; on any refusal gives back the others.
+    // Grabs every lock variant and remembers them; on any refusal gives back
+    // the others and remembers none.
     bool grab(const Combination& combination) {
         const std::vector<uint16_t> variants = lockVariants();
         std::vector<xcb_void_cookie_t> cookies;
@@ -231,16 +328,16 @@ private:
                 refused = true;
                 std::free(error);
             } else {
-                taken.push_back(variants[i]);
+                taken.push_back(uint16_t(combination.modifiers | variants[i]));
             }
         }
         if (refused) {
-            for (uint16_t locks : taken)
-                xcb_ungrab_key(m_connection, combination.key, m_root,
-                               combination.modifiers | locks);
+            for (uint16_t modifiers : taken)
+                xcb_ungrab_key(m_connection, combination.key, m_root, modifiers);
             sync();
             return false;
         }
+        m_grabs.insert(combination, taken);
         return true;
     }
 
@@ -251,17 +348,32 @@ private:
             xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
     }
 
+    // Gives back exactly the grabs made for the combination.
     void ungrab(const Combination& combination) {
-        for (uint16_t locks : lockVariants())
-            xcb_ungrab_key(m_connection, combination.key, m_root, combination.modifiers | locks);
+        const auto it = m_grabs.find(combination);
+        if (it == m_grabs.end())
+            return;
+        for (uint16_t modifiers : it.value())
+            xcb_ungrab_key(m_connection, combination.key, m_root, modifiers);
+        m_grabs.erase(it);
     }
+
+    // A key whose press was taken: down, or released at a time (which an
+    // auto-repeat press repeats).
+    struct KeyState {
+        std::optional<xcb_timestamp_t> releasedAt;
+    };
 
     xcb_connection_t* m_connection;
     xcb_window_t m_root;
+    uint8_t m_xkbFirstEvent = 0;
     QHash<Combination, QList<quint64>> m_owners; // grabbed combination -> hot-key names
     QHash<quint64, Combination> m_combinations;  // hot-key name -> combination
-    QSet<xcb_keycode_t> m_keysDown;
+    QHash<Combination, std::vector<uint16_t>>
+        m_grabs; // combination -> exact modifier masks grabbed
+    QHash<xcb_keycode_t, KeyState> m_keys;
     std::optional<uint16_t> m_numLockMask;
+    bool m_regrabPending = false;
 };
 
 // Without an X11 display there is nothing to grab keys on.

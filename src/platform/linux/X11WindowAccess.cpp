@@ -28,15 +28,17 @@
 namespace dexaro {
 namespace {
 
-using x11::Connection;
 using x11::cardinalsOf;
+using x11::Connection;
 using x11::getProperty;
 using x11::reply;
 using x11::threadConnection;
 
-
 // How long a write waits for the window manager's answer when nothing changes.
 constexpr int defaultAnswerTimeoutMs = 1500;
+// Once the window manager has begun to answer, it is taken as finished when
+// the window has had no further change for this long.
+constexpr int settleMs = 250;
 
 struct Extents {
     int left = 0, right = 0, top = 0, bottom = 0;
@@ -48,6 +50,7 @@ struct WindowState {
     Extents gtk;
     bool hasFrameExtents = false;
     bool maximizedOrFullscreen = false;
+    bool fullscreen = false;
     xcb_size_hints_t hints{};
 
     // The client size the window manager makes of a requested one: ICCCM size
@@ -82,7 +85,6 @@ struct WindowState {
                      client.height() + frame.top + frame.bottom - gtk.top - gtk.bottom);
     }
 };
-
 
 Extents extentsOf(const std::vector<uint32_t>& v) {
     Extents e;
@@ -128,6 +130,8 @@ std::optional<WindowState> readWindowState(Connection& conn, xcb_window_t window
         if (atom == ewmh->_NET_WM_STATE_MAXIMIZED_VERT ||
             atom == ewmh->_NET_WM_STATE_MAXIMIZED_HORZ || atom == ewmh->_NET_WM_STATE_FULLSCREEN)
             s.maximizedOrFullscreen = true;
+        if (atom == ewmh->_NET_WM_STATE_FULLSCREEN)
+            s.fullscreen = true;
     }
     return s;
 }
@@ -147,25 +151,71 @@ bool isEventFor(xcb_generic_event_t* event, xcb_window_t window, uint8_t type) {
     return false;
 }
 
+// After a request, follows the window manager's answer: the window's state is
+// read again after each of its changes (a ConfigureNotify, or a change of its
+// _NET_WM_STATE) until answered(state) holds. A window manager may answer in
+// several steps or adjust the request, so a state that does not hold is taken
+// as the final one only once the window has been quiet for settleMs, or when
+// timeoutMs has passed. The window's events must be selected by the caller.
+template <class Answered>
+std::optional<WindowState> followAnswer(Connection& conn, xcb_window_t window, int timeoutMs,
+                                        Answered answered) {
+    xcb_ewmh_connection_t* ewmh = conn.ewmh();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    bool changed = false;
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                              deadline - std::chrono::steady_clock::now())
+                              .count();
+        if (left <= 0)
+            return readWindowState(conn, window);
+        const int wait = changed ? std::min<int>(settleMs, int(left)) : int(left);
+        const bool event = conn.waitForEvent(wait, [&](xcb_generic_event_t* e) {
+            return isEventFor(e, window, XCB_CONFIGURE_NOTIFY) ||
+                   (isEventFor(e, window, XCB_PROPERTY_NOTIFY) &&
+                    reinterpret_cast<xcb_property_notify_event_t*>(e)->atom == ewmh->_NET_WM_STATE);
+        });
+        auto state = readWindowState(conn, window);
+        if (!state)
+            return state; // the window is gone
+        if (!event && changed)
+            return state; // settled on something else than asked
+        if (event) {
+            changed = true;
+            if (answered(*state))
+                return state;
+        }
+    }
+}
+
 // Brings a window into a state in which it can be moved: not maximized, not
 // full screen, with known frame extents. Answers its fresh state.
 std::optional<WindowState> prepareForChange(Connection& conn, xcb_window_t window,
                                             std::optional<WindowState> state, int timeoutMs) {
     xcb_ewmh_connection_t* ewmh = conn.ewmh();
     if (state && state->maximizedOrFullscreen) {
-        selectEvents(conn, window, XCB_EVENT_MASK_PROPERTY_CHANGE);
+        const QRect maximized = state->client;
+        selectEvents(conn, window,
+                     XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY);
         conn.dropPendingEvents();
         xcb_ewmh_request_change_wm_state(
             ewmh, conn.screenNumber(), window, XCB_EWMH_WM_STATE_REMOVE,
             ewmh->_NET_WM_STATE_MAXIMIZED_VERT, ewmh->_NET_WM_STATE_MAXIMIZED_HORZ,
             XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER);
-        xcb_ewmh_request_change_wm_state(ewmh, conn.screenNumber(), window,
-                                         XCB_EWMH_WM_STATE_REMOVE, ewmh->_NET_WM_STATE_FULLSCREEN,
-                                         XCB_ATOM_NONE, XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER);
-        conn.waitForEvent(timeoutMs, [&](xcb_generic_event_t* e) {
-            return isEventFor(e, window, XCB_PROPERTY_NOTIFY) &&
-                   reinterpret_cast<xcb_property_notify_event_t*>(e)->atom == ewmh->_NET_WM_STATE;
+        if (state->fullscreen) {
+            xcb_ewmh_request_change_wm_state(
+                ewmh, conn.screenNumber(), window, XCB_EWMH_WM_STATE_REMOVE,
+                ewmh->_NET_WM_STATE_FULLSCREEN, XCB_ATOM_NONE, XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER);
+        }
+        // Restoring takes the window manager a state change and one or more
+        // configures, in an order of its choosing. The first answer is often
+        // not the last: wait until the state is gone and the window has its
+        // restored geometry, then until it stays there.
+        const auto restored = followAnswer(conn, window, timeoutMs, [&](const WindowState& s) {
+            return !s.maximizedOrFullscreen && s.client != maximized;
         });
+        if (restored && !restored->maximizedOrFullscreen)
+            followAnswer(conn, window, settleMs, [](const WindowState&) { return false; });
         selectEvents(conn, window, 0);
         state = readWindowState(conn, window);
     }
@@ -185,19 +235,20 @@ std::optional<WindowState> prepareForChange(Connection& conn, xcb_window_t windo
 }
 
 // The window manager answers a move with a (synthetic) ConfigureNotify and a
-// resize with a real one; a request it refuses may get no answer at all.
+// resize with a real one; a request it refuses may get no answer at all. Only
+// a state that answers this request ends the wait early: a ConfigureNotify
+// still on its way from an earlier change is not taken for the answer.
+template <class Answered>
 void requestAndWait(Connection& conn, xcb_window_t window, int timeoutMs,
                     xcb_ewmh_moveresize_window_opt_flags_t flags, int x, int y, int width,
-                    int height) {
-    selectEvents(conn, window, XCB_EVENT_MASK_STRUCTURE_NOTIFY);
+                    int height, Answered answered) {
+    selectEvents(conn, window, XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE);
     conn.dropPendingEvents();
     xcb_ewmh_request_moveresize_window(conn.ewmh(), conn.screenNumber(), window,
                                        XCB_GRAVITY_NORTH_WEST, XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER,
                                        flags, uint32_t(x), uint32_t(y), uint32_t(width),
                                        uint32_t(height));
-    conn.waitForEvent(timeoutMs, [&](xcb_generic_event_t* e) {
-        return isEventFor(e, window, XCB_CONFIGURE_NOTIFY);
-    });
+    followAnswer(conn, window, timeoutMs, answered);
     selectEvents(conn, window, 0);
     xcb_flush(conn.c());
 }
@@ -308,10 +359,12 @@ public:
             const QRect visible = state->visible();
             if (visible.x() == x && visible.y() == y)
                 return AXError::success;
-            requestAndWait(*conn, window, defaultAnswerTimeoutMs,
-                           xcb_ewmh_moveresize_window_opt_flags_t(XCB_EWMH_MOVERESIZE_WINDOW_X |
-                                                                  XCB_EWMH_MOVERESIZE_WINDOW_Y),
-                           x - state->gtk.left, y - state->gtk.top, 0, 0);
+            requestAndWait(
+                *conn, window, defaultAnswerTimeoutMs,
+                xcb_ewmh_moveresize_window_opt_flags_t(XCB_EWMH_MOVERESIZE_WINDOW_X |
+                                                       XCB_EWMH_MOVERESIZE_WINDOW_Y),
+                x - state->gtk.left, y - state->gtk.top, 0, 0,
+                [&](const WindowState& s) { return s.visible().topLeft() == QPoint(x, y); });
         } else {
             const int width = qRound(size->width()) - state->frame.left - state->frame.right +
                               state->gtk.left + state->gtk.right;
@@ -323,11 +376,13 @@ public:
             // no answer from it: nothing to ask for then.
             if (state->constrained(QSize(width, height)) == state->client.size())
                 return AXError::success;
+            const QSize expected = state->constrained(QSize(width, height));
             requestAndWait(
                 *conn, window, defaultAnswerTimeoutMs,
                 xcb_ewmh_moveresize_window_opt_flags_t(XCB_EWMH_MOVERESIZE_WINDOW_WIDTH |
                                                        XCB_EWMH_MOVERESIZE_WINDOW_HEIGHT),
-                0, 0, width, height);
+                0, 0, width, height,
+                [&](const WindowState& s) { return s.client.size() == expected; });
         }
         return xcb_connection_has_error(conn->c()) ? AXError::cannotComplete : AXError::success;
     }

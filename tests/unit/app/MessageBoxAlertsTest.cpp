@@ -92,3 +92,29 @@ TEST(MessageBoxAlerts, AWarningFromAnotherThreadIsShownOnTheMainThreadWithoutWai
     EXPECT_EQ(shownOn, QCoreApplication::instance()->thread());
     delete worker;
 }
+
+TEST(MessageBoxAlerts, NoticesShowTheIconOfTheirKind) {
+    MessageBoxAlerts alerts;
+    using Show = void (MessageBoxAlerts::*)(const QString&, const QString&, const QString&);
+    const struct {
+        const char* name;
+        Show show;
+        QMessageBox::Icon icon;
+    } rows[] = {
+        {"warning", &MessageBoxAlerts::warn, QMessageBox::Warning},
+        {"critical", &MessageBoxAlerts::critical, QMessageBox::Critical},
+    };
+    for (const auto& row : rows) {
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        QString text;
+        whenABoxIsUp([&](QMessageBox* box) {
+            icon = box->icon();
+            text = box->text();
+            box->accept();
+        });
+        (alerts.*row.show)(QStringLiteral("Keyboard shortcut"), QStringLiteral("Cannot be used"),
+                           QStringLiteral("taken"));
+        EXPECT_EQ(icon, row.icon) << row.name;
+        EXPECT_EQ(text, QStringLiteral("Cannot be used")) << row.name;
+    }
+}

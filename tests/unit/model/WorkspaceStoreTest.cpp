@@ -206,3 +206,43 @@ TEST_F(WorkspaceStoreTest, SettingWriteFailureAlertsAndKeepsTheValuePending) {
     EXPECT_TRUE(alerts.shown[0].informative.contains(QStringLiteral("disk says no")));
     EXPECT_TRUE(context->hasChanges());
 }
+
+TEST_F(WorkspaceStoreTest, DatesOutsideTheRepresentableRangeReadAsUnknown) {
+    context.reset();
+    ws.reset();
+    // SQLite reads 1e999 as an infinity; NaN and infinities also come as text.
+    runSql(path(), "INSERT INTO Workspaces (id, name, date_add, apps) VALUES "
+                   "('1', 'Plain', 1700000000.5, 'a'),"
+                   "('2', 'Huge', 1e300, 'a'),"
+                   "('3', 'FarPast', -5e18, 'a'),"
+                   "('4', 'Infinite', 1e999, 'a'),"
+                   "('5', 'MinusInfinite', -1e999, 'a'),"
+                   "('6', 'NaNText', 'NaN', 'a'),"
+                   "('7', 'InfText', 'inf', 'a'),"
+                   "('8', 'JustPast64Bits', 9.3e15, 'a'),"
+                   "('9', 'Negative', -86400, 'a');");
+    reopen();
+    const struct {
+        const char* name;
+        std::optional<qint64> msecs;
+    } rows[] = {
+        {"Plain", 1700000000500},   {"Huge", std::nullopt},           {"FarPast", std::nullopt},
+        {"Infinite", std::nullopt}, {"MinusInfinite", std::nullopt},  {"NaNText", std::nullopt},
+        {"InfText", std::nullopt},  {"JustPast64Bits", std::nullopt}, {"Negative", -86400000},
+    };
+    const auto list = ws->loadWorkspaceList().value();
+    ASSERT_EQ(list.size(), std::size(rows));
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const auto found = std::find_if(list.begin(), list.end(), [&](const auto& m) {
+            return m->wsName == QLatin1String(row.name);
+        });
+        ASSERT_NE(found, list.end());
+        const auto& date = (*found)->wsCreateDate;
+        ASSERT_EQ(date.has_value(), row.msecs.has_value());
+        if (row.msecs) {
+            EXPECT_EQ(date->toMSecsSinceEpoch(), *row.msecs);
+        }
+    }
+    EXPECT_TRUE(alerts.shown.isEmpty());
+}

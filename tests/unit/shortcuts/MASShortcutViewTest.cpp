@@ -165,6 +165,7 @@ TEST_F(Recorder, TakenCombinationShowsAlertAndKeepsRecording) {
     ASSERT_EQ(alerts.shown.size(), 1);
     EXPECT_EQ(alerts.shown[0].message, QStringLiteral("The key combination ⌃⌥K cannot be used"));
     EXPECT_TRUE(alerts.shown[0].informative.startsWith(QStringLiteral("This combination cannot")));
+    EXPECT_TRUE(alerts.shown[0].critical);
     EXPECT_TRUE(view.isRecording());
     EXPECT_EQ(view.shortcutPlaceholder(), QString());
     EXPECT_FALSE(view.shortcutValue());

@@ -144,40 +144,68 @@ TEST_F(Placement, EveryPlacementPutsTheVisibleFrameOnItsRectangle) {
     }
 }
 
-TEST_F(Placement, AMaximizedWindowIsRestoredAndPlaced) {
+TEST_F(Placement, AMaximizedWindowIsRestoredAndPlacedEveryTime) {
     Client terminal(QStringLiteral("xterm"));
-    const xcb_window_t window = windowOf(terminal.pid());
-    ASSERT_NE(window, XCB_NONE);
+    Client clock(QStringLiteral("xclock"));
+    const xcb_window_t terminalWindow = windowOf(terminal.pid());
+    const xcb_window_t clockWindow = windowOf(clock.pid());
+    ASSERT_NE(terminalWindow, XCB_NONE);
+    ASSERT_NE(clockWindow, XCB_NONE);
     const xcb_atom_t maximized = probe.atom("_NET_WM_STATE_MAXIMIZED_VERT");
-    // Maximized as a pager would do it: _NET_WM_STATE add, both directions.
-    xcb_client_message_event_t message{};
-    message.response_type = XCB_CLIENT_MESSAGE;
-    message.format = 32;
-    message.window = window;
-    message.type = probe.atom("_NET_WM_STATE");
-    message.data.data32[0] = 1;
-    message.data.data32[1] = maximized;
-    message.data.data32[2] = probe.atom("_NET_WM_STATE_MAXIMIZED_HORZ");
-    message.data.data32[3] = 2;
-    xcb_send_event(probe.connection(), 0, probe.root(),
-                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                   reinterpret_cast<const char*>(&message));
-    xcb_flush(probe.connection());
-    auto isMaximized = [&] {
+    auto isMaximized = [&](xcb_window_t window) {
         const auto state = probe.cardinals(window, "_NET_WM_STATE");
         return std::find(state.begin(), state.end(), maximized) != state.end();
     };
-    ASSERT_TRUE(waitUntil(isMaximized, 5000));
+    // Maximized as a pager would do it: _NET_WM_STATE add, both directions.
+    auto maximize = [&](xcb_window_t window) {
+        xcb_client_message_event_t message{};
+        message.response_type = XCB_CLIENT_MESSAGE;
+        message.format = 32;
+        message.window = window;
+        message.type = probe.atom("_NET_WM_STATE");
+        message.data.data32[0] = 1;
+        message.data.data32[1] = maximized;
+        message.data.data32[2] = probe.atom("_NET_WM_STATE_MAXIMIZED_HORZ");
+        message.data.data32[3] = 2;
+        xcb_send_event(probe.connection(), 0, probe.root(),
+                       XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                       reinterpret_cast<const char*>(&message));
+        xcb_flush(probe.connection());
+        return waitUntil([&] { return isMaximized(window); }, 5000);
+    };
 
-    const auto result = place(terminal.pid(), PositionName::topRight, quick);
-    EXPECT_TRUE(result.placed);
-    EXPECT_FALSE(isMaximized());
-    const QRect frame = probe.frameRect(window).value_or(QRect());
-    const QRect target = expected(PositionName::topRight);
-    EXPECT_LE(std::abs(frame.x() - target.x()), 1);
-    EXPECT_LE(std::abs(frame.y() - target.y()), 1);
-    EXPECT_LE(std::abs(frame.width() - target.width()), cell(probe, window).width());
-    EXPECT_LE(std::abs(frame.height() - target.height()), cell(probe, window).height());
+    // The window manager's answers to an un-maximize come in several steps; a
+    // placement must not take an intermediate one for the result.
+    const PositionName positions[] = {PositionName::topRight, PositionName::bottomLeft,
+                                      PositionName::rightHalf, PositionName::topLeft,
+                                      PositionName::bottomRight};
+    const struct {
+        const char* name;
+        qint64 pid;
+        xcb_window_t window;
+        QSize cell;
+    } clients[] = {
+        {"xterm", terminal.pid(), terminalWindow, cell(probe, terminalWindow)},
+        {"xclock", clock.pid(), clockWindow, QSize(1, 1)},
+    };
+    for (int round = 0; round < 10; ++round) {
+        const PositionName position = positions[round % std::size(positions)];
+        const QRect target = expected(position);
+        for (const auto& client : clients) {
+            SCOPED_TRACE(testing::Message() << client.name << ", round " << round);
+            ASSERT_TRUE(maximize(client.window));
+            const auto result = place(client.pid, position, quick);
+            EXPECT_TRUE(result.placed);
+            EXPECT_FALSE(isMaximized(client.window));
+            const QRect frame = probe.frameRect(client.window).value_or(QRect());
+            EXPECT_LE(std::abs(frame.x() - target.x()), 1) << frame.x();
+            EXPECT_LE(std::abs(frame.y() - target.y()), 1) << frame.y();
+            EXPECT_LE(std::abs(frame.width() - target.width()), client.cell.width())
+                << frame.width();
+            EXPECT_LE(std::abs(frame.height() - target.height()), client.cell.height())
+                << frame.height();
+        }
+    }
 }
 
 TEST_F(Placement, AWindowThatComesThreeSecondsLateIsPlacedOnALaterAttempt) {

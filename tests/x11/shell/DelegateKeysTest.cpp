@@ -1,6 +1,7 @@
 // The main window inside the real application delegate and its desktop
 // services, with keys from the X server (xdotool through XTEST): Ctrl-W hides
-// the window and Ctrl-Q runs the quit path to status 0, Caps Lock or not.
+// the window and Ctrl-Q runs the quit path to status 0, Caps Lock or not, and
+// on a layout without Latin letters by the keys where W and Q are.
 #include "app/AppDelegate.h"
 #include "app/CustomMainWindow.h"
 #include "support/DesktopPlatform.h"
@@ -26,6 +27,18 @@ void xdotool(const QString& keys) {
     ASSERT_TRUE(waitUntil([&] { return run.state() == QProcess::NotRunning; }));
     ASSERT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
 }
+
+void setLayout(const QString& layout) {
+    QProcess run;
+    run.start(QStringLiteral("setxkbmap"), {layout});
+    ASSERT_TRUE(run.waitForFinished(10000));
+    ASSERT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
+}
+
+// Puts the US layout back however the test ends.
+struct UsLayoutAtEnd {
+    ~UsLayoutAtEnd() { setLayout(QStringLiteral("us")); }
+};
 
 bool capsLockOn(X11Probe& probe) {
     auto* reply = xcb_query_pointer_reply(
@@ -74,12 +87,21 @@ TEST(DelegateKeysTest, CtrlWHidesTheMainWindowAndCtrlQQuitsWithStatusZero) {
             EXPECT_FALSE(exitStatus.has_value()) << "Ctrl-W must only hide the window";
         }
 
-        showFocused(); // Caps Lock still on
-        xdotool(QStringLiteral("ctrl+q"));
-        EXPECT_TRUE(waitUntil([&] { return exitStatus.has_value(); })) << "Ctrl-Q did not quit";
-        EXPECT_EQ(exitStatus.value_or(-1), 0);
         if (capsLockOn(probe))
             xdotool(QStringLiteral("Caps_Lock"));
+        // Russian only: Ц is where W is, Й where Q is; no key types a Latin letter.
+        UsLayoutAtEnd restore;
+        setLayout(QStringLiteral("ru"));
+        showFocused();
+        const xcb_window_t id = xcb_window_t(window->winId());
+        xdotool(QStringLiteral("ctrl+Cyrillic_tse"));
+        EXPECT_TRUE(waitUntil([&] { return !probe.isViewable(id); })) << "Ctrl-Ц did not hide";
+        EXPECT_FALSE(exitStatus.has_value());
+
+        showFocused();
+        xdotool(QStringLiteral("ctrl+Cyrillic_shorti"));
+        EXPECT_TRUE(waitUntil([&] { return exitStatus.has_value(); })) << "Ctrl-Q did not quit";
+        EXPECT_EQ(exitStatus.value_or(-1), 0);
     }
     // The delegate took Dexaro's name on this process's bus connection.
     QDBusConnection::sessionBus().unregisterService(QStringLiteral("org.dexaro.Dexaro"));

@@ -61,8 +61,9 @@ protected:
         EXPECT_TRUE(QDir().mkpath(prefix + QStringLiteral("/bin")));
         const QString copy = prefix + QStringLiteral("/libexec/dexaro/dexaro-launcher");
         EXPECT_TRUE(QFile::copy(builtLauncher, copy));
-        if (!standIn.isEmpty())
+        if (!standIn.isEmpty()) {
             EXPECT_TRUE(QFile::link(standIn, prefix + QStringLiteral("/bin/dexaro")));
+        }
         return copy;
     }
 

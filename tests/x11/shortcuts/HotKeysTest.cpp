@@ -9,6 +9,7 @@
 #include "support/Wait.h"
 #include "support/X11Probe.h"
 
+#include <QAbstractNativeEventFilter>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -28,13 +29,42 @@ constexpr quint64 Shift = MASShortcut::ShiftFlag;
 constexpr uint8_t x11K = 45, x11J = 44, x11L = 46;
 constexpr uint16_t controlAlt = XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1;
 constexpr uint16_t numLock = XCB_MOD_MASK_2;
+constexpr uint16_t mod3 = XCB_MOD_MASK_3;
 
-void xdotool(const QStringList& arguments) {
+void run(const QString& program, const QStringList& arguments) {
     QProcess process;
-    process.start(QStringLiteral("xdotool"), arguments);
+    process.start(program, arguments);
     ASSERT_TRUE(process.waitForFinished(10000)) << arguments.join(u' ').toStdString();
     ASSERT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
 }
+
+void xdotool(const QStringList& arguments) {
+    run(QStringLiteral("xdotool"), arguments);
+}
+
+void xmodmap(const char* first, const char* second) {
+    run(QStringLiteral("xmodmap"), {QStringLiteral("-e"), QString::fromLatin1(first),
+                                    QStringLiteral("-e"), QString::fromLatin1(second)});
+}
+
+// Counts the presses of one key that reach this process's X connection,
+// auto-repeats included; sees them before the hot keys take them.
+class KeyPressCounter : public QAbstractNativeEventFilter {
+public:
+    explicit KeyPressCounter(uint8_t key) : m_key(key) { qApp->installNativeEventFilter(this); }
+    ~KeyPressCounter() override { qApp->removeNativeEventFilter(this); }
+    bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
+        const auto* event = static_cast<const xcb_key_press_event_t*>(message);
+        if (type == "xcb_generic_event_t" && (event->response_type & 0x7f) == XCB_KEY_PRESS &&
+            event->detail == m_key)
+            ++count;
+        return false;
+    }
+    int count = 0;
+
+private:
+    uint8_t m_key;
+};
 
 void pressKeys(const char* keys) {
     xdotool({QStringLiteral("key"), QString::fromLatin1(keys)});
@@ -197,6 +227,66 @@ TEST_F(X11HotKeys, CombinationHeldByAnotherClient) {
     EXPECT_TRUE(monitor.isShortcutRegistered(shortcut));
     pressKeys("ctrl+alt+l");
     ASSERT_TRUE(waitUntil([&] { return fired == 1; }));
+}
+
+TEST_F(X11HotKeys, AHeldKeyFiresOnceHoweverLongItIsHeld) {
+    ASSERT_TRUE(monitor.registerShortcut(MASShortcut(40, Control | Option), [this] { ++fired; }));
+    int marks = 0;
+    ASSERT_TRUE(monitor.registerShortcut(MASShortcut(38, Control | Option), [&] { ++marks; }));
+    // Auto-repeat after 200 ms, 50 times a second, for a short hold.
+    run(QStringLiteral("xset"), {"r", "rate", "200", "50"});
+    KeyPressCounter presses(x11K);
+    xdotool({QStringLiteral("keydown"), QStringLiteral("ctrl+alt+k")});
+    const bool repeated = waitUntil([&] { return presses.count >= 6; });
+    xdotool({QStringLiteral("keyup"), QStringLiteral("ctrl+alt+k")});
+    run(QStringLiteral("xset"), {"r", "rate"}); // the server's default again
+    ASSERT_TRUE(repeated) << "the held key did not repeat";
+
+    // Ctrl+Alt+J after it: once it is reported, so is everything before it.
+    pressKeys("ctrl+alt+j");
+    ASSERT_TRUE(waitUntil([&] { return marks == 1; }));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(fired, 1) << presses.count << " presses arrived";
+
+    // The next press is a press again.
+    pressKeys("ctrl+alt+k");
+    EXPECT_TRUE(waitUntil([&] { return fired == 2; }));
+}
+
+TEST_F(X11HotKeys, GrabsFollowNumLockToAnotherModifier) {
+    ASSERT_TRUE(monitor.registerShortcut(MASShortcut(40, Control | Option), [this] { ++fired; }));
+    ASSERT_TRUE(grabbedWithEveryLock(probe, x11K, controlAlt));
+    ASSERT_FALSE(probe.keyIsGrabbedByOthers(x11K, controlAlt | mod3)) << "Mod3 is in use here";
+
+    // Num Lock moves from Mod2 to Mod3; Dexaro grabs again with the new mask
+    // and gives back its Mod2 grabs.
+    xmodmap("remove mod2 = Num_Lock", "add mod3 = Num_Lock");
+    const auto numLockOnMod3 = [&] {
+        return probe.keyIsGrabbedByOthers(x11K, controlAlt | mod3) &&
+               probe.keyIsGrabbedByOthers(x11K, controlAlt | mod3 | XCB_MOD_MASK_LOCK) &&
+               probe.keyIsGrabbedByOthers(x11K, controlAlt) &&
+               !probe.keyIsGrabbedByOthers(x11K, controlAlt | numLock) &&
+               !probe.keyIsGrabbedByOthers(x11K, controlAlt | numLock | XCB_MOD_MASK_LOCK);
+    };
+    const bool followed = waitUntil(numLockOnMod3);
+    bool firedWithNumLock = false;
+    if (followed) {
+        pressKeys("Num_Lock");
+        EXPECT_TRUE(waitUntil([&] { return (keyboardState(probe) & mod3) != 0; }));
+        pressKeys("ctrl+alt+k");
+        firedWithNumLock = waitUntil([&] { return fired == 1; });
+        pressKeys("Num_Lock");
+        EXPECT_TRUE(waitUntil([&] { return (keyboardState(probe) & mod3) == 0; }));
+    }
+    monitor.unregisterShortcut(MASShortcut(40, Control | Option));
+    const bool nothingLeft =
+        !grabbedWithAnyLock(probe, x11K, controlAlt) &&
+        !probe.keyIsGrabbedByOthers(x11K, controlAlt | mod3) &&
+        !probe.keyIsGrabbedByOthers(x11K, controlAlt | mod3 | XCB_MOD_MASK_LOCK);
+    xmodmap("remove mod3 = Num_Lock", "add mod2 = Num_Lock");
+    EXPECT_TRUE(followed) << "the grabs did not follow Num Lock to Mod3";
+    EXPECT_TRUE(firedWithNumLock) << "the hot key did not fire with Num Lock on";
+    EXPECT_TRUE(nothingLeft) << "grabs leaked";
 }
 
 } // namespace
