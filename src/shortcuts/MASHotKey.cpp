@@ -15,7 +15,8 @@ std::unique_ptr<MASHotKey> MASHotKey::registeredHotKeyWithShortcut(HotKeys& hotK
                                                                    QString* error) {
     const quint32 carbonID = ++lastCarbonID;
     // A shortcut without a key must not become a grab of the key with code 0 (A).
-    if (shortcut.keyCode() == MASShortcut::NSNotFound || shortcut.keyCode() > 0xFFFF) {
+    if (shortcut.keyCode() == MASShortcut::NSNotFound ||
+        shortcut.keyCode() > MASShortcut::EventKeyCodeMask) {
         if (error)
             *error = QCoreApplication::translate("MASHotKey", "This shortcut has no usable key.");
         return nullptr;

@@ -19,13 +19,19 @@ class MASShortcut {
 public:
     // No key: the largest signed 64-bit value.
     static constexpr quint64 NSNotFound = 0x7FFFFFFFFFFFFFFFull;
+    // Key events and hot keys carry 16-bit key codes.
+    static constexpr quint64 EventKeyCodeMask = 0xFFFF;
 
     enum ModifierFlag : quint64 {
         ShiftFlag = 0x20000,
         ControlFlag = 0x40000,
         OptionFlag = 0x80000,
         CommandFlag = 0x100000,
-        DeviceIndependentFlagsMask = 0x1E0000,
+        FunctionFlag = 0x800000,
+        // The four flags a shortcut keeps.
+        DeviceIndependentFlagsMask = ShiftFlag | ControlFlag | OptionFlag | CommandFlag,
+        // The flags that tell menu key equivalents apart.
+        KeyEquivalentFlagsMask = DeviceIndependentFlagsMask | FunctionFlag,
     };
 
     // Keeps the key code; keeps only the four modifier bits of the flags.

@@ -1,6 +1,7 @@
 #include "shortcuts/MASShortcutValidator.h"
 
 #include "platform/HotKeys.h"
+#include "shortcuts/KeyTables.h"
 #include "shortcuts/ShortcutStrings.h"
 
 #include <QAction>
@@ -12,57 +13,10 @@
 namespace dexaro {
 namespace {
 
-// Function keys F1..F20: valid without modifiers.
-bool isFunctionKey(quint64 keyCode) {
-    static constexpr quint16 keys[] = {122, 120, 99,  118, 96,  97,  98, 100, 101, 109,
-                                       103, 111, 105, 107, 113, 106, 64, 79,  80,  90};
-    for (quint16 key : keys) {
-        if (key == keyCode)
-            return true;
-    }
-    return false;
-}
-
 // A Qt key as a menu key-equivalent character.
 QString keyEquivalentOfQtKey(int key) {
-    if (key >= Qt::Key_F1 && key <= Qt::Key_F19)
-        return QString(QChar(char16_t(0xF704 + (key - Qt::Key_F1))));
-    switch (key) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        return QStringLiteral("\r");
-    case Qt::Key_Tab:
-        return QStringLiteral("\t");
-    case Qt::Key_Space:
-        return QStringLiteral(" ");
-    case Qt::Key_Backspace:
-        return QStringLiteral("\b");
-    case Qt::Key_Escape:
-        return QString(QChar(27));
-    case Qt::Key_Up:
-        return QString(QChar(0xF700));
-    case Qt::Key_Down:
-        return QString(QChar(0xF701));
-    case Qt::Key_Left:
-        return QString(QChar(0xF702));
-    case Qt::Key_Right:
-        return QString(QChar(0xF703));
-    case Qt::Key_Delete:
-        return QString(QChar(0xF728));
-    case Qt::Key_Home:
-        return QString(QChar(0xF729));
-    case Qt::Key_End:
-        return QString(QChar(0xF72B));
-    case Qt::Key_PageUp:
-        return QString(QChar(0xF72C));
-    case Qt::Key_PageDown:
-        return QString(QChar(0xF72D));
-    case Qt::Key_Help:
-    case Qt::Key_Insert:
-        return QString(QChar(0xF746));
-    default:
-        break;
-    }
+    if (const auto character = keytables::keyEquivalentOfQtKey(key))
+        return QString(QChar(*character));
     if (key > 0x20 && key <= 0xFFFF && QChar(char16_t(key)).isPrint())
         return QString(QChar(char16_t(key))).toLower();
     return QString();
@@ -75,14 +29,14 @@ MASShortcutValidator::MASShortcutValidator(HotKeys& hotKeys, std::function<QList
 
 bool MASShortcutValidator::isShortcutValid(const MASShortcut& shortcut) const {
     const quint64 flags = shortcut.modifierFlags();
-    if (isFunctionKey(shortcut.keyCode()))
+    if (keytables::isFunctionKey(shortcut.keyCode()))
         return true;
     if (flags == 0)
         return false;
     if (flags & (MASShortcut::CommandFlag | MASShortcut::ControlFlag))
         return true;
     if (flags & MASShortcut::OptionFlag) {
-        return shortcut.keyCode() == 49 || shortcut.keyCode() == 53 ||
+        return shortcut.keyCode() == keys::Space || shortcut.keyCode() == keys::Escape ||
                allowAnyShortcutWithOptionModifier;
     }
     return false;
@@ -90,7 +44,7 @@ bool MASShortcutValidator::isShortcutValid(const MASShortcut& shortcut) const {
 
 bool MASShortcutValidator::isShortcutAlreadyTakenBySystem(const MASShortcut& shortcut,
                                                           QString* explanation) const {
-    if (shortcut.keyCode() <= 0xFFFF &&
+    if (shortcut.keyCode() <= MASShortcut::EventKeyCodeMask &&
         m_hotKeys.isTakenByOthers(shortcut.carbonKeyCode(), shortcut.carbonFlags())) {
         if (explanation) {
             *explanation = shortcutLocalizedString(
@@ -123,11 +77,9 @@ bool MASShortcutValidator::isShortcutAlreadyTakenInMenu(const MASShortcut& short
             return true;
         if (item.keyEquivalent.isEmpty() || item.keyEquivalent.toLower() != equivalent)
             continue;
-        quint64 itemFlags;
-        if (item.keyEquivalent == equivalent)
-            itemFlags = item.modifierMask & 0x9E0000;
-        else // differs only by case: an upper-case key equivalent means Shift
-            itemFlags = (item.modifierMask & 0x9C0000) | MASShortcut::ShiftFlag;
+        quint64 itemFlags = item.modifierMask & MASShortcut::KeyEquivalentFlagsMask;
+        if (item.keyEquivalent != equivalent) // differs only by case: upper case means Shift
+            itemFlags |= MASShortcut::ShiftFlag;
         if (itemFlags == flags) {
             if (explanation) {
                 *explanation = shortcutFormat(
@@ -156,15 +108,7 @@ MenuInfo MASShortcutValidator::menuInfo(const QList<QAction*>& actions) {
         if (!sequence.isEmpty()) {
             const QKeyCombination combination = sequence[0];
             item.keyEquivalent = keyEquivalentOfQtKey(combination.key());
-            const Qt::KeyboardModifiers modifiers = combination.keyboardModifiers();
-            if (modifiers & Qt::ShiftModifier)
-                item.modifierMask |= MASShortcut::ShiftFlag;
-            if (modifiers & Qt::ControlModifier)
-                item.modifierMask |= MASShortcut::ControlFlag;
-            if (modifiers & Qt::AltModifier)
-                item.modifierMask |= MASShortcut::OptionFlag;
-            if (modifiers & Qt::MetaModifier)
-                item.modifierMask |= MASShortcut::CommandFlag;
+            item.modifierMask = keytables::flagsOfQtModifiers(combination.keyboardModifiers());
         }
         info.items.append(item);
     }

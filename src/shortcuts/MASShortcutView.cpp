@@ -2,6 +2,7 @@
 
 #include "platform/Alerts.h"
 #include "platform/UserDefaults.h"
+#include "shortcuts/KeyTables.h"
 #include "shortcuts/MASShortcutValidator.h"
 #include "shortcuts/ShortcutStrings.h"
 
@@ -411,11 +412,11 @@ void MASShortcutView::updateFilter() {
 
 bool MASShortcutView::passesWhileRecording(QKeyEvent* event) const {
     const MASShortcut shortcut = MASShortcut::shortcutWithEvent(*event);
-    if (shortcut.keyCode() == 48) // Tab moves the focus on
+    if (shortcut.keyCode() == keys::Tab) // Tab moves the focus on
         return true;
     // Closing the window and quitting keep working (Ctrl here, the command key elsewhere).
     return shortcut.modifierFlags() == MASShortcut::ControlFlag &&
-           (shortcut.keyCode() == 13 || shortcut.keyCode() == 12);
+           (shortcut.keyCode() == keys::W || shortcut.keyCode() == keys::Q);
 }
 
 bool MASShortcutView::eventFilter(QObject* watched, QEvent* event) {
@@ -449,8 +450,7 @@ bool MASShortcutView::eventFilter(QObject* watched, QEvent* event) {
 
 bool MASShortcutView::handleRecordingKey(QKeyEvent* event) {
     const MASShortcut shortcut = MASShortcut::shortcutWithEvent(*event);
-    const bool isModifierKey =
-        shortcut.keyCode() >= 54 && shortcut.keyCode() <= 62 && shortcut.keyCode() != 57;
+    const bool isModifierKey = keytables::flagOfModifierKey(shortcut.keyCode()) != 0;
     if (event->type() == QEvent::KeyRelease) {
         // A modifier let go: the placeholder shows what is still held.
         if (isModifierKey) {
@@ -463,17 +463,17 @@ bool MASShortcutView::handleRecordingKey(QKeyEvent* event) {
     const quint64 keyCode = shortcut.keyCode();
 
     if (passesWhileRecording(event)) {
-        if (keyCode != 48)
+        if (keyCode != keys::Tab)
             setRecording(false);
         return false;
     }
     event->accept();
-    if (flags == 0 && (keyCode == 51 || keyCode == 117)) {
+    if (flags == 0 && (keyCode == keys::Delete || keyCode == keys::ForwardDelete)) {
         setShortcutValue(std::nullopt);
         setRecording(false);
         return true;
     }
-    if (flags == 0 && keyCode == 53) {
+    if (flags == 0 && keyCode == keys::Escape) {
         setRecording(false);
         return true;
     }
