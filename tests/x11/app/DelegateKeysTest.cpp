@@ -6,33 +6,19 @@
 #include "support/DesktopPlatform.h"
 #include "support/Wait.h"
 #include "support/X11Probe.h"
+#include "support/XdoTool.h"
 
 #include <QDBusConnection>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
-#include <cstdlib>
 #include <gtest/gtest.h>
 #include <optional>
 
 namespace dexaro::test {
 namespace {
 
-void xdotool(const QString& keys) {
-    QProcess run;
-    run.start(QStringLiteral("xdotool"), {QStringLiteral("key"), keys});
-    ASSERT_TRUE(run.waitForStarted(5000));
-    // Keep Qt's event loop turning while the keys travel.
-    ASSERT_TRUE(waitUntil([&] { return run.state() == QProcess::NotRunning; }));
-    ASSERT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
-}
-
 bool capsLockOn(X11Probe& probe) {
-    auto* reply = xcb_query_pointer_reply(
-        probe.connection(), xcb_query_pointer(probe.connection(), probe.root()), nullptr);
-    const bool on = reply && (reply->mask & XCB_MOD_MASK_LOCK);
-    std::free(reply);
-    return on;
+    return probe.pointer().mask & XCB_MOD_MASK_LOCK;
 }
 
 TEST(DelegateKeysTest, CtrlWHidesTheMainWindowAndCtrlQQuitsWithStatusZero) {
@@ -65,21 +51,21 @@ TEST(DelegateKeysTest, CtrlWHidesTheMainWindowAndCtrlQQuitsWithStatusZero) {
         for (bool caps : {false, true}) {
             SCOPED_TRACE(caps ? "Caps Lock on" : "Caps Lock off");
             if (capsLockOn(probe) != caps)
-                xdotool(QStringLiteral("Caps_Lock"));
+                XdoTool::key(QStringLiteral("Caps_Lock"));
             ASSERT_EQ(capsLockOn(probe), caps);
             showFocused();
             const xcb_window_t id = xcb_window_t(window->winId());
-            xdotool(QStringLiteral("ctrl+w"));
+            XdoTool::key(QStringLiteral("ctrl+w"));
             EXPECT_TRUE(waitUntil([&] { return !probe.isViewable(id); })) << "still mapped";
             EXPECT_FALSE(exitStatus.has_value()) << "Ctrl-W must only hide the window";
         }
 
         showFocused(); // Caps Lock still on
-        xdotool(QStringLiteral("ctrl+q"));
+        XdoTool::key(QStringLiteral("ctrl+q"));
         EXPECT_TRUE(waitUntil([&] { return exitStatus.has_value(); })) << "Ctrl-Q did not quit";
         EXPECT_EQ(exitStatus.value_or(-1), 0);
         if (capsLockOn(probe))
-            xdotool(QStringLiteral("Caps_Lock"));
+            XdoTool::key(QStringLiteral("Caps_Lock"));
     }
     // The delegate took Dexaro's name on this process's bus connection.
     QDBusConnection::sessionBus().unregisterService(QStringLiteral("org.dexaro.Dexaro"));
