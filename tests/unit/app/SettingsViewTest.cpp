@@ -42,6 +42,8 @@ protected:
 TEST_F(SettingsViewTest, EachSwitchIsStoredAndReflectedAtOnceAndSurvivesAReopen) {
     for (const SwitchRow& row : switchRows) {
         SCOPED_TRACE(row.storedName);
+        // Start at login also writes and removes the autostart entry.
+        const bool login = row.field == &AppSettings::runAtLogin;
         settings.*row.field = QStringLiteral("0");
         auto view = makeView();
         SettingsSwitch* button = ((*view).*row.button)();
@@ -51,6 +53,7 @@ TEST_F(SettingsViewTest, EachSwitchIsStoredAndReflectedAtOnceAndSurvivesAReopen)
         EXPECT_TRUE(button->isChecked());
         EXPECT_EQ(settings.*row.field, "1");
         EXPECT_EQ(store->readSetting(row.storedName), QStringLiteral("1"));
+        EXPECT_EQ(QFileInfo::exists(entryPath()), login);
 
         // What was stored is what the next start reads.
         openStore();
@@ -63,6 +66,7 @@ TEST_F(SettingsViewTest, EachSwitchIsStoredAndReflectedAtOnceAndSurvivesAReopen)
         QTest::mouseClick(((*next).*row.button)(), Qt::LeftButton);
         EXPECT_EQ(reloaded.*row.field, "0");
         EXPECT_EQ(store->readSetting(row.storedName), QStringLiteral("0"));
+        EXPECT_FALSE(QFileInfo::exists(entryPath()));
     }
     EXPECT_TRUE(alerts.shown.isEmpty());
 }
@@ -79,28 +83,6 @@ TEST_F(SettingsViewTest, DamagedStoredValuesShowOffAndTheNextClickStoresAClean1)
         EXPECT_EQ(settings.hideApps, "1");
         EXPECT_EQ(store->readSetting(QStringLiteral("hideApps")), QStringLiteral("1"));
     }
-}
-
-TEST_F(SettingsViewTest, StartAtLoginWritesTheAutostartEntryAndRemovesIt) {
-    settings.runAtLogin = QStringLiteral("0");
-    auto view = makeView();
-    ASSERT_FALSE(QFileInfo::exists(entryPath()));
-
-    QTest::mouseClick(view->runningAtLaunchButton(), Qt::LeftButton);
-    ASSERT_TRUE(QFileInfo::exists(entryPath()));
-    EXPECT_EQ(store->readSetting(QStringLiteral("runWSAtLogin")), QStringLiteral("1"));
-    EXPECT_EQ(settings.runAtLogin, "1");
-
-    QFile entry(entryPath());
-    ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(entry.readAll().contains("/libexec/dexaro/dexaro-launcher"));
-    entry.close();
-
-    QTest::mouseClick(view->runningAtLaunchButton(), Qt::LeftButton);
-    EXPECT_FALSE(QFileInfo::exists(entryPath()));
-    EXPECT_EQ(store->readSetting(QStringLiteral("runWSAtLogin")), QStringLiteral("0"));
-    EXPECT_EQ(settings.runAtLogin, "0");
-    EXPECT_TRUE(alerts.shown.isEmpty());
 }
 
 TEST_F(SettingsViewTest, ARefusedLoginItemIsReportedAndChangesNothing) {
