@@ -44,7 +44,7 @@ TEST(DelegateKeysTest, CtrlWHidesTheMainWindowAndCtrlQQuitsWithStatusZero) {
         const auto showFocused = [&] {
             window->show();
             window->activateWindow();
-            ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+            ASSERT_TRUE(QTest::qWaitForWindowActive(window, 30000));
             ASSERT_TRUE(waitUntil([&] { return probe.isViewable(xcb_window_t(window->winId())); }));
         };
 

@@ -46,6 +46,11 @@ protected:
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
         env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
         launcher.setProcessEnvironment(processes.environment(env));
+        // The launcher's output goes to a file, not a pipe: the program it
+        // starts inherits it, and a write into a pipe whose reader has gone
+        // would kill that program with SIGPIPE once the launcher is gone.
+        launcher.setProcessChannelMode(QProcess::MergedChannels);
+        launcher.setStandardOutputFile(home.filePath(QStringLiteral("launcher.log")));
     }
     void TearDown() override {
         if (launcher.state() != QProcess::NotRunning) {
@@ -72,6 +77,11 @@ protected:
         return copy;
     }
 
+    QByteArray launcherLog() const {
+        QFile log(home.filePath(QStringLiteral("launcher.log")));
+        return log.open(QIODevice::ReadOnly) ? log.readAll() : QByteArray();
+    }
+
     QTemporaryDir home;
     ProcessProbe processes;
     QProcess launcher;
@@ -86,7 +96,7 @@ TEST_F(LauncherTest, StartsExactlyOneDexaroAndQuitsWhenDexaroTellsItTo) {
     // Dexaro comes up, finds the launcher and tells it to go.
     ASSERT_TRUE(finishes(launcher)) << "the launcher is still running";
     EXPECT_EQ(launcher.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(launcher.exitCode(), 0) << launcher.readAllStandardError().toStdString();
+    EXPECT_EQ(launcher.exitCode(), 0) << launcherLog().toStdString();
     EXPECT_EQ(processes.running(builtDexaro).size(), 1);
     EXPECT_TRUE(waitUntil([] { return nameOwned(mainName); }));
     EXPECT_FALSE(nameOwned(launcherName));
@@ -109,12 +119,10 @@ TEST_F(LauncherTest, IgnoresKillLauncherFromAnotherObject) {
     // The path rule found <prefix>/bin/dexaro and started it once.
     ASSERT_TRUE(waitUntil([&] { return processes.running(xclock).size() == 1; }, 30000));
 
-    QByteArray diagnostics;
     postKillLauncher(QStringLiteral("org.example.Other"));
     ASSERT_TRUE(waitUntil([&] {
-        diagnostics += launcher.readAllStandardError();
-        return diagnostics.contains("ignoring killLauncher from org.example.Other");
-    })) << diagnostics.toStdString();
+        return launcherLog().contains("ignoring killLauncher from org.example.Other");
+    })) << launcherLog().toStdString();
     EXPECT_EQ(launcher.state(), QProcess::Running);
     EXPECT_TRUE(nameOwned(launcherName));
 
@@ -136,7 +144,7 @@ TEST_F(LauncherTest, SaysWhyAndFailsWhenItCannotStartDexaro) {
     const QString copy = launcherInPrefix(QString());
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        QProcess run;
+        QProcess run; // starts nothing: its output may stay in pipes
         QProcessEnvironment env = launcher.processEnvironment();
         if (!row.bus)
             env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
