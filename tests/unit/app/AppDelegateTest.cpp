@@ -230,7 +230,7 @@ TEST_F(AppDelegateTest, PopoverWaitsForTheTrayToPlaceTheIconAndFollowsIt) {
 TEST_F(AppDelegateTest, PopoverOpensAnywayWhenTheTrayNeverPlacesTheIcon) {
     iconPlacementPending = true;
     auto delegate = start();
-    EXPECT_TRUE(waitUntil([&] { return delegate->isPopoverShown(); }, 5000));
+    EXPECT_TRUE(waitUntil([&] { return delegate->isPopoverShown(); }, 15000));
 }
 
 TEST_F(AppDelegateTest, StatusItemClicksToggleThePopoverAndEscapeClosesIt) {
