@@ -132,6 +132,40 @@ std::vector<xcb_window_t> X11Probe::children(xcb_window_t window) {
     return result;
 }
 
+std::vector<xcb_window_t> X11Probe::descendants(xcb_window_t window) {
+    std::vector<xcb_window_t> result;
+    for (xcb_window_t child : children(window)) {
+        result.push_back(child);
+        const auto below = descendants(child);
+        result.insert(result.end(), below.begin(), below.end());
+    }
+    return result;
+}
+
+xcb_window_t X11Probe::parent(xcb_window_t window) {
+    auto* reply = xcb_query_tree_reply(m_conn, xcb_query_tree(m_conn, window), nullptr);
+    const xcb_window_t result = reply ? reply->parent : xcb_window_t(XCB_NONE);
+    std::free(reply);
+    return result;
+}
+
+bool X11Probe::hasProperty(xcb_window_t window, const char* property) {
+    auto* reply = xcb_get_property_reply(
+        m_conn, xcb_get_property(m_conn, 0, window, atom(property), XCB_ATOM_ANY, 0, 1), nullptr);
+    const bool present = reply && reply->type != XCB_NONE;
+    std::free(reply);
+    return present;
+}
+
+X11Probe::Pointer X11Probe::pointer() {
+    Pointer result;
+    auto* reply = xcb_query_pointer_reply(m_conn, xcb_query_pointer(m_conn, m_root), nullptr);
+    if (reply)
+        result = {QPoint(reply->root_x, reply->root_y), reply->child, reply->mask};
+    std::free(reply);
+    return result;
+}
+
 xcb_window_t X11Probe::selectionOwner(const char* selection) {
     auto* reply = xcb_get_selection_owner_reply(
         m_conn, xcb_get_selection_owner(m_conn, atom(selection)), nullptr);

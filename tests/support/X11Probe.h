@@ -37,6 +37,17 @@ public:
     QRect workArea(); // _NET_WORKAREA, desktop 0
     std::vector<uint32_t> cardinals(xcb_window_t window, const char* property);
     std::vector<xcb_window_t> children(xcb_window_t window);
+    std::vector<xcb_window_t> descendants(xcb_window_t window); // depth first
+    xcb_window_t parent(xcb_window_t window);                   // XCB_NONE for the root
+    bool hasProperty(xcb_window_t window, const char* property);
+    // The pointer as the server has it: the child of the root under it (or
+    // XCB_NONE over the bare desktop) and the modifier and button state.
+    struct Pointer {
+        QPoint position;
+        xcb_window_t child = XCB_NONE;
+        uint16_t mask = 0;
+    };
+    Pointer pointer();
     // Window owning a selection such as "_NET_SYSTEM_TRAY_S0", or XCB_NONE.
     xcb_window_t selectionOwner(const char* selection);
     // True while another client holds a passive grab on that key combination:

@@ -1,14 +1,14 @@
 #pragma once
 // The real Dexaro program started in the test session, and the helpers its
 // tests share: the program's tray icon and popover as another client sees
-// them, and real clicks through xdotool.
+// them.
 #include "support/Wait.h"
 #include "support/X11Probe.h"
+#include "support/XdoTool.h"
 
 #include <QPoint>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <cstdlib>
 #include <gtest/gtest.h>
 #include <vector>
 #include <xcb/xcb.h>
@@ -17,46 +17,13 @@ namespace dexaro::test {
 
 inline const QString dexaroProgram = QStringLiteral(DEXARO_BINARY_DIR "/bin/dexaro");
 
+// A command-line tool's standard output, trimmed.
 inline QString runTool(const QString& program, const QStringList& arguments) {
     QProcess tool;
     tool.start(program, arguments);
-    if (!tool.waitForFinished(20000))
+    if (!tool.waitForFinished(30000))
         return QStringLiteral("<%1 did not finish>").arg(program);
     return QString::fromUtf8(tool.readAllStandardOutput()).trimmed();
-}
-
-inline void xdotoolClick(const QPoint& at) {
-    runTool(QStringLiteral("xdotool"),
-            {QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y()),
-             QStringLiteral("click"), QStringLiteral("1")});
-}
-
-inline xcb_window_t parentOf(X11Probe& probe, xcb_window_t window) {
-    xcb_query_tree_reply_t* reply = xcb_query_tree_reply(
-        probe.connection(), xcb_query_tree(probe.connection(), window), nullptr);
-    if (!reply)
-        return XCB_NONE;
-    const xcb_window_t parent = reply->parent;
-    free(reply);
-    return parent;
-}
-
-inline bool hasProperty(X11Probe& probe, xcb_window_t window, const char* name) {
-    xcb_get_property_reply_t* reply = xcb_get_property_reply(
-        probe.connection(),
-        xcb_get_property(probe.connection(), 0, window, probe.atom(name), XCB_ATOM_ANY, 0, 1),
-        nullptr);
-    const bool present = reply && reply->type != XCB_NONE;
-    free(reply);
-    return present;
-}
-
-// Every window below root, depth first.
-inline void collect(X11Probe& probe, xcb_window_t window, std::vector<xcb_window_t>& out) {
-    for (xcb_window_t child : probe.children(window)) {
-        out.push_back(child);
-        collect(probe, child, out);
-    }
 }
 
 // Dexaro started with its data and configuration in a temporary folder.
@@ -70,7 +37,7 @@ protected:
     void TearDown() override {
         if (dexaro.state() != QProcess::NotRunning) {
             dexaro.kill();
-            dexaro.waitForFinished(10000);
+            dexaro.waitForFinished(30000);
         }
     }
 
@@ -86,24 +53,44 @@ protected:
         dexaro.setProcessEnvironment(environment());
         dexaro.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         dexaro.start(dexaroProgram, {});
-        ASSERT_TRUE(dexaro.waitForStarted(10000));
+        ASSERT_TRUE(dexaro.waitForStarted(30000));
+    }
+    // Started, with its icon in the tray and the popover open as after every start.
+    void startWithPopoverOpen() {
+        ASSERT_NO_FATAL_FAILURE(startDexaro());
+        ASSERT_TRUE(waitUntil([&] { return trayIcon() != XCB_NONE; }, 30000))
+            << "no icon of Dexaro's in tint2's tray";
+        ASSERT_TRUE(waitUntil([&] { return visiblePopover() != XCB_NONE; }, 30000))
+            << "the popover is not open after start";
+    }
+    bool popoverClosed() {
+        return waitUntil([&] { return visiblePopover() == XCB_NONE; });
+    }
+    bool popoverOpened() {
+        return waitUntil([&] { return visiblePopover() != XCB_NONE; });
     }
 
     // Dexaro's XEmbed icon: a window of its process with _XEMBED_INFO that a
     // tint2 panel has taken in.
     xcb_window_t trayIcon() {
-        std::vector<xcb_window_t> all;
-        collect(probe, probe.root(), all);
-        for (xcb_window_t window : all) {
+        for (xcb_window_t window : probe.descendants(probe.root())) {
             if (probe.pid(window) != uint32_t(dexaro.processId()) ||
-                !hasProperty(probe, window, "_XEMBED_INFO"))
+                !probe.hasProperty(window, "_XEMBED_INFO"))
                 continue;
-            for (xcb_window_t up = parentOf(probe, window); up && up != probe.root();
-                 up = parentOf(probe, up)) {
+            for (xcb_window_t up = probe.parent(window); up && up != probe.root();
+                 up = probe.parent(up)) {
                 if (probe.wmClass(up).contains(QStringLiteral("tint2"), Qt::CaseInsensitive))
                     return window;
             }
         }
+        return XCB_NONE;
+    }
+
+    // A managed, mapped window of the process, or XCB_NONE.
+    xcb_window_t clientWindowOf(qint64 pid) {
+        for (xcb_window_t window : probe.clientWindows())
+            if (probe.pid(window) == uint32_t(pid) && probe.isViewable(window))
+                return window;
         return XCB_NONE;
     }
 

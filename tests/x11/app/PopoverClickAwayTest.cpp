@@ -1,11 +1,10 @@
 // The popover closes on a press anywhere outside Dexaro, also where the press
-// takes no keyboard focus away from it: the bare desktop and a window that
-// never takes the focus. Presses inside the popover leave it open.
+// takes no keyboard focus away from it (the bare desktop, a window that never
+// takes the focus, a panel), and at every opening. Presses inside leave it open.
 #include "DexaroProcess.h"
 
 #include <QProcess>
 #include <gtest/gtest.h>
-#include <optional>
 #include <xcb/xcb.h>
 
 using namespace dexaro::test;
@@ -13,135 +12,87 @@ using namespace dexaro::test;
 namespace {
 
 // A point of the screen where no window is: away from the panels, the popover
-// under the icon and the clock placed further left.
+// under the icon and the clients placed further left.
 const QPoint bareDesktop(700, 600);
 
 class PopoverClickAway : public DexaroSession {
 protected:
     void TearDown() override {
-        if (xclock.state() != QProcess::NotRunning) {
-            xclock.kill();
-            xclock.waitForFinished(5000);
+        for (QProcess* client : {&xterm, &xclock}) {
+            client->kill();
+            client->waitForFinished(10000);
         }
         DexaroSession::TearDown();
     }
-
-    void startWithPopoverOpen() {
-        startDexaro();
-        ASSERT_TRUE(waitUntil([&] { return trayIcon() != XCB_NONE; }, 20000))
-            << "no icon of Dexaro's in tint2's tray";
-        ASSERT_TRUE(waitUntil([&] { return visiblePopover() != XCB_NONE; }))
-            << "the popover is not open after start";
+    // The client's window, once mapped.
+    std::optional<QRect> startClient(QProcess& client, const char* program, const char* geometry) {
+        client.start(QString::fromLatin1(program),
+                     {QStringLiteral("-geometry"), QString::fromLatin1(geometry)});
+        if (!waitUntil([&] { return clientWindowOf(client.processId()) != XCB_NONE; }, 30000))
+            return std::nullopt;
+        return probe.clientRect(clientWindowOf(client.processId()));
     }
-
-    void reopenFromIcon() {
-        const auto icon = probe.clientRect(trayIcon());
-        ASSERT_TRUE(icon);
-        xdotoolClick(icon->center());
-        ASSERT_TRUE(waitUntil([&] { return visiblePopover() != XCB_NONE; }))
-            << "a click on the icon did not open the popover again";
-    }
-
-    // The window right under the pointer: a child of the root, or none.
-    xcb_window_t topWindowUnderPointer() {
-        xcb_query_pointer_reply_t* reply = xcb_query_pointer_reply(
-            probe.connection(), xcb_query_pointer(probe.connection(), probe.root()), nullptr);
-        const xcb_window_t child = reply ? reply->child : xcb_window_t(XCB_NONE);
-        free(reply);
-        return child;
-    }
-
-    void press(const QPoint& at, int button) {
-        runTool(QStringLiteral("xdotool"),
-                {QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y()),
-                 QStringLiteral("click"), QString::number(button)});
-    }
-
-    xcb_window_t xclockWindow() {
-        for (xcb_window_t window : probe.clientWindows())
-            if (probe.wmClass(window).contains(QStringLiteral("XClock")) &&
-                probe.isViewable(window))
-                return window;
-        return XCB_NONE;
-    }
-
     // tint2's panel along the bottom edge of the screen.
     std::optional<QRect> bottomPanelRect() {
-        std::vector<xcb_window_t> all;
-        collect(probe, probe.root(), all);
         const QRect screen = probe.clientRect(probe.root()).value_or(QRect());
-        for (xcb_window_t window : all) {
-            if (!probe.wmClass(window).contains(QStringLiteral("tint2"), Qt::CaseInsensitive) ||
-                !probe.isViewable(window))
-                continue;
+        for (xcb_window_t window : probe.descendants(probe.root())) {
             const auto rect = probe.clientRect(window);
-            if (rect && rect->bottom() == screen.bottom() && rect->height() < 100)
+            if (probe.wmClass(window).contains(QStringLiteral("tint2"), Qt::CaseInsensitive) &&
+                probe.isViewable(window) && rect && rect->bottom() == screen.bottom() &&
+                rect->height() < 100)
                 return rect;
         }
         return std::nullopt;
     }
 
-    QProcess xclock;
+    QProcess xterm, xclock;
 };
 
 } // namespace
 
-TEST_F(PopoverClickAway, APressOnTheBareDesktopClosesIt) {
-    startWithPopoverOpen();
-    runTool(QStringLiteral("xdotool"),
-            {QStringLiteral("mousemove"), QString::number(bareDesktop.x()),
-             QString::number(bareDesktop.y())});
-    ASSERT_TRUE(waitUntil([&] { return topWindowUnderPointer() == XCB_NONE; }))
-        << "a window covers the spot meant to be bare desktop";
-
-    press(bareDesktop, 1);
-    EXPECT_TRUE(waitUntil([&] { return visiblePopover() == XCB_NONE; }))
-        << "a click on the desktop left the popover open";
-
-    // Each opening watches again.
-    reopenFromIcon();
-    press(bareDesktop, 1);
-    EXPECT_TRUE(waitUntil([&] { return visiblePopover() == XCB_NONE; }))
-        << "a click on the desktop left the reopened popover open";
-}
-
-TEST_F(PopoverClickAway, PressesInWindowsThatTakeNoFocusCloseIt) {
-    xclock.start(QStringLiteral("xclock"),
-                 {QStringLiteral("-geometry"), QStringLiteral("160x160+100+500")});
-    ASSERT_TRUE(xclock.waitForStarted(10000));
-    ASSERT_TRUE(waitUntil([&] { return xclockWindow() != XCB_NONE; }));
-    const auto clockRect = probe.clientRect(xclockWindow());
-    ASSERT_TRUE(clockRect);
-
-    startWithPopoverOpen();
-    press(clockRect->center(), 1);
-    EXPECT_TRUE(waitUntil([&] { return visiblePopover() == XCB_NONE; }))
-        << "a left click in xclock left the popover open";
-
-    // The right button counts too; the bottom panel shows only a clock, and
-    // its left end is empty.
+TEST_F(PopoverClickAway, PressesOutsideCloseItAtEveryOpeningAndPressesInsideDoNot) {
+    const auto xtermRect = startClient(xterm, "xterm", "60x15+300+500");
+    ASSERT_TRUE(xtermRect) << "no xterm window";
+    const auto clockRect = startClient(xclock, "xclock", "160x160+100+500");
+    ASSERT_TRUE(clockRect) << "no xclock window";
     const auto panel = bottomPanelRect();
     ASSERT_TRUE(panel) << "no bottom panel";
-    reopenFromIcon();
-    press(QPoint(panel->left() + 40, panel->center().y()), 3);
-    EXPECT_TRUE(waitUntil([&] { return visiblePopover() == XCB_NONE; }))
-        << "a right click on the panel left the popover open";
-}
+    XdoTool::mouseMove(bareDesktop);
+    ASSERT_TRUE(waitUntil([&] { return probe.pointer().child == XCB_NONE; }))
+        << "a window covers the spot meant to be bare desktop";
 
-TEST_F(PopoverClickAway, PressesInsideThePopoverLeaveItOpen) {
-    startWithPopoverOpen();
+    ASSERT_NO_FATAL_FAILURE(startWithPopoverOpen());
     const xcb_window_t popover = visiblePopover();
     const auto popoverRect = probe.clientRect(popover);
     ASSERT_TRUE(popoverRect);
-
-    press(popoverRect->center(), 1);
-    press(popoverRect->center() + QPoint(0, 40), 3);
+    XdoTool::click(popoverRect->center());
+    XdoTool::click(popoverRect->center() + QPoint(0, 40), 3);
     // Nothing to wait for when nothing happens: give a close the time it would
     // take, then check the popover is the same window, still shown.
-    EXPECT_FALSE(waitUntil([&] { return visiblePopover() != popover; }, 1500))
+    EXPECT_FALSE(waitUntil([&] { return visiblePopover() != popover; }, 3000))
         << "a press inside the popover closed it";
 
-    // Still watching: a press outside closes it.
-    press(bareDesktop, 1);
-    EXPECT_TRUE(waitUntil([&] { return visiblePopover() == XCB_NONE; }));
+    const struct {
+        const char* name;
+        QPoint at;
+        int button;
+    } presses[] = {
+        {"left press on the bare desktop", bareDesktop, 1},
+        {"left press in xterm, which takes the focus", xtermRect->center(), 1},
+        {"left press in xclock, which takes no focus", clockRect->center(), 1},
+        // The bottom panel shows only a clock, and its left end is empty.
+        {"right press on the panel", QPoint(panel->left() + 40, panel->center().y()), 3},
+        {"left press on the bare desktop again", bareDesktop, 1},
+    };
+    const auto iconRect = probe.clientRect(trayIcon());
+    ASSERT_TRUE(iconRect);
+    for (const auto& press : presses) {
+        SCOPED_TRACE(press.name);
+        if (visiblePopover() == XCB_NONE) {
+            XdoTool::click(iconRect->center());
+            ASSERT_TRUE(popoverOpened()) << "a click on the icon did not open the popover";
+        }
+        XdoTool::click(press.at, press.button);
+        EXPECT_TRUE(popoverClosed()) << "the popover stayed open";
+    }
 }

@@ -4,9 +4,9 @@
 // them, so a counted press also tells that every earlier one was read.
 #include "platform/linux/XInputPressWatcher.h"
 #include "support/Wait.h"
+#include "support/XdoTool.h"
 
 #include <QMouseEvent>
-#include <QProcess>
 #include <QWidget>
 #include <QWindow>
 #include <gtest/gtest.h>
@@ -21,17 +21,6 @@ const QPoint bareDesktop(700, 600);
 // The empty left end of the bottom panel, which shows only a clock and does
 // nothing on any button.
 const QPoint bottomPanel(40, 890);
-
-void press(const QPoint& at, int button) {
-    QProcess run;
-    run.start(QStringLiteral("xdotool"),
-              {QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y()),
-               QStringLiteral("click"), QString::number(button)});
-    ASSERT_TRUE(run.waitForStarted(5000));
-    // Keep Qt's event loop turning while the press travels.
-    ASSERT_TRUE(waitUntil([&] { return run.state() == QProcess::NotRunning; }));
-    ASSERT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
-}
 
 // A window of this process at a fixed place that counts its presses.
 class CountingWindow : public QWidget {
@@ -58,16 +47,16 @@ protected:
 };
 
 TEST_F(XInputPressWatcherTest, CountsLeftAndRightPressesOutsideAndNoOthers) {
-    press(bareDesktop, 1);
+    XdoTool::click(bareDesktop, 1);
     ASSERT_TRUE(waitUntil([&] { return count == 1; })) << "a left press was not seen";
-    press(bottomPanel, 3);
+    XdoTool::click(bottomPanel, 3);
     ASSERT_TRUE(waitUntil([&] { return count == 2; })) << "a right press was not seen";
 
     // Middle button and wheel: not watched. The left press after them shows
     // they were read.
-    press(bottomPanel, 2);
-    press(bottomPanel, 4);
-    press(bottomPanel, 1);
+    XdoTool::click(bottomPanel, 2);
+    XdoTool::click(bottomPanel, 4);
+    XdoTool::click(bottomPanel, 1);
     ASSERT_TRUE(waitUntil([&] { return count >= 3; }));
     EXPECT_EQ(count, 3);
 }
@@ -79,10 +68,10 @@ TEST_F(XInputPressWatcherTest, IgnoresPressesInThisProgramsWindows) {
         waitUntil([&] { return window.windowHandle() && window.windowHandle()->isExposed(); }));
 
     const QPoint inside = window.geometry().center();
-    press(inside, 1);
-    press(inside, 3);
+    XdoTool::click(inside, 1);
+    XdoTool::click(inside, 3);
     ASSERT_TRUE(waitUntil([&] { return window.presses == 2; })) << "the presses missed the window";
-    press(bareDesktop, 1);
+    XdoTool::click(bareDesktop, 1);
     ASSERT_TRUE(waitUntil([&] { return count >= 1; }));
     EXPECT_EQ(count, 1) << "presses in our own window counted";
 }
@@ -98,10 +87,10 @@ TEST_F(XInputPressWatcherTest, AHandlerMayDestroyItsWatcher) {
     });
     ASSERT_TRUE(second);
 
-    press(bareDesktop, 1);
+    XdoTool::click(bareDesktop, 1);
     ASSERT_TRUE(waitUntil([&] { return count == 1; }));
-    press(bareDesktop, 1);
-    press(bottomPanel, 3);
+    XdoTool::click(bareDesktop, 1);
+    XdoTool::click(bottomPanel, 3);
     ASSERT_TRUE(waitUntil([&] { return count == 3; }));
     EXPECT_FALSE(second);
     EXPECT_EQ(secondCount, 1);

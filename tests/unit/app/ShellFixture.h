@@ -1,28 +1,15 @@
 #pragma once
-// A store, settings and login item of their own for each test: the store file
-// and $XDG_CONFIG_HOME / $XDG_DATA_HOME live in a temporary folder.
+// A store and settings of their own for each test: the store file and
+// $XDG_CONFIG_HOME / $XDG_DATA_HOME live in a temporary folder.
 #include "model/AppSettings.h"
 #include "model/WorkspaceStore.h"
-#include "platform/LoginItem.h"
 #include "support/RecordingAlerts.h"
+#include "support/ShellFakes.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace dexaro::test {
-
-// A login item that refuses every change.
-class RefusingLoginItem : public LoginItem {
-public:
-    bool setEnabled(const QString&, bool, QString* error) override {
-        ++calls;
-        if (error)
-            *error = QStringLiteral("autostart folder is read-only");
-        return false;
-    }
-    bool isEnabled(const QString&) const override { return false; }
-    int calls = 0;
-};
 
 class ShellFixture : public ::testing::Test {
 protected:
@@ -45,14 +32,14 @@ protected:
         store.reset();
         context.reset();
         QString error;
-        context = WorkspaceStore::openStore(storePath(), &error);
+        context = WorkspaceStore::openStore(dir.filePath(QStringLiteral("Dexaro.sqlite")), &error);
         ASSERT_TRUE(context) << error.toStdString();
         store = std::make_unique<WorkspaceStore>(*context, alerts);
     }
-    QString storePath() const { return dir.filePath(QStringLiteral("Dexaro.sqlite")); }
 
     QTemporaryDir dir;
     RecordingAlerts alerts;
+    FakeLoginItem loginItem;
     std::unique_ptr<ObjectStore> context;
     std::unique_ptr<WorkspaceStore> store;
     AppSettings settings;

@@ -7,26 +7,16 @@
 #include "support/DesktopPlatform.h"
 #include "support/Wait.h"
 #include "support/X11Probe.h"
+#include "support/XdoTool.h"
 
 #include <QDBusConnection>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
-#include <cstdlib>
 #include <gtest/gtest.h>
 #include <optional>
 
 namespace dexaro::test {
 namespace {
-
-void xdotool(const QString& keys) {
-    QProcess run;
-    run.start(QStringLiteral("xdotool"), {QStringLiteral("key"), keys});
-    ASSERT_TRUE(run.waitForStarted(5000));
-    // Keep Qt's event loop turning while the keys travel.
-    ASSERT_TRUE(waitUntil([&] { return run.state() == QProcess::NotRunning; }));
-    ASSERT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
-}
 
 void setLayout(const QString& layout) {
     QProcess run;
@@ -41,11 +31,7 @@ struct UsLayoutAtEnd {
 };
 
 bool capsLockOn(X11Probe& probe) {
-    auto* reply = xcb_query_pointer_reply(
-        probe.connection(), xcb_query_pointer(probe.connection(), probe.root()), nullptr);
-    const bool on = reply && (reply->mask & XCB_MOD_MASK_LOCK);
-    std::free(reply);
-    return on;
+    return probe.pointer().mask & XCB_MOD_MASK_LOCK;
 }
 
 TEST(DelegateKeysTest, CtrlWHidesTheMainWindowAndCtrlQQuitsWithStatusZero) {
@@ -71,35 +57,35 @@ TEST(DelegateKeysTest, CtrlWHidesTheMainWindowAndCtrlQQuitsWithStatusZero) {
         const auto showFocused = [&] {
             window->show();
             window->activateWindow();
-            ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+            ASSERT_TRUE(QTest::qWaitForWindowActive(window, 30000));
             ASSERT_TRUE(waitUntil([&] { return probe.isViewable(xcb_window_t(window->winId())); }));
         };
 
         for (bool caps : {false, true}) {
             SCOPED_TRACE(caps ? "Caps Lock on" : "Caps Lock off");
             if (capsLockOn(probe) != caps)
-                xdotool(QStringLiteral("Caps_Lock"));
+                XdoTool::key(QStringLiteral("Caps_Lock"));
             ASSERT_EQ(capsLockOn(probe), caps);
             showFocused();
             const xcb_window_t id = xcb_window_t(window->winId());
-            xdotool(QStringLiteral("ctrl+w"));
+            XdoTool::key(QStringLiteral("ctrl+w"));
             EXPECT_TRUE(waitUntil([&] { return !probe.isViewable(id); })) << "still mapped";
             EXPECT_FALSE(exitStatus.has_value()) << "Ctrl-W must only hide the window";
         }
 
         if (capsLockOn(probe))
-            xdotool(QStringLiteral("Caps_Lock"));
+            XdoTool::key(QStringLiteral("Caps_Lock"));
         // Russian only: Ц is where W is, Й where Q is; no key types a Latin letter.
         UsLayoutAtEnd restore;
         setLayout(QStringLiteral("ru"));
         showFocused();
         const xcb_window_t id = xcb_window_t(window->winId());
-        xdotool(QStringLiteral("ctrl+Cyrillic_tse"));
+        XdoTool::key(QStringLiteral("ctrl+Cyrillic_tse"));
         EXPECT_TRUE(waitUntil([&] { return !probe.isViewable(id); })) << "Ctrl-Ц did not hide";
         EXPECT_FALSE(exitStatus.has_value());
 
         showFocused();
-        xdotool(QStringLiteral("ctrl+Cyrillic_shorti"));
+        XdoTool::key(QStringLiteral("ctrl+Cyrillic_shorti"));
         EXPECT_TRUE(waitUntil([&] { return exitStatus.has_value(); })) << "Ctrl-Q did not quit";
         EXPECT_EQ(exitStatus.value_or(-1), 0);
     }

@@ -20,12 +20,6 @@
 namespace dexaro::test {
 namespace {
 
-class NoLoginItem : public LoginItem {
-public:
-    bool setEnabled(const QString&, bool, QString*) override { return true; }
-    bool isEnabled(const QString&) const override { return false; }
-};
-
 class MainWindowTest : public ShellFixture {
 protected:
     void SetUp() override {
@@ -59,64 +53,43 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     }
 
-    NoLoginItem loginItem;
     std::unique_ptr<CustomMainWindow> window;
 };
 
-TEST_F(MainWindowTest, StartsOnTheCreatorWithItsItemSelected) {
-    EXPECT_EQ(window->currentViewCode(), CustomMainWindow::CreatorView);
+TEST_F(MainWindowTest, StartsOnTheCreatorAndAClickSelectsOnlyItsItemAndShowsItsScreen) {
     EXPECT_EQ(window->currentView(), window->creatorView());
     expectSelected(1);
-    EXPECT_EQ(window->toolbarItem(1)->itemLabel()->text(), "Create");
-    EXPECT_EQ(window->toolbarItem(2)->itemLabel()->text(), "Edit");
-    EXPECT_EQ(window->toolbarItem(3)->itemLabel()->text(), "Configs");
-}
-
-TEST_F(MainWindowTest, ClickingAnItemSelectsOnlyItAndShowsItsScreen) {
     QSignalSpy announced(window.get(), &CustomMainWindow::itemSelected);
-    const struct {
-        int item;
-        const char* screen;
-    } steps[] = {{3, "settings"}, {2, "editor"}, {1, "creator"}, {2, "editor"}, {3, "settings"}};
-    for (const auto& step : steps) {
-        SCOPED_TRACE(step.item);
-        click(step.item);
-        EXPECT_EQ(window->currentViewCode(), step.item);
-        expectSelected(step.item);
-        EXPECT_EQ(announced.takeLast().at(0).toInt(), step.item);
-        if (step.item == 3)
+    for (int item : {3, 2, 1, 2, 3}) {
+        SCOPED_TRACE(item);
+        click(item);
+        EXPECT_EQ(window->currentViewCode(), item);
+        expectSelected(item);
+        EXPECT_EQ(announced.takeLast().at(0).toInt(), item);
+        if (item == 3)
             EXPECT_NE(qobject_cast<SettingsView*>(window->currentView()), nullptr);
         else
             EXPECT_EQ(window->currentView(),
-                      step.item == 1 ? window->creatorView() : window->editorView());
+                      item == 1 ? window->creatorView() : window->editorView());
     }
 }
 
-TEST_F(MainWindowTest, ClickingTheSelectedItemDoesNotRebuildItsScreen) {
+TEST_F(MainWindowTest, ConfigsIsBuiltOncePerVisitAndRereadsTheSettings) {
     click(3);
-    QPointer<QWidget> settingsView = window->currentView();
-    click(3);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    ASSERT_FALSE(settingsView.isNull());
-    EXPECT_EQ(window->currentView(), settingsView.data());
-    expectSelected(3);
-    EXPECT_EQ(window->findChildren<SettingsView*>().size(), 1);
-
-    // Leaving it frees it: one settings screen at most.
-    click(1);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(settingsView.isNull());
-    EXPECT_TRUE(window->findChildren<SettingsView*>().isEmpty());
-}
-
-TEST_F(MainWindowTest, ConfigsRereadsTheSettingsOnEveryVisit) {
-    click(3);
-    auto* first = qobject_cast<SettingsView*>(window->currentView());
-    ASSERT_NE(first, nullptr);
+    QPointer<SettingsView> first = qobject_cast<SettingsView*>(window->currentView());
+    ASSERT_FALSE(first.isNull());
     EXPECT_FALSE(first->hideAppsOption()->isChecked());
+    click(3); // the selected item again: the same screen
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_FALSE(first.isNull());
+    EXPECT_EQ(window->currentView(), first.data());
+    expectSelected(3);
 
     settings.hideApps = QStringLiteral("1"); // changed elsewhere in the meantime
-    click(1);
+    click(1);                                // leaving frees it: one settings screen at most
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(first.isNull());
+    EXPECT_TRUE(window->findChildren<SettingsView*>().isEmpty());
     click(3);
     auto* second = qobject_cast<SettingsView*>(window->currentView());
     ASSERT_NE(second, nullptr);
@@ -158,26 +131,19 @@ TEST_F(MainWindowTest, TheCreatorKeepsTypedInputAcrossSwitches) {
     EXPECT_EQ(name->text(), "Morning");
 }
 
-struct KeyRow {
-    const char* name;
-    Qt::Key key;
-    Qt::KeyboardModifiers modifiers;
-    bool hides;
-    bool quits;
-};
-
 TEST_F(MainWindowTest, CtrlWHidesCtrlQQuitsAndOtherModifiersDoNothing) {
-    const KeyRow rows[] = {
+    const struct {
+        const char* name;
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        bool hides, quits;
+    } rows[] = {
         {"Ctrl-W", Qt::Key_W, Qt::ControlModifier, true, false},
         {"Ctrl-Q", Qt::Key_Q, Qt::ControlModifier, false, true},
         {"Ctrl-Shift-W", Qt::Key_W, Qt::ControlModifier | Qt::ShiftModifier, false, false},
-        {"Ctrl-Alt-W", Qt::Key_W, Qt::ControlModifier | Qt::AltModifier, false, false},
         {"Ctrl-Super-Q", Qt::Key_Q, Qt::ControlModifier | Qt::MetaModifier, false, false},
         {"Alt-Q", Qt::Key_Q, Qt::AltModifier, false, false},
-        {"Super-W", Qt::Key_W, Qt::MetaModifier, false, false},
-        {"Shift-Q", Qt::Key_Q, Qt::ShiftModifier, false, false},
-        {"W", Qt::Key_W, Qt::NoModifier, false, false},
-        {"Q", Qt::Key_Q, Qt::NoModifier, false, false},
+        {"W typed", Qt::Key_W, Qt::NoModifier, false, false},
         {"Ctrl-E", Qt::Key_E, Qt::ControlModifier, false, false},
     };
     // Typed into a text field of the Creator, as a user would have it focused.
@@ -186,7 +152,7 @@ TEST_F(MainWindowTest, CtrlWHidesCtrlQQuitsAndOtherModifiersDoNothing) {
     (new QVBoxLayout(creator))->addWidget(name);
     window->setScreenViews(creator, nullptr);
     QSignalSpy quit(window.get(), &CustomMainWindow::quitRequested);
-    for (const KeyRow& row : rows) {
+    for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         showActive();
         name->setFocus();

@@ -1,5 +1,6 @@
 #pragma once
-// Fakes of the shell's platform services that record what the delegate asked.
+// Fakes of the shell's platform services (login item, session bus, status
+// item) that record what they were asked, for the unit tests.
 #include "platform/LoginItem.h"
 #include "platform/SessionBus.h"
 #include "platform/StatusItem.h"
