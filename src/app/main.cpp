@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <csignal>
 #include <cstdio>
 
 int main(int argc, char* argv[]) {
@@ -17,6 +18,9 @@ int main(int argc, char* argv[]) {
     // Dexaro lives in the status area: closing its last window does not end it.
     QApplication::setQuitOnLastWindowClosed(false);
 
+    // A console that went away (a terminal closed, the login launcher's pipe
+    // gone) must not end Dexaro at its next warning: writes to it just fail.
+    std::signal(SIGPIPE, SIG_IGN);
     // Installed first, so that a termination during start-up waits for the loop.
     dexaro::TerminationSignals terminationSignals;
 

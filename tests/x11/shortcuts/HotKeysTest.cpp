@@ -8,6 +8,7 @@
 #include "support/DesktopPlatform.h"
 #include "support/Wait.h"
 #include "support/X11Probe.h"
+#include "support/XdoTool.h"
 
 #include <QAbstractNativeEventFilter>
 #include <QProcess>
@@ -38,10 +39,6 @@ void run(const QString& program, const QStringList& arguments) {
     ASSERT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
 }
 
-void xdotool(const QStringList& arguments) {
-    run(QStringLiteral("xdotool"), arguments);
-}
-
 void xmodmap(const char* first, const char* second) {
     run(QStringLiteral("xmodmap"), {QStringLiteral("-e"), QString::fromLatin1(first),
                                     QStringLiteral("-e"), QString::fromLatin1(second)});
@@ -67,15 +64,7 @@ private:
 };
 
 void pressKeys(const char* keys) {
-    xdotool({QStringLiteral("key"), QString::fromLatin1(keys)});
-}
-
-uint16_t keyboardState(X11Probe& probe) {
-    xcb_query_pointer_reply_t* reply = xcb_query_pointer_reply(
-        probe.connection(), xcb_query_pointer(probe.connection(), probe.root()), nullptr);
-    const uint16_t mask = reply ? reply->mask : 0;
-    std::free(reply);
-    return mask;
+    test::XdoTool::key(QString::fromLatin1(keys));
 }
 
 // The combination is grabbed by someone (here: by Dexaro's own connection)
@@ -106,7 +95,7 @@ protected:
     }
     void TearDown() override {
         monitor.unregisterAllShortcuts();
-        if (keyboardState(probe) & numLock)
+        if (probe.pointer().mask & numLock)
             pressKeys("Num_Lock");
     }
 
@@ -126,7 +115,7 @@ TEST_F(X11HotKeys, FiresOncePerPressWhateverTheLocks) {
     EXPECT_EQ(fired, 2);
 
     pressKeys("Num_Lock");
-    ASSERT_TRUE(waitUntil([&] { return (keyboardState(probe) & numLock) != 0; }))
+    ASSERT_TRUE(waitUntil([&] { return (probe.pointer().mask & numLock) != 0; }))
         << "Num Lock did not come on";
     pressKeys("ctrl+alt+k");
     ASSERT_TRUE(waitUntil([&] { return fired >= 3; }));
@@ -155,7 +144,8 @@ TEST_F(X11HotKeys, FiresWhileAnotherApplicationIsInFront) {
         }
         return window != XCB_NONE;
     }));
-    xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), QString::number(window)});
+    test::XdoTool::run(
+        {QStringLiteral("windowactivate"), QStringLiteral("--sync"), QString::number(window)});
 
     ASSERT_TRUE(monitor.registerShortcut(MASShortcut(40, Control | Option), [this] { ++fired; }));
     pressKeys("ctrl+alt+k");
@@ -236,9 +226,9 @@ TEST_F(X11HotKeys, AHeldKeyFiresOnceHoweverLongItIsHeld) {
     // Auto-repeat after 200 ms, 50 times a second, for a short hold.
     run(QStringLiteral("xset"), {"r", "rate", "200", "50"});
     KeyPressCounter presses(x11K);
-    xdotool({QStringLiteral("keydown"), QStringLiteral("ctrl+alt+k")});
+    test::XdoTool::run({QStringLiteral("keydown"), QStringLiteral("ctrl+alt+k")});
     const bool repeated = waitUntil([&] { return presses.count >= 6; });
-    xdotool({QStringLiteral("keyup"), QStringLiteral("ctrl+alt+k")});
+    test::XdoTool::run({QStringLiteral("keyup"), QStringLiteral("ctrl+alt+k")});
     run(QStringLiteral("xset"), {"r", "rate"}); // the server's default again
     ASSERT_TRUE(repeated) << "the held key did not repeat";
 
@@ -272,11 +262,11 @@ TEST_F(X11HotKeys, GrabsFollowNumLockToAnotherModifier) {
     bool firedWithNumLock = false;
     if (followed) {
         pressKeys("Num_Lock");
-        EXPECT_TRUE(waitUntil([&] { return (keyboardState(probe) & mod3) != 0; }));
+        EXPECT_TRUE(waitUntil([&] { return (probe.pointer().mask & mod3) != 0; }));
         pressKeys("ctrl+alt+k");
         firedWithNumLock = waitUntil([&] { return fired == 1; });
         pressKeys("Num_Lock");
-        EXPECT_TRUE(waitUntil([&] { return (keyboardState(probe) & mod3) == 0; }));
+        EXPECT_TRUE(waitUntil([&] { return (probe.pointer().mask & mod3) == 0; }));
     }
     monitor.unregisterShortcut(MASShortcut(40, Control | Option));
     const bool nothingLeft =

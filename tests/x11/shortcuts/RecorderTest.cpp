@@ -5,6 +5,7 @@
 #include "support/DesktopPlatform.h"
 #include "support/RecordingAlerts.h"
 #include "support/Wait.h"
+#include "support/XdoTool.h"
 
 #include <QProcess>
 #include <QVBoxLayout>
@@ -14,13 +15,6 @@ using namespace dexaro;
 using dexaro::test::waitUntil;
 
 namespace {
-
-void xdotool(const QStringList& arguments) {
-    QProcess process;
-    process.start(QStringLiteral("xdotool"), arguments);
-    ASSERT_TRUE(process.waitForFinished(10000));
-    ASSERT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
-}
 
 class RealRecorder : public ::testing::Test {
 protected:
@@ -41,15 +35,15 @@ protected:
 
 TEST_F(RealRecorder, RecordsWhatIsTyped) {
     view->setRecording(true);
-    xdotool({QStringLiteral("keydown"), QStringLiteral("ctrl"), QStringLiteral("alt")});
+    test::XdoTool::run({QStringLiteral("keydown"), QStringLiteral("ctrl"), QStringLiteral("alt")});
     const bool placeholderShown =
         waitUntil([&] { return view->shortcutPlaceholder() == QStringLiteral("⌃⌥"); });
-    xdotool({QStringLiteral("keyup"), QStringLiteral("alt"), QStringLiteral("ctrl")});
+    test::XdoTool::run({QStringLiteral("keyup"), QStringLiteral("alt"), QStringLiteral("ctrl")});
     EXPECT_TRUE(placeholderShown) << view->shortcutPlaceholder().toStdString();
     EXPECT_TRUE(waitUntil([&] { return view->shortcutPlaceholder().isEmpty(); }));
 
-    xdotool({QStringLiteral("key"), QStringLiteral("shift+a")});
-    xdotool({QStringLiteral("key"), QStringLiteral("ctrl+alt+k")});
+    test::XdoTool::run({QStringLiteral("key"), QStringLiteral("shift+a")});
+    test::XdoTool::run({QStringLiteral("key"), QStringLiteral("ctrl+alt+k")});
     ASSERT_TRUE(waitUntil([&] { return !view->isRecording(); }));
     EXPECT_EQ(view->shortcutValue(),
               MASShortcut(40, MASShortcut::ControlFlag | MASShortcut::OptionFlag));
