@@ -75,12 +75,14 @@ void StatusBarItemViewController::viewDidLoad() {
     m_scrollView->setWidgetResizable(false);
     m_scrollView->viewport()->setAutoFillBackground(false);
     m_scrollView->setAutoFillBackground(false);
-    m_scrollView->setGeometry(listLeft, 0, viewWidth - listLeft, m_view->height());
+    // One pixel in from the root view's edges, which carry its hairline frame.
+    m_scrollView->setGeometry(listLeft, 1, viewWidth - listLeft - 1, m_view->height() - 2);
 
     m_list = new StatusBarPopoverCollectionView;
     m_list->setHost(appDelegate);
     m_list->wsList = wsList;
     m_scrollView->setWidget(m_list);
+    m_list->setAutoFillBackground(false); // setWidget turned it on: the popover's colour shows
     m_list->reloadData();
 }
 

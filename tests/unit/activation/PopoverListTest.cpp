@@ -49,7 +49,7 @@ TEST(PopoverController, ListSitsBesideTheSettingsIconPlaceAndMakesOnlyRowsInView
     CustomNSPopoverView* root = controller.view();
     QScrollArea* scroll = controller.scrollView();
     ASSERT_TRUE(scroll);
-    EXPECT_EQ(scroll->geometry(), QRect(40, 0, 385 - 40, root->height()));
+    EXPECT_EQ(scroll->geometry(), QRect(40, 1, 385 - 40 - 1, root->height() - 2));
     EXPECT_EQ(root->childAt(QPoint(22, 22)), nullptr) << "the settings icon's place stays free";
 
     StatusBarPopoverCollectionView* list = controller.wsListCollectionView();

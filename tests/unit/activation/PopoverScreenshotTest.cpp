@@ -35,7 +35,7 @@ void writePicture(const QString& folder, const QString& name) {
     StatusBarItemViewController controller;
     CustomNSPopoverView* root = controller.view();
     root->setFixedSize(StatusBarItemViewController::viewWidth, 300);
-    controller.scrollView()->resize(controller.scrollView()->width(), 300);
+    controller.scrollView()->resize(controller.scrollView()->width(), 300 - 2);
     StatusBarPopoverCollectionView* list = controller.wsListCollectionView();
     list->wsList = {workspace(QStringLiteral("1"), QStringLiteral("Writing"), {}),
                     workspace(QStringLiteral("2"), QStringLiteral("Morning mail and calendar"), {}),
