@@ -238,6 +238,7 @@ TEST_F(PopoverList, TheSwitchIsACheckableControlNamedAfterItsWorkspace) {
     QAccessibleInterface* access =
         QAccessible::queryAccessibleInterface(row(ws)->wsLauncherToggle());
     ASSERT_TRUE(access);
+    EXPECT_EQ(access->role(), QAccessible::CheckBox);
     EXPECT_EQ(access->text(QAccessible::Name), QStringLiteral("Morning"));
     EXPECT_TRUE(access->state().checkable);
     EXPECT_FALSE(access->state().checked);
