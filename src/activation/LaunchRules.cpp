@@ -1,6 +1,8 @@
 #include "activation/LaunchRules.h"
 
-#include <QFileInfo>
+#include <QFile>
+#include <QHash>
+#include <QLocale>
 #include <QStringDecoder>
 
 namespace dexaro {
@@ -29,7 +31,48 @@ std::optional<QUrl> webAddressToOpen(const QString& address) {
     return url;
 }
 
+namespace {
+
+// Name (or Name[lang]) from the [Desktop Entry] group of a desktop entry file.
+QString desktopEntryName(const QString& path) {
+    QFile file(path);
+    if (!path.endsWith(QLatin1String(".desktop")) || !file.open(QIODevice::ReadOnly))
+        return {};
+    const QString locale = QLocale::system().name(); // de_DE
+    const QStringList keys = {
+        QStringLiteral("Name[%1]").arg(locale),
+        QStringLiteral("Name[%1]").arg(locale.section(QLatin1Char('_'), 0, 0)),
+        QStringLiteral("Name")};
+    QHash<QString, QString> found;
+    bool inMainGroup = false;
+    while (!file.atEnd()) {
+        const QString line = QString::fromUtf8(file.readLine(64 * 1024)).trimmed();
+        if (line.startsWith(QLatin1Char('['))) {
+            inMainGroup = line == QLatin1String("[Desktop Entry]");
+            continue;
+        }
+        const int equals = line.indexOf(QLatin1Char('='));
+        if (!inMainGroup || equals <= 0)
+            continue;
+        const QString key = line.left(equals).trimmed();
+        if (keys.contains(key) && !found.contains(key))
+            found.insert(key, line.mid(equals + 1).trimmed());
+    }
+    for (const QString& key : keys)
+        if (!found.value(key).isEmpty())
+            return found.value(key);
+    return {};
+}
+
+} // namespace
+
 QString appDisplayName(const QString& entry) {
+    const QUrl url(entry);
+    if (url.isLocalFile()) {
+        const QString name = desktopEntryName(url.toLocalFile());
+        if (!name.isEmpty())
+            return name;
+    }
     // The name is taken from the text as stored: a trailing slash (a folder
     // URL) does not count as a component.
     QString path = entry;

@@ -18,8 +18,10 @@ QStringList linkAddresses(const QStringList& packedLinks, const QString& marker)
 // address without a host (an empty link): such a link is skipped.
 std::optional<QUrl> webAddressToOpen(const QString& address);
 
-// An entry's name in messages: its last path component without extension,
-// percent-decoded; empty when the decoding fails.
+// An entry's name in messages: the Name of the desktop entry it points to
+// (in the user's language when the entry has one), else its last path
+// component without extension, percent-decoded; empty when that decoding fails.
+// Reads the file: call it off the main thread.
 QString appDisplayName(const QString& entry);
 
 // "App with name X could not be opened!" / "Apps with names X,Y could not be opened!"

@@ -93,9 +93,10 @@ void launchStepDone(const SharedPtr& shared, const std::shared_ptr<WorkspaceOpen
 }
 
 void appLaunchFinished(const SharedPtr& shared, const std::shared_ptr<WorkspaceOpening>& opening,
-                       const QPointer<List>& list, const QString& entry, const QString& name,
+                       const QPointer<List>& list, const QString& entry,
                        const std::optional<RunningApplication>& app) {
     if (!app) {
+        const QString name = appDisplayName(entry);
         std::lock_guard guard(opening->lock);
         opening->failedApps.append(name);
     } else {
@@ -116,16 +117,15 @@ void launchWorkspaceContents(const SharedPtr& shared,
                              const QPointer<List>& list) {
     WorkspaceServices* services = opening->services;
     for (const QString& entry : opening->apps) {
-        const QString name = appDisplayName(entry);
         if (!services) {
-            appLaunchFinished(shared, opening, list, entry, name, std::nullopt);
+            appLaunchFinished(shared, opening, list, entry, std::nullopt);
             continue;
         }
-        services->openApplication(entry, opening->configuration,
-                                  [shared, opening, list, entry,
-                                   name](std::optional<RunningApplication> app, const QString&) {
-                                      appLaunchFinished(shared, opening, list, entry, name, app);
-                                  });
+        services->openApplication(
+            entry, opening->configuration,
+            [shared, opening, list, entry](std::optional<RunningApplication> app, const QString&) {
+                appLaunchFinished(shared, opening, list, entry, app);
+            });
     }
     if (services) {
         for (const QString& address : opening->urls) {

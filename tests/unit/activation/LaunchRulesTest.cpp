@@ -4,6 +4,8 @@
 #include "model/Packing.h"
 #include "support/QtPrinters.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace dexaro;
@@ -70,6 +72,16 @@ TEST(LaunchRules, DisplayNamesAndTheNotOpenedText) {
               QStringLiteral("My Notes"));
     EXPECT_EQ(appDisplayName(QStringLiteral("file:///apps/%FF%FE.desktop")), QString())
         << "an entry that does not decode has no name";
+
+    // A desktop entry that can be read is named by its Name.
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("org.example.Editor.desktop")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[Desktop Entry]\nType=Application\nName=Text Editor\nExec=editor\n"
+               "[Desktop Action new]\nName=New Window\n");
+    file.close();
+    EXPECT_EQ(appDisplayName(QUrl::fromLocalFile(file.fileName()).toString()),
+              QStringLiteral("Text Editor"));
 
     EXPECT_EQ(appsNotOpenedText({QStringLiteral("Mail")}),
               QStringLiteral("App with name Mail could not be opened!"));
