@@ -379,7 +379,7 @@ void StatusBarPopoverCollectionView::openWorkspace(
     });
 }
 
-void StatusBarPopoverCollectionView::switchOff(const QString& wsID, bool) {
+void StatusBarPopoverCollectionView::switchOff(const QString& wsID, bool fromStatusBar) {
     // Everything recorded is closed, also applications that gave no name; a
     // workspace that launched nothing (only links) simply switches off.
     const AppSettings settings = m_host.settings ? m_host.settings() : AppSettings{};
@@ -391,7 +391,9 @@ void StatusBarPopoverCollectionView::switchOff(const QString& wsID, bool) {
     }
     m_shared->records.setState(wsID, ItemStateEnum::runningApp);
     const quint64 generation = m_shared->records.generation(wsID);
-    closePopover();
+    // A click closes the popover; a hot key only when it is shown.
+    if (fromStatusBar || !m_host.isPopoverShown || m_host.isPopoverShown())
+        closePopover();
     if (item)
         item->wsLauncherToggle()->animation().play(0.5, 1.0);
 
