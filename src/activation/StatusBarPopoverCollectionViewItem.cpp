@@ -71,6 +71,7 @@ void StatusBarPopoverCollectionViewItem::configure(int index, const WSListModel&
     wsURLLinkAdresses = linkAddresses(workspace.urlLinkAdresses, markers::urlLink);
     wsFileURLLinkAdresses = linkAddresses(workspace.fileURLLinkAdresses, markers::fileLink);
     m_label->setText(workspace.wsName);
+    setAccessibleName(workspace.wsName);
     m_toggle->setAccessibleName(workspace.wsName);
 }
 
