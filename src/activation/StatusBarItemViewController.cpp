@@ -1,16 +1,24 @@
 #include "activation/StatusBarItemViewController.h"
 
 #include "activation/CustomNSPopoverView.h"
+#include "activation/StatusBarPopoverCollectionView.h"
+#include "model/WorkspaceStore.h"
 #include "style/Colors.h"
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <QScrollArea>
 
 namespace dexaro {
+
+namespace {
+const QString statusBarTag = QStringLiteral("statusbar");
+}
 
 StatusBarItemViewController::StatusBarItemViewController(QObject* parent) : QObject(parent) {}
 
 StatusBarItemViewController::~StatusBarItemViewController() {
+    stop();
     if (m_view && !m_view->parent())
         delete m_view;
 }
@@ -29,8 +37,84 @@ void StatusBarItemViewController::loadView() {
     m_view->setColors(colorFromHex(0xFFFFFF), colorFromHex(0x2B2D2F));
     m_view->setFixedSize(viewWidth, viewHeightFor(screenHeight));
     // Follow the view when a window adopts it and later deletes it.
-    connect(m_view, &QObject::destroyed, this, [this] { m_view = nullptr; });
+    connect(m_view, &QObject::destroyed, this, [this] {
+        m_view = nullptr;
+        m_scrollView = nullptr;
+    });
     viewDidLoad();
+}
+
+WorkspaceStore* StatusBarItemViewController::store() const {
+    return appDelegate.store ? appDelegate.store : coreDataContext;
+}
+
+bool StatusBarItemViewController::loadWorkspaceList() {
+    WorkspaceStore* workspaces = store();
+    if (!workspaces)
+        return false;
+    // A failed load was reported by the store; the list shown stays.
+    std::optional<QList<WSListModelPtr>> loaded = workspaces->loadWorkspaceList();
+    if (!loaded)
+        return false;
+    wsList = std::move(*loaded);
+    return true;
+}
+
+void StatusBarItemViewController::viewDidLoad() {
+    if (appDelegate.consumeWorkspaceListUpdate &&
+        appDelegate.consumeWorkspaceListUpdate(statusBarTag))
+        loadWorkspaceList();
+
+    // The settings icon's place (settingsIconInset, settingsIconSize) stays
+    // free here; the list's scroll area starts 5 px after it.
+    m_scrollView = new QScrollArea(m_view);
+    m_scrollView->setObjectName(QStringLiteral("StatusBarPopoverScrollView"));
+    m_scrollView->setAccessibleName(QStringLiteral("Workspaces"));
+    m_scrollView->setFrameShape(QFrame::NoFrame);
+    m_scrollView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_scrollView->setWidgetResizable(false);
+    m_scrollView->viewport()->setAutoFillBackground(false);
+    m_scrollView->setAutoFillBackground(false);
+    // One pixel in from the root view's edges, which carry its hairline frame.
+    m_scrollView->setGeometry(listLeft, 1, viewWidth - listLeft - 1, m_view->height() - 2);
+
+    m_list = new StatusBarPopoverCollectionView;
+    m_list->setHost(appDelegate);
+    m_list->wsList = wsList;
+    m_scrollView->setWidget(m_list);
+    m_list->setAutoFillBackground(false); // setWidget turned it on: the popover's colour shows
+    m_list->reloadData();
+}
+
+void StatusBarItemViewController::viewDidAppear() {
+    if (appDelegate.consumeWorkspaceListUpdate &&
+        appDelegate.consumeWorkspaceListUpdate(statusBarTag)) {
+        if (loadWorkspaceList() && m_list) {
+            m_list->wsList = wsList;
+            m_list->reloadData();
+        }
+    }
+}
+
+void StatusBarItemViewController::reloadWSListCollectionView() {
+    if (!loadWorkspaceList() || !m_list)
+        return;
+    m_list->wsList = wsList;
+    m_list->reloadData();
+}
+
+void StatusBarItemViewController::handleWSDeleteNotifications(int workspaceIndex) {
+    if (m_list)
+        m_list->handleWSDeleteNotifications(workspaceIndex);
+}
+
+bool StatusBarItemViewController::isAnyWorkspaceBusy() const {
+    return m_list && m_list->isAnyWorkspaceBusy();
+}
+
+void StatusBarItemViewController::stop() {
+    if (m_list)
+        m_list->stop();
 }
 
 } // namespace dexaro

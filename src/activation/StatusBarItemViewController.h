@@ -1,36 +1,44 @@
 #pragma once
 // The popover's content controller. Its root view is a CustomNSPopoverView,
-// 385 wide and a third of the primary screen's height tall; the workspace list
-// and the settings icon live in it.
+// 385 wide and a third of the primary screen's height tall, holding the
+// settings icon's place (25 x 25 at 10, 10) and, 5 px after it, the workspace
+// list in a scroll area.
+//
+// Wiring: fill appDelegate (StatusBarHost) before the view is first asked
+// for; connect "ReloadStatusBarPopoverWSCollectionList" to
+// reloadWSListCollectionView(), "DeletedWS" to handleWSDeleteNotifications()
+// and the popover's opening to viewDidAppear(); call stop() at quit.
+#include "activation/StatusBarHost.h"
+#include "activation/StatusBarPopoverCollectionView.h"
 #include "model/Records.h"
 
 #include <QList>
 #include <QObject>
+#include <QPointer>
 #include <functional>
+
+class QScrollArea;
 
 namespace dexaro {
 
 class CustomNSPopoverView;
+class StatusBarPopoverCollectionView;
 class WorkspaceStore;
-
-// What the popover's controller reaches in the application delegate (which
-// lives in a higher layer and fills these in when it creates the controller).
-struct StatusBarHost {
-    // True when the tag was marked out of date; removes the mark.
-    std::function<bool(const QString& tag)> consumeWorkspaceListUpdate;
-    std::function<void()> closePopover;
-};
 
 class StatusBarItemViewController : public QObject {
     Q_OBJECT
 public:
     static constexpr int viewWidth = 385;
+    static constexpr int settingsIconInset = 10;
+    static constexpr int settingsIconSize = 25;
+    static constexpr int listLeft = settingsIconInset + settingsIconSize + 5;
 
     explicit StatusBarItemViewController(QObject* parent = nullptr);
     ~StatusBarItemViewController() override;
 
     StatusBarHost appDelegate;
-    // The store's main context; may be absent.
+    // The store's main context; may be absent. appDelegate.store, when set,
+    // takes its place.
     WorkspaceStore* coreDataContext = nullptr;
     QList<WSListModelPtr> wsList;
 
@@ -38,17 +46,34 @@ public:
     // put into a window; the window owns it afterwards.
     CustomNSPopoverView* view();
     bool isViewLoaded() const { return m_view != nullptr; }
+    StatusBarPopoverCollectionView* wsListCollectionView() const { return m_list; }
+    QScrollArea* scrollView() const { return m_scrollView; }
 
     // Called once the root view exists, and each time the popover has opened.
-    virtual void viewDidLoad() {}
-    virtual void viewDidAppear() {}
+    virtual void viewDidLoad();
+    virtual void viewDidAppear();
+
+    // Is any workspace being switched on or off now.
+    bool isAnyWorkspaceBusy() const;
+    // At quit: waits for the list's workers; later results are dropped.
+    void stop();
 
     // Height of the root view for a screen of that height.
     static int viewHeightFor(int screenHeight) { return screenHeight / 3; }
 
+public slots:
+    // "ReloadStatusBarPopoverWSCollectionList": the list again from the store.
+    void reloadWSListCollectionView();
+    // "DeletedWS" with its "workspaceIndex".
+    void handleWSDeleteNotifications(int workspaceIndex);
+
 private:
     void loadView();
+    WorkspaceStore* store() const;
+    bool loadWorkspaceList();
     CustomNSPopoverView* m_view = nullptr;
+    QPointer<StatusBarPopoverCollectionView> m_list;
+    QScrollArea* m_scrollView = nullptr;
 };
 
 } // namespace dexaro

@@ -1,0 +1,161 @@
+#pragma once
+// A WorkspaceServices that launches nothing: it records every call and answers
+// as configured. Launches succeed with a made-up process unless their entry is
+// listed in failingEntries; with holdLaunches their completions wait until
+// releaseHeldLaunches(). Safe from any thread, as the real one is.
+#include "platform/WorkspaceServices.h"
+
+#include <QFileInfo>
+#include <QHash>
+#include <QList>
+#include <QSet>
+#include <QStringList>
+#include <condition_variable>
+#include <mutex>
+
+namespace dexaro::test {
+
+class RecordingWorkspaceServices : public WorkspaceServices {
+public:
+    struct Launch {
+        QString entry;
+        OpenConfiguration configuration;
+    };
+
+    // --- configuration (set before use) ---
+    QSet<QString> failingEntries;
+    QSet<QString> unopenableFiles;
+    // entry -> localizedName; without an entry here the name is the file's base name.
+    QHash<QString, QString> localizedNames;
+    bool holdLaunches = false;
+
+    void openApplication(const QString& entry, const OpenConfiguration& configuration,
+                         OpenCompletion completion) override {
+        std::unique_lock guard(m_lock);
+        m_launches.append({entry, configuration});
+        if (holdLaunches) {
+            m_held.append({entry, std::move(completion)});
+            return;
+        }
+        guard.unlock();
+        deliver(entry, completion);
+    }
+    bool openURL(const QUrl& url) override {
+        std::lock_guard guard(m_lock);
+        m_urls.append(url);
+        return true;
+    }
+    bool openFile(const QString& path) override {
+        std::lock_guard guard(m_lock);
+        m_files.append(path);
+        return !unopenableFiles.contains(path);
+    }
+    void terminate(const RunningApplication& app) override {
+        std::unique_lock guard(m_lock);
+        m_released.wait(guard, [this] { return !m_holdTerminations; });
+        m_terminated.append(app);
+    }
+    void forceTerminate(const RunningApplication& app) override {
+        std::unique_lock guard(m_lock);
+        m_released.wait(guard, [this] { return !m_holdTerminations; });
+        m_forceTerminated.append(app);
+    }
+    // terminate() and forceTerminate() wait from now until releaseTerminations().
+    void holdTerminations() {
+        std::lock_guard guard(m_lock);
+        m_holdTerminations = true;
+    }
+    void releaseTerminations() {
+        {
+            std::lock_guard guard(m_lock);
+            m_holdTerminations = false;
+        }
+        m_released.notify_all();
+    }
+    bool isTerminated(const RunningApplication& app) override {
+        std::lock_guard guard(m_lock);
+        return m_terminated.contains(app) || m_forceTerminated.contains(app);
+    }
+
+    // Forgets every call and the configuration.
+    void clear() {
+        std::lock_guard guard(m_lock);
+        failingEntries.clear();
+        unopenableFiles.clear();
+        localizedNames.clear();
+        holdLaunches = false;
+        m_launches.clear();
+        m_held.clear();
+        m_urls.clear();
+        m_files.clear();
+        m_started.clear();
+        m_terminated.clear();
+        m_forceTerminated.clear();
+    }
+
+    // Delivers the completions held so far, on the calling thread.
+    void releaseHeldLaunches() {
+        QList<std::pair<QString, OpenCompletion>> held;
+        {
+            std::lock_guard guard(m_lock);
+            held.swap(m_held);
+        }
+        for (auto& [entry, completion] : held)
+            deliver(entry, completion);
+    }
+
+    // --- what happened (copies, taken under the lock) ---
+    QList<Launch> launches() const { return locked(m_launches); }
+    QStringList launchedEntries() const {
+        QStringList entries;
+        for (const Launch& launch : launches())
+            entries.append(launch.entry);
+        return entries;
+    }
+    QList<QUrl> openedURLs() const { return locked(m_urls); }
+    QStringList openedFiles() const { return locked(m_files); }
+    QList<RunningApplication> terminated() const { return locked(m_terminated); }
+    QList<RunningApplication> forceTerminated() const { return locked(m_forceTerminated); }
+    QList<RunningApplication> started() const { return locked(m_started); }
+    int heldCount() const {
+        std::lock_guard guard(m_lock);
+        return static_cast<int>(m_held.size());
+    }
+
+private:
+    template <typename T> T locked(const T& value) const {
+        std::lock_guard guard(m_lock);
+        return value;
+    }
+    void deliver(const QString& entry, const OpenCompletion& completion) {
+        if (failingEntries.contains(entry)) {
+            completion(std::nullopt, QStringLiteral("no such application"));
+            return;
+        }
+        RunningApplication app;
+        {
+            std::lock_guard guard(m_lock);
+            app.pid = m_nextPid++;
+            app.localizedName = localizedNames.contains(entry)
+                                    ? localizedNames.value(entry)
+                                    : QFileInfo(QUrl(entry).path()).completeBaseName();
+            app.entry = entry;
+            m_started.append(app);
+        }
+        completion(app, QString());
+    }
+
+    mutable std::mutex m_lock;
+    std::condition_variable m_released;
+    bool m_holdTerminations = false;
+    QList<Launch> m_launches;
+    QList<std::pair<QString, OpenCompletion>> m_held;
+    QList<QUrl> m_urls;
+    QStringList m_files;
+    QList<RunningApplication> m_started;
+    QList<RunningApplication> m_terminated;
+    QList<RunningApplication> m_forceTerminated;
+    qint64 m_nextPid = 4000;
+};
+
+} // namespace dexaro::test

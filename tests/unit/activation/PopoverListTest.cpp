@@ -1,0 +1,174 @@
+// The popover's list: row sizes, rows made only for what is in view, hot keys
+// bound for every listed workspace, and no animation ticking while hidden.
+#include "PopoverFixture.h"
+#include "activation/ActivationPulse.h"
+#include "activation/AnimatedSwitch.h"
+#include "activation/CustomNSPopoverView.h"
+#include "activation/ProgressAnimation.h"
+#include "activation/StatusBarItemViewController.h"
+#include "platform/UserDefaults.h"
+#include "shortcuts/MASShortcutBinder.h"
+#include "shortcuts/MASShortcutMonitor.h"
+#include "support/FakeHotKeys.h"
+#include "support/Wait.h"
+
+#include <QLabel>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTemporaryDir>
+
+using namespace dexaro;
+using namespace dexaro::test;
+
+namespace {
+
+QList<WSListModelPtr> manyWorkspaces(int count) {
+    QList<WSListModelPtr> list;
+    for (int i = 0; i < count; ++i)
+        list.append(workspace(QString::number(1000 + i), QStringLiteral("Workspace %1").arg(i),
+                              {QStringLiteral("Mail")}));
+    return list;
+}
+
+TEST(PopoverRows, HeightFollowsTheWrappedName) {
+    EXPECT_EQ(StatusBarPopoverCollectionView::rowSize(QString()), QSize(300, 38));
+    EXPECT_EQ(StatusBarPopoverCollectionView::rowSize(QStringLiteral("Mail")), QSize(300, 38));
+    const QString word = QStringLiteral("Research ");
+    const int two = StatusBarPopoverCollectionView::rowSize(word.repeated(4)).height();
+    const int three = StatusBarPopoverCollectionView::rowSize(word.repeated(9)).height();
+    EXPECT_GT(two, 38);
+    EXPECT_GT(three, two + 15) << "every wrapped line adds a line's height";
+    EXPECT_EQ(StatusBarPopoverCollectionView::rowSize(word.repeated(4)).width(), 300);
+}
+
+TEST(PopoverController, ListSitsBesideTheSettingsIconPlaceAndMakesOnlyRowsInView) {
+    StatusBarItemViewController controller;
+    controller.appDelegate.consumeWorkspaceListUpdate = [](const QString&) {
+        return false;
+    };
+    CustomNSPopoverView* root = controller.view();
+    QScrollArea* scroll = controller.scrollView();
+    ASSERT_TRUE(scroll);
+    EXPECT_EQ(scroll->geometry(), QRect(40, 1, 385 - 40 - 1, root->height() - 2));
+    EXPECT_EQ(root->childAt(QPoint(22, 22)), nullptr) << "the settings icon's place stays free";
+
+    StatusBarPopoverCollectionView* list = controller.wsListCollectionView();
+    list->wsList = manyWorkspaces(1000);
+    list->reloadData();
+    root->show();
+    QCoreApplication::processEvents();
+
+    const int made = list->findChildren<StatusBarPopoverCollectionViewItem*>().size();
+    EXPECT_GT(made, 3);
+    EXPECT_LT(made, 40) << "rows are made for what is in view, not for all 1,000";
+    EXPECT_EQ(list->visibleItems().first()->wsID, QStringLiteral("1000"));
+    EXPECT_EQ(list->visibleItems().first()->geometry(), QRect(10, 20, 300, 38));
+
+    scroll->verticalScrollBar()->setValue(scroll->verticalScrollBar()->maximum());
+    QCoreApplication::processEvents();
+    ASSERT_FALSE(list->visibleItems().isEmpty());
+    EXPECT_EQ(list->visibleItems().last()->wsID, QStringLiteral("1999"));
+    EXPECT_EQ(list->visibleItems().last()->wsNameLabel()->text(), QStringLiteral("Workspace 999"));
+    EXPECT_EQ(list->findChildren<StatusBarPopoverCollectionViewItem*>().size(), made)
+        << "scrolling reuses the rows";
+    EXPECT_EQ(list->height(), 20 + 1000 * 38 + 999 * 10 + 20);
+}
+
+class PopoverHotKeys : public PopoverList {
+protected:
+    void SetUp() override {
+        PopoverList::SetUp();
+        host.binder = &binder;
+    }
+    QTemporaryDir dir;
+    UserDefaults defaults{dir.filePath(QStringLiteral("Dexaro/Dexaro.conf"))};
+    FakeHotKeys hotKeys;
+    MASShortcutMonitor monitor{hotKeys};
+    MASShortcutBinder binder{monitor, defaults};
+};
+
+TEST_F(PopoverHotKeys, EveryListedWorkspaceIsBoundAtLoadAndForgottenOnceGone) {
+    const MASShortcut shortcut(40, MASShortcut::ControlFlag | MASShortcut::OptionFlag);
+    ASSERT_TRUE(defaults.setValue(QStringLiteral("1049"), shortcut.encode()));
+    const MASShortcut first(41, MASShortcut::ControlFlag);
+    ASSERT_TRUE(defaults.setValue(QStringLiteral("1000"), first.encode()));
+    QList<WSListModelPtr> all = manyWorkspaces(50);
+    QScrollArea area;
+    area.resize(345, 300);
+    area.setWidget(list.get());
+    show(all);
+    ASSERT_EQ(list->itemForWorkspace(QStringLiteral("1049")), nullptr) << "out of view";
+    for (const WSListModelPtr& model : all)
+        EXPECT_TRUE(binder.isRegisteredAction(model->wsID)) << model->wsID.toStdString();
+    ASSERT_EQ(hotKeys.registered.size(), 2);
+
+    // The hot key of a workspace whose row was never made switches it on, and
+    // closes the popover first.
+    ASSERT_TRUE(hotKeys.press(40, 0x1800));
+    ASSERT_TRUE(waitUntil(
+        [&] { return list->itemState(QStringLiteral("1049")) == ItemStateEnum::active; }));
+    EXPECT_EQ(services.launches().size(), 1);
+    EXPECT_EQ(popoverCloses, 1);
+
+    all.removeLast();
+    show(all);
+    EXPECT_FALSE(binder.isRegisteredAction(QStringLiteral("1049")));
+    EXPECT_EQ(hotKeys.countFor(40, 0x1800), 0);
+    EXPECT_TRUE(binder.isRegisteredAction(QStringLiteral("1000")));
+
+    // A hot key pressed after its list is gone does nothing.
+    area.takeWidget();
+    list.reset();
+    ASSERT_TRUE(hotKeys.press(41, 0x1000));
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(services.launches().size(), 1);
+}
+
+TEST(PopoverAnimations, NothingTicksWhileThePopoverIsHidden) {
+    StatusBarItemViewController controller;
+    CustomNSPopoverView* root = controller.view();
+    StatusBarPopoverCollectionView* list = controller.wsListCollectionView();
+    RecordingWorkspaceServices services;
+    StatusBarHost host;
+    host.workspaceServices = &services;
+    host.placeWindow = [](const RunningApplication&, PositionName) {
+    };
+    list->setHost(host);
+    list->wsList = manyWorkspaces(3);
+    list->reloadData();
+    root->show();
+    const QString id = QStringLiteral("1001");
+
+    list->toggleWorkspace(id, true);
+    AnimatedSwitch* toggle = list->itemForWorkspace(id)->wsLauncherToggle();
+    EXPECT_TRUE(toggle->animation().isTicking()) << "a click plays the switch while shown";
+    ASSERT_TRUE(waitUntil([&] { return list->itemState(id) == ItemStateEnum::active; }));
+    ActivationPulse* pulse = list->itemForWorkspace(id)->wsActivationIndicatorAnimationView();
+    EXPECT_TRUE(pulse->animation().isTicking());
+
+    const auto ticking = [&] {
+        int n = 0;
+        for (ProgressAnimation* animation : root->findChildren<ProgressAnimation*>())
+            n += animation->isTicking();
+        return n;
+    };
+    root->hide();
+    EXPECT_EQ(ticking(), 0);
+    EXPECT_TRUE(pulse->animation().isPlaying()) << "paused, not forgotten";
+
+    root->show();
+    EXPECT_TRUE(pulse->animation().isTicking());
+    root->hide();
+
+    // Switching off by hot key while hidden completes at once, without ticking.
+    list->toggleWorkspace(id, false);
+    EXPECT_EQ(ticking(), 0);
+    list->workPool().waitForDone();
+    ASSERT_TRUE(waitUntil([&] { return list->itemState(id) == ItemStateEnum::inactive; }));
+    EXPECT_EQ(services.terminated().size(), 1);
+    EXPECT_EQ(ticking(), 0);
+    controller.stop();
+}
+
+} // namespace
