@@ -32,8 +32,8 @@ struct StatusBarHost {
     Alerts* alerts = nullptr;
     // The current settings; read on the main thread when a switch is used.
     std::function<AppSettings()> settings;
-    // Hands a launched application to the window placer. Called on any thread;
-    // empty: startPlacingAppWindow.
+    // Hands a launched application to the window placers. Called on any
+    // thread; empty: windows are left where they appear.
     std::function<void(const RunningApplication& app, PositionName position)> placeWindow;
 };
 

@@ -45,7 +45,7 @@ void StatusBarItemViewController::loadView() {
 }
 
 WorkspaceStore* StatusBarItemViewController::store() const {
-    return appDelegate.store ? appDelegate.store : coreDataContext;
+    return appDelegate.store;
 }
 
 bool StatusBarItemViewController::loadWorkspaceList() {

@@ -37,9 +37,6 @@ public:
     ~StatusBarItemViewController() override;
 
     StatusBarHost appDelegate;
-    // The store's main context; may be absent. appDelegate.store, when set,
-    // takes its place.
-    WorkspaceStore* coreDataContext = nullptr;
     QList<WSListModelPtr> wsList;
 
     // The root view, created on first use. The controller owns it until it is

@@ -342,11 +342,6 @@ void StatusBarPopoverCollectionView::switchOn(const WSListModel& listed, bool fr
     opening->services = m_host.workspaceServices;
     opening->positions = m_host.positions;
     opening->placeWindow = m_host.placeWindow;
-    if (!opening->placeWindow) {
-        opening->placeWindow = [](const RunningApplication& app, PositionName position) {
-            startPlacingAppWindow(static_cast<qint32>(app.pid), position, app.wmClass);
-        };
-    }
     opening->generation = m_shared->records.generation(listed.wsID);
 
     if (!fromStatusBar)

@@ -236,12 +236,28 @@ void AppDelegate::watchScreen(QScreen* screen) {
 
 void AppDelegate::buildStatusItem() {
     m_statusBarController = new StatusBarItemViewController;
-    m_statusBarController->coreDataContext = m_store.get();
-    m_statusBarController->appDelegate.consumeWorkspaceListUpdate = [this](const QString& tag) {
+    StatusBarHost& host = m_statusBarController->appDelegate;
+    host.consumeWorkspaceListUpdate = [this](const QString& tag) {
         return consumeWorkspaceListUpdate(tag);
     };
-    m_statusBarController->appDelegate.closePopover = [this] {
+    host.closePopover = [this] {
         closePopover();
+    };
+    host.isPopoverShown = [this] {
+        return isPopoverShown();
+    };
+    host.store = m_store.get();
+    host.binder = m_binder.get();
+    host.positions = m_positions.get();
+    host.workspaceServices = &m_platform.workspace();
+    host.alerts = m_alerts;
+    host.settings = [this] {
+        return m_settings;
+    };
+    // The placers outlive every launch: the controller stops its workers first.
+    host.placeWindow = [placers = m_placers.get()](const RunningApplication& app,
+                                                   PositionName position) {
+        placers->startPlacingAppWindow(app.pid, position, app.wmClass);
     };
 
     m_presenter = std::make_unique<PopoverPresenter>(m_platform, m_statusItem.get(),
@@ -253,6 +269,10 @@ void AppDelegate::buildStatusItem() {
         emit popoverShown();
     });
     connect(m_presenter.get(), &PopoverPresenter::closed, this, &AppDelegate::popoverClosed);
+    connect(this, &AppDelegate::reloadStatusBarPopoverWSCollectionList, m_statusBarController,
+            &StatusBarItemViewController::reloadWSListCollectionView);
+    connect(this, &AppDelegate::deletedWS, m_statusBarController,
+            &StatusBarItemViewController::handleWSDeleteNotifications);
 
     if (!m_statusItem)
         return;
@@ -372,6 +392,9 @@ AppDelegate::TerminateReply AppDelegate::applicationShouldTerminate() {
 
 void AppDelegate::applicationWillTerminate() {
     closePopover();
+    // Openings and closings under way end here; nothing is launched after quit.
+    if (m_statusBarController)
+        m_statusBarController->stop();
     for (const auto& connection : m_observers)
         disconnect(connection);
     m_observers.clear();

@@ -141,6 +141,10 @@ public:
 signals:
     void popoverShown();
     void popoverClosed();
+    // The stored workspaces changed: the popover reloads its list.
+    void reloadStatusBarPopoverWSCollectionList();
+    // The workspace at that index of the list the popover shows was deleted.
+    void deletedWS(int workspaceIndex);
 
 private:
     void makeSharedObjects();
