@@ -1,0 +1,220 @@
+// Switching workspaces on, in a real session with Dexaro's own start-up and the
+// desktop's services (scripts/x11-session.sh build/bin/bench_activation):
+//   - SwitchToAllPlaced: a workspace of five xclock entries, each with its own
+//     placement; time from the switch being used to every window standing on
+//     its frame, then switched off (polite close) before the next repetition.
+//   - IdleWakeupsWithThreeWorkspacesOn: three workspaces on, the popover
+//     closed; context switches of all of this process's threads over 10 s.
+#include "activation/StatusBarItemViewController.h"
+#include "activation/StatusBarPopoverCollectionView.h"
+#include "app/AppDelegate.h"
+#include "model/WorkspaceStore.h"
+#include "platform/WindowAccess.h"
+#include "positioning/PositionsDBManager.h"
+#include "support/BenchDesktop.h"
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
+#include <QUrl>
+#include <benchmark/benchmark.h>
+
+using namespace dexaro;
+
+namespace {
+
+class NoAlerts : public Alerts {
+public:
+    void warn(const QString&, const QString&, const QString&) override {}
+    int ask(const QString&, const QString&, const QString&, const QStringList&) override {
+        return 0;
+    }
+};
+
+class NoLoginItem : public LoginItem {
+public:
+    bool setEnabled(const QString&, bool, QString*) override { return true; }
+    bool isEnabled(const QString&) const override { return true; }
+};
+
+bool waitFor(const std::function<bool()>& condition, int timeoutMs) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+        if (timer.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(5);
+    }
+    return true;
+}
+
+qint64 contextSwitches() {
+    qint64 total = 0;
+    for (const QString& task :
+         QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile file(QStringLiteral("/proc/self/task/%1/status").arg(task));
+        if (!file.open(QIODevice::ReadOnly))
+            continue;
+        for (const QByteArray& line : file.readAll().split('\n'))
+            if (line.startsWith("voluntary_ctxt_switches:") ||
+                line.startsWith("nonvoluntary_ctxt_switches:"))
+                total += line.mid(line.indexOf(':') + 1).trimmed().toLongLong();
+    }
+    return total;
+}
+
+// Dexaro started in this process over a store of the given workspaces.
+class Session {
+public:
+    // Each workspace: the placements of its xclock entries.
+    explicit Session(const QList<QList<PositionName>>& workspaces) {
+        const QString storePath = m_home.filePath(QStringLiteral("Dexaro.sqlite"));
+        QString error;
+        {
+            std::unique_ptr<ObjectStore> context = WorkspaceStore::openStore(storePath, &error);
+            NoAlerts alerts;
+            WorkspaceStore store(*context, alerts);
+            PositionsDBManager positions(*context, alerts);
+            int n = 0;
+            for (const QList<PositionName>& placements : workspaces) {
+                WorkspaceContents contents;
+                contents.name = QStringLiteral("Bench %1").arg(m_ids.size());
+                PositionMap map;
+                for (PositionName position : placements) {
+                    const QString url = entry(n++);
+                    contents.apps << url;
+                    map.insert(appPositionKey(url), rawValue(position));
+                }
+                m_ids << store.fillWorkspace(store.insertWorkspace(), contents);
+                context->save(&error);
+                positions.save(m_ids.last(), writePlacementString(map));
+            }
+        }
+        AppServices services = AppServices::fromPlatform(bench::desktop());
+        services.alerts = std::make_unique<NoAlerts>();
+        services.loginItem = std::make_unique<NoLoginItem>();
+        services.storePath = storePath;
+        services.exit = [](int) {};
+        delegate = std::make_unique<AppDelegate>(bench::desktop(), std::move(services));
+        m_started = delegate->applicationDidFinishLaunching() == AppDelegate::LaunchResult::Started;
+        waitFor([&] { return delegate->isPopoverShown(); }, 5000);
+    }
+    ~Session() {
+        delegate.reset();
+        QDBusConnection::sessionBus().unregisterService(QStringLiteral("org.dexaro.Dexaro"));
+    }
+
+    bool started() const { return m_started; }
+    const QStringList& ids() const { return m_ids; }
+    StatusBarPopoverCollectionView& list() {
+        return *delegate->statusBarController()->wsListCollectionView();
+    }
+    bool settled(const QString& id, ItemStateEnum state) {
+        return waitFor([&] { return list().itemState(id) == state; }, 30000);
+    }
+
+    std::unique_ptr<AppDelegate> delegate;
+
+private:
+    QString entry(int n) {
+        QDir().mkpath(m_home.filePath(QStringLiteral("applications")));
+        const QString path = m_home.filePath(QStringLiteral("applications/clock%1.desktop").arg(n));
+        QFile file(path);
+        file.open(QIODevice::WriteOnly);
+        file.write("[Desktop Entry]\nType=Application\nName=Clock\nExec=xclock\n");
+        return QUrl::fromLocalFile(path).toString();
+    }
+
+    QTemporaryDir m_home;
+    QStringList m_ids;
+    bool m_started = false;
+};
+
+// True when every launched window of the workspace stands on its frame.
+bool allPlaced(Session& session, const QString& id, const QList<PositionName>& placements) {
+    const QList<RunningApplication> apps = session.list().records().launchedApps(id);
+    if (apps.size() != placements.size())
+        return false;
+    FrameCalculator frames([] { return screenMetrics(bench::desktop().workAreas()); });
+    int placed = 0;
+    for (const RunningApplication& app : apps) {
+        const auto element = Application::make(app.pid, {}, bench::desktop().windows());
+        const auto windows = element ? element->windowList() : std::nullopt;
+        if (!windows || windows->isEmpty())
+            return false;
+        const auto origin = windows->first().readAttribute<QPointF>(Attribute::position);
+        const auto size = windows->first().readAttribute<QSizeF>(Attribute::size);
+        for (PositionName position : placements) {
+            const auto frame = frames.frame(position);
+            if (frame && origin && size && qAbs(origin->x() - frame->x()) <= 1 &&
+                qAbs(size->width() - frame->width()) <= 1)
+                ++placed;
+        }
+    }
+    return placed == placements.size();
+}
+
+void SwitchToAllPlaced(benchmark::State& state) {
+    const QList<PositionName> placements{PositionName::leftThird, PositionName::centerThird,
+                                         PositionName::rightThird, PositionName::topLeft,
+                                         PositionName::bottomRight};
+    Session session({placements});
+    if (!session.started()) {
+        state.SkipWithError("Dexaro did not start (is there a display?)");
+        return;
+    }
+    const QString id = session.ids().first();
+    for (auto _ : state) {
+        QElapsedTimer timer;
+        timer.start();
+        session.list().toggleWorkspace(id, true);
+        const bool placed = waitFor([&] { return allPlaced(session, id, placements); }, 30000);
+        state.SetIterationTime(double(timer.nsecsElapsed()) / 1e9);
+        if (!placed) {
+            state.SkipWithError("the windows were not all placed within 30 s");
+            break;
+        }
+        session.settled(id, ItemStateEnum::active);
+        state.PauseTiming();
+        session.list().toggleWorkspace(id, true);
+        session.settled(id, ItemStateEnum::inactive);
+        waitFor([] { return false; }, 500); // the clocks go
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(SwitchToAllPlaced)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
+
+void IdleWakeupsWithThreeWorkspacesOn(benchmark::State& state) {
+    Session session({{PositionName::leftHalf}, {PositionName::rightHalf}, {PositionName::def}});
+    if (!session.started()) {
+        state.SkipWithError("Dexaro did not start (is there a display?)");
+        return;
+    }
+    for (const QString& id : session.ids())
+        session.list().toggleWorkspace(id, true);
+    for (const QString& id : session.ids())
+        session.settled(id, ItemStateEnum::active);
+    session.delegate->closePopover();
+    for (auto _ : state) {
+        waitFor([] { return false; }, 2000); // placements and start-up settle
+        const qint64 before = contextSwitches();
+        QEventLoop loop;
+        QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+        loop.exec();
+        state.counters["wakeups_in_10s"] = double(contextSwitches() - before);
+    }
+    for (const QString& id : session.ids())
+        session.list().toggleWorkspace(id, true);
+    for (const QString& id : session.ids())
+        session.settled(id, ItemStateEnum::inactive);
+}
+BENCHMARK(IdleWakeupsWithThreeWorkspacesOn)->Iterations(1)->Unit(benchmark::kSecond);
+
+} // namespace
