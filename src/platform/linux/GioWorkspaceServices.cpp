@@ -67,6 +67,10 @@ bool mayEnd(const RunningApplication& app) {
         return false;
     if (app.entry.isEmpty())
         return true;
+    // A child launched here is known for certain, also before it has become
+    // the entry's program.
+    if (const auto launchedFrom = ChildReaper::instance().launchedFrom(app.pid))
+        return *launchedFrom == EntryIdentity::fromEntry(app.entry).path;
     QString ignored;
     if (const auto entry = ApplicationEntry::load(app.entry, &ignored))
         return entry->identity().matches(app.pid);
@@ -78,10 +82,15 @@ QList<quint32> windowsOf(const RunningApplication& app) {
                        : x11::applicationWindows(-1, app.wmClass);
 }
 
+struct Launched {
+    QString entryPath;
+    QList<qint64> pids;
+};
+
 void collectPid(GDesktopAppInfo*, GPid pid, gpointer data) {
-    auto* pids = static_cast<QList<qint64>*>(data);
-    pids->append(qint64(pid));
-    ChildReaper::instance().watch(pid);
+    auto* launched = static_cast<Launched*>(data);
+    launched->pids.append(qint64(pid));
+    ChildReaper::instance().watch(pid, launched->entryPath);
 }
 
 bool launchDefaultFor(const QByteArray& uri) {
@@ -139,13 +148,13 @@ GioWorkspaceServices::launch(const QString& entry, const OpenConfiguration& conf
     if (configuration.hides && !app.wmClass.isEmpty())
         existing = x11::applicationWindows(-1, app.wmClass);
 
-    QList<qint64> pids;
+    Launched launched{loaded->identity().path, {}};
     GError* gerror = nullptr;
-    const bool launched = g_desktop_app_info_launch_uris_as_manager(
+    const bool ok = g_desktop_app_info_launch_uris_as_manager(
         loaded->info(), nullptr, nullptr,
         GSpawnFlags(G_SPAWN_SEARCH_PATH | G_SPAWN_DO_NOT_REAP_CHILD), nullptr, nullptr, &collectPid,
-        &pids, &gerror);
-    if (!launched) {
+        &launched, &gerror);
+    if (!ok) {
         *error = QStringLiteral("\u201c%1\u201d could not be launched: %2")
                      .arg(app.localizedName,
                           QString::fromUtf8(gerror ? gerror->message : "unknown error"));
@@ -154,7 +163,7 @@ GioWorkspaceServices::launch(const QString& entry, const OpenConfiguration& conf
         return std::nullopt;
     }
     // An entry started over D-Bus gives no process of its own.
-    app.pid = pids.isEmpty() ? -1 : pids.first();
+    app.pid = launched.pids.isEmpty() ? -1 : launched.pids.first();
     if (configuration.hides)
         m_hider->hideAsTheyAppear(app.pid, app.wmClass, existing);
     return app;
