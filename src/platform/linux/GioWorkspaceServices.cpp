@@ -45,11 +45,14 @@ bool isCandidate(qint64 pid, const QByteArray& ownDisplay) {
     return display && displayName(*display) == ownDisplay;
 }
 
-// The first running process of the entry, or nothing.
+// The first running process of the entry, or nothing. A child launched here
+// from the entry counts also while it is still becoming the entry's program.
 std::optional<qint64> findRunning(const EntryIdentity& identity) {
     const QByteArray ownDisplay = displayName(qgetenv("DISPLAY"));
+    const ChildReaper& children = ChildReaper::instance();
     for (qint64 pid : procfs::processIds()) {
-        if (isCandidate(pid, ownDisplay) && identity.matches(pid))
+        if (isCandidate(pid, ownDisplay) &&
+            (children.launchedFrom(pid) == identity.path || identity.matches(pid)))
             return pid;
     }
     return std::nullopt;
