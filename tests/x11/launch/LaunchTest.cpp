@@ -168,8 +168,9 @@ TEST_F(Launch, ClientsStartFromTheirEntriesAndEndWhenAskedToQuit) {
         EXPECT_TRUE(processLives(app.pid));
         ASSERT_NE(windowOf(app.pid), XCB_NONE);
         EXPECT_FALSE(services.isTerminated(app));
-        if (c.terminal)
+        if (c.terminal) {
             ASSERT_TRUE(waitUntil([&] { return shellStarted(app.pid); }));
+        }
 
         services.terminate(app);
         EXPECT_TRUE(waitUntil([&] { return services.isTerminated(app); }));
