@@ -189,31 +189,32 @@ EntryIdentity EntryIdentity::fromEntry(const QString& entry) {
 }
 
 bool EntryIdentity::matches(qint64 pid) const {
-    if (!path.isEmpty()) {
-        const auto file = procfs::environmentValue(pid, "GIO_LAUNCHED_DESKTOP_FILE");
-        // Children of a launched process inherit both variables; _PID tells the
-        // launched process itself from them.
-        if (file && QFile::decodeName(*file) == path &&
-            procfs::environmentValue(pid, "GIO_LAUNCHED_DESKTOP_FILE_PID") ==
-                QByteArray::number(pid))
+    // The program first: reading it is cheaper than the environment.
+    if (!program.isEmpty() && procfs::executable(pid) == program) {
+        const QList<QByteArray> arguments = procfs::commandLine(pid);
+        int next = 1; // the fixed arguments appear in order after the program
+        bool all = true;
+        for (const QString& wanted : fixedArguments) {
+            const QByteArray bytes = wanted.toUtf8();
+            while (next < arguments.size() && arguments[next] != bytes)
+                ++next;
+            if (next >= arguments.size()) {
+                all = false;
+                break;
+            }
+            ++next;
+        }
+        if (all)
             return true;
     }
-    if (program.isEmpty())
+    if (path.isEmpty())
         return false;
-    const QString exe = procfs::executable(pid);
-    if (exe.isEmpty() || exe != program)
-        return false;
-    const QList<QByteArray> arguments = procfs::commandLine(pid);
-    int next = 1; // the fixed arguments appear in order after the program
-    for (const QString& wanted : fixedArguments) {
-        const QByteArray bytes = wanted.toUtf8();
-        while (next < arguments.size() && arguments[next] != bytes)
-            ++next;
-        if (next >= arguments.size())
-            return false;
-        ++next;
-    }
-    return true;
+    const QList<QByteArray> environment = procfs::environment(pid);
+    const auto file = procfs::valueIn(environment, "GIO_LAUNCHED_DESKTOP_FILE");
+    // Children of a launched process inherit both variables; _PID tells the
+    // launched process itself from them.
+    return file && QFile::decodeName(*file) == path &&
+           procfs::valueIn(environment, "GIO_LAUNCHED_DESKTOP_FILE_PID") == QByteArray::number(pid);
 }
 
 } // namespace dexaro

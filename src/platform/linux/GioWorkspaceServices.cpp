@@ -31,13 +31,10 @@ QByteArray displayName(QByteArray display) {
     return display;
 }
 
-// Another process of this user in this desktop session (same X display) that
-// is not this program.
-bool isCandidate(qint64 pid, const QByteArray& ownDisplay) {
-    if (pid == qint64(::getpid()))
-        return false;
+// A live process in this desktop session (same X display).
+bool isLiveInSession(qint64 pid, const QByteArray& ownDisplay) {
     const auto status = procfs::status(pid);
-    if (!status || status->uid != ::getuid() || status->state == 'Z' || status->state == 'X')
+    if (!status || status->state == 'Z' || status->state == 'X')
         return false;
     if (ownDisplay.isEmpty())
         return true;
@@ -45,14 +42,19 @@ bool isCandidate(qint64 pid, const QByteArray& ownDisplay) {
     return display && displayName(*display) == ownDisplay;
 }
 
-// The first running process of the entry, or nothing. A child launched here
-// from the entry counts also while it is still becoming the entry's program.
+// The first running process of the entry among this user's processes in this
+// session, or nothing. A child launched here from the entry counts also while
+// it is still becoming the entry's program. Cheap checks come first: the
+// whole process table is looked through.
 std::optional<qint64> findRunning(const EntryIdentity& identity) {
     const QByteArray ownDisplay = displayName(qgetenv("DISPLAY"));
     const ChildReaper& children = ChildReaper::instance();
+    const qint64 self = ::getpid();
     for (qint64 pid : procfs::processIds()) {
-        if (isCandidate(pid, ownDisplay) &&
-            (children.launchedFrom(pid) == identity.path || identity.matches(pid)))
+        if (pid == self || procfs::owner(pid) != ::getuid())
+            continue;
+        if ((children.launchedFrom(pid) == identity.path || identity.matches(pid)) &&
+            isLiveInSession(pid, ownDisplay))
             return pid;
     }
     return std::nullopt;

@@ -53,14 +53,21 @@ std::optional<Status> status(qint64 pid) {
     const QList<QByteArray> fields = stat.mid(close + 2).split(' ');
     if (fields.size() < 2)
         return std::nullopt;
-    struct stat info {};
-    if (::stat(QFile::encodeName(QStringLiteral("/proc/%1").arg(pid)).constData(), &info) != 0)
+    const auto uid = owner(pid);
+    if (!uid)
         return std::nullopt;
     Status s;
     s.state = fields[0].isEmpty() ? 0 : fields[0][0];
     s.ppid = fields[1].toLongLong();
-    s.uid = info.st_uid;
+    s.uid = *uid;
     return s;
+}
+
+std::optional<uid_t> owner(qint64 pid) {
+    struct stat info {};
+    if (pid <= 0 || ::stat(QByteArray("/proc/" + QByteArray::number(pid)).constData(), &info) != 0)
+        return std::nullopt;
+    return info.st_uid;
 }
 
 bool isAlive(qint64 pid) {
@@ -80,14 +87,22 @@ QList<QByteArray> commandLine(qint64 pid) {
     return nulSeparated(readAll(procPath(pid, "cmdline")));
 }
 
-std::optional<QByteArray> environmentValue(qint64 pid, const QByteArray& name) {
+QList<QByteArray> environment(qint64 pid) {
     if (pid <= 0)
-        return std::nullopt;
+        return {};
+    return nulSeparated(readAll(procPath(pid, "environ")));
+}
+
+std::optional<QByteArray> valueIn(const QList<QByteArray>& environment, const QByteArray& name) {
     const QByteArray prefix = name + '=';
-    for (const QByteArray& entry : nulSeparated(readAll(procPath(pid, "environ"))))
+    for (const QByteArray& entry : environment)
         if (entry.startsWith(prefix))
             return entry.mid(prefix.size());
     return std::nullopt;
+}
+
+std::optional<QByteArray> environmentValue(qint64 pid, const QByteArray& name) {
+    return valueIn(environment(pid), name);
 }
 
 } // namespace dexaro::procfs

@@ -19,12 +19,17 @@ struct Status {
 // Every process id in /proc, ascending.
 QList<qint64> processIds();
 std::optional<Status> status(qint64 pid);
+// The owner alone: much cheaper than status().
+std::optional<uid_t> owner(qint64 pid);
 // Exists and is neither a zombie nor dead.
 bool isAlive(qint64 pid);
 // The executable's path; empty when it cannot be read.
 QString executable(qint64 pid);
 QList<QByteArray> commandLine(qint64 pid);
-// The value of one variable of the process's environment; nullopt when unset.
+// The process's environment as it was started, "NAME=value" entries.
+QList<QByteArray> environment(qint64 pid);
+// The value of one variable of such an environment; nullopt when unset.
+std::optional<QByteArray> valueIn(const QList<QByteArray>& environment, const QByteArray& name);
 std::optional<QByteArray> environmentValue(qint64 pid, const QByteArray& name);
 
 } // namespace dexaro::procfs
