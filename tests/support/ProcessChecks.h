@@ -63,11 +63,15 @@ inline QList<qint64> zombieChildren() {
     return zombies;
 }
 
-// A terminal has finished starting once its shell leads a process group of
-// its own: before that, the hang-up with which it closes misses the shell.
+// A terminal has finished starting once its shell runs, leading a process
+// group of its own. Before that the hang-up with which it closes can miss the
+// shell: xterm's child ignores hang-ups while it sets up the terminal.
 inline bool shellStarted(qint64 terminal) {
+    const auto exe = [](qint64 pid) {
+        return QFile::symLinkTarget(QStringLiteral("/proc/%1/exe").arg(pid));
+    };
     for (const auto& [pid, state] : childrenOf(terminal))
-        if (state.pgrp == pid)
+        if (state.pgrp == pid && !exe(pid).isEmpty() && exe(pid) != exe(terminal))
             return true;
     return false;
 }

@@ -90,10 +90,7 @@ protected:
     void SetUp() override { ASSERT_TRUE(probe.ok()); }
 
     void TearDown() override {
-        for (const RunningApplication& app : started) {
-            services.forceTerminate(app);
-            EXPECT_TRUE(waitUntil([&] { return processGone(app.pid); })) << app.pid;
-        }
+        endStarted();
         EXPECT_TRUE(waitUntil([] { return zombieChildren().isEmpty(); }));
         for (const QString& program :
              {QStringLiteral("/usr/bin/xclock"), QStringLiteral("/usr/bin/xterm"), stubbornProgram})
@@ -121,16 +118,59 @@ protected:
         return opened;
     }
 
-    // The first viewable managed window of the process.
-    xcb_window_t windowOf(qint64 pid) {
+    // Ends what the test started, by force, and waits until the processes are
+    // reaped and the window manager has let go of their windows. A client is
+    // only ended once its window is shown: openbox keeps listing the window of
+    // a client killed while it was being managed, and then misses the next
+    // client that the X server gives the same window id.
+    void endStarted() {
+        for (const RunningApplication& app : started) {
+            if (processLives(app.pid))
+                windowOf(app.pid, Shown::either);
+            services.forceTerminate(app);
+            EXPECT_TRUE(waitUntil([&] { return processGone(app.pid); })) << app.pid;
+        }
+        EXPECT_TRUE(waitUntil([&] { return windowManagerCaughtUp(); }));
+        started.clear();
+    }
+
+    enum class Shown { viewable, iconified, either };
+
+    // The process's first managed window that is shown as asked.
+    xcb_window_t windowOf(qint64 pid, Shown shown = Shown::viewable) {
+        const auto matches = [&](xcb_window_t w) {
+            switch (shown) {
+            case Shown::viewable:
+                return probe.isViewable(w);
+            case Shown::iconified:
+                return isIconified(w);
+            case Shown::either:
+                return probe.isViewable(w) || isIconified(w);
+            }
+            return false;
+        };
         xcb_window_t found = XCB_NONE;
         waitUntil([&] {
             for (xcb_window_t w : probe.clientWindows())
-                if (probe.pid(w) == uint32_t(pid) && found == XCB_NONE)
+                if (probe.pid(w) == uint32_t(pid) && found == XCB_NONE && matches(w))
                     found = w;
             return found != XCB_NONE;
         });
         return found;
+    }
+
+    // The window manager lists no window that is gone. The X server hands the
+    // ids of a client that ended to the next one: a window manager still
+    // busy with the old window would miss the new one.
+    bool windowManagerCaughtUp() {
+        for (xcb_window_t w : probe.clientWindows()) {
+            auto* attributes = xcb_get_window_attributes_reply(
+                probe.connection(), xcb_get_window_attributes(probe.connection(), w), nullptr);
+            std::free(attributes);
+            if (!attributes)
+                return false;
+        }
+        return true;
     }
 
     bool isIconified(xcb_window_t window) {
@@ -221,20 +261,14 @@ TEST_F(Launch, ASecondOpenHandsBackTheRunningProcessUnlessANewInstanceIsAsked) {
         EXPECT_TRUE(waitUntil([&] {
             return session().marker.running(QStringLiteral("/usr/bin/xclock")).size() == clocks;
         }));
-        for (const RunningApplication& app : started)
-            services.forceTerminate(app);
-        for (const RunningApplication& app : started)
-            EXPECT_TRUE(waitUntil([&] { return processGone(app.pid); }));
-        started.clear();
+        endStarted();
     }
 }
 
 TEST_F(Launch, AHiddenLaunchIconifiesTheWindowAsItAppears) {
     const Opened opened = open(session().clock, {true, true});
     ASSERT_TRUE(opened.app) << qPrintable(opened.error);
-    const xcb_window_t window = windowOf(opened.app->pid);
-    ASSERT_NE(window, XCB_NONE);
-    EXPECT_TRUE(waitUntil([&] { return isIconified(window); }));
+    EXPECT_NE(windowOf(opened.app->pid, Shown::iconified), XCB_NONE);
 }
 
 TEST_F(Launch, EntriesThatCannotBeLaunchedGiveAReadableError) {
@@ -317,6 +351,7 @@ TEST_F(Launch, ForceTerminateLeavesAProcessThatIsNotTheApplications) {
     // A signal sent before this one would have ended it by the time this ends.
     const Opened stubborn = open(session().stubborn);
     ASSERT_TRUE(stubborn.app) << qPrintable(stubborn.error);
+    ASSERT_NE(windowOf(stubborn.app->pid), XCB_NONE);
     services.forceTerminate(*stubborn.app);
     EXPECT_TRUE(waitUntil([&] { return processGone(stubborn.app->pid); }));
     EXPECT_TRUE(processLives(stranger.processId()));
