@@ -101,7 +101,8 @@ public:
         services.alerts = std::make_unique<NoAlerts>();
         services.loginItem = std::make_unique<NoLoginItem>();
         services.storePath = storePath;
-        services.exit = [](int) {};
+        services.exit = [](int) {
+        };
         delegate = std::make_unique<AppDelegate>(bench::desktop(), std::move(services));
         m_started = delegate->applicationDidFinishLaunching() == AppDelegate::LaunchResult::Started;
         waitFor([&] { return delegate->isPopoverShown(); }, 5000);

@@ -22,7 +22,8 @@ struct LinuxPlatform::Services {
     explicit Services(const QString& programPath)
         : programPath(programPath), userDefaults(UserDefaults::standardPath()),
           keyboardLayout(makeXkbKeyboardLayout()), hotKeys(makeX11HotKeys()),
-          windows(makeX11WindowAccess(alerts, workAreas)), workspace(makeGioWorkspaceServices()) {}
+          windows(makeX11WindowAccess(alerts, workAreas)),
+          workspace(makeGioWorkspaceServices(*windows)) {}
 
     QString programPath;
     MessageBoxAlerts alerts;

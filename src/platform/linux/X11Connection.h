@@ -38,13 +38,16 @@ public:
         m_screen = it.data;
         xcb_intern_atom_cookie_t* ewmhCookies = xcb_ewmh_init_atoms(m_conn, &m_ewmh);
         const auto gtkCookie = xcb_intern_atom(m_conn, 0, 18, "_GTK_FRAME_EXTENTS");
+        const auto changeStateCookie = xcb_intern_atom(m_conn, 0, 15, "WM_CHANGE_STATE");
         const bool ewmhOk = xcb_ewmh_init_atoms_replies(&m_ewmh, ewmhCookies, nullptr);
         auto gtk = reply(xcb_intern_atom_reply(m_conn, gtkCookie, nullptr));
+        auto changeState = reply(xcb_intern_atom_reply(m_conn, changeStateCookie, nullptr));
         roundTrips++;
         if (!ewmhOk)
             return;
         m_ewmhReady = true;
         m_gtkFrameExtents = gtk ? gtk->atom : xcb_atom_t(XCB_ATOM_NONE);
+        m_wmChangeState = changeState ? changeState->atom : xcb_atom_t(XCB_ATOM_NONE);
         m_ok = true;
     }
     ~Connection() {
@@ -65,6 +68,7 @@ public:
         return QRect(0, 0, m_screen->width_in_pixels, m_screen->height_in_pixels);
     }
     xcb_atom_t gtkFrameExtents() const { return m_gtkFrameExtents; }
+    xcb_atom_t wmChangeState() const { return m_wmChangeState; }
 
     // Waits until an event for window satisfies accept, or until timeoutMs has
     // passed. Other events are dropped. Answers whether one was accepted.
@@ -102,6 +106,7 @@ private:
     bool m_ewmhReady = false;
     bool m_ok = false;
     xcb_atom_t m_gtkFrameExtents = XCB_ATOM_NONE;
+    xcb_atom_t m_wmChangeState = XCB_ATOM_NONE;
 };
 
 // This thread's connection; nullptr without a display. A broken one is

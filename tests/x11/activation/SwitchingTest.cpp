@@ -2,6 +2,7 @@
 // desktop's own services, real clicks on the popover's switches and real key
 // presses, real programs started from desktop entries, and what the user sees:
 // windows placed, processes started and ended, rows on and off.
+#include "activation/AnimatedSwitch.h"
 #include "activation/StatusBarItemViewController.h"
 #include "activation/StatusBarPopoverCollectionView.h"
 #include "activation/StatusBarPopoverCollectionViewItem.h"
@@ -108,7 +109,8 @@ protected:
         services.alerts = std::move(recording);
         services.loginItem = std::make_unique<FakeLoginItem>();
         services.storePath = storePath;
-        services.exit = [](int) {};
+        services.exit = [](int) {
+        };
         delegate = std::make_unique<AppDelegate>(desktop(), std::move(services));
         ASSERT_EQ(delegate->applicationDidFinishLaunching(), AppDelegate::LaunchResult::Started);
         delegate->settings().forceTerminate = forceTerminate;
@@ -158,7 +160,8 @@ protected:
         const auto metrics = screenMetrics(desktop().workAreas());
         if (!monitor || !metrics)
             return {};
-        QRectF frame = FrameCalculator::frameFor(position, *metrics, 0, 0).translated(metrics->origin);
+        QRectF frame =
+            FrameCalculator::frameFor(position, *metrics, 0, 0).translated(metrics->origin);
         if (frame.top() < monitor->workArea.top())
             frame.moveTop(monitor->workArea.top());
         return frame.toRect();
@@ -167,7 +170,8 @@ protected:
     // Within a character cell: terminals round their size.
     static bool near(const QRect& a, const QRect& b, int slack) {
         return std::abs(a.left() - b.left()) <= 1 && std::abs(a.top() - b.top()) <= 1 &&
-               std::abs(a.width() - b.width()) <= slack && std::abs(a.height() - b.height()) <= slack;
+               std::abs(a.width() - b.width()) <= slack &&
+               std::abs(a.height() - b.height()) <= slack;
     }
 
     bool placed(const App& app, PositionName position, int slack) {
@@ -189,9 +193,9 @@ protected:
 };
 
 TEST_F(Switching, ByClickAndByHotKeyBothWindowsArePlacedAndSwitchingOffEndsThem) {
-    const QString wsID = storeWorkspace(QStringLiteral("Work"),
-                                        {{entry(terminal), PositionName::leftHalf},
-                                         {entry(clock), PositionName::rightHalf}});
+    const QString wsID =
+        storeWorkspace(QStringLiteral("Work"), {{entry(terminal), PositionName::leftHalf},
+                                                {entry(clock), PositionName::rightHalf}});
     setShortcut(wsID, MASShortcut(38, MASShortcut::ControlFlag | MASShortcut::OptionFlag)); // J
     startDexaro();
 
@@ -204,7 +208,8 @@ TEST_F(Switching, ByClickAndByHotKeyBothWindowsArePlacedAndSwitchingOffEndsThem)
 
     clickSwitch(wsID); // polite close: both ask their windows to close and end
     ASSERT_TRUE(settledIn(wsID, ItemStateEnum::inactive));
-    EXPECT_TRUE(waitUntil([&] { return processesOf(terminal).isEmpty() && processesOf(clock).isEmpty(); }, 30000));
+    EXPECT_TRUE(waitUntil(
+        [&] { return processesOf(terminal).isEmpty() && processesOf(clock).isEmpty(); }, 30000));
 
     // The same by the workspace's hot key, with the popover closed.
     delegate->closePopover();
@@ -214,16 +219,17 @@ TEST_F(Switching, ByClickAndByHotKeyBothWindowsArePlacedAndSwitchingOffEndsThem)
     EXPECT_TRUE(waitUntil([&] { return !processesOf(terminal).isEmpty(); }));
     ASSERT_TRUE(XdoTool::key(QStringLiteral("ctrl+alt+j")));
     ASSERT_TRUE(settledIn(wsID, ItemStateEnum::inactive));
-    EXPECT_TRUE(waitUntil([&] { return processesOf(terminal).isEmpty() && processesOf(clock).isEmpty(); }, 30000));
+    EXPECT_TRUE(waitUntil(
+        [&] { return processesOf(terminal).isEmpty() && processesOf(clock).isEmpty(); }, 30000));
     EXPECT_TRUE(alerts->shown.isEmpty());
 }
 
 TEST_F(Switching, EveryApplicationFailingGivesTheAlertAndAMissingFileIsNotOpened) {
     const QString missing = home.filePath(QStringLiteral("gone.desktop"));
     const QString missingFile = home.filePath(QStringLiteral("no such file.txt"));
-    const QString wsID = storeWorkspace(QStringLiteral("Broken"),
-                                        {{QUrl::fromLocalFile(missing).toString(), PositionName::def}},
-                                        {{QStringLiteral("Notes"), missingFile}});
+    const QString wsID = storeWorkspace(
+        QStringLiteral("Broken"), {{QUrl::fromLocalFile(missing).toString(), PositionName::def}},
+        {{QStringLiteral("Notes"), missingFile}});
     startDexaro();
     clickSwitch(wsID);
     ASSERT_TRUE(waitUntil([&] { return alerts->shown.size() >= 2; }, 30000));
