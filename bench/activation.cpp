@@ -12,6 +12,7 @@
 #include "platform/WindowAccess.h"
 #include "positioning/PositionsDBManager.h"
 #include "support/BenchDesktop.h"
+#include "support/BenchFakes.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -29,20 +30,6 @@
 using namespace dexaro;
 
 namespace {
-
-class NoAlerts : public Alerts {
-public:
-    void warn(const QString&, const QString&, const QString&) override {}
-    int ask(const QString&, const QString&, const QString&, const QStringList&) override {
-        return 0;
-    }
-};
-
-class NoLoginItem : public LoginItem {
-public:
-    bool setEnabled(const QString&, bool, QString*) override { return true; }
-    bool isEnabled(const QString&) const override { return true; }
-};
 
 bool waitFor(const std::function<bool()>& condition, int timeoutMs) {
     QElapsedTimer timer;
@@ -91,7 +78,7 @@ public:
         QString error;
         {
             std::unique_ptr<ObjectStore> context = WorkspaceStore::openStore(storePath, &error);
-            NoAlerts alerts;
+            bench::SilentAlerts alerts;
             WorkspaceStore store(*context, alerts);
             PositionsDBManager positions(*context, alerts);
             int n = 0;
@@ -110,8 +97,8 @@ public:
             }
         }
         AppServices services = AppServices::fromPlatform(bench::desktop());
-        services.alerts = std::make_unique<NoAlerts>();
-        services.loginItem = std::make_unique<NoLoginItem>();
+        services.alerts = std::make_unique<bench::SilentAlerts>();
+        services.loginItem = std::make_unique<bench::NoLoginItem>();
         services.storePath = storePath;
         services.exit = [](int) {
         };

@@ -11,23 +11,11 @@
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
+#include "support/BenchFakes.h"
+
 namespace {
 
 using namespace dexaro;
-
-class SilentAlerts : public Alerts {
-public:
-    void warn(const QString&, const QString&, const QString&) override {}
-    int ask(const QString&, const QString&, const QString&, const QStringList&) override {
-        return 0;
-    }
-};
-
-class NoLoginItem : public LoginItem {
-public:
-    bool setEnabled(const QString&, bool, QString*) override { return true; }
-    bool isEnabled(const QString&) const override { return false; }
-};
 
 struct Fixture {
     Fixture() {
@@ -39,8 +27,8 @@ struct Fixture {
             QStringLiteral("0");
     }
     QTemporaryDir dir;
-    SilentAlerts alerts;
-    NoLoginItem loginItem;
+    bench::SilentAlerts alerts;
+    bench::NoLoginItem loginItem;
     std::unique_ptr<ObjectStore> context;
     std::unique_ptr<WorkspaceStore> store;
     AppSettings settings;
