@@ -93,6 +93,9 @@ TEST_F(X11HotKeys, FiresOncePerPressWhateverTheLocksAndTheWindowInFront) {
     test::XdoTool::run(
         {QStringLiteral("windowactivate"), QStringLiteral("--sync"), QString::number(window)});
 
+    // Registered again (its row was rebuilt): the old hot key's release must
+    // not take the new one's grabs, and only one action runs per press.
+    ASSERT_TRUE(monitor.registerShortcut(controlOptionK, [this] { ++fired; }));
     ASSERT_TRUE(monitor.registerShortcut(controlOptionK, [this] { ++fired; }));
     EXPECT_EQ(grabsAcrossLocks(probe, x11K, controlAlt), 4);
     pressKeys("ctrl+alt+k");
