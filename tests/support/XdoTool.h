@@ -1,8 +1,8 @@
 #pragma once
 // Real input for the X11 tests: xdotool sends keys and pointer events through
 // XTEST, so they reach the X server as a user's would. Each call waits for
-// xdotool to finish (see runTool) and fails the test when xdotool fails.
-#include "support/RunTool.h"
+// xdotool to finish (see runProgram) and fails the test when xdotool fails.
+#include "support/RunProgram.h"
 
 #include <QPoint>
 
@@ -11,7 +11,7 @@ namespace dexaro::test {
 class XdoTool {
 public:
     static bool run(const QStringList& arguments) {
-        return runTool(QStringLiteral("xdotool"), arguments);
+        return runProgram(QStringLiteral("xdotool"), arguments);
     }
     // Key names as xdotool takes them: "ctrl+w", "Escape", "Up Return".
     static bool key(const QString& keys) {

@@ -5,7 +5,7 @@
 #include "shortcuts/MASShortcutMonitor.h"
 #include "shortcuts/MASShortcutValidator.h"
 #include "support/DesktopPlatform.h"
-#include "support/RunTool.h"
+#include "support/RunProgram.h"
 #include "support/Wait.h"
 #include "support/X11Probe.h"
 #include "support/XdoTool.h"
@@ -166,12 +166,12 @@ TEST_F(X11HotKeys, AHeldKeyFiresOnceHoweverLongItIsHeld) {
     ASSERT_TRUE(monitor.registerShortcut(MASShortcut(keys::J, controlOptionK.modifierFlags()),
                                          [&] { ++marks; }));
     // Auto-repeat after 200 ms, 50 times a second, for a short hold.
-    test::runTool(QStringLiteral("xset"), {"r", "rate", "200", "50"});
+    test::runProgram(QStringLiteral("xset"), {"r", "rate", "200", "50"});
     KeyPressCounter presses(x11K);
     test::XdoTool::run({QStringLiteral("keydown"), QStringLiteral("ctrl+alt+k")});
     const bool repeated = waitUntil([&] { return presses.count >= 6; });
     test::XdoTool::run({QStringLiteral("keyup"), QStringLiteral("ctrl+alt+k")});
-    test::runTool(QStringLiteral("xset"), {"r", "rate"}); // the server's default again
+    test::runProgram(QStringLiteral("xset"), {"r", "rate"}); // the server's default again
     ASSERT_TRUE(repeated) << "the held key did not repeat";
 
     // Ctrl+Alt+J after it: once it is reported, so is everything before it.
@@ -187,9 +187,9 @@ TEST_F(X11HotKeys, AHeldKeyFiresOnceHoweverLongItIsHeld) {
 
 TEST_F(X11HotKeys, GrabsFollowNumLockToAnotherModifier) {
     const auto xmodmap = [](const char* remove, const char* add) {
-        return test::runTool(QStringLiteral("xmodmap"),
-                             {QStringLiteral("-e"), QString::fromLatin1(remove),
-                              QStringLiteral("-e"), QString::fromLatin1(add)});
+        return test::runProgram(QStringLiteral("xmodmap"),
+                                {QStringLiteral("-e"), QString::fromLatin1(remove),
+                                 QStringLiteral("-e"), QString::fromLatin1(add)});
     };
     ASSERT_TRUE(monitor.registerShortcut(controlOptionK, [this] { ++fired; }));
     ASSERT_EQ(grabsAcrossLocks(probe, x11K, controlAlt), 4);

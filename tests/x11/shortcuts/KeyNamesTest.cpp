@@ -1,7 +1,7 @@
 // Key names follow the X server's current layout.
 #include "platform/KeyCodes.h"
 #include "shortcuts/MASShortcut.h"
-#include "support/RunTool.h"
+#include "support/RunProgram.h"
 #include "support/Wait.h"
 
 #include <QScopeGuard>
@@ -32,13 +32,14 @@ TEST(KeyNames, FollowTheCurrentLayout) {
         {"ru,us", {{keys::K, "K"}, {keys::A, "A"}}},
     };
     const auto restore = qScopeGuard([] {
-        test::runTool(QStringLiteral("setxkbmap"),
-                      {QStringLiteral("-layout"), QStringLiteral("us")});
+        test::runProgram(QStringLiteral("setxkbmap"),
+                         {QStringLiteral("-layout"), QStringLiteral("us")});
     });
     for (const Layout& row : rows) {
         SCOPED_TRACE(row.layouts);
-        ASSERT_TRUE(test::runTool(QStringLiteral("setxkbmap"),
-                                  {QStringLiteral("-layout"), QString::fromLatin1(row.layouts)}));
+        ASSERT_TRUE(
+            test::runProgram(QStringLiteral("setxkbmap"),
+                             {QStringLiteral("-layout"), QString::fromLatin1(row.layouts)}));
         for (const Name& name : row.names) {
             const MASShortcut shortcut(name.keyCode, 0);
             const QString expected = QString::fromUtf8(name.name);

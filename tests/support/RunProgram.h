@@ -10,7 +10,7 @@
 
 namespace dexaro::test {
 
-inline bool runTool(const QString& program, const QStringList& arguments) {
+inline bool runProgram(const QString& program, const QStringList& arguments) {
     const std::string command = (QStringList{program} + arguments).join(u' ').toStdString();
     QProcess process;
     process.start(program, arguments);
