@@ -1,37 +1,17 @@
 #pragma once
 // Real input for the X11 tests: xdotool sends keys and pointer events through
 // XTEST, so they reach the X server as a user's would. Each call waits for
-// xdotool to finish while Qt's event loop keeps turning, and fails the test
-// when xdotool fails.
-#include "support/Wait.h"
+// xdotool to finish (see runProgram) and fails the test when xdotool fails.
+#include "support/RunProgram.h"
 
 #include <QPoint>
-#include <QProcess>
-#include <QStringList>
-#include <gtest/gtest.h>
 
 namespace dexaro::test {
 
 class XdoTool {
 public:
     static bool run(const QStringList& arguments) {
-        QProcess process;
-        process.start(QStringLiteral("xdotool"), arguments);
-        const bool finished =
-            process.waitForStarted(20000) &&
-            waitUntil([&] { return process.state() == QProcess::NotRunning; }, 30000);
-        if (!finished) {
-            process.kill();
-            process.waitForFinished(5000);
-            ADD_FAILURE() << "xdotool " << arguments.join(u' ').toStdString() << " did not finish";
-            return false;
-        }
-        if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
-            ADD_FAILURE() << "xdotool " << arguments.join(u' ').toStdString() << ": "
-                          << process.readAllStandardError().toStdString();
-            return false;
-        }
-        return true;
+        return runProgram(QStringLiteral("xdotool"), arguments);
     }
     // Key names as xdotool takes them: "ctrl+w", "Escape", "Up Return".
     static bool key(const QString& keys) {

@@ -1,11 +1,14 @@
-// The popover's list: row sizes, rows made only for what is in view, hot keys
-// bound for every listed workspace, and no animation ticking while hidden.
+// The popover's list and its controller: rows made only for what is in view,
+// the list read from the store when marked, states kept by workspace across
+// reloads, hot keys bound for every listed workspace, and no animation ticking
+// while hidden.
 #include "PopoverFixture.h"
 #include "activation/ActivationPulse.h"
 #include "activation/AnimatedSwitch.h"
 #include "activation/CustomNSPopoverView.h"
 #include "activation/ProgressAnimation.h"
 #include "activation/StatusBarItemViewController.h"
+#include "model/WorkspaceStore.h"
 #include "platform/UserDefaults.h"
 #include "shortcuts/MASShortcutBinder.h"
 #include "shortcuts/MASShortcutMonitor.h"
@@ -30,28 +33,23 @@ QList<WSListModelPtr> manyWorkspaces(int count) {
     return list;
 }
 
-TEST(PopoverRows, HeightFollowsTheWrappedName) {
-    EXPECT_EQ(StatusBarPopoverCollectionView::rowSize(QString()), QSize(300, 38));
-    EXPECT_EQ(StatusBarPopoverCollectionView::rowSize(QStringLiteral("Mail")), QSize(300, 38));
+TEST(PopoverRows, EveryWrappedLineOfTheNameAddsALine) {
+    const auto height = [](const QString& name) {
+        return StatusBarPopoverCollectionView::rowSize(name).height();
+    };
     const QString word = QStringLiteral("Research ");
-    const int two = StatusBarPopoverCollectionView::rowSize(word.repeated(4)).height();
-    const int three = StatusBarPopoverCollectionView::rowSize(word.repeated(9)).height();
-    EXPECT_GT(two, 38);
-    EXPECT_GT(three, two + 15) << "every wrapped line adds a line's height";
-    EXPECT_EQ(StatusBarPopoverCollectionView::rowSize(word.repeated(4)).width(), 300);
+    EXPECT_EQ(height(QString()), height(QStringLiteral("Mail")));
+    EXPECT_GT(height(word.repeated(4)), height(QStringLiteral("Mail")));
+    EXPECT_GT(height(word.repeated(9)), height(word.repeated(4)) + 15);
 }
 
-TEST(PopoverController, ListSitsBesideTheSettingsIconPlaceAndMakesOnlyRowsInView) {
+TEST(PopoverController, MakesOnlyTheRowsInViewAndReusesThem) {
     StatusBarItemViewController controller;
     controller.appDelegate.consumeWorkspaceListUpdate = [](const QString&) {
         return false;
     };
     CustomNSPopoverView* root = controller.view();
-    QScrollArea* scroll = controller.scrollView();
-    ASSERT_TRUE(scroll);
-    EXPECT_EQ(scroll->geometry(), QRect(40, 1, 385 - 40 - 1, root->height() - 2));
     EXPECT_EQ(root->childAt(QPoint(22, 22)), nullptr) << "the settings icon's place stays free";
-
     StatusBarPopoverCollectionView* list = controller.wsListCollectionView();
     list->wsList = manyWorkspaces(1000);
     list->reloadData();
@@ -62,16 +60,63 @@ TEST(PopoverController, ListSitsBesideTheSettingsIconPlaceAndMakesOnlyRowsInView
     EXPECT_GT(made, 3);
     EXPECT_LT(made, 40) << "rows are made for what is in view, not for all 1,000";
     EXPECT_EQ(list->visibleItems().first()->wsID, QStringLiteral("1000"));
-    EXPECT_EQ(list->visibleItems().first()->geometry(), QRect(10, 20, 300, 38));
 
-    scroll->verticalScrollBar()->setValue(scroll->verticalScrollBar()->maximum());
+    QScrollBar* scroll = controller.scrollView()->verticalScrollBar();
+    scroll->setValue(scroll->maximum());
     QCoreApplication::processEvents();
     ASSERT_FALSE(list->visibleItems().isEmpty());
     EXPECT_EQ(list->visibleItems().last()->wsID, QStringLiteral("1999"));
     EXPECT_EQ(list->visibleItems().last()->wsNameLabel()->text(), QStringLiteral("Workspace 999"));
     EXPECT_EQ(list->findChildren<StatusBarPopoverCollectionViewItem*>().size(), made)
         << "scrolling reuses the rows";
-    EXPECT_EQ(list->height(), 20 + 1000 * 38 + 999 * 10 + 20);
+}
+
+TEST(PopoverController, ReadsTheStoreWhenMarkedAndOnReloadKeepingStatesByWorkspace) {
+    QTemporaryDir dir;
+    RecordingAlerts alerts;
+    auto context =
+        WorkspaceStore::openStore(dir.filePath(QStringLiteral("Dexaro.sqlite")), nullptr);
+    ASSERT_TRUE(context);
+    WorkspaceStore store(*context, alerts);
+    const auto create = [&](const QString& name) {
+        const QString id =
+            store.fillWorkspace(store.insertWorkspace(), {name, {entry(name)}, {}, {}});
+        EXPECT_TRUE(context->save());
+        return id;
+    };
+    const QString mail = create(QStringLiteral("Mail"));
+    create(QStringLiteral("Notes"));
+
+    RecordingWorkspaceServices services;
+    StatusBarItemViewController controller;
+    bool marked = true;
+    controller.appDelegate.consumeWorkspaceListUpdate = [&](const QString& tag) {
+        EXPECT_EQ(tag, QStringLiteral("statusbar"));
+        return std::exchange(marked, false);
+    };
+    controller.appDelegate.store = &store;
+    controller.appDelegate.workspaceServices = &services;
+    controller.appDelegate.placeWindow = [](const RunningApplication&, PositionName) {
+    };
+    controller.view();
+    StatusBarPopoverCollectionView* list = controller.wsListCollectionView();
+    ASSERT_EQ(list->wsList.size(), 2);
+    list->toggleWorkspace(mail, true);
+    list->workPool().waitForDone();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(list->itemState(mail), ItemStateEnum::active);
+    EXPECT_FALSE(controller.isAnyWorkspaceBusy());
+
+    // Opening the popover again without a mark keeps the list as it is.
+    create(QStringLiteral("Calendar"));
+    controller.viewDidAppear();
+    EXPECT_EQ(list->wsList.size(), 2);
+
+    controller.reloadWSListCollectionView();
+    ASSERT_EQ(list->wsList.size(), 3);
+    EXPECT_EQ(list->itemState(mail), ItemStateEnum::active);
+    EXPECT_TRUE(list->itemForWorkspace(mail)->wsLauncherToggle()->isChecked());
+    controller.stop();
 }
 
 class PopoverHotKeys : public PopoverList {
@@ -88,10 +133,12 @@ protected:
 };
 
 TEST_F(PopoverHotKeys, EveryListedWorkspaceIsBoundAtLoadAndForgottenOnceGone) {
-    const MASShortcut shortcut(40, MASShortcut::ControlFlag | MASShortcut::OptionFlag);
-    ASSERT_TRUE(defaults.setValue(QStringLiteral("1049"), shortcut.encode()));
-    const MASShortcut first(41, MASShortcut::ControlFlag);
-    ASSERT_TRUE(defaults.setValue(QStringLiteral("1000"), first.encode()));
+    constexpr quint32 controlOption = 0x1800, control = 0x1000; // event-manager form
+    ASSERT_TRUE(defaults.setValue(
+        QStringLiteral("1049"),
+        MASShortcut(40, MASShortcut::ControlFlag | MASShortcut::OptionFlag).encode()));
+    ASSERT_TRUE(defaults.setValue(QStringLiteral("1000"),
+                                  MASShortcut(41, MASShortcut::ControlFlag).encode()));
     QList<WSListModelPtr> all = manyWorkspaces(50);
     QScrollArea area;
     area.resize(345, 300);
@@ -104,7 +151,7 @@ TEST_F(PopoverHotKeys, EveryListedWorkspaceIsBoundAtLoadAndForgottenOnceGone) {
 
     // The hot key of a workspace whose row was never made switches it on, and
     // closes the popover first.
-    ASSERT_TRUE(hotKeys.press(40, 0x1800));
+    ASSERT_TRUE(hotKeys.press(40, controlOption));
     ASSERT_TRUE(waitUntil(
         [&] { return list->itemState(QStringLiteral("1049")) == ItemStateEnum::active; }));
     EXPECT_EQ(services.launches().size(), 1);
@@ -113,13 +160,13 @@ TEST_F(PopoverHotKeys, EveryListedWorkspaceIsBoundAtLoadAndForgottenOnceGone) {
     all.removeLast();
     show(all);
     EXPECT_FALSE(binder.isRegisteredAction(QStringLiteral("1049")));
-    EXPECT_EQ(hotKeys.countFor(40, 0x1800), 0);
+    EXPECT_EQ(hotKeys.countFor(40, controlOption), 0);
     EXPECT_TRUE(binder.isRegisteredAction(QStringLiteral("1000")));
 
     // A hot key pressed after its list is gone does nothing.
     area.takeWidget();
     list.reset();
-    ASSERT_TRUE(hotKeys.press(41, 0x1000));
+    ASSERT_TRUE(hotKeys.press(41, control));
     QCoreApplication::processEvents();
     QCoreApplication::processEvents();
     EXPECT_EQ(services.launches().size(), 1);
@@ -156,7 +203,6 @@ TEST(PopoverAnimations, NothingTicksWhileThePopoverIsHidden) {
     root->hide();
     EXPECT_EQ(ticking(), 0);
     EXPECT_TRUE(pulse->animation().isPlaying()) << "paused, not forgotten";
-
     root->show();
     EXPECT_TRUE(pulse->animation().isTicking());
     root->hide();

@@ -1,5 +1,6 @@
 // The recorder with real key events from the X server.
 #include "platform/HotKeys.h"
+#include "platform/KeyCodes.h"
 #include "shortcuts/MASShortcutValidator.h"
 #include "shortcuts/MASShortcutView.h"
 #include "support/DesktopPlatform.h"
@@ -7,51 +8,47 @@
 #include "support/Wait.h"
 #include "support/XdoTool.h"
 
-#include <QProcess>
 #include <QVBoxLayout>
 #include <gtest/gtest.h>
 
 using namespace dexaro;
 using dexaro::test::waitUntil;
+using dexaro::test::XdoTool;
 
 namespace {
 
 class RealRecorder : public ::testing::Test {
 protected:
     void SetUp() override {
-        view = new MASShortcutView(validator, alerts, &window);
-        auto* layout = new QVBoxLayout(&window);
-        layout->addWidget(view);
+        (new QVBoxLayout(&window))->addWidget(view);
         window.show();
         window.activateWindow();
         ASSERT_TRUE(waitUntil([&] { return window.isActiveWindow(); }));
+        view->setRecording(true);
     }
 
     MASShortcutValidator validator{test::desktop().hotKeys(), {}};
     test::RecordingAlerts alerts;
     QWidget window;
-    MASShortcutView* view = nullptr;
+    MASShortcutView* view = new MASShortcutView(validator, alerts, &window);
 };
 
 TEST_F(RealRecorder, RecordsWhatIsTyped) {
-    view->setRecording(true);
-    test::XdoTool::run({QStringLiteral("keydown"), QStringLiteral("ctrl"), QStringLiteral("alt")});
+    XdoTool::run({QStringLiteral("keydown"), QStringLiteral("ctrl"), QStringLiteral("alt")});
     const bool placeholderShown =
         waitUntil([&] { return view->shortcutPlaceholder() == QStringLiteral("⌃⌥"); });
-    test::XdoTool::run({QStringLiteral("keyup"), QStringLiteral("alt"), QStringLiteral("ctrl")});
+    XdoTool::run({QStringLiteral("keyup"), QStringLiteral("alt"), QStringLiteral("ctrl")});
     EXPECT_TRUE(placeholderShown) << view->shortcutPlaceholder().toStdString();
     EXPECT_TRUE(waitUntil([&] { return view->shortcutPlaceholder().isEmpty(); }));
 
-    test::XdoTool::run({QStringLiteral("key"), QStringLiteral("shift+a")});
-    test::XdoTool::run({QStringLiteral("key"), QStringLiteral("ctrl+alt+k")});
+    XdoTool::key(QStringLiteral("shift+a ctrl+alt+k"));
     ASSERT_TRUE(waitUntil([&] { return !view->isRecording(); }));
     EXPECT_EQ(view->shortcutValue(),
-              MASShortcut(40, MASShortcut::ControlFlag | MASShortcut::OptionFlag));
+              MASShortcut(keys::K, MASShortcut::ControlFlag | MASShortcut::OptionFlag));
     EXPECT_EQ(view->titleText(), QStringLiteral("⌃⌥K"));
 }
 
 TEST_F(RealRecorder, StopsWhenItsWindowIsLeft) {
-    view->setRecording(true);
     QWidget elsewhere;
     elsewhere.show();
     elsewhere.activateWindow();
