@@ -89,8 +89,11 @@ std::optional<QRect> readDesktopArea(x11::Connection& conn) {
 
 X11WorkAreas::X11WorkAreas() {
     auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
+    // Only a program that shows its windows on the X server asks it; on any
+    // other platform (offscreen, Wayland) there are no work areas to tell.
     if (!app || QGuiApplication::platformName() != QLatin1String("xcb"))
         return;
+    m_onX11 = true;
     updateMonitors();
     auto follow = [this](QScreen* screen) {
         QObject::connect(screen, &QScreen::geometryChanged, &m_context,
@@ -124,7 +127,7 @@ void X11WorkAreas::updateMonitors() {
 }
 
 std::optional<WorkAreas::Monitor> X11WorkAreas::monitor(int index, const QList<QRect>& monitors) {
-    x11::Connection* conn = x11::threadConnection();
+    x11::Connection* conn = m_onX11 ? x11::threadConnection() : nullptr;
     if (!conn)
         return std::nullopt;
     const QRect root = conn->rootRect();

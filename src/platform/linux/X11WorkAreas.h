@@ -12,7 +12,8 @@ namespace dexaro {
 
 class X11WorkAreas final : public WorkAreas {
 public:
-    // Create it on the main thread: it follows Qt's screens from there.
+    // Create it on the main thread: it follows Qt's screens from there. Without
+    // Qt on X11 it knows no work area (nullopt): callers use Qt's screens.
     X11WorkAreas();
     ~X11WorkAreas() override;
 
@@ -23,6 +24,7 @@ private:
     void updateMonitors();
     std::optional<Monitor> monitor(int index, const QList<QRect>& monitors);
 
+    bool m_onX11 = false;
     std::mutex m_mutex;
     QList<QRect> m_monitors; // device pixels, primary first
     QObject m_context;       // the screen connections live as long as this
