@@ -8,16 +8,12 @@ using namespace std::chrono_literals;
 
 namespace dexaro {
 
-ActivationPulse::ActivationPulse(QWidget* parent)
-    : QWidget(parent), m_animation(new ProgressAnimation(this, 1600ms)) {
-    m_animation->setLooping(true);
-    setAttribute(Qt::WA_TransparentForMouseEvents);
-}
+ActivationPulse::ActivationPulse(QWidget* parent) : LoopingIndicator(1600ms, parent) {}
 
 void ActivationPulse::paintEvent(QPaintEvent*) {
     const bool dark = isDarkAppearance(this);
     const QColor green = dark ? colorFromHex(0x30D158) : colorFromHex(0x28B446);
-    const qreal p = m_animation->currentProgress();
+    const qreal p = animation().currentProgress();
     const QPointF centre(width() / 2.0, height() / 2.0);
     const qreal core = 5.5;
     const qreal reach = std::min(width(), height()) / 2.0 - 1;

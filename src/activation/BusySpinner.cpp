@@ -9,16 +9,13 @@ using namespace std::chrono_literals;
 
 namespace dexaro {
 
-BusySpinner::BusySpinner(QWidget* parent)
-    : QWidget(parent), m_animation(new ProgressAnimation(this, 900ms)) {
-    m_animation->setLooping(true);
-    setAttribute(Qt::WA_TransparentForMouseEvents);
+BusySpinner::BusySpinner(QWidget* parent) : LoopingIndicator(900ms, parent) {
     setAccessibleName(QStringLiteral("Busy"));
 }
 
 void BusySpinner::paintEvent(QPaintEvent*) {
     const bool dark = isDarkAppearance(this);
-    const qreal p = m_animation->currentProgress();
+    const qreal p = animation().currentProgress();
     const qreal d = std::min(width(), height()) - 5.0;
     const QRectF box((width() - d) / 2, (height() - d) / 2, d, d);
 
