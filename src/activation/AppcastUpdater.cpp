@@ -97,7 +97,7 @@ void AppcastUpdater::checkForUpdatesInBackground() {
 void AppcastUpdater::checkForUpdates() {
     if (m_presenting)
         return; // the answer of a check is on screen already
-    if (m_reply) {
+    if (m_reply || m_answerQueued) {
         m_userInitiated = true; // a background check is under way: report its outcome
         return;
     }
@@ -163,7 +163,15 @@ void AppcastUpdater::finished() {
     const QByteArray body = std::exchange(m_body, {});
     m_reply = nullptr;
     reply->deleteLater();
-    presentResult(body, failure);
+    // Answer once the network code has returned: an alert runs an event loop of its own.
+    m_answerQueued = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this, body, failure] {
+            m_answerQueued = false;
+            presentResult(body, failure);
+        },
+        Qt::QueuedConnection);
 }
 
 void AppcastUpdater::presentResult(const QByteArray& body, const QString& failure) {

@@ -37,7 +37,7 @@ public:
     void checkForUpdatesInBackground() override;
     void checkForUpdates() override;
 
-    bool isChecking() const { return m_reply != nullptr || m_presenting; }
+    bool isChecking() const { return m_reply != nullptr || m_answerQueued || m_presenting; }
     // Limits of one check: the whole transfer, redirects included, and the answer's size.
     void setTimeout(std::chrono::milliseconds timeout) { m_timeout = timeout; }
     void setMaxFeedSize(qint64 bytes) { m_maxFeedSize = bytes; }
@@ -61,7 +61,8 @@ private:
     QByteArray m_body;
     QString m_abortReason; // why we aborted the transfer, if we did
     bool m_userInitiated = false;
-    bool m_presenting = false; // an answer is on screen
+    bool m_answerQueued = false; // the transfer ended, its answer comes next
+    bool m_presenting = false;   // an answer is on screen
     std::chrono::milliseconds m_timeout{15000};
     qint64 m_maxFeedSize = 1024 * 1024;
 };
