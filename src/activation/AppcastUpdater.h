@@ -22,7 +22,6 @@ namespace dexaro {
 class Alerts;
 
 class AppcastUpdater : public QObject, public Updater {
-    Q_OBJECT
 public:
     // feedURL may be empty: then nothing is checked and the on-demand check says
     // that updates come with the package manager. openURL opens the download page.
