@@ -1,5 +1,6 @@
 #include "app/AppDelegate.h"
 
+#include "activation/AppcastUpdater.h"
 #include "activation/CustomNSPopoverView.h"
 #include "activation/PopoverPresenter.h"
 #include "activation/StatusBarItemViewController.h"
@@ -44,7 +45,9 @@ AppServices AppServices::fromPlatform(Platform& platform) {
     AppServices services;
     services.loginItem = platform.makeLoginItem();
     services.sessionBus = platform.makeSessionBus();
-    services.updater = platform.makeUpdater();
+    services.updater = std::make_unique<AppcastUpdater>(
+        AppcastUpdater::configuredFeedURL(), AppcastUpdater::configuredVersion(), platform.alerts(),
+        [&platform](const QUrl& url) { platform.workspace().openURL(url); });
     services.statusItem = platform.makeStatusItem();
     return services;
 }

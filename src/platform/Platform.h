@@ -20,7 +20,6 @@ class KeyboardLayout;
 class LoginItem;
 class SessionBus;
 class StatusItem;
-class Updater;
 class UserDefaults;
 class WorkAreas;
 class WorkspaceServices;
@@ -42,7 +41,6 @@ public:
     virtual std::unique_ptr<LoginItem> makeLoginItem() = 0;
     virtual std::unique_ptr<SessionBus> makeSessionBus() = 0;
     virtual std::unique_ptr<StatusItem> makeStatusItem() = 0;
-    virtual std::unique_ptr<Updater> makeUpdater() = 0;
     virtual std::unique_ptr<DesktopSwitchMonitor> makeDesktopSwitchMonitor() = 0;
     // The popover's mouse-down monitors (EventMonitor.h); each lives as long as
     // its handle.

@@ -1,6 +1,5 @@
 #include "platform/linux/LinuxPlatform.h"
 
-#include "platform/Updater.h"
 #include "platform/UserDefaults.h"
 #include "platform/linux/DBusSessionBus.h"
 #include "platform/linux/GioWorkspaceServices.h"
@@ -88,10 +87,6 @@ std::unique_ptr<SessionBus> LinuxPlatform::makeSessionBus() {
 
 std::unique_ptr<StatusItem> LinuxPlatform::makeStatusItem() {
     return std::make_unique<TrayStatusItem>();
-}
-
-std::unique_ptr<Updater> LinuxPlatform::makeUpdater() {
-    return std::make_unique<NullUpdater>();
 }
 
 std::unique_ptr<DesktopSwitchMonitor> LinuxPlatform::makeDesktopSwitchMonitor() {

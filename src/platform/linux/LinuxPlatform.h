@@ -21,7 +21,6 @@ public:
     std::unique_ptr<LoginItem> makeLoginItem() override;
     std::unique_ptr<SessionBus> makeSessionBus() override;
     std::unique_ptr<StatusItem> makeStatusItem() override;
-    std::unique_ptr<Updater> makeUpdater() override;
     std::unique_ptr<DesktopSwitchMonitor> makeDesktopSwitchMonitor() override;
     std::unique_ptr<EventMonitor>
     addLocalMouseDownMonitor(std::function<void(QWindow* window)> handler) override;
