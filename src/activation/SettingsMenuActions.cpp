@@ -17,7 +17,7 @@ QList<QAction*> SettingsMenuActions::addTo(QMenu* menu, const StatusBarHost& hos
         QAction* action = menu->addAction(title);
         action->setEnabled(true);
         QObject::connect(action, &QAction::triggered, menu,
-                         [closePopover = host.closePopover, command] {
+                         [closePopover = host.closePopover, command = command] {
                              if (closePopover)
                                  closePopover();
                              if (command)

@@ -110,12 +110,13 @@ QString AboutWindow::rightsLine(int year) {
 void AboutWindow::showCentred() {
     const QScreen* screen =
         isVisible() && this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    show();
+    // The frame is known once shown; move() places the frame.
     if (screen) {
-        QRect frame(QPoint(), size());
+        QRect frame = frameGeometry();
         frame.moveCenter(screen->availableGeometry().center());
         move(frame.topLeft());
     }
-    show();
     raise();
     activateWindow();
 }

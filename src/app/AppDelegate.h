@@ -8,6 +8,7 @@
 //
 // Start-up runs in applicationDidFinishLaunching(); quitting, from the menu,
 // Ctrl-Q, SIGTERM or SIGINT, runs through requestQuit().
+#include "app/AboutWindow.h"
 #include "app/CustomMainWindow.h"
 #include "model/AppSettings.h"
 #include "model/WorkspaceStore.h"
@@ -40,7 +41,6 @@ class QScreen;
 
 namespace dexaro {
 
-class AboutWindow;
 class PopoverPresenter;
 class StatusBarItemViewController;
 

@@ -299,7 +299,7 @@ TEST_F(AppDelegateTest, TheAboutWindowIsBuiltOnceAndShownCentredEachTime) {
     EXPECT_TRUE(about->isVisible());
     EXPECT_EQ(about->size(), QSize(400, 390));
     const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
-    EXPECT_LE((about->geometry().center() - available.center()).manhattanLength(), 1);
+    EXPECT_LE((about->frameGeometry().center() - available.center()).manhattanLength(), 1);
     about->move(available.topLeft());
     about->close();
     EXPECT_FALSE(about->isVisible());
@@ -307,7 +307,7 @@ TEST_F(AppDelegateTest, TheAboutWindowIsBuiltOnceAndShownCentredEachTime) {
     delegate->showAboutWindow();
     EXPECT_EQ(delegate->aboutWindow(), about) << "reused, not built anew";
     EXPECT_TRUE(about->isVisible());
-    EXPECT_LE((about->geometry().center() - available.center()).manhattanLength(), 1);
+    EXPECT_LE((about->frameGeometry().center() - available.center()).manhattanLength(), 1);
 }
 
 TEST_F(AppDelegateTest, LocalMonitorClosesOnlyForClicksInTheMainWindow) {
