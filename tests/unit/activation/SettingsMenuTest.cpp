@@ -148,16 +148,18 @@ TEST(SettingsMenuScreenshots, LightAndDark) {
         root->setFixedSize(StatusBarItemViewController::viewWidth, 240);
         root->move(0, 0);
         root->show();
+        QCoreApplication::processEvents();
+        const QPixmap popover = root->grab(); // before the menu dims it
         controller.showPreferencesMenu();
         QCoreApplication::processEvents();
         QMenu* menu = controller.settingsMenu();
         const QPoint menuAt = menu->pos() - root->pos();
         QPixmap picture(QSize(qMax(root->width(), menuAt.x() + menu->width()),
                               qMax(root->height(), menuAt.y() + menu->height())));
-        picture.fill(Qt::transparent);
+        picture.fill(QApplication::palette().color(QPalette::Window)); // the desktop behind
         QPainter painter(&picture);
         painter.setOpacity(controller.popoverOpacity());
-        painter.drawPixmap(0, 0, root->grab());
+        painter.drawPixmap(0, 0, popover);
         painter.setOpacity(1.0);
         painter.drawPixmap(menuAt, menu->grab());
         painter.end();
