@@ -24,6 +24,15 @@ struct StatusBarHost {
     std::function<void()> closePopover;
     std::function<bool()> isPopoverShown;
 
+    // The settings menu's commands (the popover is closed before each).
+    // Shows, raises and focuses the main window on the tab it showed last.
+    std::function<void()> openMainWindow;
+    // Asks the updater for a check whose outcome the user sees.
+    std::function<void()> checkForUpdates;
+    std::function<void()> showAbout;
+    // The quit path, which may ask the user and may be cancelled.
+    std::function<void()> quit;
+
     WorkspaceStore* store = nullptr;
     MASShortcutBinder* binder = nullptr;
     AllPositionsHolder* positions = nullptr;

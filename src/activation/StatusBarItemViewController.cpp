@@ -1,11 +1,15 @@
 #include "activation/StatusBarItemViewController.h"
 
 #include "activation/CustomNSPopoverView.h"
+#include "activation/SettingsMenuActions.h"
 #include "activation/StatusBarPopoverCollectionView.h"
+#include "activation/StatusbarSettingsImageButton.h"
 #include "model/WorkspaceStore.h"
 #include "style/Colors.h"
 
+#include <QGraphicsOpacityEffect>
 #include <QGuiApplication>
+#include <QMenu>
 #include <QScreen>
 #include <QScrollArea>
 
@@ -40,6 +44,8 @@ void StatusBarItemViewController::loadView() {
     connect(m_view, &QObject::destroyed, this, [this] {
         m_view = nullptr;
         m_scrollView = nullptr;
+        m_settingsIcon = nullptr;
+        m_settingsMenu = nullptr;
     });
     viewDidLoad();
 }
@@ -65,8 +71,33 @@ void StatusBarItemViewController::viewDidLoad() {
         appDelegate.consumeWorkspaceListUpdate(statusBarTag))
         loadWorkspaceList();
 
-    // The settings icon's place (settingsIconInset, settingsIconSize) stays
-    // free here; the list's scroll area starts 5 px after it.
+    m_settingsIcon =
+        new StatusbarSettingsImageButton(QStringLiteral("settings-gears-icon"), m_view);
+    m_settingsIcon->setObjectName(QStringLiteral("StatusBarSettingsIcon"));
+    m_settingsIcon->setGeometry(settingsIconInset, settingsIconInset, settingsIconSize,
+                                settingsIconSize);
+    connect(m_settingsIcon, &QAbstractButton::clicked, this,
+            &StatusBarItemViewController::showPreferencesMenu);
+
+    m_settingsMenu = new QMenu(QStringLiteral("Preferences"), m_view);
+    m_settingsMenu->setObjectName(QStringLiteral("StatusBarSettingsMenu"));
+    m_settingsMenu->setAccessibleName(QStringLiteral("Preferences"));
+    SettingsMenuActions::addTo(m_settingsMenu, appDelegate);
+    // The popover dims while its menu is open.
+    auto* dimming = new QGraphicsOpacityEffect(m_view);
+    dimming->setOpacity(1.0);
+    dimming->setEnabled(false);
+    m_view->setGraphicsEffect(dimming);
+    connect(m_settingsMenu, &QMenu::aboutToShow, this, [dimming] {
+        dimming->setOpacity(0.3);
+        dimming->setEnabled(true);
+    });
+    connect(m_settingsMenu, &QMenu::aboutToHide, this, [dimming] {
+        dimming->setOpacity(1.0);
+        dimming->setEnabled(false);
+    });
+
+    // The list's scroll area starts 5 px after the settings icon.
     m_scrollView = new QScrollArea(m_view);
     m_scrollView->setObjectName(QStringLiteral("StatusBarPopoverScrollView"));
     m_scrollView->setAccessibleName(QStringLiteral("Workspaces"));
@@ -87,6 +118,10 @@ void StatusBarItemViewController::viewDidLoad() {
 }
 
 void StatusBarItemViewController::viewDidAppear() {
+    if (m_settingsIcon)
+        m_settingsIcon->setOpacity(m_settingsIcon->underMouse()
+                                       ? StatusbarSettingsImageButton::hoverOpacity
+                                       : StatusbarSettingsImageButton::restingOpacity);
     if (appDelegate.consumeWorkspaceListUpdate &&
         appDelegate.consumeWorkspaceListUpdate(statusBarTag)) {
         if (loadWorkspaceList() && m_list) {
@@ -106,6 +141,19 @@ void StatusBarItemViewController::reloadWSListCollectionView() {
 void StatusBarItemViewController::handleWSDeleteNotifications(int workspaceIndex) {
     if (m_list)
         m_list->handleWSDeleteNotifications(workspaceIndex);
+}
+
+void StatusBarItemViewController::showPreferencesMenu() {
+    if (!m_settingsMenu || !m_settingsIcon)
+        return;
+    const QRect icon = m_settingsIcon->geometry();
+    m_settingsMenu->popup(m_view->mapToGlobal(QPoint(icon.right() + 1 + 10, icon.bottom() + 1)));
+}
+
+qreal StatusBarItemViewController::popoverOpacity() const {
+    const auto* dimming =
+        m_view ? qobject_cast<QGraphicsOpacityEffect*>(m_view->graphicsEffect()) : nullptr;
+    return dimming && dimming->isEnabled() ? dimming->opacity() : 1.0;
 }
 
 bool StatusBarItemViewController::isAnyWorkspaceBusy() const {

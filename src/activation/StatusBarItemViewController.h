@@ -1,8 +1,8 @@
 #pragma once
 // The popover's content controller. Its root view is a CustomNSPopoverView,
 // 385 wide and a third of the primary screen's height tall, holding the
-// settings icon's place (25 x 25 at 10, 10) and, 5 px after it, the workspace
-// list in a scroll area.
+// settings icon (25 x 25 at 10, 10) with its menu and, 5 px after it, the
+// workspace list in a scroll area.
 //
 // Wiring: fill appDelegate (StatusBarHost) before the view is first asked
 // for; connect "ReloadStatusBarPopoverWSCollectionList" to
@@ -17,12 +17,14 @@
 #include <QPointer>
 #include <functional>
 
+class QMenu;
 class QScrollArea;
 
 namespace dexaro {
 
 class CustomNSPopoverView;
 class StatusBarPopoverCollectionView;
+class StatusbarSettingsImageButton;
 class WorkspaceStore;
 
 class StatusBarItemViewController : public QObject {
@@ -45,6 +47,11 @@ public:
     bool isViewLoaded() const { return m_view != nullptr; }
     StatusBarPopoverCollectionView* wsListCollectionView() const { return m_list; }
     QScrollArea* scrollView() const { return m_scrollView; }
+    StatusbarSettingsImageButton* settingsIcon() const { return m_settingsIcon; }
+    // "Preferences": the four commands of SettingsMenuActions.
+    QMenu* settingsMenu() const { return m_settingsMenu; }
+    // The popover's opacity: dimmed while the settings menu is open.
+    qreal popoverOpacity() const;
 
     // Called once the root view exists, and each time the popover has opened.
     virtual void viewDidLoad();
@@ -63,6 +70,8 @@ public slots:
     void reloadWSListCollectionView();
     // "DeletedWS" with its "workspaceIndex".
     void handleWSDeleteNotifications(int workspaceIndex);
+    // Pops the settings menu up beside the icon.
+    void showPreferencesMenu();
 
 private:
     void loadView();
@@ -71,6 +80,8 @@ private:
     CustomNSPopoverView* m_view = nullptr;
     QPointer<StatusBarPopoverCollectionView> m_list;
     QScrollArea* m_scrollView = nullptr;
+    StatusbarSettingsImageButton* m_settingsIcon = nullptr;
+    QMenu* m_settingsMenu = nullptr;
 };
 
 } // namespace dexaro

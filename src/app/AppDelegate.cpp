@@ -3,7 +3,9 @@
 #include "activation/AppcastUpdater.h"
 #include "activation/CustomNSPopoverView.h"
 #include "activation/PopoverPresenter.h"
+#include "activation/SettingsMenuActions.h"
 #include "activation/StatusBarItemViewController.h"
+#include "app/AboutWindow.h"
 #include "app/AppIdentifiers.h"
 #include "app/CustomMainWindow.h"
 #include "platform/WindowAccess.h"
@@ -78,6 +80,7 @@ AppDelegate::~AppDelegate() {
     m_presenter.reset();
     delete m_window;
     delete m_statusMenu;
+    delete m_aboutWindow;
     delete m_statusBarController;
     // Placers still polling give up now, before the table and the window
     // layer they read go.
@@ -249,6 +252,18 @@ void AppDelegate::buildStatusItem() {
     host.isPopoverShown = [this] {
         return isPopoverShown();
     };
+    host.openMainWindow = [this] {
+        openMainWindow();
+    };
+    host.checkForUpdates = [this] {
+        m_updater->checkForUpdates();
+    };
+    host.showAbout = [this] {
+        showAboutWindow();
+    };
+    host.quit = [this] {
+        requestQuit();
+    };
     host.store = m_store.get();
     host.binder = m_binder.get();
     host.positions = m_positions.get();
@@ -282,8 +297,10 @@ void AppDelegate::buildStatusItem() {
     m_statusItem->setImage(QIcon(QStringLiteral(":/images/StatusBarButtonImage.svg")));
     m_statusItem->setToolTip(QStringLiteral("Dexaro"));
 
-    // Trays that never deliver a left click still offer the same commands.
+    // Trays that never deliver a left click still offer the settings menu's
+    // commands, and the popover.
     m_statusMenu = new QMenu;
+    m_statusMenu->setAccessibleName(QStringLiteral("Dexaro"));
     QAction* toggle = m_statusMenu->addAction(QStringLiteral("Show Workspaces"));
     connect(toggle, &QAction::triggered, this, [this] {
         if (isPopoverShown())
@@ -296,8 +313,7 @@ void AppDelegate::buildStatusItem() {
                                          : QStringLiteral("Show Workspaces"));
     });
     m_statusMenu->addSeparator();
-    connect(m_statusMenu->addAction(QStringLiteral("Quit Dexaro")), &QAction::triggered, this,
-            [this] { requestQuit(); });
+    SettingsMenuActions::addTo(m_statusMenu, host);
     m_statusItem->setMenu(m_statusMenu);
     m_statusItem->setVisible(true);
 }
@@ -335,6 +351,32 @@ void AppDelegate::showPopover() {
 void AppDelegate::closePopover() {
     if (m_presenter)
         m_presenter->close();
+}
+
+void AppDelegate::openMainWindow() {
+    closePopover();
+    // A moment later, once the popover's window has gone and handed back the
+    // focus; the window keeps whichever tab it showed last.
+    QTimer::singleShot(100, this, [this] {
+        if (!m_window || m_terminated)
+            return;
+        if (m_window->isMinimized())
+            m_window->showNormal();
+        else
+            m_window->show();
+        m_window->raise();
+        m_window->activateWindow();
+    });
+}
+
+void AppDelegate::showAboutWindow() {
+    closePopover();
+    if (!m_aboutWindow) {
+        m_aboutWindow = new AboutWindow;
+        connect(m_aboutWindow, &CustomOrdinaryWindow::closePopoverRequested, this,
+                &AppDelegate::closePopover);
+    }
+    m_aboutWindow->showCentred();
 }
 
 QRect AppDelegate::mainWindowFrame(const QRect& workArea, int statusBarThickness) {

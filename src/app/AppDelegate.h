@@ -8,6 +8,7 @@
 //
 // Start-up runs in applicationDidFinishLaunching(); quitting, from the menu,
 // Ctrl-Q, SIGTERM or SIGINT, runs through requestQuit().
+#include "app/AboutWindow.h"
 #include "app/CustomMainWindow.h"
 #include "model/AppSettings.h"
 #include "model/WorkspaceStore.h"
@@ -97,6 +98,8 @@ public:
     Popover* popover() const;
     StatusBarItemViewController* statusBarController() const { return m_statusBarController; }
     CustomMainWindow* mainWindow() const { return m_window; }
+    // The about window once it was first shown, else null.
+    AboutWindow* aboutWindow() const { return m_aboutWindow; }
 
     // Shared by the parts that start-up hands them to; they exist once the
     // store has opened (applicationDidFinishLaunching answered Started).
@@ -114,6 +117,12 @@ public:
     void closePopover();
     bool isPopoverShown() const;
     bool hasEventMonitors() const;
+
+    // The settings menu's commands (the popover's and the tray icon's menu).
+    // Shows, raises and focuses the main window, on the tab it showed last.
+    void openMainWindow();
+    // Builds the about window the first time; shows it centred.
+    void showAboutWindow();
 
     // Sizes the main window to the primary screen's work area and centres it.
     void fitMainWindow();
@@ -181,6 +190,7 @@ private:
     StatusBarItemViewController* m_statusBarController = nullptr;
     std::unique_ptr<PopoverPresenter> m_presenter;
     QMenu* m_statusMenu = nullptr;
+    QPointer<AboutWindow> m_aboutWindow;
     QStringList m_wsListUpdated{statusBarTag, editorTag};
     QList<QMetaObject::Connection> m_observers;
     std::unique_ptr<DesktopSwitchMonitor> m_desktopSwitchMonitor;

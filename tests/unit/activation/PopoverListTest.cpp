@@ -8,6 +8,7 @@
 #include "activation/CustomNSPopoverView.h"
 #include "activation/ProgressAnimation.h"
 #include "activation/StatusBarItemViewController.h"
+#include "activation/StatusbarSettingsImageButton.h"
 #include "model/WorkspaceStore.h"
 #include "platform/UserDefaults.h"
 #include "shortcuts/MASShortcutBinder.h"
@@ -49,7 +50,8 @@ TEST(PopoverController, MakesOnlyTheRowsInViewAndReusesThem) {
         return false;
     };
     CustomNSPopoverView* root = controller.view();
-    EXPECT_EQ(root->childAt(QPoint(22, 22)), nullptr) << "the settings icon's place stays free";
+    EXPECT_EQ(root->childAt(QPoint(22, 22)), controller.settingsIcon())
+        << "the settings icon's place";
     StatusBarPopoverCollectionView* list = controller.wsListCollectionView();
     list->wsList = manyWorkspaces(1000);
     list->reloadData();

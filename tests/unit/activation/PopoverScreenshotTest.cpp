@@ -7,6 +7,7 @@
 #include "activation/BusySpinner.h"
 #include "activation/CustomNSPopoverView.h"
 #include "activation/StatusBarItemViewController.h"
+#include "support/DesktopPalette.h"
 
 #include <QApplication>
 #include <QDir>
@@ -18,18 +19,6 @@ using namespace dexaro;
 using namespace dexaro::test;
 
 namespace {
-
-QPalette darkPalette() {
-    QPalette palette;
-    palette.setColor(QPalette::Window, QColor(0x2B, 0x2D, 0x2F));
-    palette.setColor(QPalette::WindowText, QColor(0xE8, 0xE8, 0xE8));
-    palette.setColor(QPalette::Base, QColor(0x1E, 0x1F, 0x21));
-    palette.setColor(QPalette::Text, QColor(0xE8, 0xE8, 0xE8));
-    palette.setColor(QPalette::Button, QColor(0x3A, 0x3D, 0x42));
-    palette.setColor(QPalette::ButtonText, QColor(0xE8, 0xE8, 0xE8));
-    palette.setColor(QPalette::Mid, QColor(0x50, 0x53, 0x58));
-    return palette;
-}
 
 void writePicture(const QString& folder, const QString& name) {
     StatusBarItemViewController controller;
@@ -72,7 +61,7 @@ TEST(PopoverScreenshots, LightAndDark) {
         GTEST_SKIP() << "set DEXARO_SCREENSHOT_DIR to write the pictures";
     const QPalette original = QApplication::palette();
     writePicture(folder, QStringLiteral("popover-light.png"));
-    QApplication::setPalette(darkPalette());
+    QApplication::setPalette(darkDesktopPalette());
     writePicture(folder, QStringLiteral("popover-dark.png"));
     QApplication::setPalette(original);
 }

@@ -2,6 +2,7 @@
 // temporary folder: start-up order effects, popover rules with the real mouse
 // monitors, workspace list freshness and the quit path.
 #include "app/AppDelegate.h"
+#include "app/AboutWindow.h"
 #include "app/AppIdentifiers.h"
 #include "support/DesktopPlatform.h"
 #include "support/QtPrinters.h"
@@ -23,6 +24,12 @@ using namespace dexaro::test;
 
 namespace {
 
+struct CountingUpdater : Updater {
+    void checkForUpdatesInBackground() override {}
+    void checkForUpdates() override { ++checks; }
+    int checks = 0;
+};
+
 class AppDelegateTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -39,6 +46,7 @@ protected:
         services.loginItem.reset(loginItem = new FakeLoginItem);
         services.sessionBus.reset(bus = new FakeSessionBus);
         services.statusItem.reset(statusItem = new FakeStatusItem);
+        services.updater.reset(updater = new CountingUpdater);
         bus->ownedByOthers = busNamesOwned;
         statusItem->placementPending = iconPlacementPending;
         loginItem->refuse = loginItemRefuses;
@@ -71,6 +79,7 @@ protected:
     FakeLoginItem* loginItem = nullptr;
     FakeSessionBus* bus = nullptr;
     FakeStatusItem* statusItem = nullptr;
+    CountingUpdater* updater = nullptr;
     QList<bool> accessibilityPrompts;
     QList<int> exitStatuses;
 };
@@ -250,14 +259,20 @@ TEST_F(AppDelegateTest, StatusItemClicksToggleThePopoverAndEscapeClosesIt) {
     EXPECT_FALSE(delegate->hasEventMonitors());
 }
 
-TEST_F(AppDelegateTest, TheStatusItemMenuOffersTheSameCommands) {
+TEST_F(AppDelegateTest, TheStatusItemMenuOffersThePopoverAndTheSettingsCommands) {
     auto delegate = start();
     ASSERT_TRUE(statusItem->menu);
     QList<QAction*> commands;
     for (QAction* action : statusItem->menu->actions())
         if (!action->isSeparator())
             commands.append(action);
-    ASSERT_EQ(commands.size(), 2);
+    QStringList titles;
+    for (QAction* action : commands)
+        titles.append(action->text());
+    EXPECT_EQ(titles, (QStringList{QStringLiteral("Show Workspaces"),
+                                   QStringLiteral("Add \u2022 Edit \u2022 Settings"),
+                                   QStringLiteral("Check for update"), QStringLiteral("About"),
+                                   QStringLiteral("Quit")}));
     emit statusItem->menu->aboutToShow();
     EXPECT_EQ(commands[0]->text(), QStringLiteral("Hide Workspaces"));
     commands[0]->trigger();
@@ -266,8 +281,33 @@ TEST_F(AppDelegateTest, TheStatusItemMenuOffersTheSameCommands) {
     EXPECT_EQ(commands[0]->text(), QStringLiteral("Show Workspaces"));
     commands[0]->trigger();
     EXPECT_TRUE(delegate->isPopoverShown());
-    commands[1]->trigger(); // "Quit Dexaro"
+
+    commands[1]->trigger(); // the main window, on the tab it showed last
+    EXPECT_FALSE(delegate->isPopoverShown());
+    EXPECT_TRUE(waitUntil([&] { return delegate->mainWindow()->isVisible(); }));
+    commands[2]->trigger();
+    EXPECT_EQ(updater->checks, 1);
+    commands[4]->trigger();
     EXPECT_EQ(exitStatuses, QList<int>{0});
+}
+
+TEST_F(AppDelegateTest, TheAboutWindowIsBuiltOnceAndShownCentredEachTime) {
+    auto delegate = start();
+    delegate->showAboutWindow();
+    AboutWindow* about = delegate->aboutWindow();
+    ASSERT_TRUE(about);
+    EXPECT_TRUE(about->isVisible());
+    EXPECT_EQ(about->size(), QSize(400, 390));
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_LE((about->frameGeometry().center() - available.center()).manhattanLength(), 1);
+    about->move(available.topLeft());
+    about->close();
+    EXPECT_FALSE(about->isVisible());
+
+    delegate->showAboutWindow();
+    EXPECT_EQ(delegate->aboutWindow(), about) << "reused, not built anew";
+    EXPECT_TRUE(about->isVisible());
+    EXPECT_LE((about->frameGeometry().center() - available.center()).manhattanLength(), 1);
 }
 
 TEST_F(AppDelegateTest, LocalMonitorClosesOnlyForClicksInTheMainWindow) {

@@ -94,6 +94,15 @@ protected:
         return XCB_NONE;
     }
 
+    // The tray icon's menu (after a right click): a mapped top-level window
+    // of Dexaro's that is not the popover.
+    bool menuShown() {
+        for (xcb_window_t window : probe.children(probe.root()))
+            if (probe.pid(window) == uint32_t(dexaro.processId()) && probe.isViewable(window) &&
+                window != visiblePopover())
+                return true;
+        return false;
+    }
     // The popover: a mapped top-level window of Dexaro's, 385 wide.
     xcb_window_t visiblePopover() {
         for (xcb_window_t window : probe.children(probe.root())) {

@@ -52,20 +52,39 @@ TEST_F(DexaroSession, IconSitsInTheTrayClicksToggleThePopoverAndItsMenuQuits) {
     }));
 
     // A right click opens the icon's menu: a mapped window of Dexaro's that is
-    // not the popover. Its last command is "Quit Dexaro".
+    // not the popover. Its last command is "Quit".
     XdoTool::click(iconRect->center(), 3);
-    ASSERT_TRUE(waitUntil([&] {
-        for (xcb_window_t window : probe.children(probe.root()))
-            if (probe.pid(window) == uint32_t(dexaro.processId()) && probe.isViewable(window) &&
-                window != visiblePopover())
-                return true;
-        return false;
-    })) << "no menu on a right click";
+    ASSERT_TRUE(waitUntil([&] { return menuShown(); })) << "no menu on a right click";
     XdoTool::key(QStringLiteral("Up Return"));
     ASSERT_TRUE(waitUntil([&] { return dexaro.state() == QProcess::NotRunning; }, 30000))
         << "Dexaro did not quit";
     EXPECT_EQ(dexaro.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(dexaro.exitCode(), 0);
+}
+
+TEST_F(DexaroSession, TheTrayMenuOpensTheMainWindowShownAndActive) {
+    ASSERT_NO_FATAL_FAILURE(startWithPopoverOpen());
+    const auto iconRect = probe.clientRect(trayIcon());
+    ASSERT_TRUE(iconRect);
+    XdoTool::click(iconRect->center(), 3);
+    ASSERT_TRUE(waitUntil([&] { return menuShown(); })) << "no menu on a right click";
+    // "Show Workspaces", then "Add \u2022 Edit \u2022 Settings".
+    XdoTool::key(QStringLiteral("Down Down Return"));
+    // The main window: Dexaro's, wider than the popover and the about window,
+    // and the window manager's active window.
+    const auto activeMainWindow = [&]() -> xcb_window_t {
+        const std::vector<uint32_t> active = probe.cardinals(probe.root(), "_NET_ACTIVE_WINDOW");
+        if (active.empty() || active[0] == XCB_NONE)
+            return XCB_NONE;
+        const auto rect = probe.clientRect(active[0]);
+        return probe.pid(active[0]) == uint32_t(dexaro.processId()) &&
+                       probe.isViewable(active[0]) && rect && rect->width() > 400
+                   ? active[0]
+                   : XCB_NONE;
+    };
+    EXPECT_TRUE(waitUntil([&] { return activeMainWindow() != XCB_NONE; }, 30000))
+        << "the main window is not shown and active";
+    EXPECT_EQ(visiblePopover(), XCB_NONE);
 }
 
 TEST_F(DexaroSession, SigtermQuitsWithStatusZeroAndAnIntactStore) {
