@@ -88,8 +88,9 @@ TEST(Placer, NeverTouchesWindowsForDefaultANoScreenOrAnEndedProcess) {
         FrameCalculator frames([&] { return screenMetrics(workAreas); });
         const auto result =
             WindowPlacer(windows, frames, quick).place(FakeWindows::appPid, row.position);
-        if (row.position != PositionName::def)
+        if (row.position != PositionName::def) {
             EXPECT_FALSE(result.placed) << row.name;
+        }
         EXPECT_EQ(result.attempts, row.attempts) << row.name;
         EXPECT_EQ(windows.calls, 0) << row.name;
     }

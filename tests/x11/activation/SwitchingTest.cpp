@@ -91,8 +91,9 @@ protected:
         const QString id = store.fillWorkspace(store.insertWorkspace(), contents);
         EXPECT_TRUE(context->save(&error)) << error.toStdString();
         PositionsDBManager positions(*context, storeAlerts);
-        if (!placements.isEmpty())
+        if (!placements.isEmpty()) {
             EXPECT_TRUE(positions.save(id, writePlacementString(placements)));
+        }
         EXPECT_TRUE(storeAlerts.shown.isEmpty());
         return id;
     }
