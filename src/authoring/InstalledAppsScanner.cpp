@@ -44,9 +44,7 @@ InstalledAppsScanner::InstalledAppsScanner(DesktopEntries& entries, Alerts& aler
                                            std::function<QString()> scanDefaultApps,
                                            QObject* parent)
     : QObject(parent), m_entries(entries), m_alerts(alerts),
-      m_scanDefaultApps(std::move(scanDefaultApps)),
-      m_systemFolder(QLatin1String(distributionApplicationFolder)),
-      m_link(std::make_shared<Link>()) {
+      m_scanDefaultApps(std::move(scanDefaultApps)), m_link(std::make_shared<Link>()) {
     m_link->scanner = this;
 }
 
@@ -71,32 +69,26 @@ bool InstalledAppsScanner::isScanning() const {
     return m_scanning;
 }
 
-void InstalledAppsScanner::setSystemFolder(const QString& folder) {
-    m_systemFolder = folder;
-}
-
 void InstalledAppsScanner::start() {
     m_scanning = true;
     // Everything the worker needs is its own: the scanner may go first.
     std::shared_ptr<DesktopEntryReader> reader = m_entries.makeReader();
     const QStringList folders = m_entries.applicationFolders();
     const QString scanDefaultApps = m_scanDefaultApps ? m_scanDefaultApps() : QString();
-    scanPool().start(
-        [link = m_link, reader, folders, scanDefaultApps, systemFolder = m_systemFolder]() mutable {
-            InstalledAppsScanResult result =
-                scanApplicationFolders(*reader, folders, scanDefaultApps, systemFolder);
-            reader.reset();
-            const std::lock_guard lock(link->mutex);
-            // Posted while the scanner cannot be destroyed; should it go before
-            // the call runs, Qt drops the call with it.
-            if (InstalledAppsScanner* scanner = link->scanner)
-                QMetaObject::invokeMethod(
-                    scanner,
-                    [scanner, result = std::move(result)]() mutable {
-                        scanner->finish(std::move(result));
-                    },
-                    Qt::QueuedConnection);
-        });
+    scanPool().start([link = m_link, reader, folders, scanDefaultApps]() mutable {
+        InstalledAppsScanResult result = scanApplicationFolders(*reader, folders, scanDefaultApps);
+        reader.reset();
+        const std::lock_guard lock(link->mutex);
+        // Posted while the scanner cannot be destroyed; should it go before
+        // the call runs, Qt drops the call with it.
+        if (InstalledAppsScanner* scanner = link->scanner)
+            QMetaObject::invokeMethod(
+                scanner,
+                [scanner, result = std::move(result)]() mutable {
+                    scanner->finish(std::move(result));
+                },
+                Qt::QueuedConnection);
+    });
 }
 
 void InstalledAppsScanner::finish(InstalledAppsScanResult result) {

@@ -29,10 +29,6 @@ public:
     const InstalledApps& result() const; // the last finished scan (empty before)
     bool isScanning() const;
 
-    // The folder walked for the distribution's own applications (tests point
-    // it at a folder they control).
-    void setSystemFolder(const QString& folder);
-
 signals:
     void scanFinished(); // main thread; result() is the new list
 
@@ -45,7 +41,6 @@ private:
     DesktopEntries& m_entries;
     Alerts& m_alerts;
     std::function<QString()> m_scanDefaultApps;
-    QString m_systemFolder;
     InstalledApps m_result;
     bool m_scanning = false;
     bool m_again = false;

@@ -66,6 +66,11 @@ struct ScanRow {
 
 TEST(InstalledAppsScan, FolderTrees) {
     const QString longName(10000, QLatin1Char('L'));
+    const auto systemTree = [](const AppFolderTree& t) {
+        t.app("home/h.desktop", "H");
+        t.app("sys/s.desktop", "S");
+        t.app("other/s.desktop", "SMasked");
+    };
     const std::vector<ScanRow> rows{
         {"first name wins across folders",
          [](const AppFolderTree& t) {
@@ -145,17 +150,11 @@ TEST(InstalledAppsScan, FolderTrees) {
          },
          {"Keep=other/e.desktop"}},
         {"scanDefaultApps 0 leaves the system folder out; its ids still mask",
-         [](const AppFolderTree& t) {
-             t.app("home/h.desktop", "H");
-             t.app("sys/s.desktop", "S");
-             t.app("other/s.desktop", "SMasked");
-         },
+         systemTree,
          {"H=home/h.desktop"},
          "0"},
-        {"scanDefaultApps 1 keeps it",
-         [](const AppFolderTree& t) { t.app("sys/s.desktop", "S"); },
-         {"S=sys/s.desktop"},
-         "1"},
+        {"scanDefaultApps 1 keeps it", systemTree, {"H=home/h.desktop", "S=sys/s.desktop"}, "1"},
+        {"so does an empty one", systemTree, {"H=home/h.desktop", "S=sys/s.desktop"}, ""},
         {"bad input is dropped, nothing else lost",
          [&longName](const AppFolderTree& t) {
              t.file("home/binary.desktop",
@@ -229,52 +228,44 @@ TEST(InstalledAppsScan, WithoutReadPermission) {
     chmod(QFile::encodeName(tree.path("other")).constData(), 0700);
 }
 
-// Entries named after their files, from one folder; a reader can be held at
-// its first read until the test lets it go.
-class GatedEntries : public DesktopEntries {
+// The desktop's entries in a tree's folders; the test can hold each reader at
+// its first read until it lets go.
+class TreeEntries : public DesktopEntries {
 public:
-    explicit GatedEntries(QString folder) : m_folder(std::move(folder)) {}
-
-    QStringList applicationFolders() const override { return {m_folder}; }
+    explicit TreeEntries(const AppFolderTree& tree) : m_folders(folders(tree)) {}
+    QStringList applicationFolders() const override { return m_folders; }
     std::unique_ptr<DesktopEntryReader> makeReader() override {
         ++readersMade;
-        return std::make_unique<Reader>(*this);
+        return std::make_unique<Reader>(*this, test::desktop().desktopEntries().makeReader());
     }
-
-    void hold() {
+    void hold(bool held) {
         const std::lock_guard lock(m_mutex);
-        m_held = true;
-    }
-    void release() {
-        const std::lock_guard lock(m_mutex);
-        m_held = false;
+        m_held = held;
         m_changed.notify_all();
     }
 
-    std::atomic<int> readersMade{0};
-    std::atomic<int> readersAlive{0};
+    std::atomic<int> readersMade{0}, readersAlive{0};
     std::atomic<bool> waiting{false};
 
 private:
-    class Reader : public DesktopEntryReader {
-    public:
-        explicit Reader(GatedEntries& owner) : m_owner(owner) { ++m_owner.readersAlive; }
-        ~Reader() override { --m_owner.readersAlive; }
-        Status read(const QString& path, DesktopEntry* entry, QString*) override {
-            std::unique_lock lock(m_owner.m_mutex);
-            m_owner.waiting = m_owner.m_held;
-            m_owner.m_changed.wait(lock, [this] { return !m_owner.m_held; });
-            m_owner.waiting = false;
-            entry->name = QFileInfo(path).completeBaseName();
-            entry->listed = true;
-            return Status::read;
+    struct Reader : DesktopEntryReader {
+        Reader(TreeEntries& owner, std::unique_ptr<DesktopEntryReader> real)
+            : owner(owner), real(std::move(real)) {
+            ++owner.readersAlive;
         }
-
-    private:
-        GatedEntries& m_owner;
+        ~Reader() override { --owner.readersAlive; }
+        Status read(const QString& path, DesktopEntry* entry, QString* error) override {
+            std::unique_lock lock(owner.m_mutex);
+            owner.waiting = owner.m_held;
+            owner.m_changed.wait(lock, [this] { return !owner.m_held; });
+            owner.waiting = false;
+            return real->read(path, entry, error);
+        }
+        TreeEntries& owner;
+        std::unique_ptr<DesktopEntryReader> real;
     };
 
-    QString m_folder;
+    QStringList m_folders;
     std::mutex m_mutex;
     std::condition_variable m_changed;
     bool m_held = false;
@@ -282,18 +273,16 @@ private:
 
 TEST(InstalledAppsScanner, RequestDuringScanRunsOnceMoreWithWholeLists) {
     AppFolderTree tree;
-    for (const char* name : {"a", "b", "c"})
-        tree.app(QStringLiteral("home/%1.desktop").arg(name), name);
-    GatedEntries entries(tree.path("home"));
+    for (const QString name : {"a", "b", "c"})
+        tree.app("home/" + name + ".desktop", name);
+    TreeEntries entries(tree);
     test::RecordingAlerts alerts;
     InstalledAppsScanner scanner(entries, alerts, [] { return QStringLiteral("1"); });
     QList<QStringList> handed;
-    QObject::connect(&scanner, &InstalledAppsScanner::scanFinished, [&] {
-        handed.append(described(tree, scanner.result()));
-        EXPECT_EQ(scanner.result().urls.size(), scanner.result().apps.size());
-    });
+    QObject::connect(&scanner, &InstalledAppsScanner::scanFinished,
+                     [&] { handed.append(described(tree, scanner.result())); });
 
-    entries.hold();
+    entries.hold(true);
     scanner.scanInstalledApps();
     ASSERT_TRUE(test::waitUntil([&] { return entries.waiting.load(); }));
     scanner.scanInstalledApps();
@@ -301,29 +290,28 @@ TEST(InstalledAppsScanner, RequestDuringScanRunsOnceMoreWithWholeLists) {
     tree.app("home/d.desktop", "d"); // only the second run can see it
     EXPECT_TRUE(scanner.isScanning());
     EXPECT_TRUE(scanner.result().apps.isEmpty());
-    entries.release();
+    entries.hold(false);
 
     ASSERT_TRUE(test::waitUntil([&] { return handed.size() == 2 && !scanner.isScanning(); }));
     EXPECT_EQ(entries.readersMade, 2);
-    EXPECT_EQ(handed[0], (QStringList{"a=home/a.desktop", "b=home/b.desktop", "c=home/c.desktop"}));
-    EXPECT_EQ(handed[1], (QStringList{"a=home/a.desktop", "b=home/b.desktop", "c=home/c.desktop",
-                                      "d=home/d.desktop"}));
+    const QStringList abc{"a=home/a.desktop", "b=home/b.desktop", "c=home/c.desktop"};
+    EXPECT_EQ(handed, (QList<QStringList>{abc, abc + QStringList{"d=home/d.desktop"}}));
     EXPECT_TRUE(alerts.shown.isEmpty());
 }
 
 TEST(InstalledAppsScanner, DestroyedWhileScanning) {
     AppFolderTree tree;
     tree.app("home/a.desktop", "a");
-    GatedEntries entries(tree.path("home"));
+    TreeEntries entries(tree);
     test::RecordingAlerts alerts;
     auto scanner = std::make_unique<InstalledAppsScanner>(entries, alerts, nullptr);
     bool finished = false;
     QObject::connect(scanner.get(), &InstalledAppsScanner::scanFinished, [&] { finished = true; });
-    entries.hold();
+    entries.hold(true);
     scanner->scanInstalledApps();
     ASSERT_TRUE(test::waitUntil([&] { return entries.waiting.load(); }));
     scanner.reset();
-    entries.release();
+    entries.hold(false);
     ASSERT_TRUE(test::waitUntil([&] { return entries.readersAlive == 0; }));
     QCoreApplication::processEvents();
     EXPECT_FALSE(finished);
@@ -335,31 +323,17 @@ TEST(InstalledAppsScanner, OneAlertPerKindOfProblem) {
     for (int i = 0; i < 5; ++i)
         tree.link(QStringLiteral("home/broken%1.desktop").arg(i), tree.path("nowhere"));
     tree.file("other", "not a folder");
-
-    // The desktop's reader over this tree's folders.
-    class TreeEntries : public DesktopEntries {
-    public:
-        explicit TreeEntries(QStringList folders) : m_folders(std::move(folders)) {}
-        QStringList applicationFolders() const override { return m_folders; }
-        std::unique_ptr<DesktopEntryReader> makeReader() override {
-            return test::desktop().desktopEntries().makeReader();
-        }
-
-    private:
-        QStringList m_folders;
-    } entries(folders(tree));
-
+    TreeEntries entries(tree);
     test::RecordingAlerts alerts;
-    InstalledAppsScanner scanner(entries, alerts, [] { return QString(); });
-    scanner.setSystemFolder(tree.path("sys"));
+    InstalledAppsScanner scanner(entries, alerts, nullptr);
     scanner.scanInstalledApps();
     ASSERT_TRUE(test::waitUntil([&] { return !scanner.isScanning(); }));
     EXPECT_EQ(described(tree, scanner.result()), QStringList{"Ok=home/ok.desktop"});
     ASSERT_EQ(alerts.shown.size(), 2);
     EXPECT_EQ(alerts.shown[0].title, "Workspace creating");
     EXPECT_EQ(alerts.shown[0].message, "Application scanning");
-    EXPECT_TRUE(alerts.shown[0].informative.startsWith("Could not get installed apps' list!\n"));
-    EXPECT_TRUE(alerts.shown[0].informative.contains(tree.path("other")));
+    EXPECT_TRUE(alerts.shown[0].informative.startsWith("Could not get installed apps' list!\n" +
+                                                       tree.path("other")));
     EXPECT_EQ(alerts.shown[1].message, "Could not get installed apps' list!");
     EXPECT_EQ(alerts.shown[1].informative.count('\n'), 3);
     EXPECT_TRUE(alerts.shown[1].informative.endsWith("and 2 more"));
