@@ -182,6 +182,13 @@ private:
 
 } // namespace
 
+QString appImageFile(const QString& appImagePath) {
+    const QUrl url(appImagePath);
+    if (url.scheme() == QLatin1String("qrc"))
+        return QLatin1Char(':') + url.path();
+    return url.toLocalFile();
+}
+
 InstalledAppsScanResult scanApplicationFolders(DesktopEntryReader& reader,
                                                const QStringList& folders,
                                                const QString& scanDefaultApps,

@@ -28,6 +28,10 @@ struct InstalledApps {
 // The image of an application whose icon resolves to no file.
 inline constexpr const char* placeholderAppImagePath = "qrc:/images/emptyiconapp.svg";
 
+// The file behind an appImagePath, as QIcon and QPixmap load it: a local path,
+// or ":/images/..." for the placeholder.
+QString appImageFile(const QString& appImagePath);
+
 // The distribution's own applications, which scanDefaultApps "0" leaves out.
 inline constexpr const char* distributionApplicationFolder = "/usr/share/applications";
 

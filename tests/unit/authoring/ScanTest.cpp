@@ -194,6 +194,8 @@ TEST(InstalledAppsScan, FolderTrees) {
             << result.unreadableEntries.join('\n').toStdString();
         EXPECT_EQ(result.unlistableFolders.size(), row.unlistableFolders);
     }
+    // The placeholder image is compiled in.
+    EXPECT_TRUE(QFileInfo(appImageFile(placeholderAppImagePath)).isFile());
 }
 
 // A themed icon name goes through GTK's icon theme to a file: xterm's, which
@@ -207,7 +209,7 @@ TEST(InstalledAppsScan, ThemedIconResolvesToAFile) {
     tree.app("home/xterm.desktop", "XTerm", {"Icon=xterm-color"});
     const InstalledAppsScanResult result = scan(tree);
     ASSERT_EQ(result.installed.apps.size(), 1);
-    const QString icon = QUrl(result.installed.apps[0].appImagePath).toLocalFile();
+    const QString icon = appImageFile(result.installed.apps[0].appImagePath);
     EXPECT_EQ(QFileInfo(icon).completeBaseName(), "xterm-color") << icon.toStdString();
     EXPECT_TRUE(QFileInfo(icon).isFile());
 }
