@@ -21,6 +21,7 @@ AppListGridView::AppListGridView(QWidget* parent) : QListView(parent) {
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     setMouseTracking(true); // the hover look
+    viewport()->setAttribute(Qt::WA_Hover);
     setFrameShape(QFrame::NoFrame);
     viewport()->setAutoFillBackground(false);
     setAccessibleName(tr("Applications"));

@@ -4,11 +4,6 @@
 #include "authoring/AppIconLoader.h"
 #include "authoring/AppListCollectionView.h"
 #include "authoring/AppListItemDelegate.h"
-#include "model/WorkspaceStore.h"
-#include "positioning/AllPositionsHolder.h"
-#include "positioning/PositionsDBManager.h"
-#include "positioning/WSCreatorPositionManager.h"
-#include "positioning/WSEditorPositionManager.h"
 
 #include <QAccessible>
 #include <QFocusEvent>
@@ -22,8 +17,8 @@
 
 #include "support/AppLists.h"
 #include "support/ManualExecutor.h"
+#include "support/PositionCaches.h"
 #include "support/QtPrinters.h"
-#include "support/RecordingAlerts.h"
 #include "support/Wait.h"
 
 using namespace dexaro;
@@ -44,9 +39,12 @@ protected:
         picker.show();
     }
 
-    // Types text and lets every search it started finish.
+    // Types text and lets every search started finish.
     void type(const QString& text) {
         picker.searchField()->setText(text);
+        finishSearches();
+    }
+    void finishSearches() {
         jobs.runAll();
         QCoreApplication::processEvents();
     }
@@ -117,6 +115,15 @@ TEST_F(Picker, TheTextTypedLastWinsWhicheverSearchFinishesLast) {
     EXPECT_EQ(namesOf(picker.installedApps()), names);
 }
 
+TEST(PickerSearch, ResultsComeBackFromTheSearchPoolToTheGrid) {
+    AppListCollectionView picker(PositionPopoverWindowType::editor);
+    picker.setInstalledApps(appList(names));
+    picker.searchField()->setText(QStringLiteral("map"));
+    picker.searchField()->setText(QStringLiteral("saf"));
+    EXPECT_TRUE(test::waitUntil([&] { return picker.installedApps().size() == 2; }));
+    EXPECT_EQ(picker.gridView()->model()->rowCount(), 2);
+}
+
 TEST_F(Picker, PickedApplicationsSurviveSearchesAndRescans) {
     click(QStringLiteral("Mail"));
     click(QStringLiteral("Maps"));
@@ -129,8 +136,7 @@ TEST_F(Picker, PickedApplicationsSurviveSearchesAndRescans) {
     // search typed is applied to the new list.
     type(QStringLiteral("ma"));
     picker.setInstalledApps(appList({"Mail", "Safari", "Calendar", "Mastodon"}));
-    jobs.runAll();
-    QCoreApplication::processEvents();
+    finishSearches();
     EXPECT_EQ(namesOf(picker.installedApps()), QStringList({"Mail", "Mastodon"}));
     EXPECT_EQ(selectedTiles(), QStringList({"Mail"}));
     // Maps stays in the selection the screens save: it is not the picker's to drop.
@@ -166,20 +172,18 @@ TEST_F(Picker, ATileWithoutItsIconShowsItsNameAndCanBePicked) {
 
 TEST(PickerIcons, IconsAreDecodedAtTileSizeAndBadFilesGiveAnEmptyImage) {
     QTemporaryDir dir;
-    const auto file = [&](const char* name) {
-        return dir.filePath(QString::fromUtf8(name));
+    const auto file = [&](const char* name, const QByteArray& bytes = {}) {
+        const QString path = dir.filePath(QString::fromUtf8(name));
+        QFile out(path);
+        if (!bytes.isEmpty() && out.open(QIODevice::WriteOnly))
+            out.write(bytes);
+        return path;
     };
     QImage big(512, 256, QImage::Format_ARGB32);
     big.fill(Qt::red);
     ASSERT_TRUE(big.save(file("big.png")));
-    QFile absurd(file("absurd.ppm")); // states 100000 x 100000, holds nothing
-    ASSERT_TRUE(absurd.open(QIODevice::WriteOnly));
-    absurd.write("P6\n100000 100000\n255\n");
-    absurd.close();
-    QFile broken(file("broken.png"));
-    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
-    broken.write("\x89PNG\r\n\x1a\nnot really");
-    broken.close();
+    file("absurd.ppm", "P6\n100000 100000\n255\n"); // states a huge size, holds nothing
+    file("broken.png", "\x89PNG\r\n\x1a\nnot really");
 
     const QSize tile(56, 56);
     const struct {
@@ -203,14 +207,9 @@ TEST(PickerIcons, IconsAreDecodedAtTileSizeAndBadFilesGiveAnEmptyImage) {
 
 class Placement : public Picker {
 protected:
-    QTemporaryDir dir;
-    std::unique_ptr<ObjectStore> store =
-        WorkspaceStore::openStore(dir.filePath(QStringLiteral("Dexaro.sqlite")), nullptr);
-    test::RecordingAlerts alerts;
-    PositionsDBManager db{*store, alerts};
-    AllPositionsHolder holder;
-    WSCreatorPositionManager creator{db, holder};
-    WSEditorPositionManager editor{db, holder};
+    test::PositionCaches caches;
+    WSCreatorPositionManager& creator = caches.creator;
+    WSEditorPositionManager& editor = caches.editor;
 };
 
 TEST_F(Placement, TheButtonOfAPickedTileRecordsItsChoiceAndTheTileShowsIt) {
@@ -233,11 +232,20 @@ TEST_F(Placement, TheButtonOfAPickedTileRecordsItsChoiceAndTheTileShowsIt) {
     EXPECT_EQ(picker.positioningButton(mail)->toolTip(), QStringLiteral("Right half"));
     picker.positionsPopover()->hide();
 
+    EXPECT_EQ(picker.selectedAppURLs(), picked({"Mail"})); // the tile was not toggled
+
     // A new button after a search shows the recorded choice, and the picker marks it.
     type(QStringLiteral("mai"));
     EXPECT_EQ(picker.positioningButton(mail)->toolTip(), QStringLiteral("Right half"));
     QTest::mouseClick(picker.positioningButton(mail), Qt::LeftButton);
     EXPECT_EQ(picker.positionsPopover()->list()->currentSelectedCellIndex, 3);
+
+    // A rescan while the picker is open replaces the button; the choice still lands.
+    picker.setInstalledApps(appList(names));
+    finishSearches();
+    picker.positionsPopover()->list()->selectItem(5);
+    EXPECT_EQ(creator.positionsCache.value(appPositionKey(mail)), 5);
+    EXPECT_EQ(picker.positioningButton(mail)->toolTip(), QStringLiteral("Bottom half"));
     picker.positionsPopover()->hide();
 }
 
