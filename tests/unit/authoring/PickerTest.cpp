@@ -282,6 +282,12 @@ TEST_F(Picker, AssistiveToolsReadNamesRolesAndThePickedTiles) {
     }
     EXPECT_EQ(items, names.size());
     EXPECT_EQ(selected, QStringList({"Maps"}));
+    // A tool that selects or unselects a tile picks or drops its application.
+    ASSERT_NE(grid->tableInterface(), nullptr);
+    grid->tableInterface()->selectRow(0);
+    grid->tableInterface()->unselectRow(2);
+    EXPECT_EQ(picker.selectedAppURLs(), picked({"Safari"}));
+    ASSERT_NE(picker.positioningButton(appURLFor(QStringLiteral("Safari"))), nullptr);
     EXPECT_EQ(picker.searchField()->accessibleName(), QStringLiteral("Search applications"));
     EXPECT_EQ(picker.addURLButton()->accessibleName(), QStringLiteral("Add URLs"));
     EXPECT_EQ(picker.addFileButton()->accessibleName(), QStringLiteral("Add files"));
