@@ -66,6 +66,9 @@ void AppListItemDelegate::paint(QPainter* painter, const QStyleOptionViewItem& o
         path.addRoundedRect(QRectF(tile), 8, 8);
         const QColor hover = dark ? QColor(255, 255, 255, 28) : QColor(0, 0, 0, 20);
         painter->fillPath(path, selected ? selectedBackground() : hover);
+        // The dark blue is close to a dark desktop's window colour: outline it.
+        if (selected && dark)
+            painter->strokePath(path, QPen(QColor(0x6A, 0x8C, 0xC8), 1));
     }
 
     const QString location = index.data(AppListItemModel::IconLocationRole).toString();
