@@ -56,8 +56,11 @@ QImage AppIconLoader::load(const QString& location, QSize size) {
         return {};
     QImageReader reader(path);
     const QSize stated = reader.size();
+    // A vector picture is drawn at the tile's size whatever size it states.
+    const bool scalable = reader.format().startsWith("svg");
     if (stated.isValid()) {
-        if (stated.isEmpty() || stated.width() > maxStatedSide || stated.height() > maxStatedSide)
+        const bool absurd = stated.width() > maxStatedSide || stated.height() > maxStatedSide;
+        if (stated.isEmpty() || (absurd && !scalable))
             return {};
         reader.setScaledSize(stated.scaled(size, Qt::KeepAspectRatio));
     } else {

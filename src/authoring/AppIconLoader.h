@@ -15,7 +15,8 @@ namespace dexaro {
 class AppIconLoader : public QObject {
     Q_OBJECT
 public:
-    // Larger files or pictures are refused rather than decoded.
+    // Larger files, or raster pictures stating a larger side, are refused
+    // rather than decoded.
     static constexpr qint64 maxFileBytes = 16 * 1024 * 1024;
     static constexpr int maxStatedSide = 8192;
 

@@ -183,6 +183,8 @@ TEST(PickerIcons, IconsAreDecodedAtTileSizeAndBadFilesGiveAnEmptyImage) {
     big.fill(Qt::red);
     ASSERT_TRUE(big.save(file("big.png")));
     file("absurd.ppm", "P6\n100000 100000\n255\n"); // states a huge size, holds nothing
+    file("huge.svg", "<svg xmlns='http://www.w3.org/2000/svg' width='20000' height='10000'>"
+                     "<rect width='20000' height='10000' fill='red'/></svg>");
     file("broken.png", "\x89PNG\r\n\x1a\nnot really");
 
     const QSize tile(56, 56);
@@ -195,6 +197,7 @@ TEST(PickerIcons, IconsAreDecodedAtTileSizeAndBadFilesGiveAnEmptyImage) {
         {QUrl::fromLocalFile(file("missing.png")).toString(), {}},
         {QUrl::fromLocalFile(dir.path()).toString(), {}},
         {QUrl::fromLocalFile(file("absurd.ppm")).toString(), {}},
+        {QUrl::fromLocalFile(file("huge.svg")).toString(), {56, 28}},
         {QUrl::fromLocalFile(file("broken.png")).toString(), {}},
         {QStringLiteral("qrc:/images/no-such-icon.svg"), {}},
         {QStringLiteral("icon-name-only"), {}},
