@@ -52,9 +52,11 @@ LinkListView::LinkListView(LinkKind kind, QWidget* parent)
     m_scroll->setFrameShape(QFrame::NoFrame);
     m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_scroll->setWidgetResizable(true);
+    m_scroll->setWidget(m_content);
+    // The list shows whatever it lies on (the popover's card); setWidget
+    // made the rows' container fill itself.
     m_scroll->viewport()->setAutoFillBackground(false);
     m_content->setAutoFillBackground(false);
-    m_scroll->setWidget(m_content);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
