@@ -1,6 +1,6 @@
 // dexaro-launcher in a real session: it starts Dexaro once and goes when told,
 // leaves a running Dexaro alone, and listens only to Dexaro.
-#include "ProcessProbe.h"
+#include "support/ProcessChecks.h"
 #include "support/Wait.h"
 
 #include <QDBusConnection>
