@@ -1,10 +1,13 @@
-// System-wide hot keys in a real X11 session: keys pressed with xdotool,
-// grabs checked from another client's connection.
+// Keyboard shortcuts in a real X11 session: system-wide hot keys, key names
+// and the recorder, with keys pressed with xdotool and grabs checked from
+// another client's connection.
 #include "platform/HotKeys.h"
 #include "platform/KeyCodes.h"
 #include "shortcuts/MASShortcutMonitor.h"
 #include "shortcuts/MASShortcutValidator.h"
+#include "shortcuts/MASShortcutView.h"
 #include "support/DesktopPlatform.h"
+#include "support/RecordingAlerts.h"
 #include "support/RunProgram.h"
 #include "support/Wait.h"
 #include "support/X11Probe.h"
@@ -12,6 +15,8 @@
 #include "support/XdoTool.h"
 
 #include <QAbstractNativeEventFilter>
+#include <QScopeGuard>
+#include <QVBoxLayout>
 #include <gtest/gtest.h>
 
 using namespace dexaro;
@@ -162,9 +167,7 @@ TEST_F(X11HotKeys, CombinationHeldByAnotherClient) {
 
 TEST_F(X11HotKeys, GrabsFollowNumLockToAnotherModifier) {
     const auto xmodmap = [](const char* remove, const char* add) {
-        return test::runProgram(QStringLiteral("xmodmap"),
-                                {QStringLiteral("-e"), QString::fromLatin1(remove),
-                                 QStringLiteral("-e"), QString::fromLatin1(add)});
+        return test::runProgram(QStringLiteral("xmodmap"), {"-e", remove, "-e", add});
     };
     ASSERT_TRUE(monitor.registerShortcut(controlOptionK, [this] { ++fired; }));
     ASSERT_EQ(grabsAcrossLocks(probe, x11K, controlAlt), 4);
@@ -172,28 +175,85 @@ TEST_F(X11HotKeys, GrabsFollowNumLockToAnotherModifier) {
 
     // Num Lock moves from Mod2 to Mod3; Dexaro grabs again with the new mask
     // and gives back its Mod2 grabs.
-    xmodmap("remove mod2 = Num_Lock", "add mod3 = Num_Lock");
-    const bool followed = waitUntil([&] {
+    const auto restore =
+        qScopeGuard([&] { xmodmap("remove mod3 = Num_Lock", "add mod2 = Num_Lock"); });
+    ASSERT_TRUE(xmodmap("remove mod2 = Num_Lock", "add mod3 = Num_Lock"));
+    ASSERT_TRUE(waitUntil([&] {
         return grabsAcrossLocks(probe, x11K, controlAlt, mod3) == 4 &&
-               !probe.keyIsGrabbedByOthers(x11K, controlAlt | numLock) &&
-               !probe.keyIsGrabbedByOthers(x11K, controlAlt | numLock | capsLock);
-    });
-    bool firedWithNumLock = false;
-    if (followed) {
-        pressKeys("Num_Lock");
-        EXPECT_TRUE(numLockIs(mod3, true));
-        pressKeys("ctrl+alt+k");
-        firedWithNumLock = waitUntil([&] { return fired == 1; });
-        pressKeys("Num_Lock");
-        EXPECT_TRUE(numLockIs(mod3, false));
-    }
+               grabsAcrossLocks(probe, x11K, controlAlt) == 2; // Caps Lock and none
+    })) << "the grabs did not follow Num Lock to Mod3";
+    pressKeys("Num_Lock");
+    EXPECT_TRUE(numLockIs(mod3, true));
+    pressKeys("ctrl+alt+k");
+    EXPECT_TRUE(waitUntil([&] { return fired == 1; })) << "no press with Num Lock on";
+    pressKeys("Num_Lock");
+    EXPECT_TRUE(numLockIs(mod3, false));
     monitor.unregisterShortcut(controlOptionK);
-    const bool nothingLeft = grabsAcrossLocks(probe, x11K, controlAlt) == 0 &&
-                             grabsAcrossLocks(probe, x11K, controlAlt, mod3) == 0;
-    xmodmap("remove mod3 = Num_Lock", "add mod2 = Num_Lock");
-    EXPECT_TRUE(followed) << "the grabs did not follow Num Lock to Mod3";
-    EXPECT_TRUE(firedWithNumLock) << "the hot key did not fire with Num Lock on";
-    EXPECT_TRUE(nothingLeft) << "grabs leaked";
+    EXPECT_EQ(grabsAcrossLocks(probe, x11K, controlAlt) +
+                  grabsAcrossLocks(probe, x11K, controlAlt, mod3),
+              0)
+        << "grabs leaked";
+}
+
+// Key names follow the X server's current layout; each is waited for, as the
+// new layout reaches Dexaro as an X event.
+TEST(KeyNames, FollowTheCurrentLayout) {
+    const struct {
+        const char* layouts; // as setxkbmap -layout takes them
+        std::vector<std::pair<quint64, const char*>> names;
+    } rows[] = {
+        {"us", {{keys::Y, "Y"}, {keys::K, "K"}, {keys::Semicolon, ";"}}},
+        // German: Y and Z change places; the key after L types ö.
+        {"de", {{keys::Y, "Z"}, {keys::Z, "Y"}, {keys::Semicolon, "Ö"}, {keys::Space, "Space"}}},
+        {"ru", {{keys::K, "Л"}}},
+        // Russian first: its letters are not ASCII, so names come from the US layout.
+        {"ru,us", {{keys::K, "K"}, {keys::A, "A"}}},
+    };
+    const auto restore = qScopeGuard([] {
+        test::runProgram(QStringLiteral("setxkbmap"), {"-layout", "us"});
+    });
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.layouts);
+        ASSERT_TRUE(test::runProgram(QStringLiteral("setxkbmap"), {"-layout", row.layouts}));
+        for (const auto& [keyCode, name] : row.names) {
+            const MASShortcut shortcut(keyCode, 0);
+            waitUntil([&] { return shortcut.keyCodeString() == QString::fromUtf8(name); });
+            EXPECT_EQ(shortcut.keyCodeString(), QString::fromUtf8(name)) << keyCode;
+        }
+    }
+}
+
+// The recorder with real key events from the X server: modifiers held show
+// in its placeholder, a shortcut typed is recorded, and leaving its window
+// stops the recording.
+TEST(RealRecorder, RecordsWhatIsTypedAndStopsWhenItsWindowIsLeft) {
+    MASShortcutValidator validator{test::desktop().hotKeys(), {}};
+    test::RecordingAlerts alerts;
+    QWidget window;
+    auto* view = new MASShortcutView(validator, alerts, &window);
+    (new QVBoxLayout(&window))->addWidget(view);
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(waitUntil([&] { return window.isActiveWindow(); }));
+    view->setRecording(true);
+
+    test::XdoTool::run({QStringLiteral("keydown"), QStringLiteral("ctrl"), QStringLiteral("alt")});
+    const bool placeholderShown =
+        waitUntil([&] { return view->shortcutPlaceholder() == QStringLiteral("⌃⌥"); });
+    test::XdoTool::run({QStringLiteral("keyup"), QStringLiteral("alt"), QStringLiteral("ctrl")});
+    EXPECT_TRUE(placeholderShown) << view->shortcutPlaceholder().toStdString();
+    EXPECT_TRUE(waitUntil([&] { return view->shortcutPlaceholder().isEmpty(); }));
+    pressKeys("shift+a ctrl+alt+k");
+    ASSERT_TRUE(waitUntil([&] { return !view->isRecording(); }));
+    EXPECT_EQ(view->shortcutValue(), controlOptionK);
+    EXPECT_EQ(view->titleText(), QStringLiteral("⌃⌥K"));
+
+    view->setRecording(true);
+    QWidget elsewhere;
+    elsewhere.show();
+    elsewhere.activateWindow();
+    EXPECT_TRUE(waitUntil([&] { return !view->isRecording(); }));
+    EXPECT_EQ(view->shortcutValue(), controlOptionK);
 }
 
 } // namespace
