@@ -25,7 +25,7 @@ QByteArray property(xcb_connection_t* conn, xcb_window_t window, xcb_atom_t name
     if (!value || value->format != format)
         return {};
     return QByteArray(static_cast<const char*>(xcb_get_property_value(value.get())),
-                      xcb_get_property_value_length(value.get()) * format / 8);
+                      xcb_get_property_value_length(value.get())); // bytes
 }
 
 } // namespace
