@@ -112,12 +112,20 @@ protected:
     bool popoverIs(bool open) {
         return waitUntil([&] { return (popover() != XCB_NONE) == open; });
     }
-    // A right click on the icon opens its menu; the keys pick a command.
+    // A right click on the icon opens its menu; the keys pick a command. Now
+    // and then the third right press of a run opens nothing (seen only after
+    // the popover's test in the same session), and the next press does: the
+    // press is made again, at most twice more.
     void trayMenu(const QString& keys) {
-        ASSERT_TRUE(XdoTool::click(iconRect().center(), 3));
-        ASSERT_TRUE(waitUntil([&] {
+        const auto menuShown = [&] {
             return popup([](const QRect& rect) { return rect.width() != 385; }) != XCB_NONE;
-        })) << "no menu on a right click";
+        };
+        bool shown = false;
+        for (int press = 0; press < 3 && !shown; ++press) {
+            ASSERT_TRUE(XdoTool::click(iconRect().center(), 3));
+            shown = waitUntil(menuShown, 5000);
+        }
+        ASSERT_TRUE(shown) << "no menu on a right click";
         ASSERT_TRUE(XdoTool::key(keys));
     }
     // The main window: Dexaro's, wider than the popover, and the window manager's
