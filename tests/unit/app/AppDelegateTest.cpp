@@ -12,7 +12,6 @@
 #include "support/Wait.h"
 
 #include <QApplication>
-#include <QMenu>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
@@ -24,13 +23,12 @@ using namespace dexaro::test;
 
 namespace {
 
-struct CountingUpdater : Updater {
+struct SilentUpdater : Updater {
     void checkForUpdatesInBackground() override {}
-    void checkForUpdates() override { ++checks; }
-    int checks = 0;
+    void checkForUpdates() override {}
 };
 
-// Every setting gone and the store refusing new ones: start-up and quit must save and fail.
+// The store refuses new settings: start-up and quit must save, and fail.
 const char* const refuseSettings = "CREATE TRIGGER refuse BEFORE INSERT ON Settings "
                                    "BEGIN SELECT RAISE(ABORT, 'refused by the test'); END;";
 
@@ -50,7 +48,7 @@ protected:
         services.loginItem.reset(loginItem = new FakeLoginItem);
         services.sessionBus.reset(bus = new FakeSessionBus);
         services.statusItem.reset(statusItem = new FakeStatusItem);
-        services.updater.reset(updater = new CountingUpdater);
+        services.updater = std::make_unique<SilentUpdater>();
         bus->ownedByOthers = busNamesOwned;
         statusItem->placementPending = iconPlacementPending;
         loginItem->refuse = loginItemRefuses;
@@ -86,7 +84,6 @@ protected:
     FakeLoginItem* loginItem = nullptr;
     FakeSessionBus* bus = nullptr;
     FakeStatusItem* statusItem = nullptr;
-    CountingUpdater* updater = nullptr;
     QList<int> exitStatuses;
 };
 

@@ -117,10 +117,9 @@ void press(QWidget* focus, Qt::Key typed, Qt::KeyboardModifiers modifiers, quint
     QApplication::sendEvent(focus, &press);
 }
 
+// A layout without Latin letters is left to the X11 test, which switches the real layout.
 TEST_F(MainWindowTest, CtrlWHidesCtrlQQuitsByKeyPositionOnEveryLayout) {
     constexpr quint32 none = 0, atQ = 24, atW = 25, atZ = 52;
-    // Qt names a letter without a Qt::Key constant by its upper-case code point.
-    constexpr auto tse = Qt::Key(0x0426), shortI = Qt::Key(0x0419); // Ц, Й
     constexpr auto ctrl = Qt::ControlModifier;
     const struct {
         const char* name;
@@ -135,12 +134,10 @@ TEST_F(MainWindowTest, CtrlWHidesCtrlQQuitsByKeyPositionOnEveryLayout) {
         {"Ctrl-Super-Q", Qt::Key_Q, ctrl | Qt::MetaModifier, none, false, false},
         {"Alt-Q", Qt::Key_Q, Qt::AltModifier, none, false, false},
         {"W typed", Qt::Key_W, Qt::NoModifier, none, false, false},
-        {"Russian: Ctrl+Ц where W is", tse, ctrl, atW, true, false},
-        {"Russian: Ctrl+Й where Q is", shortI, ctrl, atQ, false, true},
         {"French: Ctrl+Z where W is", Qt::Key_Z, ctrl, atW, true, false},
         {"French: Ctrl+A where Q is", Qt::Key_A, ctrl, atQ, false, true},
         {"French: Ctrl+W where Z is", Qt::Key_W, ctrl, atZ, false, false},
-        {"Russian: Ц alone", tse, Qt::NoModifier, atW, false, false},
+        {"French: Z alone", Qt::Key_Z, Qt::NoModifier, atW, false, false},
     };
     QLineEdit* name = creatorWithField(); // typed into a text field, as a user would
     QSignalSpy quit(window.get(), &CustomMainWindow::quitRequested);

@@ -30,34 +30,21 @@ void whenABoxIsUp(std::function<void(QMessageBox*)> action) {
     timer->start();
 }
 
-QAbstractButton* buttonNamed(QMessageBox* box, const QString& text) {
-    for (QAbstractButton* button : box->buttons())
-        if (button->text() == text)
-            return button;
-    return nullptr;
-}
-
 } // namespace
 
 TEST(MessageBoxAlerts, AQuestionAnswersTheButtonPressedAndClosingCountsAsTheLast) {
     MessageBoxAlerts alerts;
     const QStringList buttons{QStringLiteral("Quit anyway"), QStringLiteral("Cancel")};
-    struct Row {
-        const char* name;
-        std::function<void(QMessageBox*)> act;
-        int expected;
-    };
-    const Row rows[] = {
-        {"first button", [](QMessageBox* box) { buttonNamed(box, "Quit anyway")->click(); }, 0},
-        {"second button", [](QMessageBox* box) { buttonNamed(box, "Cancel")->click(); }, 1},
-        {"window closed", [](QMessageBox* box) { box->reject(); }, 1},
-    };
-    for (const Row& row : rows) {
-        whenABoxIsUp(row.act);
-        EXPECT_EQ(alerts.ask(QStringLiteral("Dexaro"), QStringLiteral("Quit?"),
-                             QStringLiteral("details"), buttons),
-                  row.expected)
-            << row.name;
+    const std::pair<QString, int> rows[] = {{"Quit anyway", 0}, {"Cancel", 1}, {QString(), 1}};
+    for (const auto& [pressedText, expected] : rows) {
+        whenABoxIsUp([pressed = pressedText](QMessageBox* box) {
+            for (QAbstractButton* button : box->buttons())
+                if (button->text() == pressed)
+                    return button->click();
+            box->reject(); // closed by the window manager
+        });
+        EXPECT_EQ(alerts.ask("Dexaro", "Quit?", "details", buttons), expected)
+            << pressedText.toStdString();
     }
 }
 

@@ -1,7 +1,6 @@
-// Navigation images: every look is shipped, the shown one follows selection
-// and appearance, and a missing derived look falls back to the named image.
+// Navigation images: every look is shipped, and a missing derived look falls
+// back to the named image.
 #include "app/ToolbarImageButton.h"
-#include "support/DesktopPalette.h"
 #include "support/QtPrinters.h"
 
 #include <QFile>
@@ -18,24 +17,6 @@ TEST(ToolbarImageTest, EveryNavigationImageHasItsFourValidLooks) {
             const QString path = QStringLiteral(":/images/%1%2.svg").arg(name, suffix);
             EXPECT_TRUE(QSvgRenderer(path).isValid()) << path.toStdString();
         }
-}
-
-TEST(ToolbarImageTest, TheShownLookFollowsSelectionAndAppearance) {
-    ToolbarImageButton button(QStringLiteral("add"));
-    const struct {
-        bool dark, selected;
-        const char* shown;
-    } rows[] = {
-        {false, false, ":/images/add_light.svg"},
-        {false, true, ":/images/add_red.svg"},
-        {true, true, ":/images/add_red.svg"},
-        {true, false, ":/images/add_dark.svg"},
-    };
-    for (const auto& row : rows) {
-        DesktopPalette palette(row.dark ? QColor(0x20, 0x22, 0x28) : QColor(0xF0, 0xF0, 0xF0));
-        button.setSelected(row.selected);
-        EXPECT_EQ(button.shownImage(), row.shown) << row.dark << row.selected;
-    }
 }
 
 TEST(ToolbarImageTest, MissingDerivedAssetsLeaveTheNamedImage) {
