@@ -99,8 +99,7 @@ TEST(MASShortcutValidator, MenuConflicts) {
     EXPECT_FALSE(validator.isShortcutAlreadyTakenInMenu(MASShortcut(keys::L, Command), main));
 }
 
-// Other applications' hot keys first, then Dexaro's own Qt menus, matched by
-// key position.
+// Dexaro's own Qt menus, matched by key position (other clients' grabs: x11_shortcuts).
 TEST(MASShortcutValidator, TakenBySystem) {
     QMenu menu;
     menu.addAction(QStringLiteral("&Close"))->setShortcut(QKeySequence(QStringLiteral("Ctrl+W")));
@@ -110,7 +109,6 @@ TEST(MASShortcutValidator, TakenBySystem) {
         ->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+E")));
     sub->addAction(QStringLiteral("Top"))->setShortcut(QKeySequence(QStringLiteral("Meta+Home")));
     FakeHotKeys hotKeys;
-    hotKeys.takenByOthers.insert({keys::K, 0x1800}); // Control-Option-K
     MASShortcutValidator validator(
         hotKeys, [&] { return QList<MenuInfo>{MASShortcutValidator::menuInfo(menu.actions())}; });
 
@@ -120,7 +118,6 @@ TEST(MASShortcutValidator, TakenBySystem) {
         const char* explanation; // nullptr: free
     };
     const Row rows[] = {
-        {"held by another application", keys::K, Control | Option, "system-wide"},
         {"Ctrl+W, its mnemonic dropped", keys::W, Control, "‘Close’."},
         {"not held elsewhere: menus count", keys::J, Control | Option, "‘Keep’."},
         {"submenu", keys::E, Control | Shift, "‘Export’."},
