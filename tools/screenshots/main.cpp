@@ -1,6 +1,7 @@
 // Writes the README's pictures, light and dark, into the folder named on the
-// command line: the popover with rows off, busy and on, the popover with its
-// settings menu open, and the about window.
+// command line: the main window on its Configs screen, the popover with rows
+// off, busy and on, the popover with its settings menu open, and the about
+// window.
 //   QT_QPA_PLATFORM=offscreen build/bin/dexaro-screenshots docs
 #include "activation/ActivationPulse.h"
 #include "activation/BusySpinner.h"
@@ -9,7 +10,13 @@
 #include "activation/StatusBarPopoverCollectionView.h"
 #include "activation/StatusBarPopoverCollectionViewItem.h"
 #include "app/AboutWindow.h"
+#include "app/CustomMainWindow.h"
+#include "app/ToolbarItemView.h"
+#include "model/AppSettings.h"
+#include "model/WorkspaceStore.h"
 #include "support/DesktopPalette.h"
+#include "support/RecordingAlerts.h"
+#include "support/ShellFakes.h"
 
 #include <QApplication>
 #include <QDir>
@@ -17,6 +24,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QScrollArea>
+#include <QTemporaryDir>
 #include <cstdio>
 #include <functional>
 #include <optional>
@@ -92,6 +100,28 @@ QPixmap settingsMenu() {
     });
 }
 
+// Over a store of its own, one option switched on, Configs picked as by a click.
+QPixmap configs() {
+    QTemporaryDir dir;
+    dexaro::test::RecordingAlerts alerts;
+    auto context =
+        WorkspaceStore::openStore(dir.filePath(QStringLiteral("Dexaro.sqlite")), nullptr);
+    if (!context)
+        return {};
+    WorkspaceStore store(*context, alerts);
+    AppSettings settings;
+    settings.forceTerminate = settings.createNewInstance = QStringLiteral("0");
+    settings.runAtLogin = settings.hideApps = QStringLiteral("1");
+    dexaro::test::FakeLoginItem loginItem;
+    CustomMainWindow window(settings, store, loginItem);
+    window.resize(1100, 640);
+    window.toolbarItem(CustomMainWindow::SettingsScreen)->select();
+    window.show();
+    window.setFocus(); // no focus ring on the first switch
+    QCoreApplication::processEvents();
+    return window.grab();
+}
+
 QPixmap about() {
     AboutWindow window;
     window.show();
@@ -112,8 +142,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "cannot make the folder %s\n", qPrintable(folder.path()));
         return 1;
     }
-    const std::pair<const char*, Picture> pictures[] = {
-        {"popover", popoverRows}, {"settings-menu", settingsMenu}, {"about", about}};
+    const std::pair<const char*, Picture> pictures[] = {{"main-window-configs", configs},
+                                                        {"popover", popoverRows},
+                                                        {"settings-menu", settingsMenu},
+                                                        {"about", about}};
     int status = 0;
     for (const bool dark : {false, true}) {
         std::optional<dexaro::test::DesktopPalette> palette;
