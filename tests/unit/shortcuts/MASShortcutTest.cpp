@@ -1,16 +1,14 @@
 // The shortcut value and the key tables it shares with the validator:
-// masking, event-manager form, key names, stored form, key events. Names by
+// masking, event-manager form, key names, stored form, key events. Menu keys
+// by Qt key are the validator test's (TakenBySystemInDexarosOwnMenus). Names by
 // the real layout are x11_shortcuts' (KeyNames).
 #include "shortcuts/MASShortcut.h"
 #include "platform/KeyCodes.h"
 #include "platform/KeyboardLayout.h"
 #include "shortcuts/KeyTables.h"
-#include "shortcuts/MASShortcutValidator.h"
-#include "support/FakeHotKeys.h"
 
 #include <QHash>
 #include <QKeyEvent>
-#include <QMenu>
 #include <gtest/gtest.h>
 
 using namespace dexaro;
@@ -161,28 +159,6 @@ TEST(KeyTables, EveryRowIsARealKeyReadTheSameEverywhere) {
     for (const quint16 keyCode : used)
         EXPECT_TRUE(KeyboardLayout::evdevCode(keyCode)) << keyCode;
     EXPECT_EQ(keytables::flagOfModifierKey(keys::CapsLock), 0u);
-}
-
-// A menu item's Qt shortcut takes the key the recorder reads for the same press.
-TEST(KeyTables, MenuShortcutsByQtKeyTakeTheirKey) {
-    test::FakeHotKeys hotKeys;
-    const MASShortcutValidator validator(hotKeys, {});
-    QList<std::pair<int, quint16>> rows;
-    for (int i = 0; i < keytables::namedFunctionKeys; ++i)
-        rows.append({Qt::Key_F1 + i, keytables::functionKeys[i]});
-    for (const keytables::KeyEquivalent& row : keytables::keyEquivalents) {
-        rows.append({row.qtKey, row.keyCode});
-        if (row.otherQtKey != Qt::Key_unknown)
-            rows.append({row.otherQtKey, row.keyCode});
-    }
-    for (const auto& [qtKey, keyCode] : rows) {
-        QMenu menu;
-        menu.addAction(QStringLiteral("Item"))
-            ->setShortcut(QKeyCombination(Qt::ControlModifier, Qt::Key(qtKey)));
-        EXPECT_TRUE(validator.isShortcutAlreadyTakenInMenu(
-            MASShortcut(keyCode, Control), MASShortcutValidator::menuInfo(menu.actions())))
-            << qtKey;
-    }
 }
 
 } // namespace
