@@ -1,18 +1,10 @@
 // The shared position picker, driven as the application pickers' tiles drive it.
-#include "model/WorkspaceStore.h"
-#include "positioning/AllPositionsHolder.h"
-#include "positioning/PositionsDBManager.h"
 #include "positioning/PositionsPopover.h"
-#include "positioning/WSCreatorPositionManager.h"
-#include "positioning/WSEditorPositionManager.h"
+#include "support/PositionCaches.h"
 
-#include <QApplication>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
-
-#include "support/RecordingAlerts.h"
 
 using namespace dexaro;
 
@@ -35,8 +27,7 @@ private:
     PositionName m_position;
 };
 
-class Picker : public testing::Test {
-protected:
+struct Picker : testing::Test, test::PositionCaches {
     void SetUp() override {
         popover.list()->setPositionCaches(&creator, &editor);
         window.move(200, 200);
@@ -47,11 +38,9 @@ protected:
 
     QList<int> markedEntries() {
         QList<int> marked;
-        for (auto it = popover.list()->positionCells.cbegin();
-             it != popover.list()->positionCells.cend(); ++it) {
-            if ((*it)->selectionIndicator->opacity() > 0)
-                marked << it.key();
-        }
+        for (auto [index, cell] : popover.list()->positionCells.asKeyValueRange())
+            if (cell->selectionIndicator->opacity() > 0)
+                marked << index;
         return marked;
     }
     void choose(int index) {
@@ -60,14 +49,6 @@ protected:
         QTest::mouseClick(cell, Qt::LeftButton);
     }
 
-    QTemporaryDir dir;
-    std::unique_ptr<ObjectStore> store =
-        WorkspaceStore::openStore(dir.filePath(QStringLiteral("Dexaro.sqlite")), nullptr);
-    test::RecordingAlerts alerts;
-    PositionsDBManager db{*store, alerts};
-    AllPositionsHolder holder;
-    WSCreatorPositionManager creator{db, holder};
-    WSEditorPositionManager editor{db, holder};
     PositionsPopover popover;
     QWidget window;
     const QString gedit = QStringLiteral("file:///usr/share/applications/gedit.desktop");
