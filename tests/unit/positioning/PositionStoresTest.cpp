@@ -31,24 +31,29 @@ struct PositionStores : testing::Test, test::PositionCaches {
 };
 
 TEST_F(PositionStores, SavesUpdateTheFirstRecordAndReadsOfAllTakeTheLastNamingNoIdentifierDd) {
+    // What positionsOf() reads for each workspace, "none" for nothing.
+    const auto reads = [&](const QStringList& workspaces) {
+        QStringList out;
+        for (const QString& ws : workspaces)
+            out << db.positionsOf(ws).value_or(QStringLiteral("none"));
+        return out;
+    };
     EXPECT_TRUE(db.save(ws1, QStringLiteral("1==2;;")));
     EXPECT_TRUE(db.save(ws1, QStringLiteral("3==4;;")));
     EXPECT_TRUE(db.save(ws2, QString()));
     EXPECT_FALSE(db.save(QString(), QString()));
     EXPECT_EQ(store->fetch(schema::positions)->size(), 2);
-    EXPECT_EQ(db.positionsOf(ws1), QStringLiteral("3==4;;"));
-    EXPECT_EQ(db.positionsOf(ws2), QStringLiteral(""));
-    EXPECT_FALSE(db.positionsOf(QStringLiteral("ws3")).has_value());
+    EXPECT_EQ(reads({ws1, ws2, u"ws3"_qs}), (QStringList{u"3==4;;"_qs, u""_qs, u"none"_qs}));
 
     sql("INSERT INTO PositionsEntity (wsID, appPositions) VALUES (NULL, '5==1;;'), "
         "('a', '1==2;;'), ('a', '1==3;;'), ('b', NULL);");
-    const auto all = db.fetchAll();
-    EXPECT_EQ(all.value(QStringLiteral("dd")), QStringLiteral("5==1;;"));
-    EXPECT_EQ(all.value(QStringLiteral("a")), QStringLiteral("1==3;;"));
-    EXPECT_TRUE(all.contains(QStringLiteral("b")));
+    EXPECT_EQ(db.fetchAll(), (QHash<QString, QString>{{u"dd"_qs, u"5==1;;"_qs},
+                                                      {u"a"_qs, u"1==3;;"_qs},
+                                                      {u"b"_qs, QString()},
+                                                      {ws1, u"3==4;;"_qs},
+                                                      {ws2, QString()}}));
     // Reads of one workspace use its first record.
-    EXPECT_EQ(db.positionsOf(QStringLiteral("a")), QStringLiteral("1==2;;"));
-    EXPECT_FALSE(db.positionsOf(QStringLiteral("b")).has_value());
+    EXPECT_EQ(reads({u"a"_qs, u"b"_qs}), (QStringList{u"1==2;;"_qs, u"none"_qs}));
     EXPECT_TRUE(alerts.shown.isEmpty());
 }
 
