@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the unit tests of the threaded code (the window placer and its pool,
-# the positions table, hot-key dispatch, switching workspaces on and off) with
+# the positions table, hot-key dispatch, switching workspaces on and off, the
+# application scan, the picker's search and icon loading) with
 # ThreadSanitizer into build-tsan/
 # and runs them offscreen. Any data race reported fails the run.
 set -euo pipefail
@@ -16,7 +17,7 @@ if ! flock -n 9; then
 fi
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDEXARO_TSAN=ON \
     -DDEXARO_BENCH=OFF >/dev/null
-targets=(unit_positioning unit_shortcuts unit_activation)
+targets=(unit_positioning unit_shortcuts unit_activation unit_authoring)
 cmake --build build-tsan --target "${targets[@]}"
 
 export QT_QPA_PLATFORM=offscreen
