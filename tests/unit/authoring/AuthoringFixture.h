@@ -15,21 +15,20 @@
 #include "shortcuts/MASShortcutBinder.h"
 #include "shortcuts/MASShortcutMonitor.h"
 #include "shortcuts/MASShortcutValidator.h"
-#include "support/FakeDesktopEntries.h"
+#include "support/AppFolderTree.h"
+#include "support/DesktopPlatform.h"
 #include "support/FakeHotKeys.h"
+#include "support/FolderDesktopEntries.h"
 #include "support/RecordingAlerts.h"
 #include "support/RunSql.h"
 #include "support/Wait.h"
 
+#include <QFile>
 #include <QTemporaryDir>
+#include <QUrl>
 #include <gtest/gtest.h>
 
 namespace dexaro::test {
-
-inline AppListModel testApp(const QString& name) {
-    return {name, QStringLiteral("file:///apps/%1.desktop").arg(name.toLower()),
-            QStringLiteral("file:///icons/none.png")};
-}
 
 class AuthoringFixture : public ::testing::Test {
 protected:
@@ -45,8 +44,8 @@ protected:
         validator =
             std::make_unique<MASShortcutValidator>(hotKeys, [] { return QList<MenuInfo>{}; });
         positionsStore = std::make_unique<PositionsDBManager>(*objects, alerts);
-        entries.apps = {testApp(QStringLiteral("Alpha")), testApp(QStringLiteral("Beta")),
-                        testApp(QStringLiteral("Gamma"))};
+        for (const char* name : {"Alpha", "Beta", "Gamma"})
+            install(QString::fromLatin1(name));
     }
     void TearDown() override { alerts.onShown = nullptr; }
 
@@ -78,7 +77,22 @@ protected:
     }
 
     QString storePath() const { return dir.filePath(QStringLiteral("Dexaro.sqlite")); }
-    QString url(const QString& name) const { return testApp(name).appURL; }
+    // An application entry named name in the test's application folder.
+    void install(const QString& name) {
+        apps.app(entryPath(name), name);
+        ++installedCount;
+    }
+    void uninstall(const QString& name) {
+        QFile::remove(apps.path(entryPath(name)));
+        --installedCount;
+    }
+    static QString entryPath(const QString& name) {
+        return QStringLiteral("applications/%1.desktop").arg(name.toLower());
+    }
+    // The application's URL as the scan gives it and workspaces store it.
+    QString url(const QString& name) const {
+        return QUrl::fromLocalFile(apps.path(entryPath(name))).toString();
+    }
 
     // A workspace stored as the Creator stores it, with a shortcut when given.
     QString seed(const QString& name, const QStringList& appNames,
@@ -129,7 +143,10 @@ protected:
     QTemporaryDir dir;
     RecordingAlerts alerts;
     FakeHotKeys hotKeys;
-    FakeDesktopEntries entries;
+    AppFolderTree apps;
+    FolderDesktopEntries entries{desktop().desktopEntries(),
+                                 {apps.path(QStringLiteral("applications"))}};
+    int installedCount = 0;
     std::unique_ptr<ObjectStore> objects;
     std::unique_ptr<WorkspaceStore> store;
     std::unique_ptr<UserDefaults> defaults;

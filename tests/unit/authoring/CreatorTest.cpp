@@ -28,7 +28,7 @@ protected:
         creator->show();
         ASSERT_TRUE(waitUntil([this] {
             return !creator->scanner()->isScanning() &&
-                   creator->collectionView()->installedApps().size() == entries.apps.size();
+                   creator->collectionView()->installedApps().size() == installedCount;
         }));
         alerts.shown.clear();
     }

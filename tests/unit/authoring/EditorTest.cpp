@@ -37,7 +37,7 @@ protected:
         editor->show();
         ASSERT_TRUE(waitUntil([this] {
             return !editor->isLoadingList() && !editor->scanner()->isScanning() &&
-                   editor->collectionView()->installedApps().size() == entries.apps.size();
+                   editor->collectionView()->installedApps().size() == installedCount;
         }));
     }
     QStringList popUpTitles() const {
@@ -145,7 +145,7 @@ TEST_F(EditorTest, RenamesFollowTheDuplicateRulesAndNeedNoNewSelection) {
 }
 
 TEST_F(EditorTest, ApplicationsThatAreGoneAreNotKeptAndNotEnough) {
-    entries.apps.removeLast(); // Gamma uninstalled
+    uninstall(QStringLiteral("Gamma"));
     editor->hide();
     showAndWait();
     select(3); // Games: only Gamma
