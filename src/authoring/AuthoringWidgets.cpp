@@ -6,6 +6,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <algorithm>
 
 namespace dexaro {
 
@@ -22,6 +23,13 @@ QHBoxLayout* screenTitle(const QString& first, const QString& second, QWidget* p
     }
     row->addStretch();
     return row;
+}
+
+void fitScreenMargins(QWidget* screen) {
+    constexpr int side = 36;
+    const int margin = std::max(side, (screen->width() - maxContentWidth) / 2);
+    if (QLayout* layout = screen->layout())
+        layout->setContentsMargins(margin, 28, margin, 24);
 }
 
 QLabel* captionLabel(const QString& text, QWidget* parent) {

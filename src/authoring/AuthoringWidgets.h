@@ -20,6 +20,11 @@ struct InstalledApps;
 
 // "Create Workspace" / "Edit Workspace": two bold labels side by side.
 QHBoxLayout* screenTitle(const QString& first, const QString& second, QWidget* parent);
+// Margins of a screen's root layout for its width: the content is at most
+// maxContentWidth wide and centred, so that a large window reads as well as a small one.
+inline constexpr int maxContentWidth = 1480;
+void fitScreenMargins(QWidget* screen);
+
 // A caption above a control, in the screen's secondary text style.
 QLabel* captionLabel(const QString& text, QWidget* parent);
 // A push button of the screens' size, named for screen readers.

@@ -113,6 +113,11 @@ void WSCreatorViewController::buildView() {
     };
 }
 
+void WSCreatorViewController::resizeEvent(QResizeEvent* event) {
+    WSMainView::resizeEvent(event);
+    fitScreenMargins(this);
+}
+
 void WSCreatorViewController::showEvent(QShowEvent* event) {
     WSMainView::showEvent(event);
     m_collectionView->clearSearch();

@@ -51,6 +51,7 @@ public:
 protected:
     // Each time the tab is shown: the search is emptied and a fresh scan fills the grid.
     void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void buildView();

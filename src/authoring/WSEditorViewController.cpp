@@ -178,6 +178,11 @@ bool WSEditorViewController::isLoadingList() const {
 
 // ---- appearing ----------------------------------------------------------------
 
+void WSEditorViewController::resizeEvent(QResizeEvent* event) {
+    WSMainView::resizeEvent(event);
+    fitScreenMargins(this);
+}
+
 void WSEditorViewController::showEvent(QShowEvent* event) {
     WSMainView::showEvent(event);
     m_scanner->scanInstalledApps();

@@ -74,6 +74,7 @@ protected:
     // Each time the tab is shown: a fresh scan, the list reloaded when it is
     // out of date, the pop-up refilled.
     void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void buildView();
