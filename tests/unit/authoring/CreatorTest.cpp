@@ -3,6 +3,7 @@
 // save, and the rules the name follows while it is typed.
 #include "AuthoringFixture.h"
 #include "authoring/WSCreatorViewController.h"
+#include "authoring/WSEditorViewController.h"
 #include "authoring/WSNameCheckerPopover.h"
 #include "authoring/WSNameTyping.h"
 #include "authoring/WSTextField.h"
@@ -10,6 +11,7 @@
 #include "positioning/PositionName.h"
 #include "shortcuts/MASShortcutView.h"
 
+#include <QAccessible>
 #include <QPushButton>
 #include <QSettings>
 
@@ -246,6 +248,30 @@ TEST_F(CreatorTest, TypingFollowsTheNameRules) {
                   step.warning ? WSNameTyping::warningColor() : normal);
     }
     EXPECT_EQ(WSNameTyping::warningColor(), QColor(248, 68, 72));
+}
+
+// A screen-reader user finds every control of both screens by its name.
+TEST_F(CreatorTest, EveryControlOfBothScreensHasAnAccessibleName) {
+    WSEditorViewController editor(context());
+    editor.show();
+    int checked = 0;
+    for (QWidget* screen : {static_cast<QWidget*>(creator.get()), static_cast<QWidget*>(&editor)}) {
+        const QList<QWidget*> widgets = screen->findChildren<QWidget*>();
+        for (QWidget* widget : widgets) {
+            QAccessibleInterface* node = QAccessible::queryAccessibleInterface(widget);
+            if (!node || !widget->isVisibleTo(screen))
+                continue;
+            const QAccessible::Role role = node->role();
+            if (role != QAccessible::PushButton && role != QAccessible::Button &&
+                role != QAccessible::ComboBox && role != QAccessible::EditableText &&
+                role != QAccessible::CheckBox)
+                continue;
+            ++checked;
+            EXPECT_FALSE(node->text(QAccessible::Name).trimmed().isEmpty())
+                << screen->objectName().toStdString() << ": " << widget->metaObject()->className()
+                << " " << widget->objectName().toStdString();
+        }
+    }
 }
 
 } // namespace
