@@ -12,6 +12,7 @@
 #include "shortcuts/MASShortcutView.h"
 
 #include <QAccessible>
+#include <QHash>
 #include <QPushButton>
 #include <QSettings>
 
@@ -54,86 +55,62 @@ protected:
     std::unique_ptr<WSCreatorViewController> creator;
 };
 
-TEST_F(CreatorTest, EachRefusedSaveShowsItsAlertAndKeepsInputAndStoreAsTheyWere) {
+// Each check in its order; a refused save keeps the input and leaves nothing
+// pending, an accepted one stores the trimmed name.
+TEST_F(CreatorTest, EveryCheckInItsOrder) {
+    const QString emptyName = QStringLiteral("Workspace's name is empty!");
+    const QString noApp = QStringLiteral("Workspace does not contain any app!");
     const QString gone = QStringLiteral("file:///apps/uninstalled.desktop");
     const struct {
-        const char* what;
         QString name;
         QStringList apps;
-        QString message;
-        QString informative;
+        QString refusal; // empty: saved
     } rows[] = {
-        {"empty",
-         QString(),
-         {url("Alpha")},
-         "Workspace's name is empty!",
-         "Workspace's name does not contain any character. Please, choose a right name!"},
-        {"spaces only",
-         QStringLiteral("   "),
-         {url("Alpha")},
-         "Workspace's name is empty!",
-         "Workspace's name does not contain any character. Please, choose a right name!"},
-        {"41 with a flag",
-         fortyWithFlag + u'y',
-         {url("Alpha")},
-         "Workspace's name is too long!",
-         "Workspace with name longer than 40 characters is not allowed. Please, select a shorter "
-         "name!"},
-        {"duplicate",
-         QStringLiteral(" Work "),
-         {url("Alpha")},
-         "Duplicated Workspace name!",
-         "Workspace with this name already exists! Please choose a different unique name!"},
-        {"no app",
-         QStringLiteral("New"),
-         {},
-         "Workspace does not contain any app!",
-         "You have not selected any app for this Workspace. Please, choose at least one app!"},
-        {"all apps uninstalled",
-         QStringLiteral("New"),
-         {gone},
-         "Workspace does not contain any app!",
-         "You have not selected any app for this Workspace. Please, choose at least one app!"},
+        {QString(), {url("Alpha")}, emptyName},
+        {QStringLiteral("   "), {url("Alpha")}, emptyName},
+        {fortyWithFlag + u'y', {}, QStringLiteral("Workspace's name is too long!")},
+        {QStringLiteral(" Work "), {}, QStringLiteral("Duplicated Workspace name!")},
+        {QStringLiteral("New"), {}, noApp},
+        {QStringLiteral("New"), {gone}, noApp},
+        {QStringLiteral("work"), {url("Beta")}, {}}, // another case is another name
+        {QStringLiteral("  Team  "), {url("Beta")}, {}},
+        {fortyWithFlag, {url("Beta")}, {}},
+    };
+    const QHash<QString, QString> informative = {
+        {emptyName, "Workspace's name does not contain any character. Please, choose a right "
+                    "name!"},
+        {"Workspace's name is too long!", "Workspace with name longer than 40 characters is not "
+                                          "allowed. Please, select a shorter name!"},
+        {"Duplicated Workspace name!", "Workspace with this name already exists! Please choose a "
+                                       "different unique name!"},
+        {noApp, "You have not selected any app for this Workspace. Please, choose at least one "
+                "app!"},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.what);
+        SCOPED_TRACE(row.name.toStdString());
         alerts.shown.clear();
+        const qsizetype before = storedWorkspaces().size();
         fill(row.name, row.apps);
         creator->saveWS();
         ASSERT_EQ(alerts.shown.size(), 1);
         EXPECT_EQ(lastAlert().title, QStringLiteral("Workspace creating"));
-        EXPECT_EQ(lastAlert().message, row.message);
-        EXPECT_EQ(lastAlert().informative, row.informative);
-        EXPECT_FALSE(lastAlert().success);
-        EXPECT_EQ(storedWorkspaces().size(), 1);
-        EXPECT_FALSE(objects->hasChanges()) << "the inserted record must not stay pending";
-        EXPECT_EQ(creator->nameField()->text(), row.name);
-        EXPECT_EQ(creator->collectionView()->selectedAppURLs().size(), row.apps.size());
-        EXPECT_EQ(listChanges, 0);
-    }
-}
-
-TEST_F(CreatorTest, NamesThatPassAreSavedTrimmed) {
-    const struct {
-        QString typed;
-        QString stored;
-    } rows[] = {
-        {QStringLiteral("work"), QStringLiteral("work")}, // another case is another name
-        {QStringLiteral("  Team  "), QStringLiteral("Team")},
-        {fortyWithFlag, fortyWithFlag},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.typed.toStdString());
-        alerts.shown.clear();
-        fill(row.typed, {url("Beta")});
-        creator->saveWS();
-        ASSERT_EQ(alerts.shown.size(), 1);
-        EXPECT_TRUE(lastAlert().success);
-        EXPECT_EQ(lastAlert().message, QStringLiteral("Added new Workspace!"));
-        EXPECT_EQ(
-            lastAlert().informative,
-            QStringLiteral("Workspace with a name \"%1\" created successfully!").arg(row.stored));
-        EXPECT_EQ(storedWorkspaces().last().at(1), row.stored);
+        EXPECT_FALSE(objects->hasChanges()) << "nothing may stay pending";
+        if (row.refusal.isEmpty()) {
+            const QString stored = row.name.trimmed();
+            EXPECT_TRUE(lastAlert().success);
+            EXPECT_EQ(lastAlert().message, QStringLiteral("Added new Workspace!"));
+            EXPECT_EQ(
+                lastAlert().informative,
+                QStringLiteral("Workspace with a name \"%1\" created successfully!").arg(stored));
+            EXPECT_EQ(storedWorkspaces().last().at(1), stored);
+        } else {
+            EXPECT_EQ(lastAlert().message, row.refusal);
+            EXPECT_EQ(lastAlert().informative, informative.value(row.refusal));
+            EXPECT_FALSE(lastAlert().success);
+            EXPECT_EQ(storedWorkspaces().size(), before);
+            EXPECT_EQ(creator->nameField()->text(), row.name);
+            EXPECT_EQ(creator->collectionView()->selectedAppURLs().size(), row.apps.size());
+        }
     }
 }
 

@@ -66,15 +66,12 @@ protected:
     std::unique_ptr<WSEditorViewController> editor;
 };
 
-TEST_F(EditorTest, StartsWithNothingSelectedAndTheStoredWorkspacesInThePopUp) {
+TEST_F(EditorTest, SelectingShowsTheWorkspaceAndTheRecorderFollowsItsKey) {
     EXPECT_EQ(popUpTitles(),
               (QStringList{QStringLiteral("Select Workspace to edit"), QStringLiteral("Home"),
                            QStringLiteral("Office"), QStringLiteral("Games")}));
     expectNoSelection();
-    EXPECT_TRUE(tags.isEmpty() || !tags.contains(QStringLiteral("editor")));
-}
 
-TEST_F(EditorTest, SelectingShowsTheWorkspaceAndTheRecorderFollowsItsKey) {
     select(2);
     EXPECT_FALSE(editor->emptyView()->isVisible());
     EXPECT_EQ(editor->nameField()->text(), QStringLiteral("Office"));
@@ -160,20 +157,40 @@ TEST_F(EditorTest, ApplicationsThatAreGoneAreNotKeptAndNotEnough) {
     EXPECT_EQ(storedWorkspaces().at(1).at(2), url("Beta"));
 }
 
-TEST_F(EditorTest, AFailedUpdateChangesNothing) {
-    refuseWrites("UPDATE");
-    select(2);
-    editor->nameField()->setText(QStringLiteral("Elsewhere"));
-    editor->saveWS();
-    EXPECT_EQ(lastAlert().title, QStringLiteral("Workspace updating"));
-    EXPECT_EQ(lastAlert().message, QStringLiteral("Workspace could not be updated!"));
-    EXPECT_FALSE(lastAlert().success);
-    EXPECT_FALSE(objects->hasChanges());
-    EXPECT_EQ(storedWorkspaces().at(1).at(1), QStringLiteral("Office"));
-    EXPECT_EQ(editor->wsList().at(2)->wsName, QStringLiteral("Office"));
-    EXPECT_EQ(popUpTitles().at(2), QStringLiteral("Office"));
-    EXPECT_EQ(editor->nameField()->text(), QStringLiteral("Elsewhere"));
-    EXPECT_EQ(listChanges, 0);
+// A store that refuses the write: the alert, and nothing changed or left pending.
+TEST_F(EditorTest, AFailedUpdateOrDeletionChangesNothing) {
+    const struct {
+        const char* operation;
+        void (WSEditorViewController::*action)();
+        QString title;
+        QString message;
+    } rows[] = {
+        {"UPDATE", &WSEditorViewController::saveWS, QStringLiteral("Workspace updating"),
+         QStringLiteral("Workspace could not be updated!")},
+        {"DELETE", &WSEditorViewController::deleteWS, QStringLiteral("Workspace deleting"),
+         QStringLiteral("Could not delete Workspace with the name Office!")},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.operation);
+        refuseWrites(row.operation);
+        select(2);
+        editor->nameField()->setText(QStringLiteral("Elsewhere"));
+        (editor.get()->*row.action)();
+        EXPECT_EQ(lastAlert().title, row.title);
+        EXPECT_EQ(lastAlert().message, row.message);
+        EXPECT_TRUE(lastAlert().informative.contains(QStringLiteral("readonly")));
+        EXPECT_FALSE(lastAlert().success);
+        EXPECT_FALSE(objects->hasChanges()) << "a later save would write it after all";
+        EXPECT_EQ(storedWorkspaces().size(), 3);
+        EXPECT_EQ(storedWorkspaces().at(1).at(1), QStringLiteral("Office"));
+        EXPECT_EQ(popUpTitles().at(2), QStringLiteral("Office"));
+        EXPECT_EQ(editor->currentSelectedPopItemIndex(), 2);
+        EXPECT_EQ(editor->nameField()->text(), QStringLiteral("Elsewhere"));
+        EXPECT_EQ(MASShortcut::decode(*defaults->value(ids[1])), shortcut(1));
+        EXPECT_TRUE(deletedIndexes.isEmpty());
+        EXPECT_EQ(listChanges, 0);
+        allowWrites(row.operation);
+    }
 }
 
 TEST_F(EditorTest, DeletingAsksFirstThenRemovesWorkspaceShortcutAndPlacements) {
