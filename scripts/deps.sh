@@ -12,6 +12,8 @@ packages=(
     libxcb-xinput-dev
     libxkbcommon-dev libxkbcommon-x11-dev
     libgtest-dev libgmock-dev libbenchmark-dev
+    # at run time only: the icon theme for application icons (loaded on demand)
+    libgtk-3-0
     # a desktop session to run and test in
     xvfb xauth openbox tint2 dbus dbus-x11 fonts-dejavu-core
     # real X clients and tools the tests drive

@@ -1,6 +1,6 @@
 #include "app/WindowShortcuts.h"
 
-#include "shortcuts/MASShortcut.h"
+#include "shortcuts/PositionalKey.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -15,8 +15,8 @@ namespace {
 // shortcut takes the press, and the press itself runs the action.
 class PositionalShortcut final : public QObject {
 public:
-    PositionalShortcut(QWidget* window, MASShortcut shortcut, std::function<void()> action)
-        : QObject(window), m_window(window), m_shortcut(shortcut), m_action(std::move(action)) {
+    PositionalShortcut(QWidget* window, PositionalKey key, std::function<void()> action)
+        : QObject(window), m_window(window), m_key(key), m_action(std::move(action)) {
         qApp->installEventFilter(this);
     }
 
@@ -28,7 +28,7 @@ public:
         if (!widget || widget->window() != m_window)
             return false;
         auto* key = static_cast<QKeyEvent*>(event);
-        if (!matches(*key))
+        if (!m_key.matches(*key))
             return false;
         if (type == QEvent::ShortcutOverride) {
             key->accept();
@@ -42,12 +42,8 @@ public:
     }
 
 private:
-    bool matches(const QKeyEvent& event) const {
-        return MASShortcut::shortcutWithEvent(event) == m_shortcut;
-    }
-
     QWidget* m_window;
-    MASShortcut m_shortcut;
+    PositionalKey m_key;
     std::function<void()> m_action;
 };
 
@@ -56,10 +52,7 @@ private:
 void addWindowShortcut(QWidget* window, const QKeySequence& keys, std::function<void()> action) {
     if (!window || keys.isEmpty())
         return;
-    const QKeyCombination combination = keys[0];
-    // The position of the key the sequence names on a US layout.
-    const QKeyEvent named(QEvent::KeyPress, combination.key(), combination.keyboardModifiers());
-    new PositionalShortcut(window, MASShortcut::shortcutWithEvent(named), std::move(action));
+    new PositionalShortcut(window, PositionalKey(keys[0]), std::move(action));
 }
 
 } // namespace dexaro

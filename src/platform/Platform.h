@@ -13,6 +13,7 @@ namespace dexaro {
 
 class AccessibilityBackend;
 class Alerts;
+class DesktopEntries;
 class DesktopSwitchMonitor;
 class EventMonitor;
 class HotKeys;
@@ -36,6 +37,8 @@ public:
     virtual WorkAreas& workAreas() = 0;
     virtual WorkspaceServices& workspace() = 0;
     virtual UserDefaults& userDefaults() = 0;
+    // The application entries the Creator and the Editor offer.
+    virtual DesktopEntries& desktopEntries() = 0;
 
     // Services made for one owner.
     virtual std::unique_ptr<LoginItem> makeLoginItem() = 0;

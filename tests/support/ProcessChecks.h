@@ -1,9 +1,14 @@
 #pragma once
 // Looks at processes through /proc, as another program would: whether one
-// still lives, and which children of the test were never reaped.
+// still lives, which children of the test were never reaped, and which
+// processes this test run started.
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QList>
+#include <QProcessEnvironment>
+#include <QUuid>
+#include <csignal>
 #include <unistd.h>
 #include <utility>
 
@@ -39,14 +44,22 @@ inline bool processGone(qint64 pid) {
     return procState(pid).state == 0;
 }
 
-// Children of a process, with their states.
-inline QList<std::pair<qint64, ProcState>> childrenOf(qint64 parent) {
-    QList<std::pair<qint64, ProcState>> children;
+// Every process's id.
+inline QList<qint64> processIds() {
+    QList<qint64> pids;
     for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
         bool numeric = false;
         const qint64 pid = entry.toLongLong(&numeric);
-        if (!numeric)
-            continue;
+        if (numeric)
+            pids.append(pid);
+    }
+    return pids;
+}
+
+// Children of a process, with their states.
+inline QList<std::pair<qint64, ProcState>> childrenOf(qint64 parent) {
+    QList<std::pair<qint64, ProcState>> children;
+    for (qint64 pid : processIds()) {
         const ProcState s = procState(pid);
         if (s.ppid == parent)
             children.append({pid, s});
@@ -75,5 +88,41 @@ inline bool shellStarted(qint64 terminal) {
             return true;
     return false;
 }
+
+// Marks the programs a test starts, and everything they start in turn, by a
+// variable in their environment, so that leftovers of this run are found and
+// nothing else is touched.
+class ProcessProbe {
+public:
+    QProcessEnvironment environment(QProcessEnvironment env) const {
+        env.insert(QStringLiteral("DEXARO_TEST_RUN"), m_run);
+        return env;
+    }
+    // What this process starts from now on carries the marker.
+    void markThisProcess() const { qputenv("DEXARO_TEST_RUN", m_run.toUtf8()); }
+
+    // Live marked processes running executable (any path that resolves to it).
+    QList<qint64> running(const QString& executable) const {
+        const QString wanted = QFileInfo(executable).canonicalFilePath();
+        const QByteArray marker = "DEXARO_TEST_RUN=" + m_run.toLatin1();
+        QList<qint64> found;
+        for (qint64 pid : processIds()) {
+            if (QFile::symLinkTarget(QStringLiteral("/proc/%1/exe").arg(pid)) != wanted)
+                continue;
+            QFile environ(QStringLiteral("/proc/%1/environ").arg(pid));
+            if (environ.open(QIODevice::ReadOnly) && environ.readAll().split('\0').contains(marker))
+                found.append(pid);
+        }
+        return found;
+    }
+
+    void terminateAll(const QString& executable, int signal = SIGTERM) const {
+        for (qint64 pid : running(executable))
+            ::kill(pid_t(pid), signal);
+    }
+
+private:
+    QString m_run = QUuid::createUuid().toString(QUuid::WithoutBraces);
+};
 
 } // namespace dexaro::test

@@ -17,6 +17,9 @@ inline void PrintTo(const QRect& value, std::ostream* os) {
     *os << "QRect(" << value.x() << ", " << value.y() << ", " << value.width() << "x"
         << value.height() << ')';
 }
+inline void PrintTo(const QSize& value, std::ostream* os) {
+    *os << "QSize(" << value.width() << "x" << value.height() << ')';
+}
 inline void PrintTo(const QPoint& value, std::ostream* os) {
     *os << "QPoint(" << value.x() << ", " << value.y() << ')';
 }

@@ -2,8 +2,33 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 
 namespace dexaro::test {
+namespace {
+
+// A reply of the server, freed with the object; empty when the request failed.
+struct Free {
+    void operator()(void* reply) const { std::free(reply); }
+};
+template <typename Reply> using Owned = std::unique_ptr<Reply, Free>;
+
+template <typename Reply, typename Cookie>
+Owned<Reply> reply(Reply* (*read)(xcb_connection_t*, Cookie, xcb_generic_error_t**),
+                   xcb_connection_t* conn, Cookie cookie) {
+    return Owned<Reply>(read(conn, cookie, nullptr));
+}
+
+QByteArray property(xcb_connection_t* conn, xcb_window_t window, xcb_atom_t name, int format) {
+    auto value = reply(xcb_get_property_reply, conn,
+                       xcb_get_property(conn, 0, window, name, XCB_GET_PROPERTY_TYPE_ANY, 0, 4096));
+    if (!value || value->format != format)
+        return {};
+    return QByteArray(static_cast<const char*>(xcb_get_property_value(value.get())),
+                      xcb_get_property_value_length(value.get())); // bytes
+}
+
+} // namespace
 
 X11Probe::X11Probe() {
     int screenNumber = 0;
@@ -25,111 +50,86 @@ X11Probe::~X11Probe() {
 }
 
 xcb_atom_t X11Probe::atom(const char* name) {
-    auto cookie = xcb_intern_atom(m_conn, 0, uint16_t(std::strlen(name)), name);
-    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(m_conn, cookie, nullptr);
-    xcb_atom_t result = reply ? reply->atom : XCB_NONE;
-    std::free(reply);
-    return result;
+    auto atom = reply(xcb_intern_atom_reply, m_conn,
+                      xcb_intern_atom(m_conn, 0, uint16_t(std::strlen(name)), name));
+    return atom ? atom->atom : xcb_atom_t(XCB_NONE);
 }
 
-std::vector<uint32_t> X11Probe::cardinals(xcb_window_t window, const char* property) {
-    std::vector<uint32_t> values;
-    auto cookie =
-        xcb_get_property(m_conn, 0, window, atom(property), XCB_GET_PROPERTY_TYPE_ANY, 0, 4096);
-    xcb_get_property_reply_t* reply = xcb_get_property_reply(m_conn, cookie, nullptr);
-    if (reply && reply->format == 32) {
-        auto* data = static_cast<uint32_t*>(xcb_get_property_value(reply));
-        values.assign(data, data + xcb_get_property_value_length(reply) / 4);
-    }
-    std::free(reply);
-    return values;
+std::vector<uint32_t> X11Probe::cardinals(xcb_window_t window, const char* name) {
+    const QByteArray bytes = property(m_conn, window, atom(name), 32);
+    const auto* data = reinterpret_cast<const uint32_t*>(bytes.constData());
+    return {data, data + bytes.size() / 4};
 }
 
 std::vector<xcb_window_t> X11Probe::clientWindows() {
-    auto values = cardinals(m_root, "_NET_CLIENT_LIST_STACKING");
-    return {values.begin(), values.end()};
+    return cardinals(m_root, "_NET_CLIENT_LIST_STACKING");
+}
+
+xcb_window_t X11Probe::windowOf(qint64 pid) {
+    for (xcb_window_t window : clientWindows())
+        if (this->pid(window) == uint32_t(pid) && isViewable(window))
+            return window;
+    return XCB_NONE;
 }
 
 std::optional<uint32_t> X11Probe::pid(xcb_window_t window) {
-    auto values = cardinals(window, "_NET_WM_PID");
-    if (values.empty())
-        return std::nullopt;
-    return values.front();
-}
-
-static QByteArray stringProperty(xcb_connection_t* conn, xcb_window_t window, xcb_atom_t property) {
-    auto cookie = xcb_get_property(conn, 0, window, property, XCB_GET_PROPERTY_TYPE_ANY, 0, 1024);
-    xcb_get_property_reply_t* reply = xcb_get_property_reply(conn, cookie, nullptr);
-    QByteArray bytes;
-    if (reply && reply->format == 8)
-        bytes = QByteArray(static_cast<const char*>(xcb_get_property_value(reply)),
-                           xcb_get_property_value_length(reply));
-    std::free(reply);
-    return bytes;
+    const auto values = cardinals(window, "_NET_WM_PID");
+    return values.empty() ? std::nullopt : std::optional(values.front());
 }
 
 QStringList X11Probe::wmClass(xcb_window_t window) {
-    QByteArray bytes = stringProperty(m_conn, window, XCB_ATOM_WM_CLASS);
     QStringList parts;
-    for (const QByteArray& part : bytes.split('\0'))
+    for (const QByteArray& part : property(m_conn, window, XCB_ATOM_WM_CLASS, 8).split('\0'))
         if (!part.isEmpty())
             parts << QString::fromUtf8(part);
     return parts;
 }
 
 QString X11Probe::name(xcb_window_t window) {
-    QByteArray bytes = stringProperty(m_conn, window, atom("_NET_WM_NAME"));
-    if (bytes.isEmpty())
-        bytes = stringProperty(m_conn, window, XCB_ATOM_WM_NAME);
-    return QString::fromUtf8(bytes);
+    return QString::fromUtf8(property(m_conn, window, XCB_ATOM_WM_NAME, 8));
 }
 
 bool X11Probe::isViewable(xcb_window_t window) {
-    auto* reply =
-        xcb_get_window_attributes_reply(m_conn, xcb_get_window_attributes(m_conn, window), nullptr);
-    bool viewable = reply && reply->map_state == XCB_MAP_STATE_VIEWABLE;
-    std::free(reply);
-    return viewable;
+    auto attributes =
+        reply(xcb_get_window_attributes_reply, m_conn, xcb_get_window_attributes(m_conn, window));
+    return attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+}
+
+bool X11Probe::exists(xcb_window_t window) {
+    return bool(
+        reply(xcb_get_window_attributes_reply, m_conn, xcb_get_window_attributes(m_conn, window)));
 }
 
 std::optional<QRect> X11Probe::clientRect(xcb_window_t window) {
-    auto* geometry = xcb_get_geometry_reply(m_conn, xcb_get_geometry(m_conn, window), nullptr);
-    auto* translated = xcb_translate_coordinates_reply(
-        m_conn, xcb_translate_coordinates(m_conn, window, m_root, 0, 0), nullptr);
-    std::optional<QRect> rect;
-    if (geometry && translated)
-        rect = QRect(translated->dst_x, translated->dst_y, geometry->width, geometry->height);
-    std::free(geometry);
-    std::free(translated);
-    return rect;
+    auto geometry = reply(xcb_get_geometry_reply, m_conn, xcb_get_geometry(m_conn, window));
+    auto at = reply(xcb_translate_coordinates_reply, m_conn,
+                    xcb_translate_coordinates(m_conn, window, m_root, 0, 0));
+    if (!geometry || !at)
+        return std::nullopt;
+    return QRect(at->dst_x, at->dst_y, geometry->width, geometry->height);
 }
 
 std::optional<QRect> X11Probe::frameRect(xcb_window_t window) {
     auto rect = clientRect(window);
-    if (!rect)
-        return rect;
-    auto extents = cardinals(window, "_NET_FRAME_EXTENTS"); // left, right, top, bottom
-    if (extents.size() == 4)
+    const auto extents = cardinals(window, "_NET_FRAME_EXTENTS"); // left, right, top, bottom
+    if (rect && extents.size() == 4)
         rect->adjust(-int(extents[0]), -int(extents[2]), int(extents[1]), int(extents[3]));
     return rect;
 }
 
 QRect X11Probe::workArea() {
-    auto values = cardinals(m_root, "_NET_WORKAREA");
-    if (values.size() < 4)
-        return {};
-    return QRect(int(values[0]), int(values[1]), int(values[2]), int(values[3]));
+    const auto values = cardinals(m_root, "_NET_WORKAREA");
+    return values.size() < 4
+               ? QRect()
+               : QRect(int(values[0]), int(values[1]), int(values[2]), int(values[3]));
 }
 
 std::vector<xcb_window_t> X11Probe::children(xcb_window_t window) {
-    std::vector<xcb_window_t> result;
-    auto* reply = xcb_query_tree_reply(m_conn, xcb_query_tree(m_conn, window), nullptr);
-    if (reply) {
-        xcb_window_t* kids = xcb_query_tree_children(reply);
-        result.assign(kids, kids + xcb_query_tree_children_length(reply));
-    }
-    std::free(reply);
-    return result;
+    auto tree = reply(xcb_query_tree_reply, m_conn, xcb_query_tree(m_conn, window));
+    if (!tree)
+        return {};
+    xcb_window_t* kids = xcb_query_tree_children(tree.get());
+    return {kids, kids + xcb_query_tree_children_length(tree.get())};
 }
 
 std::vector<xcb_window_t> X11Probe::descendants(xcb_window_t window) {
@@ -143,45 +143,21 @@ std::vector<xcb_window_t> X11Probe::descendants(xcb_window_t window) {
 }
 
 xcb_window_t X11Probe::parent(xcb_window_t window) {
-    auto* reply = xcb_query_tree_reply(m_conn, xcb_query_tree(m_conn, window), nullptr);
-    const xcb_window_t result = reply ? reply->parent : xcb_window_t(XCB_NONE);
-    std::free(reply);
-    return result;
-}
-
-bool X11Probe::hasProperty(xcb_window_t window, const char* property) {
-    auto* reply = xcb_get_property_reply(
-        m_conn, xcb_get_property(m_conn, 0, window, atom(property), XCB_ATOM_ANY, 0, 1), nullptr);
-    const bool present = reply && reply->type != XCB_NONE;
-    std::free(reply);
-    return present;
+    auto tree = reply(xcb_query_tree_reply, m_conn, xcb_query_tree(m_conn, window));
+    return tree ? tree->parent : xcb_window_t(XCB_NONE);
 }
 
 X11Probe::Pointer X11Probe::pointer() {
-    Pointer result;
-    auto* reply = xcb_query_pointer_reply(m_conn, xcb_query_pointer(m_conn, m_root), nullptr);
-    if (reply)
-        result = {QPoint(reply->root_x, reply->root_y), reply->child, reply->mask};
-    std::free(reply);
-    return result;
-}
-
-xcb_window_t X11Probe::selectionOwner(const char* selection) {
-    auto* reply = xcb_get_selection_owner_reply(
-        m_conn, xcb_get_selection_owner(m_conn, atom(selection)), nullptr);
-    xcb_window_t owner = reply ? reply->owner : XCB_NONE;
-    std::free(reply);
-    return owner;
+    auto at = reply(xcb_query_pointer_reply, m_conn, xcb_query_pointer(m_conn, m_root));
+    return at ? Pointer{QPoint(at->root_x, at->root_y), at->child, at->mask} : Pointer{};
 }
 
 bool X11Probe::keyIsGrabbedByOthers(uint8_t keycode, uint16_t modifiers) {
-    xcb_void_cookie_t cookie = xcb_grab_key_checked(m_conn, 1, m_root, modifiers, keycode,
-                                                    XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
-    xcb_generic_error_t* error = xcb_request_check(m_conn, cookie);
-    if (error) {
-        std::free(error);
+    Owned<xcb_generic_error_t> error(
+        xcb_request_check(m_conn, xcb_grab_key_checked(m_conn, 1, m_root, modifiers, keycode,
+                                                       XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC)));
+    if (error)
         return true;
-    }
     xcb_ungrab_key(m_conn, keycode, m_root, modifiers);
     xcb_flush(m_conn);
     return false;

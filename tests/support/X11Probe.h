@@ -26,10 +26,13 @@ public:
 
     // Managed client windows, bottom to top (_NET_CLIENT_LIST_STACKING).
     std::vector<xcb_window_t> clientWindows();
+    // The first managed, mapped window of the process, or XCB_NONE.
+    xcb_window_t windowOf(qint64 pid);
     std::optional<uint32_t> pid(xcb_window_t window); // _NET_WM_PID
     QStringList wmClass(xcb_window_t window);         // instance, class
-    QString name(xcb_window_t window);                // _NET_WM_NAME or WM_NAME
+    QString name(xcb_window_t window);                // WM_NAME
     bool isViewable(xcb_window_t window);
+    bool exists(xcb_window_t window); // not destroyed
     // The client area in root coordinates, and the visible frame around it
     // (client plus _NET_FRAME_EXTENTS).
     std::optional<QRect> clientRect(xcb_window_t window);
@@ -39,7 +42,6 @@ public:
     std::vector<xcb_window_t> children(xcb_window_t window);
     std::vector<xcb_window_t> descendants(xcb_window_t window); // depth first
     xcb_window_t parent(xcb_window_t window);                   // XCB_NONE for the root
-    bool hasProperty(xcb_window_t window, const char* property);
     // The pointer as the server has it: the child of the root under it (or
     // XCB_NONE over the bare desktop) and the modifier and button state.
     struct Pointer {
@@ -48,8 +50,6 @@ public:
         uint16_t mask = 0;
     };
     Pointer pointer();
-    // Window owning a selection such as "_NET_SYSTEM_TRAY_S0", or XCB_NONE.
-    xcb_window_t selectionOwner(const char* selection);
     // True while another client holds a passive grab on that key combination:
     // probed by grabbing it ourselves and releasing at once.
     bool keyIsGrabbedByOthers(uint8_t keycode, uint16_t modifiers);

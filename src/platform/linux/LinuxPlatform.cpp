@@ -2,6 +2,7 @@
 
 #include "platform/UserDefaults.h"
 #include "platform/linux/DBusSessionBus.h"
+#include "platform/linux/GioDesktopEntries.h"
 #include "platform/linux/GioWorkspaceServices.h"
 #include "platform/linux/GlobalMouseDownMonitor.h"
 #include "platform/linux/LocalMouseDownMonitor.h"
@@ -32,6 +33,7 @@ struct LinuxPlatform::Services {
     X11WorkAreas workAreas;
     std::unique_ptr<AccessibilityBackend> windows;
     std::unique_ptr<WorkspaceServices> workspace;
+    GioDesktopEntries desktopEntries;
 };
 
 std::unique_ptr<Platform> Platform::forDesktop(const QString& programPath) {
@@ -74,6 +76,10 @@ WorkspaceServices& LinuxPlatform::workspace() {
 
 UserDefaults& LinuxPlatform::userDefaults() {
     return d->userDefaults;
+}
+
+DesktopEntries& LinuxPlatform::desktopEntries() {
+    return d->desktopEntries;
 }
 
 std::unique_ptr<LoginItem> LinuxPlatform::makeLoginItem() {

@@ -17,6 +17,7 @@ public:
     WorkAreas& workAreas() override;
     WorkspaceServices& workspace() override;
     UserDefaults& userDefaults() override;
+    DesktopEntries& desktopEntries() override;
 
     std::unique_ptr<LoginItem> makeLoginItem() override;
     std::unique_ptr<SessionBus> makeSessionBus() override;

@@ -7,6 +7,7 @@
 #include "app/ToolbarImageButton.h"
 #include "app/ToolbarItemView.h"
 #include "app/WSToolbarButtonLabel.h"
+#include "support/KeyPress.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -131,21 +132,10 @@ TEST_F(MainWindowTest, TheCreatorKeepsTypedInputAcrossSwitches) {
     EXPECT_EQ(name->text(), "Morning");
 }
 
-// A key press as the X server reports it: the key's position (X11 key code, 0
-// for none) and what the current layout types there. Offered as
-// ShortcutOverride first, then delivered as KeyPress, as Qt does.
-void press(QWidget* focus, Qt::Key typed, Qt::KeyboardModifiers modifiers, quint32 x11KeyCode) {
-    QKeyEvent override(QEvent::ShortcutOverride, typed, modifiers, x11KeyCode, 0, 0);
-    override.ignore();
-    QApplication::sendEvent(focus, &override);
-    QKeyEvent press(QEvent::KeyPress, typed, modifiers, x11KeyCode, 0, 0);
-    QApplication::sendEvent(focus, &press);
-}
-
 TEST_F(MainWindowTest, CtrlWHidesCtrlQQuitsByKeyPositionOnEveryLayout) {
-    constexpr quint32 none = 0, atQ = 24, atW = 25, atZ = 52;
-    // Qt names a letter without a Qt::Key constant by its upper-case code point.
-    constexpr auto tse = Qt::Key(0x0426), shortI = Qt::Key(0x0419); // Ц, Й
+    using namespace x11keys;
+    constexpr quint32 atQ = Q, atW = W, atZ = Z;
+    constexpr auto tse = cyrillicTse, shortI = cyrillicShortI;
     const struct {
         const char* name;
         Qt::Key typed;

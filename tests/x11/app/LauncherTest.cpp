@@ -1,6 +1,7 @@
 // dexaro-launcher in a real session: it starts Dexaro once and goes when told,
-// leaves a running Dexaro alone, and listens only to Dexaro.
-#include "ProcessProbe.h"
+// leaves a running Dexaro alone, listens only to Dexaro, and says why it
+// cannot start it.
+#include "support/ProcessChecks.h"
 #include "support/Wait.h"
 
 #include <QDBusConnection>
@@ -23,18 +24,11 @@ bool nameOwned(const QString& name) {
     return QDBusConnection::sessionBus().interface()->isServiceRegistered(name);
 }
 
-void postKillLauncher(const QString& object) {
-    QDBusMessage signal = QDBusMessage::createSignal(QStringLiteral("/org/dexaro/Notifications"),
-                                                     QStringLiteral("org.dexaro.Notifications"),
-                                                     QStringLiteral("killLauncher"));
-    signal << object;
-    ASSERT_TRUE(QDBusConnection::sessionBus().send(signal));
-}
-
 // Under AddressSanitizer a start takes seconds: the deadline is generous, a
 // launcher that hangs still fails.
-bool finishes(QProcess& process) {
-    return waitUntil([&] { return process.state() == QProcess::NotRunning; }, 30000);
+bool finishes(QProcess& process, int status = 0) {
+    return waitUntil([&] { return process.state() == QProcess::NotRunning; }, 30000) &&
+           process.exitStatus() == QProcess::NormalExit && process.exitCode() == status;
 }
 
 class LauncherTest : public ::testing::Test {
@@ -42,10 +36,9 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(QDBusConnection::sessionBus().isConnected());
         ASSERT_TRUE(home.isValid());
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
         env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
-        launcher.setProcessEnvironment(processes.environment(env));
+        launcher.setProcessEnvironment(env);
         // The launcher's output goes to a file, not a pipe: the program it
         // starts inherits it, and a write into a pipe whose reader has gone
         // would kill that program with SIGPIPE once the launcher is gone.
@@ -53,31 +46,28 @@ protected:
         launcher.setStandardOutputFile(home.filePath(QStringLiteral("launcher.log")));
     }
     void TearDown() override {
-        if (launcher.state() != QProcess::NotRunning) {
-            launcher.kill();
-            launcher.waitForFinished(30000);
-        }
-        for (const QString& program : cleanup) {
+        launcher.kill();
+        launcher.waitForFinished(30000);
+        for (const QString& program : {builtDexaro, xclock}) {
             processes.terminateAll(program);
             EXPECT_TRUE(waitUntil([&] { return processes.running(program).isEmpty(); }, 30000))
                 << program.toStdString() << " did not end";
         }
         QDBusConnection::sessionBus().unregisterService(mainName);
     }
-    // A copy of the launcher under a prefix of its own, whose bin/dexaro is a
-    // stand-in that never posts killLauncher (xclock, when given).
-    QString launcherInPrefix(const QString& standIn) {
+    // A copy of the launcher under a prefix of its own, whose bin/dexaro is
+    // xclock, which never says it has started, or nothing.
+    QString launcherInPrefix(bool withProgram) {
         const QString prefix = home.filePath(QStringLiteral("prefix"));
         EXPECT_TRUE(QDir().mkpath(prefix + QStringLiteral("/libexec/dexaro")));
         EXPECT_TRUE(QDir().mkpath(prefix + QStringLiteral("/bin")));
         const QString copy = prefix + QStringLiteral("/libexec/dexaro/dexaro-launcher");
         EXPECT_TRUE(QFile::copy(builtLauncher, copy));
-        if (!standIn.isEmpty()) {
-            EXPECT_TRUE(QFile::link(standIn, prefix + QStringLiteral("/bin/dexaro")));
+        if (withProgram) {
+            EXPECT_TRUE(QFile::link(xclock, prefix + QStringLiteral("/bin/dexaro")));
         }
         return copy;
     }
-
     QByteArray launcherLog() const {
         QFile log(home.filePath(QStringLiteral("launcher.log")));
         return log.open(QIODevice::ReadOnly) ? log.readAll() : QByteArray();
@@ -85,51 +75,50 @@ protected:
 
     QTemporaryDir home;
     ProcessProbe processes;
+    QProcessEnvironment env = processes.environment(QProcessEnvironment::systemEnvironment());
     QProcess launcher;
-    QStringList cleanup;
+    const QString xclock = QStandardPaths::findExecutable(QStringLiteral("xclock"));
 };
 
 TEST_F(LauncherTest, StartsExactlyOneDexaroAndQuitsWhenDexaroTellsItTo) {
     ASSERT_FALSE(nameOwned(mainName)) << "a Dexaro from elsewhere owns the name";
-    cleanup << builtDexaro;
     launcher.start(builtLauncher, {});
-    ASSERT_TRUE(launcher.waitForStarted(30000));
     // Dexaro comes up, finds the launcher and tells it to go.
-    ASSERT_TRUE(finishes(launcher)) << "the launcher is still running";
-    EXPECT_EQ(launcher.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(launcher.exitCode(), 0) << launcherLog().toStdString();
+    ASSERT_TRUE(finishes(launcher)) << launcherLog().toStdString();
     EXPECT_EQ(processes.running(builtDexaro).size(), 1);
     EXPECT_TRUE(waitUntil([] { return nameOwned(mainName); }));
     EXPECT_FALSE(nameOwned(launcherName));
 
     // Started again while Dexaro runs: it goes at once and starts nothing.
     QProcess again;
-    again.setProcessEnvironment(launcher.processEnvironment());
+    again.setProcessEnvironment(env);
     again.start(builtLauncher, {});
-    ASSERT_TRUE(finishes(again));
-    EXPECT_EQ(again.exitCode(), 0);
+    EXPECT_TRUE(finishes(again));
     EXPECT_EQ(processes.running(builtDexaro).size(), 1);
 }
 
 TEST_F(LauncherTest, IgnoresKillLauncherFromAnotherObject) {
-    const QString xclock = QStandardPaths::findExecutable(QStringLiteral("xclock"));
     ASSERT_FALSE(xclock.isEmpty());
-    cleanup << xclock;
-    launcher.start(launcherInPrefix(xclock), {});
+    launcher.start(launcherInPrefix(true), {});
     ASSERT_TRUE(waitUntil([&] { return nameOwned(launcherName); }, 30000));
     // The path rule found <prefix>/bin/dexaro and started it once.
     ASSERT_TRUE(waitUntil([&] { return processes.running(xclock).size() == 1; }, 30000));
 
-    postKillLauncher(QStringLiteral("org.example.Other"));
-    ASSERT_TRUE(waitUntil([&] {
-        return launcherLog().contains("ignoring killLauncher from org.example.Other");
-    })) << launcherLog().toStdString();
-    EXPECT_EQ(launcher.state(), QProcess::Running);
-    EXPECT_TRUE(nameOwned(launcherName));
-
-    postKillLauncher(mainName);
-    ASSERT_TRUE(finishes(launcher));
-    EXPECT_EQ(launcher.exitCode(), 0);
+    for (const QString& object : {QStringLiteral("org.example.Other"), mainName}) {
+        QDBusMessage signal = QDBusMessage::createSignal(
+            QStringLiteral("/org/dexaro/Notifications"), QStringLiteral("org.dexaro.Notifications"),
+            QStringLiteral("killLauncher"));
+        signal << object;
+        ASSERT_TRUE(QDBusConnection::sessionBus().send(signal));
+        if (object == mainName)
+            break;
+        ASSERT_TRUE(waitUntil([&] {
+            return launcherLog().contains("ignoring killLauncher from org.example.Other");
+        })) << launcherLog().toStdString();
+        EXPECT_EQ(launcher.state(), QProcess::Running);
+        EXPECT_TRUE(nameOwned(launcherName));
+    }
+    EXPECT_TRUE(finishes(launcher));
     EXPECT_EQ(processes.running(xclock).size(), 1);
 }
 
@@ -142,17 +131,17 @@ TEST_F(LauncherTest, SaysWhyAndFailsWhenItCannotStartDexaro) {
         {"no session bus", false, "no D-Bus session bus"},
         {"no program at the path", true, "is missing or not executable"},
     };
-    const QString copy = launcherInPrefix(QString());
+    const QString copy = launcherInPrefix(false);
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         QProcess run; // starts nothing: its output may stay in pipes
-        QProcessEnvironment env = launcher.processEnvironment();
+        QProcessEnvironment runEnv = env;
         if (!row.bus)
-            env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
-                       QStringLiteral("unix:path=") + home.filePath(QStringLiteral("no-bus")));
-        run.setProcessEnvironment(env);
+            runEnv.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
+                          QStringLiteral("unix:path=") + home.filePath(QStringLiteral("no-bus")));
+        run.setProcessEnvironment(runEnv);
         run.start(copy, {});
-        ASSERT_TRUE(finishes(run));
+        ASSERT_TRUE(waitUntil([&] { return run.state() == QProcess::NotRunning; }, 30000));
         EXPECT_NE(run.exitCode(), 0);
         EXPECT_TRUE(run.readAllStandardError().contains(row.says));
         EXPECT_FALSE(nameOwned(launcherName));

@@ -9,67 +9,53 @@
 #include "support/Wait.h"
 #include "support/X11Probe.h"
 #include "support/XdgSandbox.h"
-#include "x11/app/ProcessProbe.h"
 
 #include <QProcess>
-#include <QThread>
 #include <algorithm>
-#include <atomic>
 #include <future>
 #include <gtest/gtest.h>
 
-using namespace dexaro;
-using namespace dexaro::test;
-
+namespace dexaro::test {
 namespace {
 
 const QString stubbornProgram =
     QStringLiteral(DEXARO_BINARY_DIR "/bin/tests/dexaro-test-StubbornWindow");
+const QString xclock = QStringLiteral("/usr/bin/xclock");
 
-// Everything the tests launch carries the probe's marker, so that leftovers of
-// this run are found and nothing else is touched.
+// The desktop every test launches in; what it launches carries the marker.
 struct Session {
     XdgSandbox xdg;
     ProcessProbe marker;
-    QString clock, terminal, stubborn, link, noProgram, broken, copier;
+    QString files = xdg.files();
+    QString entry(const char* id, const QStringList& lines) {
+        return xdg.writeEntry(QLatin1String(id) + ".desktop", lines);
+    }
+    QString clock = entry(
+        "clock", {"Type=Application", "Name=Test Clock", "Exec=xclock", "StartupWMClass=XClock"});
+    QString terminal = entry("terminal", {"Type=Application", "Name=Test Terminal", "Exec=xterm",
+                                          "StartupWMClass=XTerm"});
+    QString stubborn =
+        entry("stubborn", {"Type=Application", "Name=Stubborn", "Exec=" + stubbornProgram});
+    QString link = entry("link", {"Type=Link", "Name=Web", "URL=https://example.org/"});
+    QString noProgram =
+        entry("noprogram", {"Type=Application", "Name=Ghost", "Exec=dexaro-no-such-program %f"});
+    // Leaves a trace when launched: it copies a file.
+    QString copier = entry("copier", {"Type=Application", "Name=Copier",
+                                      "Exec=cp " + files + "/source " + files + "/launched"});
+    QString broken = xdg.path(QStringLiteral("data/applications/broken.desktop"));
 
     Session() {
-        const QProcessEnvironment env = marker.environment(QProcessEnvironment());
-        for (const QString& key : env.keys())
-            qputenv(key.toUtf8().constData(), env.value(key).toUtf8());
-
-        clock = xdg.writeEntry(QStringLiteral("dexaro-test-clock.desktop"),
-                               {"Type=Application", "Name=Test Clock", "Name[de]=Testuhr",
-                                "Exec=xclock", "StartupWMClass=XClock"});
-        terminal = xdg.writeEntry(
-            QStringLiteral("dexaro-test-terminal.desktop"),
-            {"Type=Application", "Name=Test Terminal", "Exec=xterm", "StartupWMClass=XTerm"});
-        stubborn = xdg.writeEntry(QStringLiteral("dexaro-test-stubborn.desktop"),
-                                  {"Type=Application", "Name=Stubborn", "Exec=" + stubbornProgram});
-        link = xdg.writeEntry(QStringLiteral("dexaro-test-link.desktop"),
-                              {"Type=Link", "Name=Web", "URL=https://example.org/"});
-        noProgram =
-            xdg.writeEntry(QStringLiteral("dexaro-test-noprogram.desktop"),
-                           {"Type=Application", "Name=Ghost", "Exec=dexaro-no-such-program %f"});
-        const QString brokenFile = xdg.path(QStringLiteral("data/applications/broken.desktop"));
-        XdgSandbox::writeText(brokenFile, QByteArray("this is [not a key file\n\x01\x02"));
-        broken = QUrl::fromLocalFile(brokenFile).toString();
-        // An entry that leaves a trace when launched: it copies a file.
-        XdgSandbox::writeText(xdg.files() + "/source", QByteArray("launched"));
-        copier =
-            xdg.writeEntry(QStringLiteral("dexaro-test-copier.desktop"),
-                           {"Type=Application", "Name=Copier",
-                            "Exec=cp " + xdg.files() + "/source " + xdg.files() + "/launched"});
+        marker.markThisProcess();
+        XdgSandbox::writeText(broken, QByteArray("this is [not a key file\n\x01\x02"));
+        XdgSandbox::writeText(files + "/source", QByteArray("launched"));
         // Default handlers: a text file is copied to files/received; the
         // dexaro-test: scheme is taken by a program that does nothing.
-        xdg.writeEntry(QStringLiteral("dexaro-test-opener.desktop"),
-                       {"Type=Application", "Name=Opener", "NoDisplay=true", "MimeType=text/plain;",
-                        "Exec=cp %f " + xdg.files() + "/received"});
-        xdg.writeEntry(QStringLiteral("dexaro-test-url.desktop"),
-                       {"Type=Application", "Name=Links", "NoDisplay=true",
-                        "MimeType=x-scheme-handler/dexaro-test;", "Exec=true %u"});
-        xdg.setDefaults({{"text/plain", "dexaro-test-opener.desktop"},
-                         {"x-scheme-handler/dexaro-test", "dexaro-test-url.desktop"}});
+        entry("opener", {"Type=Application", "Name=Opener", "NoDisplay=true",
+                         "MimeType=text/plain;", "Exec=cp %f " + files + "/received"});
+        entry("url", {"Type=Application", "Name=Links", "NoDisplay=true",
+                      "MimeType=x-scheme-handler/dexaro-test;", "Exec=true %u"});
+        xdg.setDefaults(
+            {{"text/plain", "opener.desktop"}, {"x-scheme-handler/dexaro-test", "url.desktop"}});
     }
 };
 
@@ -93,8 +79,7 @@ protected:
     void TearDown() override {
         endStarted();
         EXPECT_TRUE(waitUntil([] { return zombieChildren().isEmpty(); }));
-        for (const QString& program :
-             {QStringLiteral("/usr/bin/xclock"), QStringLiteral("/usr/bin/xterm"), stubbornProgram})
+        for (const QString& program : {xclock, QStringLiteral("/usr/bin/xterm"), stubbornProgram})
             EXPECT_TRUE(session().marker.running(program).isEmpty()) << qPrintable(program);
     }
 
@@ -102,13 +87,12 @@ protected:
     Opened open(const QString& entry, OpenConfiguration configuration = {}) {
         auto pending = std::async(std::launch::async, [&] {
             Opened opened;
-            services.openApplication(
-                entry, configuration,
-                [&](std::optional<RunningApplication> app, const QString& error) {
-                    opened.app = std::move(app);
-                    opened.error = error;
-                    ++opened.completions;
-                });
+            services.openApplication(entry, configuration,
+                                     [&](std::optional<RunningApplication> app, const QString& e) {
+                                         opened.app = std::move(app);
+                                         opened.error = e;
+                                         ++opened.completions;
+                                     });
             return opened;
         });
         waitUntil(
@@ -127,58 +111,33 @@ protected:
     void endStarted() {
         for (const RunningApplication& app : started) {
             if (processLives(app.pid))
-                windowOf(app.pid, Shown::either);
+                shownWindowOf(app.pid, std::nullopt);
             services.forceTerminate(app);
             EXPECT_TRUE(waitUntil([&] { return processGone(app.pid); })) << app.pid;
         }
-        EXPECT_TRUE(waitUntil([&] { return windowManagerCaughtUp(); }));
+        EXPECT_TRUE(waitUntil([&] {
+            const auto windows = probe.clientWindows();
+            return std::all_of(windows.begin(), windows.end(),
+                               [&](xcb_window_t w) { return probe.exists(w); });
+        })) << "the window manager lists windows that are gone";
         started.clear();
     }
 
-    enum class Shown { viewable, iconified, either };
-
-    // The process's first managed window that is shown as asked.
-    xcb_window_t windowOf(qint64 pid, Shown shown = Shown::viewable) {
-        const auto matches = [&](xcb_window_t w) {
-            switch (shown) {
-            case Shown::viewable:
-                return probe.isViewable(w);
-            case Shown::iconified:
-                return isIconified(w);
-            case Shown::either:
-                return probe.isViewable(w) || isIconified(w);
-            }
-            return false;
-        };
+    // The process's first managed window, waited for: mapped, or iconified
+    // when asked (or either, with nothing asked).
+    xcb_window_t shownWindowOf(qint64 pid, std::optional<bool> iconified) {
         xcb_window_t found = XCB_NONE;
         waitUntil([&] {
-            for (xcb_window_t w : probe.clientWindows())
-                if (probe.pid(w) == uint32_t(pid) && found == XCB_NONE && matches(w))
+            for (xcb_window_t w : probe.clientWindows()) {
+                const auto state = probe.cardinals(w, "WM_STATE");
+                const bool hidden = !state.empty() && state[0] == 3;
+                if (probe.pid(w) == uint32_t(pid) && found == XCB_NONE &&
+                    (probe.isViewable(w) || hidden) && (!iconified || *iconified == hidden))
                     found = w;
+            }
             return found != XCB_NONE;
         });
         return found;
-    }
-
-    // The window manager lists no window that is gone. The X server hands the
-    // ids of a client that ended to the next one: a window manager still
-    // busy with the old window would miss the new one.
-    bool windowManagerCaughtUp() {
-        for (xcb_window_t w : probe.clientWindows()) {
-            auto* attributes = xcb_get_window_attributes_reply(
-                probe.connection(), xcb_get_window_attributes(probe.connection(), w), nullptr);
-            std::free(attributes);
-            if (!attributes)
-                return false;
-        }
-        return true;
-    }
-
-    bool isIconified(xcb_window_t window) {
-        const auto state = probe.cardinals(window, "_NET_WM_STATE");
-        const auto wmState = probe.cardinals(window, "WM_STATE");
-        return std::count(state.begin(), state.end(), probe.atom("_NET_WM_STATE_HIDDEN")) ||
-               (!wmState.empty() && wmState[0] == 3);
     }
 
     GioWorkspaceServices services{test::desktop().windows()};
@@ -186,14 +145,22 @@ protected:
     QList<RunningApplication> started;
 };
 
-TEST_F(Launch, ClientsStartFromTheirEntriesAndEndWhenAskedToQuit) {
+TEST_F(Launch, ClientsStartFromTheirEntriesAndEndWhenAskedOrOnlyByForce) {
+    // A process whose pid is recorded for the clock's entry, but which runs
+    // something else: what a pid reused after the application quit looks like.
+    QProcess stranger;
+    stranger.start(QStringLiteral("sleep"), {QStringLiteral("60")});
+    ASSERT_TRUE(stranger.waitForStarted());
+    const RunningApplication strangerRecord{stranger.processId(), "Test Clock", "XClock",
+                                            session().clock};
     struct Case {
         QString entry, name, wmClass;
-        bool terminal;
+        bool terminal, refuses;
     };
     const Case cases[] = {
-        {session().clock, "Test Clock", "XClock", false},
-        {session().terminal, "Test Terminal", "XTerm", true},
+        {session().clock, "Test Clock", "XClock", false, false},
+        {session().terminal, "Test Terminal", "XTerm", true, false},
+        {session().stubborn, "Stubborn", "", false, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(qPrintable(c.name));
@@ -201,96 +168,72 @@ TEST_F(Launch, ClientsStartFromTheirEntriesAndEndWhenAskedToQuit) {
         ASSERT_TRUE(opened.app) << qPrintable(opened.error);
         EXPECT_EQ(opened.completions, 1);
         EXPECT_TRUE(opened.error.isEmpty());
-        const RunningApplication& app = *opened.app;
-        EXPECT_EQ(app.localizedName, c.name);
-        EXPECT_EQ(app.wmClass, c.wmClass);
-        EXPECT_EQ(app.entry, c.entry);
-        ASSERT_GT(app.pid, 0);
-        EXPECT_TRUE(processLives(app.pid));
-        ASSERT_NE(windowOf(app.pid), XCB_NONE);
+        const RunningApplication app = *opened.app;
+        EXPECT_EQ(app, (RunningApplication{app.pid, c.name, c.wmClass, c.entry}));
+        const xcb_window_t window = shownWindowOf(app.pid, false);
+        ASSERT_NE(window, XCB_NONE);
         EXPECT_FALSE(services.isTerminated(app));
+        // A terminal closes by a hang-up, which it ignores until its shell runs.
         if (c.terminal) {
             ASSERT_TRUE(waitUntil([&] { return shellStarted(app.pid); }));
         }
 
         services.terminate(app);
+        if (c.refuses) {
+            // The close request reached the client, which said no.
+            ASSERT_TRUE(waitUntil([&] {
+                const auto requests = probe.cardinals(window, "_DEXARO_CLOSE_REQUESTS");
+                return !requests.empty() && requests[0] >= 1;
+            }));
+            EXPECT_TRUE(processLives(app.pid));
+            EXPECT_FALSE(services.isTerminated(app));
+            // Signals to the stranger would have ended it by the time this one ends.
+            services.forceTerminate(strangerRecord);
+            services.terminate(strangerRecord);
+            services.forceTerminate(app);
+        }
         EXPECT_TRUE(waitUntil([&] { return services.isTerminated(app); }));
         EXPECT_TRUE(waitUntil([&] { return processGone(app.pid); })) << "not reaped";
     }
+    EXPECT_TRUE(processLives(stranger.processId())) << "a process not the application's ended";
+    stranger.kill();
+    stranger.waitForFinished();
 }
 
-TEST_F(Launch, AClientThatRefusesToCloseEndsOnlyByForce) {
-    const Opened opened = open(session().stubborn);
-    ASSERT_TRUE(opened.app) << qPrintable(opened.error);
-    const RunningApplication app = *opened.app;
-    const xcb_window_t window = windowOf(app.pid);
-    ASSERT_NE(window, XCB_NONE);
+TEST_F(Launch, ASecondOpenHandsBackTheRunningProcessUnlessANewHiddenInstanceIsAsked) {
+    // The second open follows at once: the first clock may not even have
+    // become xclock yet.
+    const Opened first = open(session().clock, {false, true});
+    ASSERT_TRUE(first.app) << qPrintable(first.error);
+    const Opened again = open(session().clock);
+    ASSERT_TRUE(again.app) << qPrintable(again.error);
+    EXPECT_EQ(again.app->pid, first.app->pid);
+    EXPECT_TRUE(waitUntil([&] { return session().marker.running(xclock).size() == 1; }));
 
-    services.terminate(app);
-    // The close request reached the client, which said no.
-    ASSERT_TRUE(waitUntil([&] {
-        const auto requests = probe.cardinals(window, "_DEXARO_CLOSE_REQUESTS");
-        return !requests.empty() && requests[0] >= 1;
-    }));
-    EXPECT_TRUE(processLives(app.pid));
-    EXPECT_FALSE(services.isTerminated(app));
-
-    services.forceTerminate(app);
-    EXPECT_TRUE(waitUntil([&] { return services.isTerminated(app); }));
-    EXPECT_TRUE(waitUntil([&] { return processGone(app.pid); })) << "not reaped";
-}
-
-TEST_F(Launch, ASecondOpenHandsBackTheRunningProcessUnlessANewInstanceIsAsked) {
-    struct Case {
-        const char* name;
-        bool newInstance;
-        bool samePid;
-    };
-    for (const Case c :
-         {Case{"running one handed back", false, true}, Case{"new instance", true, false}}) {
-        SCOPED_TRACE(c.name);
-        // The second open follows at once: the first clock may not even have
-        // become xclock yet.
-        const Opened first = open(session().clock, {false, true});
-        ASSERT_TRUE(first.app) << qPrintable(first.error);
-
-        const Opened second = open(session().clock, {false, c.newInstance});
-        ASSERT_TRUE(second.app) << qPrintable(second.error);
-        EXPECT_EQ(second.app->pid == first.app->pid, c.samePid);
-        EXPECT_EQ(second.app->localizedName, QStringLiteral("Test Clock"));
-        const qsizetype clocks = c.samePid ? 1 : 2;
-        EXPECT_TRUE(waitUntil([&] {
-            return session().marker.running(QStringLiteral("/usr/bin/xclock")).size() == clocks;
-        }));
-        endStarted();
-    }
-}
-
-TEST_F(Launch, AHiddenLaunchIconifiesTheWindowAsItAppears) {
-    const Opened opened = open(session().clock, {true, true});
-    ASSERT_TRUE(opened.app) << qPrintable(opened.error);
-    EXPECT_NE(windowOf(opened.app->pid, Shown::iconified), XCB_NONE);
+    const Opened hidden = open(session().clock, {true, true});
+    ASSERT_TRUE(hidden.app) << qPrintable(hidden.error);
+    EXPECT_NE(hidden.app->pid, first.app->pid);
+    EXPECT_NE(shownWindowOf(hidden.app->pid, true), XCB_NONE) << "not iconified as it appeared";
+    EXPECT_EQ(session().marker.running(xclock).size(), 2);
 }
 
 TEST_F(Launch, EntriesThatCannotBeLaunchedGiveAReadableError) {
-    const QString missing =
-        QUrl::fromLocalFile(session().xdg.path(QStringLiteral("data/applications/none.desktop")))
-            .toString();
-    struct Case {
+    const struct {
         const char* name;
         QString entry;
         QString says;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"not a URL", "xclock", "is not the file:// address of an application entry"},
         {"web address", "https://example.org/clock.desktop", "is not the file:// address"},
-        {"missing entry", missing, "There is no application entry at"},
-        {"broken entry", session().broken, "is not a readable desktop entry"},
+        {"missing entry", QUrl::fromLocalFile(session().files + "/none.desktop").toString(),
+         "There is no application entry at"},
+        {"broken entry", QUrl::fromLocalFile(session().broken).toString(),
+         "is not a readable desktop entry"},
         {"link entry", session().link, "not an application but an entry of Type Link"},
         {"program not found", session().noProgram,
          "its program \u201cdexaro-no-such-program\u201d"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const Opened opened = open(c.entry);
         EXPECT_FALSE(opened.app);
@@ -300,20 +243,18 @@ TEST_F(Launch, EntriesThatCannotBeLaunchedGiveAReadableError) {
 }
 
 TEST_F(Launch, FilesAndLinksOpenWithTheirDefaultHandlers) {
-    const QString files = session().xdg.files();
+    const QString files = session().files;
     const QString text = files + QStringLiteral("/Wochenplan für März – Entwurf 2.txt");
     XdgSandbox::writeText(text, QStringLiteral("Montag: Übersicht\n"));
     const QString blob = files + QStringLiteral("/data.dexaroblob");
     XdgSandbox::writeText(blob, QByteArray("\x00\x01\x02\x03\xff\xfe", 6));
-
-    struct Case {
+    const struct {
         const char* name;
         QString path;
         bool opens;
         QString trace; // a file the handler writes
         QByteArray traceContent;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"missing path", files + "/nothing here.txt", false, {}, {}},
         {"spaces and non-ASCII", text, true, files + "/received",
          "Montag: \xc3\x9c"
@@ -322,7 +263,7 @@ TEST_F(Launch, FilesAndLinksOpenWithTheirDefaultHandlers) {
         {"desktop entry launched", QUrl(session().copier).toLocalFile(), true, files + "/launched",
          "launched"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(services.openFile(c.path), c.opens);
         if (c.trace.isEmpty())
@@ -332,32 +273,10 @@ TEST_F(Launch, FilesAndLinksOpenWithTheirDefaultHandlers) {
         ASSERT_TRUE(trace.open(QIODevice::ReadOnly));
         EXPECT_EQ(trace.readAll(), c.traceContent);
     }
-
     EXPECT_TRUE(services.openURL(QUrl(QStringLiteral("dexaro-test:hello"))));
     EXPECT_FALSE(services.openURL(QUrl(QStringLiteral("dexaro-unhandled:hello"))));
     EXPECT_FALSE(services.openURL(QUrl()));
 }
 
-TEST_F(Launch, ForceTerminateLeavesAProcessThatIsNotTheApplications) {
-    // A process whose pid is recorded for the clock's entry, but which runs
-    // something else: what a pid reused after the application quit looks like.
-    QProcess stranger;
-    stranger.start(QStringLiteral("sleep"), {QStringLiteral("60")});
-    ASSERT_TRUE(stranger.waitForStarted());
-    const RunningApplication recorded{stranger.processId(), "Test Clock", "XClock",
-                                      session().clock};
-    services.forceTerminate(recorded);
-    services.terminate(recorded);
-
-    // A signal sent before this one would have ended it by the time this ends.
-    const Opened stubborn = open(session().stubborn);
-    ASSERT_TRUE(stubborn.app) << qPrintable(stubborn.error);
-    ASSERT_NE(windowOf(stubborn.app->pid), XCB_NONE);
-    services.forceTerminate(*stubborn.app);
-    EXPECT_TRUE(waitUntil([&] { return processGone(stubborn.app->pid); }));
-    EXPECT_TRUE(processLives(stranger.processId()));
-    stranger.kill();
-    stranger.waitForFinished();
-}
-
 } // namespace
+} // namespace dexaro::test

@@ -1,0 +1,183 @@
+#include "authoring/LinkListView.h"
+
+#include "model/Packing.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace dexaro {
+
+namespace {
+QString chooseWithDialog(QWidget* parent) {
+    QFileDialog dialog(parent, QStringLiteral("Select file or app"));
+    dialog.setWindowModality(Qt::ApplicationModal);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    // Files of any type, folders only to walk through; hidden entries stay hidden.
+    dialog.setFilter(QDir::AllEntries | QDir::AllDirs | QDir::NoDotAndDotDot);
+    // No folders created (nor anything renamed or deleted) from here.
+    dialog.setOption(QFileDialog::ReadOnly);
+    dialog.setSizeGripEnabled(true);
+    if (dialog.exec() != QDialog::Accepted)
+        return QString();
+    const QList<QUrl> chosen = dialog.selectedUrls();
+    return chosen.isEmpty() ? QString() : chosen.first().toString(QUrl::FullyEncoded);
+}
+
+LinkListView::FileChooser& fileChooser() {
+    static LinkListView::FileChooser chooser;
+    return chooser;
+}
+
+const QString& separatorOf(LinkKind kind) {
+    return kind == LinkKind::url ? separators::urls : separators::fileURLs;
+}
+} // namespace
+
+LinkListView::LinkListView(LinkKind kind, QWidget* parent)
+    : QWidget(parent), m_kind(kind), m_scroll(new QScrollArea(this)), m_content(new QWidget),
+      m_rowsLayout(new QVBoxLayout(m_content)) {
+    setAccessibleName(kind == LinkKind::url ? QStringLiteral("Web links")
+                                            : QStringLiteral("File links"));
+    m_rowsLayout->setContentsMargins(0, 0, 0, 0);
+    m_rowsLayout->setSpacing(8);
+    m_rowsLayout->addStretch(1);
+
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_scroll->setWidgetResizable(true);
+    m_scroll->setWidget(m_content);
+    // The list shows whatever it lies on (the popover's card); setWidget
+    // made the rows' container fill itself.
+    m_scroll->viewport()->setAutoFillBackground(false);
+    m_content->setAutoFillBackground(false);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_scroll);
+}
+
+const QString& LinkListView::marker() const {
+    return m_kind == LinkKind::url ? markers::urlLink : markers::fileLink;
+}
+
+void LinkListView::addRow() {
+    insertRow(0, LinkRow{});
+    m_scroll->verticalScrollBar()->setValue(0);
+    renumber();
+    emit rowsChanged();
+}
+
+void LinkListView::removeRow(int index) {
+    if (index < 0 || index >= m_rows.size())
+        return;
+    LinkRowView* row = m_rows.takeAt(index);
+    m_rowsLayout->removeWidget(row);
+    row->hide();
+    // Delete may be the row's own button, still in its click.
+    row->deleteLater();
+    renumber();
+    emit rowsChanged();
+}
+
+QList<LinkRow> LinkListView::currentRows() const {
+    QList<LinkRow> rows;
+    rows.reserve(m_rows.size());
+    for (const LinkRowView* row : m_rows)
+        rows.append({row->nameField()->text(), row->addressField()->text()});
+    return rows;
+}
+
+void LinkListView::setFromStoredStrings(const QStringList& stored) {
+    QList<LinkRow> rows;
+    for (const QString& link : stored) {
+        const QStringList parts = link.split(marker());
+        rows.append(parts.size() == 2 ? LinkRow{parts[0], parts[1]} : LinkRow{});
+    }
+    // A workspace without links stores one empty string.
+    if (stored.size() == 1 && stored.first().isEmpty())
+        rows.clear();
+
+    clearRows();
+    for (const LinkRow& row : rows)
+        insertRow(int(m_rows.size()), row);
+    m_scroll->verticalScrollBar()->setValue(0);
+    renumber();
+    emit rowsChanged();
+}
+
+void LinkListView::empty() {
+    clearRows();
+    emit rowsChanged();
+}
+
+QList<int> LinkListView::unstorableRows() const {
+    QList<int> unstorable;
+    const QString& separator = separatorOf(m_kind);
+    for (int i = 0; i < m_rows.size(); ++i) {
+        for (const QString& text :
+             {m_rows[i]->nameField()->text(), m_rows[i]->addressField()->text()}) {
+            if (text.contains(marker()) || text.contains(separator)) {
+                unstorable.append(i);
+                break;
+            }
+        }
+    }
+    return unstorable;
+}
+
+void LinkListView::setFileChooser(FileChooser chooser) {
+    fileChooser() = std::move(chooser);
+}
+
+QString LinkListView::addressFromChosenURL(const QString& url) {
+    const QUrl chosen(url);
+    if (chosen.isLocalFile())
+        return chosen.toLocalFile();
+    QString address = QUrl::fromPercentEncoding(url.toUtf8());
+    return address.replace(QLatin1String("file:///"), QLatin1String("/"));
+}
+
+LinkRowView* LinkListView::insertRow(int index, const LinkRow& link) {
+    auto* row = new LinkRowView(m_kind, m_content);
+    row->nameField()->setText(link.name);
+    row->addressField()->setText(link.address);
+    m_rows.insert(index, row);
+    m_rowsLayout->insertWidget(index, row, 0, Qt::AlignHCenter);
+    connect(row, &LinkRowView::deleteRequested, this,
+            [this](LinkRowView* which) { removeRow(int(m_rows.indexOf(which))); });
+    connect(row, &LinkRowView::selectFileRequested, this, &LinkListView::chooseFile);
+    return row;
+}
+
+void LinkListView::clearRows() {
+    for (LinkRowView* row : std::as_const(m_rows)) {
+        m_rowsLayout->removeWidget(row);
+        row->hide();
+        row->deleteLater();
+    }
+    m_rows.clear();
+}
+
+void LinkListView::renumber() {
+    for (int i = 0; i < m_rows.size(); ++i)
+        m_rows[i]->setNumber(i + 1);
+}
+
+void LinkListView::chooseFile(LinkRowView* row) {
+    const QPointer<LinkRowView> guard(row);
+    const FileChooser& chooser = fileChooser();
+    const QString url = chooser ? chooser(window()) : chooseWithDialog(window());
+    // The row may have gone while the dialog was open.
+    if (url.isEmpty() || !guard || !m_rows.contains(row))
+        return;
+    row->addressField()->setText(addressFromChosenURL(url));
+}
+
+} // namespace dexaro

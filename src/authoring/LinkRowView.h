@@ -1,0 +1,42 @@
+#pragma once
+// One row of a link list: a name field, an address field and "Delete"; a file
+// row also has "Select file or app". Rows are numbered from the top, from 1,
+// for the names assistive tools read ("Delete link 2").
+#include <QFrame>
+
+class QLineEdit;
+class QPushButton;
+
+namespace dexaro {
+
+enum class LinkKind { url, file };
+
+class LinkRowView : public QFrame {
+    Q_OBJECT
+public:
+    static constexpr QSize rowSize{300, 113};
+
+    LinkRowView(LinkKind kind, QWidget* parent = nullptr);
+
+    QLineEdit* nameField() const { return m_name; }
+    QLineEdit* addressField() const { return m_address; }
+    QPushButton* selectFileButton() const { return m_selectFile; } // null on a web-link row
+    QPushButton* deleteButton() const { return m_delete; }
+
+    void setNumber(int number);
+
+signals:
+    void deleteRequested(dexaro::LinkRowView* row);
+    void selectFileRequested(dexaro::LinkRowView* row);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QLineEdit* m_name;
+    QLineEdit* m_address;
+    QPushButton* m_selectFile = nullptr;
+    QPushButton* m_delete;
+};
+
+} // namespace dexaro

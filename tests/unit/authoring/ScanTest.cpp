@@ -1,0 +1,337 @@
+// The installed-application scan: the walk's rules over generated folder trees,
+// and the scanner's threading (one run at a time, whole lists, one alert per
+// kind).
+#include "authoring/InstalledAppsScan.h"
+#include "authoring/InstalledAppsScanner.h"
+#include "platform/DesktopEntries.h"
+#include "support/AppFolderTree.h"
+#include "support/DesktopPlatform.h"
+#include "support/QtPrinters.h"
+#include "support/RecordingAlerts.h"
+#include "support/Wait.h"
+
+#include <QFileInfo>
+#include <QUrl>
+#include <atomic>
+#include <condition_variable>
+#include <functional>
+#include <gtest/gtest.h>
+#include <mutex>
+#include <unistd.h>
+
+using namespace dexaro;
+using test::AppFolderTree;
+
+namespace {
+
+// In this order; "sys" stands for the distribution's folder.
+const QStringList folderNames{QStringLiteral("home"), QStringLiteral("sys"),
+                              QStringLiteral("other")};
+
+QStringList folders(const AppFolderTree& tree) {
+    QStringList paths;
+    for (const QString& name : folderNames)
+        paths.append(tree.path(name));
+    return paths;
+}
+
+// "Name=path below the tree", with " icon=path" when the icon is no placeholder.
+QStringList described(const AppFolderTree& tree, const InstalledApps& installed) {
+    const auto below = [&tree](const QString& url) {
+        return QUrl(url).toLocalFile().mid(tree.root().size() + 1);
+    };
+    QStringList lines;
+    for (const AppListModel& app : installed.apps) {
+        QString line = app.appName + QLatin1Char('=') + below(app.appURL);
+        if (app.appImagePath != QLatin1String(placeholderAppImagePath))
+            line += QStringLiteral(" icon=") + below(app.appImagePath);
+        lines.append(line);
+    }
+    return lines;
+}
+
+InstalledAppsScanResult scan(const AppFolderTree& tree, const QString& scanDefaultApps = {}) {
+    auto reader = test::desktop().desktopEntries().makeReader();
+    return scanApplicationFolders(*reader, folders(tree), scanDefaultApps, tree.path("sys"));
+}
+
+struct ScanRow {
+    const char* what;
+    std::function<void(const AppFolderTree&)> make;
+    QStringList expected;
+    QString scanDefaultApps = QString();
+    int unreadableEntries = 0;
+    int unlistableFolders = 0;
+};
+
+TEST(InstalledAppsScan, FolderTrees) {
+    const QString longName(10000, QLatin1Char('L'));
+    const auto systemTree = [](const AppFolderTree& t) {
+        t.app("home/h.desktop", "H");
+        t.app("sys/s.desktop", "S");
+        t.app("other/s.desktop", "SMasked");
+    };
+    const std::vector<ScanRow> rows{
+        {"first name wins across folders",
+         [](const AppFolderTree& t) {
+             t.app("home/a.desktop", "A");
+             t.app("other/b.desktop", "A");
+             t.app("other/c.desktop", "C");
+         },
+         {"A=home/a.desktop", "C=other/c.desktop"}},
+        {"an id masks later folders, also when hidden",
+         [](const AppFolderTree& t) {
+             t.app("home/a.desktop", "A1");
+             t.app("other/a.desktop", "A2");
+             t.app("home/b.desktop", "B1", {"Hidden=true"});
+             t.app("other/b.desktop", "B2");
+         },
+         {"A1=home/a.desktop"}},
+        {"entries a menu does not list",
+         [](const AppFolderTree& t) {
+             t.app("home/nodisplay.desktop", "N", {"NoDisplay=true"});
+             t.app("home/hidden.desktop", "H", {"Hidden=true"});
+             t.app("home/tryexec.desktop", "T", {"TryExec=/nonexistent/dexaro-test-program"});
+             t.app("home/tryexecok.desktop", "TOk", {"TryExec=sh"});
+             t.entry("home/link.desktop", {"Type=Link", "Name=L", "URL=https://example.org"});
+             t.entry("home/notype.desktop", {"Name=NoType", "Exec=true"});
+         },
+         {"TOk=home/tryexecok.desktop"}},
+        {"name from Exec, none without both",
+         [](const AppFolderTree& t) {
+             t.entry("home/a.desktop", {"Type=Application", "Exec=/opt/tools/frobber %U"});
+             t.entry("home/b.desktop", {"Type=Application"});
+         },
+         {"frobber=home/a.desktop"}},
+        {"one level of subfolders, with their ids",
+         [](const AppFolderTree& t) {
+             t.app("home/sub/a.desktop", "Sub");
+             t.app("home/sub/deeper/b.desktop", "Deep");
+             t.app("other/sub-a.desktop", "Masked");
+             t.app("home/z.desktop", "Own");
+         },
+         {"Own=home/z.desktop", "Sub=home/sub/a.desktop"}},
+        {"links followed, loops end",
+         [](const AppFolderTree& t) {
+             t.app("elsewhere/target.desktop", "Linked");
+             t.link("home/linked.desktop", t.path("elsewhere/target.desktop"));
+             t.app("home/x.desktop", "X");
+             t.link("home/loop", ".");
+             t.link("home/sub/up", "..");
+             t.link("other/again", t.path("home"));
+             t.link("home/self.desktop", "self.desktop");
+         },
+         {"Linked=home/linked.desktop", "X=home/x.desktop"},
+         {},
+         1},
+        {"hidden files skipped",
+         [](const AppFolderTree& t) {
+             t.app("home/.dot.desktop", "Dot");
+             t.app("home/.dir/a.desktop", "DotDir");
+         },
+         {}},
+        {"icons",
+         [](const AppFolderTree& t) {
+             t.file("pictures/icon.png", "png");
+             t.app("home/a.desktop", "Absolute", {"Icon=" + t.path("pictures/icon.png")});
+             t.app("home/b.desktop", "Missing", {"Icon=" + t.path("pictures/gone.png")});
+             t.app("home/c.desktop", "Unknown", {"Icon=dexaro-test-no-such-icon"});
+             t.app("home/d.desktop", "None");
+         },
+         {"Absolute=home/a.desktop icon=pictures/icon.png", "Missing=home/b.desktop",
+          "Unknown=home/c.desktop", "None=home/d.desktop"}},
+        {"Dexaro and Launchpad never listed",
+         [](const AppFolderTree& t) {
+             t.app("home/a.desktop", "Dexaro");
+             t.app("home/org.dexaro.Dexaro.desktop", "Workspaces");
+             t.app("home/c.desktop", "Launchpad");
+             t.app("other/d.desktop", "Dexaro");
+             t.app("other/e.desktop", "Keep");
+         },
+         {"Keep=other/e.desktop"}},
+        {"scanDefaultApps 0 leaves the system folder out; its ids still mask",
+         systemTree,
+         {"H=home/h.desktop"},
+         "0"},
+        {"scanDefaultApps 1 keeps it", systemTree, {"H=home/h.desktop", "S=sys/s.desktop"}, "1"},
+        {"so does an empty one", systemTree, {"H=home/h.desktop", "S=sys/s.desktop"}, ""},
+        {"bad input is dropped, nothing else lost",
+         [&longName](const AppFolderTree& t) {
+             t.file("home/binary.desktop",
+                    "[Desktop Entry]\nType=Application\nExec=true\nName=\xff\xfe\n");
+             t.app("other/binary.desktop", "NotMasked");
+             t.file("home/cut.desktop", "[Desktop Ent");
+             t.file("home/nogroup.desktop", "Type=Application\nName=NoGroup\nExec=true\n");
+             t.app("home/long.desktop", longName);
+             t.link("home/dangling.desktop", t.path("nowhere.desktop"));
+             t.link("home/dangling-folder", t.path("nowhere"));
+             t.folder("home/folder.desktop");
+             t.app("home/ok.desktop", "Ok");
+         },
+         {longName + "=home/long.desktop", "Ok=home/ok.desktop", "NotMasked=other/binary.desktop"},
+         {},
+         1},
+        {"a folder that cannot be listed is told, the others walked",
+         [](const AppFolderTree& t) {
+             t.file("other", "not a folder");
+             t.app("home/a.desktop", "A");
+         },
+         {"A=home/a.desktop"},
+         {},
+         0,
+         1},
+    };
+    for (const ScanRow& row : rows) {
+        SCOPED_TRACE(row.what);
+        AppFolderTree tree;
+        row.make(tree);
+        const InstalledAppsScanResult result = scan(tree, row.scanDefaultApps);
+        EXPECT_EQ(described(tree, result.installed), row.expected);
+        EXPECT_EQ(result.installed.urls.size(), result.installed.apps.size());
+        for (const AppListModel& app : result.installed.apps)
+            EXPECT_TRUE(result.installed.urls.contains(app.appURL));
+        EXPECT_EQ(result.unreadableEntries.size(), row.unreadableEntries)
+            << result.unreadableEntries.join('\n').toStdString();
+        EXPECT_EQ(result.unlistableFolders.size(), row.unlistableFolders);
+    }
+    // The placeholder image is compiled in.
+    EXPECT_TRUE(QFileInfo(appImageFile(placeholderAppImagePath)).isFile());
+}
+
+// A themed icon name goes through GTK's icon theme to a file: xterm's, which
+// the test tools install.
+TEST(InstalledAppsScan, ThemedIconResolvesToAFile) {
+    const QString dataDirs = qEnvironmentVariable("XDG_DATA_DIRS", "/usr/share");
+    if (!dataDirs.split(':').contains("/usr/share") ||
+        !QFile::exists("/usr/share/icons/hicolor/scalable/apps/xterm-color.svg"))
+        GTEST_SKIP() << "xterm's icon is not in the icon theme's folders";
+    AppFolderTree tree;
+    tree.app("home/xterm.desktop", "XTerm", {"Icon=xterm-color"});
+    const InstalledAppsScanResult result = scan(tree);
+    ASSERT_EQ(result.installed.apps.size(), 1);
+    const QString icon = appImageFile(result.installed.apps[0].appImagePath);
+    EXPECT_EQ(QFileInfo(icon).completeBaseName(), "xterm-color") << icon.toStdString();
+    EXPECT_TRUE(QFileInfo(icon).isFile());
+}
+
+TEST(InstalledAppsScan, WithoutReadPermission) {
+    AppFolderTree tree;
+    tree.app("home/secret.desktop", "Secret");
+    tree.app("other/locked/a.desktop", "Locked");
+    tree.app("sys/s.desktop", "S");
+    chmod(QFile::encodeName(tree.path("home/secret.desktop")).constData(), 0);
+    chmod(QFile::encodeName(tree.path("other")).constData(), 0);
+    if (access(QFile::encodeName(tree.path("home/secret.desktop")).constData(), R_OK) == 0)
+        GTEST_SKIP() << "this user reads files without read permission";
+    const InstalledAppsScanResult result = scan(tree);
+    EXPECT_EQ(described(tree, result.installed), QStringList{"S=sys/s.desktop"});
+    EXPECT_EQ(result.unreadableEntries.size(), 1);
+    EXPECT_EQ(result.unlistableFolders.size(), 1);
+    chmod(QFile::encodeName(tree.path("other")).constData(), 0700);
+}
+
+// The desktop's entries in a tree's folders; the test can hold each reader at
+// its first read until it lets go.
+class TreeEntries : public DesktopEntries {
+public:
+    explicit TreeEntries(const AppFolderTree& tree) : m_folders(folders(tree)) {}
+    QStringList applicationFolders() const override { return m_folders; }
+    std::unique_ptr<DesktopEntryReader> makeReader() override {
+        ++readersMade;
+        return std::make_unique<Reader>(*this, test::desktop().desktopEntries().makeReader());
+    }
+    void hold(bool held) {
+        const std::lock_guard lock(m_mutex);
+        m_held = held;
+        m_changed.notify_all();
+    }
+
+    std::atomic<int> readersMade{0}, readersAlive{0};
+    std::atomic<bool> waiting{false};
+
+private:
+    struct Reader : DesktopEntryReader {
+        Reader(TreeEntries& owner, std::unique_ptr<DesktopEntryReader> real)
+            : owner(owner), real(std::move(real)) {
+            ++owner.readersAlive;
+        }
+        ~Reader() override { --owner.readersAlive; }
+        Status read(const QString& path, DesktopEntry* entry, QString* error) override {
+            std::unique_lock lock(owner.m_mutex);
+            owner.waiting = owner.m_held;
+            owner.m_changed.wait(lock, [this] { return !owner.m_held; });
+            owner.waiting = false;
+            return real->read(path, entry, error);
+        }
+        TreeEntries& owner;
+        std::unique_ptr<DesktopEntryReader> real;
+    };
+
+    QStringList m_folders;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    bool m_held = false;
+};
+
+TEST(InstalledAppsScanner, OneRunAtATimeWholeListsSafeToDestroy) {
+    AppFolderTree tree;
+    for (const QString name : {"a", "b", "c"})
+        tree.app("home/" + name + ".desktop", name);
+    TreeEntries entries(tree);
+    test::RecordingAlerts alerts;
+    auto scanner =
+        std::make_unique<InstalledAppsScanner>(entries, alerts, [] { return QStringLiteral("1"); });
+    QList<QStringList> handed;
+    QObject::connect(scanner.get(), &InstalledAppsScanner::scanFinished,
+                     [&] { handed.append(described(tree, scanner->result())); });
+
+    entries.hold(true);
+    scanner->scanInstalledApps();
+    ASSERT_TRUE(test::waitUntil([&] { return entries.waiting.load(); }));
+    scanner->scanInstalledApps();
+    scanner->scanInstalledApps();
+    tree.app("home/d.desktop", "d"); // only the second run can see it
+    EXPECT_TRUE(scanner->isScanning());
+    EXPECT_TRUE(scanner->result().apps.isEmpty());
+    entries.hold(false);
+
+    ASSERT_TRUE(test::waitUntil([&] { return handed.size() == 2 && !scanner->isScanning(); }));
+    EXPECT_EQ(entries.readersMade, 2);
+    const QStringList abc{"a=home/a.desktop", "b=home/b.desktop", "c=home/c.desktop"};
+    EXPECT_EQ(handed, (QList<QStringList>{abc, abc + QStringList{"d=home/d.desktop"}}));
+    EXPECT_TRUE(alerts.shown.isEmpty());
+
+    // Destroyed while a scan runs: the scan ends on its own, nothing is handed over.
+    entries.hold(true);
+    scanner->scanInstalledApps();
+    ASSERT_TRUE(test::waitUntil([&] { return entries.waiting.load(); }));
+    scanner.reset();
+    entries.hold(false);
+    ASSERT_TRUE(test::waitUntil([&] { return entries.readersAlive == 0; }));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(handed.size(), 2);
+}
+
+TEST(InstalledAppsScanner, OneAlertPerKindOfProblem) {
+    AppFolderTree tree;
+    tree.app("home/ok.desktop", "Ok");
+    for (int i = 0; i < 5; ++i)
+        tree.link(QStringLiteral("home/broken%1.desktop").arg(i), tree.path("nowhere"));
+    tree.file("other", "not a folder");
+    TreeEntries entries(tree);
+    test::RecordingAlerts alerts;
+    InstalledAppsScanner scanner(entries, alerts, nullptr);
+    scanner.scanInstalledApps();
+    ASSERT_TRUE(test::waitUntil([&] { return !scanner.isScanning(); }));
+    EXPECT_EQ(described(tree, scanner.result()), QStringList{"Ok=home/ok.desktop"});
+    ASSERT_EQ(alerts.shown.size(), 2);
+    EXPECT_EQ(alerts.shown[0].title, "Workspace creating");
+    EXPECT_EQ(alerts.shown[0].message, "Application scanning");
+    EXPECT_TRUE(alerts.shown[0].informative.startsWith("Could not get installed apps' list!\n" +
+                                                       tree.path("other")));
+    EXPECT_EQ(alerts.shown[1].message, "Could not get installed apps' list!");
+    EXPECT_EQ(alerts.shown[1].informative.count('\n'), 3);
+    EXPECT_TRUE(alerts.shown[1].informative.endsWith("and 2 more"));
+}
+
+} // namespace
