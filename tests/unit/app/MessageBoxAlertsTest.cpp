@@ -5,6 +5,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QImage>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QThread>
@@ -100,21 +101,31 @@ TEST(MessageBoxAlerts, NoticesShowTheIconOfTheirKind) {
         const char* name;
         Show show;
         QMessageBox::Icon icon;
+        bool successImage; // Dexaro's green check mark in place of a standard icon
     } rows[] = {
-        {"warning", &MessageBoxAlerts::warn, QMessageBox::Warning},
-        {"critical", &MessageBoxAlerts::critical, QMessageBox::Critical},
+        {"warning", &MessageBoxAlerts::warn, QMessageBox::Warning, false},
+        {"critical", &MessageBoxAlerts::critical, QMessageBox::Critical, false},
+        {"success", &MessageBoxAlerts::inform, QMessageBox::NoIcon, true},
     };
     for (const auto& row : rows) {
         QMessageBox::Icon icon = QMessageBox::NoIcon;
         QString text;
+        QImage image;
         whenABoxIsUp([&](QMessageBox* box) {
             icon = box->icon();
             text = box->text();
+            image = box->iconPixmap().toImage();
             box->accept();
         });
         (alerts.*row.show)(QStringLiteral("Keyboard shortcut"), QStringLiteral("Cannot be used"),
                            QStringLiteral("taken"));
         EXPECT_EQ(icon, row.icon) << row.name;
         EXPECT_EQ(text, QStringLiteral("Cannot be used")) << row.name;
+        ASSERT_FALSE(image.isNull()) << row.name;
+        // The lower part of the image: the green disc below the check mark, or not.
+        const QColor lower = image.pixelColor(image.width() / 2, image.height() * 85 / 100);
+        EXPECT_EQ(lower.green() > lower.red() + 60 && lower.green() > lower.blue() + 60,
+                  row.successImage)
+            << row.name;
     }
 }
