@@ -128,12 +128,16 @@ TEST_F(CreatorTest, SaveStoresRecordShortcutAndPlacementsThenEmptiesTheScreen) {
     ASSERT_EQ(rows.size(), 2);
     const QStringList& row = rows.last();
     const QString id = row.at(0);
-    const double added =
-        querySql(storePath(), "SELECT printf('%.17g', date_add) FROM Workspaces ORDER BY rowid")
-            .last()
-            .first()
-            .toDouble();
-    EXPECT_EQ(id, makeIdentifier(QStringLiteral("Team"), added));
+    // The identifier is made of the name and the moment stored as date_add
+    // (read as the double it is: SQL's text of a REAL is rounded).
+    QString error;
+    const auto file = WorkspaceStore::openReadOnlyStore(storePath(), &error);
+    ASSERT_TRUE(file) << error.toStdString();
+    const auto records = file->fetch(schema::workspaces);
+    ASSERT_TRUE(records && records->size() == 2);
+    const QVariant added = file->value(records->last(), QStringLiteral("date_add"));
+    EXPECT_EQ(added.typeId(), QMetaType::Double);
+    EXPECT_EQ(id, makeIdentifier(QStringLiteral("Team"), added.toDouble()));
     EXPECT_EQ(row.at(1), QStringLiteral("Team"));
     EXPECT_EQ(row.at(2), url("Alpha") + QStringLiteral("0,.,1") + url("Beta")); // the grid's order
     EXPECT_EQ(row.at(3),
