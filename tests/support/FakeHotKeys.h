@@ -22,7 +22,6 @@ public:
     bool isAvailable() const override { return available; }
     bool registerHotKey(quint32 keyCode, quint32 modifiers, quint32 signature, quint32 id,
                         QString* error) override {
-        ++registerCalls;
         if (!available) {
             if (error)
                 *error = QStringLiteral("no hot keys here");
@@ -64,7 +63,6 @@ public:
 
     QList<Registration> registered;
     QSet<std::pair<quint32, quint32>> takenByOthers;
-    int registerCalls = 0;
     bool available = true;
 };
 

@@ -24,7 +24,6 @@ public:
 
     // --- configuration (set before use) ---
     QSet<QString> failingEntries;
-    QSet<QString> unopenableFiles;
     // entry -> localizedName; without an entry here the name is the file's base name.
     QHash<QString, QString> localizedNames;
     bool holdLaunches = false;
@@ -40,16 +39,8 @@ public:
         guard.unlock();
         deliver(entry, completion);
     }
-    bool openURL(const QUrl& url) override {
-        std::lock_guard guard(m_lock);
-        m_urls.append(url);
-        return true;
-    }
-    bool openFile(const QString& path) override {
-        std::lock_guard guard(m_lock);
-        m_files.append(path);
-        return !unopenableFiles.contains(path);
-    }
+    bool openURL(const QUrl&) override { return true; }
+    bool openFile(const QString&) override { return true; }
     void terminate(const RunningApplication& app) override {
         std::unique_lock guard(m_lock);
         m_released.wait(guard, [this] { return !m_holdTerminations; });
@@ -81,13 +72,10 @@ public:
     void clear() {
         std::lock_guard guard(m_lock);
         failingEntries.clear();
-        unopenableFiles.clear();
         localizedNames.clear();
         holdLaunches = false;
         m_launches.clear();
         m_held.clear();
-        m_urls.clear();
-        m_files.clear();
         m_started.clear();
         m_terminated.clear();
         m_forceTerminated.clear();
@@ -112,8 +100,6 @@ public:
             entries.append(launch.entry);
         return entries;
     }
-    QList<QUrl> openedURLs() const { return locked(m_urls); }
-    QStringList openedFiles() const { return locked(m_files); }
     QList<RunningApplication> terminated() const { return locked(m_terminated); }
     QList<RunningApplication> forceTerminated() const { return locked(m_forceTerminated); }
     QList<RunningApplication> started() const { return locked(m_started); }
@@ -150,8 +136,6 @@ private:
     bool m_holdTerminations = false;
     QList<Launch> m_launches;
     QList<std::pair<QString, OpenCompletion>> m_held;
-    QList<QUrl> m_urls;
-    QStringList m_files;
     QList<RunningApplication> m_started;
     QList<RunningApplication> m_terminated;
     QList<RunningApplication> m_forceTerminated;

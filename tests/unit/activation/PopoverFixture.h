@@ -18,7 +18,7 @@ inline QString entry(const QString& name) {
 }
 
 inline WSListModelPtr workspace(const QString& id, const QString& name, const QStringList& apps,
-                                const QStringList& urls = {}, const QStringList& files = {}) {
+                                const QStringList& urls = {}) {
     auto model = std::make_shared<WSListModel>();
     model->wsID = id;
     model->wsName = name;
@@ -26,9 +26,6 @@ inline WSListModelPtr workspace(const QString& id, const QString& name, const QS
         model->apps.append(entry(app));
     for (const QString& url : urls)
         model->urlLinkAdresses.append(packLink(QStringLiteral("link"), url, markers::urlLink));
-    for (const QString& file : files)
-        model->fileURLLinkAdresses.append(
-            packLink(QStringLiteral("file"), file, markers::fileLink));
     return model;
 }
 

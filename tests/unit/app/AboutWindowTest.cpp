@@ -1,5 +1,5 @@
-// The about window's texts: the version line (only with a version), the link,
-// the rights line's year, and the logo for each appearance.
+// The about window's texts: the version line (only with a version), the link
+// and the rights line's year.
 #include "app/AboutWindow.h"
 #include "support/DesktopPalette.h"
 
@@ -19,40 +19,16 @@ QStringList names(const AboutWindow& window) {
     return texts;
 }
 
-TEST(AboutWindow, ShowsTheProjectVersionTheLinkAndTheCurrentYear) {
+TEST(AboutWindow, ShowsTheVersionAnOpenableLinkAndThisYearOrOnlyTheNameWithoutAVersion) {
     AboutWindow window;
-    EXPECT_EQ(window.windowTitle(), QStringLiteral("Dexaro"));
     const QStringList texts = names(window);
     ASSERT_EQ(texts.size(), 6);
-    EXPECT_EQ(texts[0], QStringLiteral("Dexaro"));
     EXPECT_EQ(texts[1], QStringLiteral("Version: " DEXARO_VERSION));
-    EXPECT_FALSE(QStringLiteral(DEXARO_VERSION).isEmpty());
-    EXPECT_EQ(texts[3], AboutWindow::webAddress);
     EXPECT_TRUE(window.texts()[3]->openExternalLinks());
     EXPECT_TRUE(window.texts()[3]->text().contains(
         QStringLiteral("href=\"%1\"").arg(AboutWindow::webAddress)));
     EXPECT_TRUE(texts[4].contains(QString::number(QDate::currentDate().year())));
-}
-
-TEST(AboutWindow, WithoutAVersionShowsOnlyTheLogoAndTheName) {
-    AboutWindow window{QString()};
-    EXPECT_EQ(names(window), QStringList{QStringLiteral("Dexaro")});
-    EXPECT_TRUE(window.logo());
-}
-
-TEST(AboutWindow, TheLogoFollowsTheAppearance) {
-    AboutWindow window;
-    const struct {
-        QColor window;
-        const char* shown;
-    } rows[] = {
-        {QColor(0xF0, 0xF0, 0xF0), ":/images/logo.svg"},
-        {QColor(0x20, 0x20, 0x20), ":/images/logo-dark.svg"},
-    };
-    for (const auto& row : rows) {
-        test::DesktopPalette palette(row.window);
-        EXPECT_EQ(window.logo()->shownImage(), QString::fromLatin1(row.shown));
-    }
+    EXPECT_EQ(names(AboutWindow{QString()}), QStringList{QStringLiteral("Dexaro")});
 }
 
 // Pictures of the about window, light and dark, for the documentation;
@@ -61,14 +37,15 @@ TEST(AboutWindowScreenshots, LightAndDark) {
     const QString folder = qEnvironmentVariable("DEXARO_SCREENSHOT_DIR");
     if (folder.isEmpty())
         GTEST_SKIP() << "set DEXARO_SCREENSHOT_DIR to write the pictures";
-    const auto write = [&](const QString& name) {
+    for (const bool dark : {false, true}) {
+        std::optional<test::DesktopPalette> palette;
+        if (dark)
+            palette.emplace(test::darkDesktopPalette());
         AboutWindow window;
         window.show();
-        ASSERT_TRUE(window.grab().save(QDir(folder).filePath(name)));
-    };
-    write(QStringLiteral("about-light.png"));
-    test::DesktopPalette dark(test::darkDesktopPalette());
-    write(QStringLiteral("about-dark.png"));
+        EXPECT_TRUE(
+            window.grab().save(QDir(folder).filePath(dark ? "about-dark.png" : "about-light.png")));
+    }
 }
 
 } // namespace

@@ -16,9 +16,7 @@ TEST(DesktopEntryTest, PassesTheValidatorAndNamesAnIconThatIsShipped) {
 
     QSettings keys(entry, QSettings::IniFormat);
     keys.beginGroup(QStringLiteral("Desktop Entry"));
-    EXPECT_EQ(keys.value(QStringLiteral("Exec")).toString(), "dexaro");
     const QString icon = keys.value(QStringLiteral("Icon")).toString();
-    EXPECT_EQ(icon, "org.dexaro.Dexaro");
     const QString iconFile =
         QStringLiteral(DEXARO_SOURCE_DIR "/resources/icons/hicolor/scalable/apps/") + icon +
         QStringLiteral(".svg");

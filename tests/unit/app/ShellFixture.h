@@ -17,7 +17,10 @@ protected:
         ASSERT_TRUE(dir.isValid());
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.filePath(QStringLiteral("config"))));
         qputenv("XDG_DATA_HOME", QFile::encodeName(dir.filePath(QStringLiteral("data"))));
-        openStore();
+        QString error;
+        context = WorkspaceStore::openStore(dir.filePath(QStringLiteral("Dexaro.sqlite")), &error);
+        ASSERT_TRUE(context) << error.toStdString();
+        store = std::make_unique<WorkspaceStore>(*context, alerts);
         settings.forceTerminate = settings.createNewInstance = settings.hideApps =
             QStringLiteral("0");
         settings.runAtLogin = QStringLiteral("1");
@@ -27,14 +30,6 @@ protected:
         context.reset();
         qunsetenv("XDG_CONFIG_HOME");
         qunsetenv("XDG_DATA_HOME");
-    }
-    void openStore() {
-        store.reset();
-        context.reset();
-        QString error;
-        context = WorkspaceStore::openStore(dir.filePath(QStringLiteral("Dexaro.sqlite")), &error);
-        ASSERT_TRUE(context) << error.toStdString();
-        store = std::make_unique<WorkspaceStore>(*context, alerts);
     }
 
     QTemporaryDir dir;

@@ -1,11 +1,10 @@
 // The shell's platform pieces that need no desktop: where the popover goes,
-// the autostart entry, the termination signals, the popover's root view and
-// the backgrounds that follow the desktop's appearance.
+// the autostart entry, the termination signals and the backgrounds that
+// follow the desktop's appearance.
 // GIO first: its headers use "signals", which Qt defines as a keyword.
 #include <gio/gdesktopappinfo.h>
 
 #include "activation/CustomNSPopoverView.h"
-#include "activation/StatusBarItemViewController.h"
 #include "platform/Popover.h"
 #include "platform/TerminationSignals.h"
 #include "platform/linux/XdgAutostartLoginItem.h"
@@ -52,23 +51,6 @@ TEST(PopoverPlacement, AnchorsToTheIconAndStaysInsideTheWorkArea) {
             << row.name;
 }
 
-TEST(PopoverRootView, IsAThirdOfTheScreenTallInThePopoverColours) {
-    StatusBarItemViewController controller;
-    CustomNSPopoverView* view = controller.view();
-    ASSERT_TRUE(view);
-    EXPECT_EQ(view->size(), QSize(385, QGuiApplication::primaryScreen()->geometry().height() / 3));
-    EXPECT_EQ(controller.view(), view) << "the view is loaded once";
-
-    // In a window, the window's backdrop takes the popover's backdrop colour.
-    Popover popover;
-    popover.setContentView(view);
-    popover.showRelativeTo(QRect(100, 0, 20, 20));
-    EXPECT_TRUE(popover.autoFillBackground());
-    EXPECT_EQ(popover.palette().color(popover.backgroundRole()), view->currentBackdropColor());
-    popover.performClose();
-    EXPECT_FALSE(popover.isShown());
-}
-
 TEST(Backgrounds, FollowTheDesktopsAppearanceAndFallBackToItsColour) {
     const QColor light = colorFromHex(0xFBFBFD), dark = colorFromHex(0x262A31);
     const QColor darkDesktop = colorFromHex(0x202020);
@@ -81,12 +63,6 @@ TEST(Backgrounds, FollowTheDesktopsAppearanceAndFallBackToItsColour) {
         {"light desktop", Qt::white, light, dark, light, Qt::white},
         {"dark desktop", darkDesktop, light, dark, dark, darkDesktop},
         {"dark desktop, no dark colour", darkDesktop, light, {}, darkDesktop, darkDesktop},
-        {"light desktop, no colours",
-         colorFromHex(0xEEEEEE),
-         {},
-         {},
-         colorFromHex(0xEEEEEE),
-         Qt::white},
     };
     for (const auto& row : rows) {
         test::DesktopPalette palette(row.desktop);
@@ -137,8 +113,6 @@ TEST(XdgAutostartLoginItem, EntryStartsTheLauncherWhateverItsPathHolds) {
         QString error;
         ASSERT_TRUE(item.setEnabled(id, true, &error)) << name << ": " << error.toStdString();
         EXPECT_TRUE(item.isEnabled(id)) << name;
-        EXPECT_EQ(item.entryPath(id), dir.filePath(QStringLiteral(
-                                          "config/autostart/org.dexaro.Dexarolauncher.desktop")));
         EXPECT_EQ(desktopEntryProblems(item.entryPath(id)), QString()) << name;
         EXPECT_EQ(launchEntry(item.entryPath(id)), QString()) << name;
         EXPECT_TRUE(test::waitUntil([&] { return QFile::exists(launcher + ".ran"); }))
@@ -146,24 +120,16 @@ TEST(XdgAutostartLoginItem, EntryStartsTheLauncherWhateverItsPathHolds) {
 
         ASSERT_TRUE(item.setEnabled(id, false, &error)) << name;
         EXPECT_FALSE(QFile::exists(item.entryPath(id))) << name;
-        EXPECT_TRUE(item.setEnabled(id, false, &error)) << "disabling twice is fine";
     }
 }
 
-TEST(XdgAutostartLoginItem, LauncherLivesBesideTheProgram) {
-    EXPECT_EQ(XdgAutostartLoginItem::launcherPathFor(QStringLiteral("/usr/bin/dexaro")),
-              QStringLiteral("/usr/libexec/dexaro/dexaro-launcher"));
+TEST(XdgAutostartLoginItem, TheLauncherLivesBesideTheProgramAndAnUnwritableFolderIsReported) {
     EXPECT_EQ(XdgAutostartLoginItem::launcherPathFor(QStringLiteral("/home/u/build/bin/dexaro")),
               QStringLiteral("/home/u/build/libexec/dexaro/dexaro-launcher"));
-}
-
-TEST(XdgAutostartLoginItem, AnUnwritableAutostartFolderIsReportedNotIgnored) {
     QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
     qputenv("XDG_CONFIG_HOME", dir.path().toUtf8());
     QFile blocker(dir.filePath(QStringLiteral("autostart"))); // a file where the folder goes
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
     XdgAutostartLoginItem item(QStringLiteral("/usr/libexec/dexaro/dexaro-launcher"));
     QString error;
     EXPECT_FALSE(item.setEnabled(QStringLiteral("x"), true, &error));

@@ -40,7 +40,7 @@ protected:
 
 } // namespace
 
-TEST_F(WorkspaceStoreTest, CreatedWorkspaceReadsBackWithItsLinks) {
+TEST_F(WorkspaceStoreTest, CreatedWorkspaceReadsBackAndAnUpdateKeepsItsIdentifier) {
     auto record = ws->insertWorkspace();
     const QString id = ws->fillWorkspace(
         record, {QStringLiteral("Work"),
@@ -49,7 +49,6 @@ TEST_F(WorkspaceStoreTest, CreatedWorkspaceReadsBackWithItsLinks) {
                  {}});
     ASSERT_TRUE(context->save());
     reopen();
-
     auto list = ws->loadWorkspaceList().value();
     ASSERT_EQ(list.size(), 1);
     const WSListModel& m = *list[0];
@@ -61,6 +60,26 @@ TEST_F(WorkspaceStoreTest, CreatedWorkspaceReadsBackWithItsLinks) {
                                    QStringLiteral("file:///b.desktop")}));
     EXPECT_EQ(m.urlLinkAdresses, QStringList{QStringLiteral("Docs*:///:*https://d.org")});
     EXPECT_EQ(m.fileURLLinkAdresses, QStringList{QString()}) << "no links: one empty element";
+
+    QString error;
+    EXPECT_EQ(ws->updateWorkspace(QStringLiteral("Work"),
+                                  {QStringLiteral("Office"), {QStringLiteral("x")}, {}, {}},
+                                  &error),
+              id)
+        << error.toStdString();
+    EXPECT_EQ(TemporaryGlobalDataHolder::shared().updatedAppList(id),
+              QStringList{QStringLiteral("x")});
+    reopen();
+    list = ws->loadWorkspaceList().value();
+    ASSERT_EQ(list.size(), 1);
+    EXPECT_EQ(list[0]->wsName, QStringLiteral("Office"));
+    EXPECT_EQ(list[0]->wsID, id);
+    // A name that vanished meanwhile is reported, nothing is written.
+    EXPECT_TRUE(
+        ws->updateWorkspace(QStringLiteral("Gone"), {QStringLiteral("G"), {}, {}, {}}, &error)
+            .isNull());
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_FALSE(context->hasChanges());
     EXPECT_TRUE(alerts.shown.isEmpty());
 }
 
@@ -86,28 +105,6 @@ TEST_F(WorkspaceStoreTest, NameExistsCountsExactMatchesAgainstAllowed) {
     EXPECT_TRUE(ws->workspaceNameExists(QStringLiteral("Home"), 0));
     context->remove(pending);
     EXPECT_FALSE(ws->workspaceNameExists(QStringLiteral("Home"), 0));
-    EXPECT_FALSE(context->hasChanges());
-}
-
-TEST_F(WorkspaceStoreTest, UpdateKeepsTheIdentifierAndPublishesTheNewAppList) {
-    const QString id = create(QStringLiteral("Work"));
-    QString error;
-    const QString updated = ws->updateWorkspace(
-        QStringLiteral("Work"), {QStringLiteral("Office"), {QStringLiteral("x")}, {}, {}}, &error);
-    EXPECT_EQ(updated, id) << error.toStdString();
-    EXPECT_EQ(TemporaryGlobalDataHolder::shared().updatedAppList(id),
-              QStringList{QStringLiteral("x")});
-    reopen();
-    auto list = ws->loadWorkspaceList().value();
-    ASSERT_EQ(list.size(), 1);
-    EXPECT_EQ(list[0]->wsName, QStringLiteral("Office"));
-    EXPECT_EQ(list[0]->wsID, id);
-
-    // A name that vanished meanwhile is reported, nothing is written.
-    EXPECT_TRUE(
-        ws->updateWorkspace(QStringLiteral("Gone"), {QStringLiteral("G"), {}, {}, {}}, &error)
-            .isNull());
-    EXPECT_FALSE(error.isEmpty());
     EXPECT_FALSE(context->hasChanges());
 }
 
@@ -156,17 +153,21 @@ TEST_F(WorkspaceStoreTest, PopoverLoadRepairsDamagedRecordsAndTheEditorOnlySkips
     EXPECT_TRUE(alerts.shown.isEmpty());
 }
 
-TEST_F(WorkspaceStoreTest, ListFetchFailureAlertsAndKeepsThePreviousList) {
+TEST_F(WorkspaceStoreTest, StoreFailuresAreShownWithTheirReasonAndLoseNothingPending) {
+    runSql(path(), "CREATE TRIGGER deny BEFORE INSERT ON Settings "
+                   "BEGIN SELECT RAISE(ABORT, 'disk says no'); END;");
+    ws->writeSetting(QStringLiteral("hideApps"), QStringLiteral("1"));
+    ASSERT_EQ(alerts.shown.size(), 1);
+    EXPECT_TRUE(alerts.shown[0].informative.contains(QStringLiteral("disk says no")));
+    EXPECT_TRUE(context->hasChanges());
+
     runSql(path(), "DROP TABLE Workspaces;");
     EXPECT_FALSE(ws->loadWorkspaceList().has_value());
-    ASSERT_EQ(alerts.shown.size(), 1);
-    EXPECT_FALSE(alerts.shown[0].informative.isEmpty()) << "the reason is shown";
-
+    ASSERT_EQ(alerts.shown.size(), 2);
+    EXPECT_FALSE(alerts.shown[1].informative.isEmpty()) << "the reason is shown";
     QString error;
     EXPECT_FALSE(ws->loadEditorWorkspaceList(&error).has_value());
     EXPECT_FALSE(error.isEmpty());
-    EXPECT_FALSE(ws->workspaceNameExists(QStringLiteral("x"), 0));
-    EXPECT_EQ(alerts.shown.size(), 2);
 }
 
 TEST_F(WorkspaceStoreTest, SettingsDefaultWriteInPlaceAndDuplicatesReadAsNothing) {
@@ -191,50 +192,38 @@ TEST_F(WorkspaceStoreTest, SettingsDefaultWriteInPlaceAndDuplicatesReadAsNothing
     EXPECT_EQ(context->fetch(schema::settings)->size(), 5) << "a duplicate is never updated";
 }
 
-TEST_F(WorkspaceStoreTest, SettingWriteFailureAlertsAndKeepsTheValuePending) {
-    runSql(path(), "CREATE TRIGGER deny BEFORE INSERT ON Settings "
-                   "BEGIN SELECT RAISE(ABORT, 'disk says no'); END;");
-    ws->writeSetting(QStringLiteral("hideApps"), QStringLiteral("1"));
-    ASSERT_EQ(alerts.shown.size(), 1);
-    EXPECT_TRUE(alerts.shown[0].informative.contains(QStringLiteral("disk says no")));
-    EXPECT_TRUE(context->hasChanges());
-}
-
 TEST_F(WorkspaceStoreTest, DatesOutsideTheRepresentableRangeReadAsUnknown) {
-    context.reset();
-    ws.reset();
-    // SQLite reads 1e999 as an infinity; NaN and infinities also come as text.
-    runSql(path(), "INSERT INTO Workspaces (id, name, date_add, apps) VALUES "
-                   "('1', 'Plain', 1700000000.5, 'a'),"
-                   "('2', 'Huge', 1e300, 'a'),"
-                   "('3', 'FarPast', -5e18, 'a'),"
-                   "('4', 'Infinite', 1e999, 'a'),"
-                   "('5', 'MinusInfinite', -1e999, 'a'),"
-                   "('6', 'NaNText', 'NaN', 'a'),"
-                   "('7', 'InfText', 'inf', 'a'),"
-                   "('8', 'JustPast64Bits', 9.3e15, 'a'),"
-                   "('9', 'Negative', -86400, 'a');");
-    reopen();
+    // SQLite reads 1e999 as an infinity; NaN also comes as text.
     const struct {
-        const char* name;
+        const char* stored;
         std::optional<qint64> msecs;
     } rows[] = {
-        {"Plain", 1700000000500},   {"Huge", std::nullopt},           {"FarPast", std::nullopt},
-        {"Infinite", std::nullopt}, {"MinusInfinite", std::nullopt},  {"NaNText", std::nullopt},
-        {"InfText", std::nullopt},  {"JustPast64Bits", std::nullopt}, {"Negative", -86400000},
+        {"1700000000.5", 1700000000500},
+        {"-86400", -86400000},
+        {"1e300", {}},
+        {"-5e18", {}},
+        {"1e999", {}},
+        {"'NaN'", {}},
+        {"9.3e15", {}}, // just past 64 bits of milliseconds
     };
+    context.reset();
+    ws.reset();
+    for (size_t i = 0; i < std::size(rows); ++i)
+        runSql(path(), QStringLiteral("INSERT INTO Workspaces (id, name, date_add, apps) VALUES "
+                                      "('%1', 'W%1', %2, 'a');")
+                           .arg(i)
+                           .arg(QString::fromLatin1(rows[i].stored))
+                           .toUtf8()
+                           .constData());
+    reopen();
     const auto list = ws->loadWorkspaceList().value();
     ASSERT_EQ(list.size(), std::size(rows));
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        const auto found = std::find_if(list.begin(), list.end(), [&](const auto& m) {
-            return m->wsName == QLatin1String(row.name);
-        });
-        ASSERT_NE(found, list.end());
-        const auto& date = (*found)->wsCreateDate;
-        ASSERT_EQ(date.has_value(), row.msecs.has_value());
-        if (row.msecs) {
-            EXPECT_EQ(date->toMSecsSinceEpoch(), *row.msecs);
+    for (size_t i = 0; i < std::size(rows); ++i) {
+        SCOPED_TRACE(rows[i].stored);
+        const auto& date = list[i]->wsCreateDate;
+        ASSERT_EQ(date.has_value(), rows[i].msecs.has_value());
+        if (date) {
+            EXPECT_EQ(date->toMSecsSinceEpoch(), *rows[i].msecs);
         }
     }
     EXPECT_TRUE(alerts.shown.isEmpty());

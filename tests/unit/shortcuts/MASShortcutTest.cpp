@@ -32,7 +32,6 @@ TEST(MASShortcut, FlagsAreMaskedAndConverted) {
     const Row rows[] = {
         {"none", 0, 0, 0, ""},
         {"extra bits dropped", 0x1E0100, 0x1E0000, 0x1B00, "⌃⌥⇧⌘"},
-        {"control command", Command | Control, Command | Control, 0x1100, "⌃⌘"},
         {"shift option", Shift | Option, Shift | Option, 0xA00, "⌥⇧"},
         {"caps lock and fn dropped", 0x10000 | 0x800000 | Shift, Shift, 0x200, "⇧"},
     };
@@ -47,8 +46,6 @@ TEST(MASShortcut, FlagsAreMaskedAndConverted) {
     QHash<MASShortcut, int> table{{MASShortcut(keys::K, Control | Option), 1}};
     table.insert(MASShortcut(keys::K, Control | Option | 0x100), 2);
     EXPECT_EQ(table.size(), 1);
-    EXPECT_NE(MASShortcut(keys::K, Control), MASShortcut(keys::K, Option));
-    EXPECT_NE(MASShortcut(keys::K, Control), MASShortcut(keys::L, Control));
 }
 
 // Without a display the layout is US. Function keys: KeyTables below.
@@ -65,12 +62,10 @@ TEST(MASShortcut, KeyNamesAndMenuCharacters) {
         // What the layout types, upper-cased; the menu character in lower case.
         {keys::K, "K", "k"},
         {keys::Semicolon, ";", ";"},
-        {keys::Backslash, "\\", "\\"},
         // Modifier keys, unassigned codes, codes outside the table and no key type nothing.
         {keys::Shift, "", ""},
         {52, "", ""},
         {500, "", ""},
-        {1ull << 40, "", ""},
         {none, "", ""},
     };
     for (const Row& row : rows) {
@@ -89,17 +84,13 @@ TEST(MASShortcut, StoredForm) {
     };
     const Row rows[] = {
         {"as written", "40", "786432", MASShortcut(keys::K, Control | Option)},
-        {"numbers", 40, qint64(Command), MASShortcut(keys::K, Command)},
         {"minus one is no key", "-1", "262144", MASShortcut(none, Control)},
-        {"any negative is no key", "-77", "0", MASShortcut(none, 0)},
         {"key outside the table kept", "500", "0", MASShortcut(500, 0)},
         {"no key code", {}, "0", std::nullopt},
         {"no flags", "3", {}, std::nullopt},
         {"key code not a number", "K", "0", std::nullopt},
-        {"flags not a number", "3", "ctrl", std::nullopt},
         {"list value", QStringList{"1", "2"}, "0", std::nullopt},
         {"too large", "99999999999999999999", "0", std::nullopt},
-        {"empty", "", "0", std::nullopt},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -115,12 +106,6 @@ TEST(MASShortcut, StoredForm) {
             EXPECT_EQ(MASShortcut::decode(decoded->encode()), decoded);
         }
     }
-    // Flags are taken as stored, unmasked.
-    const auto flags = MASShortcut::decode(
-        {{QStringLiteral("KeyCode"), 0}, {QStringLiteral("ModifierFlags"), 0x1E0100}});
-    ASSERT_TRUE(flags);
-    EXPECT_EQ(flags->modifierFlags(), 0x1E0100u);
-    EXPECT_EQ(MASShortcut(none, 0).encode().value(QStringLiteral("KeyCode")).toLongLong(), -1);
 }
 
 TEST(MASShortcut, FromKeyEvents) {
@@ -136,14 +121,14 @@ TEST(MASShortcut, FromKeyEvents) {
         {"by scan code", QEvent::KeyPress, Qt::Key_K, Qt::ControlModifier | Qt::AltModifier, 45,
          keys::K, Control | Option},
         {"no scan code: by Qt key", QEvent::KeyPress, Qt::Key_F5, {}, 0, keys::F5, 0},
-        {"modifier counts itself on press",
+        {"a modifier counts on press",
          QEvent::KeyPress,
          Qt::Key_Meta,
          {},
          0,
          keys::Command,
          Command},
-        {"and not on release", QEvent::KeyRelease, Qt::Key_Shift,
+        {"not on release", QEvent::KeyRelease, Qt::Key_Shift,
          Qt::ShiftModifier | Qt::ControlModifier, 0, keys::Shift, Control},
         {"unknown key", QEvent::KeyPress, Qt::Key_VolumeUp, {}, 0, none, 0},
     };
@@ -166,10 +151,7 @@ TEST(KeyCodeTable, MapsBothWaysWithoutCollisions) {
         EXPECT_EQ(KeyboardLayout::keyCodeForEvdev(*evdev), keyCode);
     }
     EXPECT_GE(rows, 110);
-    EXPECT_EQ(KeyboardLayout::evdevCode(keys::Escape), 1u);
     EXPECT_EQ(KeyboardLayout::keyCodeForNativeScanCode(38), keys::A);
-    EXPECT_FALSE(KeyboardLayout::evdevCode(52));
-    EXPECT_FALSE(KeyboardLayout::evdevCode(1000));
     EXPECT_FALSE(KeyboardLayout::keyCodeForNativeScanCode(0));
 }
 

@@ -8,7 +8,6 @@
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>
-#include <QAction>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -26,8 +25,7 @@ constexpr auto ctrl = Qt::ControlModifier, alt = Qt::AltModifier;
 
 // X11 key codes (evdev + 8) of the keys the tests press.
 constexpr quint32 ScanA = 38, ScanK = 45, ScanW = 25, ScanQ = 24, ScanEscape = 9,
-                  ScanBackspace = 22, ScanDelete = 119, ScanTab = 23, ScanControl = 37,
-                  ScanAlt = 64, ScanF5 = 71;
+                  ScanBackspace = 22, ScanDelete = 119, ScanTab = 23, ScanF5 = 71;
 
 class Recorder : public ::testing::Test {
 protected:
@@ -43,10 +41,6 @@ protected:
         QKeyEvent event(QEvent::KeyPress, key, modifiers, scan, 0, 0);
         event.ignore();
         return QApplication::sendEvent(&window, &event) && event.isAccepted();
-    }
-    void release(int key, Qt::KeyboardModifiers modifiers, quint32 scan) {
-        QKeyEvent event(QEvent::KeyRelease, key, modifiers, scan, 0, 0);
-        QApplication::sendEvent(&window, &event);
     }
     void mouse(QEvent::Type type, QPoint at) {
         const auto button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
@@ -69,32 +63,10 @@ protected:
     bool overrideTaken = false;
 };
 
-TEST_F(Recorder, RecordsAValidCombination) {
-    int changes = 0;
-    view.shortcutValueChange = [&](MASShortcutView* v) {
-        EXPECT_EQ(v, &view);
-        ++changes;
-    };
-    click(inShortcutArea());
-    ASSERT_TRUE(view.isRecording());
-
-    // Modifiers alone show as the placeholder (real key releases: x11_shortcuts).
-    press(Qt::Key_Control, {}, ScanControl);
-    press(Qt::Key_Alt, ctrl, ScanAlt);
-    EXPECT_EQ(view.titleText(), QStringLiteral("⌃⌥"));
-    EXPECT_TRUE(press(Qt::Key_K, ctrl | alt, ScanK));
-    EXPECT_FALSE(view.isRecording());
-    EXPECT_EQ(view.shortcutValue(), MASShortcut(keys::K, Control | Option));
-    EXPECT_EQ(view.titleText(), QStringLiteral("⌃⌥K"));
-    EXPECT_EQ(view.lastAnnouncement(), QStringLiteral("Shortcut set"));
-    EXPECT_EQ(changes, 1);
-    EXPECT_TRUE(alerts.shown.isEmpty());
-}
-
 // Each row starts recording over the shortcut Ctrl+K.
 TEST_F(Recorder, KeysWhileRecording) {
     const MASShortcut old(keys::K, Control);
-    struct Row {
+    const struct {
         const char* name;
         int key;
         Qt::KeyboardModifiers modifiers;
@@ -102,18 +74,12 @@ TEST_F(Recorder, KeysWhileRecording) {
         bool taken;     // the press and its shortcut override go to the recorder
         bool recording; // afterwards
         std::optional<MASShortcut> value;
-    };
-    const Row rows[] = {
+    } rows[] = {
+        {"ctrl-alt-K is recorded", Qt::Key_K, ctrl | alt, ScanK, true, false,
+         MASShortcut(keys::K, Control | Option)},
         {"shift A is refused, recording goes on", Qt::Key_A, Qt::ShiftModifier, ScanA, true, true,
          old},
-        {"A alone is refused", Qt::Key_A, {}, ScanA, true, true, old},
-        {"a function key alone is fine",
-         Qt::Key_F5,
-         {},
-         ScanF5,
-         true,
-         false,
-         MASShortcut(keys::F5, 0)},
+        {"F5 alone is fine", Qt::Key_F5, {}, ScanF5, true, false, MASShortcut(keys::F5, 0)},
         {"escape cancels", Qt::Key_Escape, {}, ScanEscape, true, false, old},
         {"backspace clears", Qt::Key_Backspace, {}, ScanBackspace, true, false, std::nullopt},
         {"delete clears", Qt::Key_Delete, {}, ScanDelete, true, false, std::nullopt},
@@ -121,55 +87,49 @@ TEST_F(Recorder, KeysWhileRecording) {
         {"ctrl-W still closes the window", Qt::Key_W, ctrl, ScanW, false, false, old},
         {"ctrl-Q still quits", Qt::Key_Q, ctrl, ScanQ, false, false, old},
     };
-    for (const Row& row : rows) {
+    int changes = 0;
+    view.shortcutValueChange = [&](MASShortcutView*) {
+        ++changes;
+    };
+    for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         view.setShortcutValue(old);
         view.setRecording(true);
+        changes = 0;
         EXPECT_EQ(press(row.key, row.modifiers, row.scan), row.taken);
         EXPECT_EQ(overrideTaken, row.taken);
         EXPECT_EQ(view.isRecording(), row.recording);
         EXPECT_EQ(view.shortcutValue(), row.value);
+        EXPECT_EQ(changes, row.value == old ? 0 : 1);
         view.setRecording(false);
     }
     EXPECT_TRUE(alerts.shown.isEmpty());
 }
 
+// Which combinations are taken is the validator's table; here what the recorder does then.
 TEST_F(Recorder, TakenCombinationShowsAnAlertAndRecordingGoesOn) {
     hotKeys.takenByOthers.insert({keys::K, 0x1800}); // Control-Option-K
-    MenuInfo menu;
-    menu.items = {{QStringLiteral("Preferences"), QStringLiteral("k"), Control, nullptr}};
-    menus = {menu};
     view.setRecording(true);
-    press(Qt::Key_Control, {}, ScanControl);
     press(Qt::Key_K, ctrl | alt, ScanK);
     ASSERT_EQ(alerts.shown.size(), 1);
     EXPECT_EQ(alerts.shown[0].message, QStringLiteral("The key combination ⌃⌥K cannot be used"));
     EXPECT_TRUE(alerts.shown[0].informative.contains(QStringLiteral("system-wide")));
     EXPECT_TRUE(alerts.shown[0].critical);
     EXPECT_TRUE(view.isRecording());
-    EXPECT_EQ(view.shortcutPlaceholder(), QString());
-
-    press(Qt::Key_K, ctrl, ScanK);
-    ASSERT_EQ(alerts.shown.size(), 2);
-    EXPECT_TRUE(alerts.shown[1].informative.endsWith(QStringLiteral("‘Preferences’.")));
-    EXPECT_TRUE(view.isRecording());
     EXPECT_FALSE(view.shortcutValue());
-
-    press(Qt::Key_K, ctrl | Qt::ShiftModifier, ScanK);
-    EXPECT_EQ(view.shortcutValue(), MASShortcut(keys::K, Control | MASShortcut::ShiftFlag));
+    press(Qt::Key_K, ctrl, ScanK);
+    EXPECT_EQ(view.shortcutValue(), MASShortcut(keys::K, Control));
 }
 
-TEST_F(Recorder, OneRecorderAtATime) {
+TEST_F(Recorder, OneRecorderAtATimeAndNoneWhileDisabled) {
     view.setRecording(true);
     other.setRecording(true);
     EXPECT_FALSE(view.isRecording());
-    EXPECT_EQ(MASShortcutView::recordingView(), &other);
     press(Qt::Key_K, ctrl, ScanK);
     EXPECT_FALSE(view.shortcutValue());
     EXPECT_EQ(other.shortcutValue(), MASShortcut(keys::K, Control));
     EXPECT_EQ(MASShortcutView::recordingView(), nullptr);
 
-    // A disabled recorder neither starts nor keeps recording.
     view.setEnabled(false);
     view.setRecording(true);
     EXPECT_FALSE(view.isRecording());
@@ -179,59 +139,47 @@ TEST_F(Recorder, OneRecorderAtATime) {
     EXPECT_FALSE(view.isRecording());
 }
 
-TEST_F(Recorder, MouseAreas) {
-    for (int style = 0; style < 5; ++style) {
-        view.setViewStyle(style);
-        EXPECT_EQ(view.hintRect().width() + view.shortcutRect().width(), view.width()) << style;
-    }
+TEST_F(Recorder, MouseAndAccessibleActions) {
     view.setShowsDeleteButton(false);
     view.setShortcutValue(MASShortcut(keys::K, Control));
-    EXPECT_EQ(view.toolTipAt(inShortcutArea()), QStringLiteral("Click to record new shortcut"));
-    EXPECT_EQ(view.toolTipAt(inHintArea()), QStringLiteral("Delete shortcut"));
-    // The hint strip still clears without its glyph.
-    click(inHintArea());
+    click(inHintArea()); // the hint strip still clears without its glyph
     EXPECT_FALSE(view.shortcutValue());
     EXPECT_FALSE(view.isRecording());
-    EXPECT_EQ(view.toolTipAt(inShortcutArea()), QString());
 
     view.setShortcutValue(MASShortcut(keys::K, Control));
     click(inShortcutArea());
     EXPECT_TRUE(view.isRecording());
-    EXPECT_EQ(view.toolTipAt(inShortcutArea()), QString());
     click(inShortcutArea()); // nothing while recording
     EXPECT_TRUE(view.isRecording());
     mouse(QEvent::MouseMove, inHintArea());
-    EXPECT_TRUE(view.isHinting());
     EXPECT_EQ(view.titleText(), QStringLiteral("Use Old Shortcut"));
     click(inHintArea()); // cancels, the value stays
     EXPECT_FALSE(view.isRecording());
     EXPECT_EQ(view.shortcutValue(), MASShortcut(keys::K, Control));
-}
 
-TEST_F(Recorder, Accessibility) {
     QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(&view);
     ASSERT_NE(accessible, nullptr);
     EXPECT_EQ(accessible->role(), QAccessible::Button);
-    EXPECT_EQ(accessible->text(QAccessible::Name), QStringLiteral("Empty keyboard shortcut"));
-    view.setShortcutValue(MASShortcut(keys::K, Control | Option));
-    EXPECT_EQ(accessible->text(QAccessible::Name), QStringLiteral("⌃⌥K keyboard shortcut"));
+    EXPECT_EQ(accessible->text(QAccessible::Name), QStringLiteral("⌃K keyboard shortcut"));
     ASSERT_NE(accessible->actionInterface(), nullptr);
     accessible->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     EXPECT_TRUE(view.isRecording());
 }
 
-TEST_F(Recorder, BoundToAStoredKey) {
+TEST_F(Recorder, BoundToAStoredKeyItShowsWritesAndFollowsItButLeavesDamageAlone) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("Dexaro/Dexaro.conf"));
     const auto storedKeyCode = [&](const char* group) {
-        return QSettings(path, QSettings::IniFormat)
-            .value(QString::fromLatin1(group) + QStringLiteral("/KeyCode"));
+        return QSettings(path, QSettings::IniFormat).value(QString::fromLatin1(group) + "/KeyCode");
     };
+    {
+        QSettings ini(path, QSettings::IniFormat); // a damaged value
+        ini.setValue(QStringLiteral("77/KeyCode"), QStringLiteral("x"));
+        ini.setValue(QStringLiteral("77/ModifierFlags"), 0);
+    }
     UserDefaults defaults(path);
     ASSERT_TRUE(defaults.setValue(QStringLiteral("-55"), MASShortcut(keys::J, Control).encode()));
     view.setUserDefaults(&defaults);
-
-    // A key that holds a shortcut shows it at once.
     view.setAssociatedUserDefaultsKey(QStringLiteral("-55"));
     EXPECT_EQ(view.shortcutValue(), MASShortcut(keys::J, Control));
 
@@ -239,33 +187,16 @@ TEST_F(Recorder, BoundToAStoredKey) {
     EXPECT_FALSE(view.shortcutValue());
     view.setRecording(true);
     press(Qt::Key_K, ctrl | alt, ScanK);
-    const auto written = UserDefaults(path).value(QStringLiteral("0000"));
-    ASSERT_TRUE(written);
-    EXPECT_EQ(MASShortcut::decode(*written), MASShortcut(keys::K, Control | Option));
-    // Changed elsewhere, the recorder follows.
+    EXPECT_EQ(storedKeyCode("0000").toInt(), int(keys::K));
     defaults.setValue(QStringLiteral("0000"), MASShortcut(keys::S, Control).encode());
-    EXPECT_EQ(view.shortcutValue(), MASShortcut(keys::S, Control));
-
+    EXPECT_EQ(view.shortcutValue(), MASShortcut(keys::S, Control)) << "changed elsewhere";
     view.setRecording(true);
     press(Qt::Key_Backspace, {}, ScanBackspace);
     EXPECT_FALSE(storedKeyCode("0000").isValid());
-    EXPECT_FALSE(view.shortcutValue());
-    EXPECT_EQ(view.lastAnnouncement(), QStringLiteral("Shortcut cleared"));
 
-    // A damaged stored value shows as none and stays as it was.
-    {
-        QSettings ini(path, QSettings::IniFormat);
-        ini.setValue(QStringLiteral("77/KeyCode"), QStringLiteral("x"));
-        ini.setValue(QStringLiteral("77/ModifierFlags"), 0);
-    }
-    UserDefaults reread(path);
-    view.setUserDefaults(&reread);
     view.setAssociatedUserDefaultsKey(QStringLiteral("77"));
     EXPECT_FALSE(view.shortcutValue());
-    EXPECT_EQ(storedKeyCode("77"), QStringLiteral("x"));
-
-    // Unbound, new values stay in the view.
-    view.setAssociatedUserDefaultsKey(QString());
+    view.setAssociatedUserDefaultsKey(QString()); // unbound, new values stay in the view
     view.setShortcutValue(MASShortcut(keys::K, Control));
     EXPECT_EQ(storedKeyCode("77"), QStringLiteral("x"));
 }
