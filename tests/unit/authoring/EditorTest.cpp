@@ -238,6 +238,11 @@ TEST_F(EditorTest, TheListIsReloadedOnlyWhenMarkedOutOfDate) {
 
     tags << QStringLiteral("editor");
     editor->hide();
+    editor->show();
+    // Read on a worker: the tab is shown at once, busy, with nothing to edit.
+    EXPECT_TRUE(editor->isLoadingList());
+    EXPECT_FALSE(editor->popUpButton()->isVisibleTo(editor.get()));
+    EXPECT_FALSE(editor->nameField()->isEnabled());
     showAndWait();
     EXPECT_EQ(popUpTitles().mid(1),
               (QStringList{QStringLiteral("Home"), QStringLiteral("Office"),
