@@ -5,14 +5,15 @@
 //
 //     DEXARO_CHILD_HELPER(SaveLoop) { ...; return 0; }
 //     process.start(QCoreApplication::applicationFilePath(), {childHelperArgument("SaveLoop")});
+#include <QHash>
 #include <QString>
-#include <functional>
 
 namespace dexaro::test {
 
-bool registerChildHelper(const char* name, std::function<int()> helper);
-// The helper registered under name, or nothing.
-std::function<int()> childHelper(const QString& name);
+inline QHash<QString, int (*)()>& childHelpers() {
+    static QHash<QString, int (*)()> helpers;
+    return helpers;
+}
 inline QString childHelperArgument(const char* name) {
     return QStringLiteral("--dexaro-helper=") + QLatin1String(name);
 }
@@ -22,5 +23,5 @@ inline QString childHelperArgument(const char* name) {
 #define DEXARO_CHILD_HELPER(name)                                                                  \
     static int name##ChildHelper();                                                                \
     [[maybe_unused]] static const bool name##ChildHelperRegistered =                               \
-        dexaro::test::registerChildHelper(#name, &name##ChildHelper);                              \
+        (dexaro::test::childHelpers().insert(QStringLiteral(#name), &name##ChildHelper), true);    \
     static int name##ChildHelper()

@@ -23,11 +23,6 @@ inline QPalette darkDesktopPalette() {
 
 class DesktopPalette {
 public:
-    explicit DesktopPalette(const QColor& window) : m_saved(QApplication::palette()) {
-        QPalette palette = m_saved;
-        palette.setColor(QPalette::Window, window);
-        QApplication::setPalette(palette);
-    }
     explicit DesktopPalette(const QPalette& palette) : m_saved(QApplication::palette()) {
         QApplication::setPalette(palette);
     }

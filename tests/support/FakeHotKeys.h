@@ -22,14 +22,9 @@ public:
     bool isAvailable() const override { return available; }
     bool registerHotKey(quint32 keyCode, quint32 modifiers, quint32 signature, quint32 id,
                         QString* error) override {
-        if (!available) {
+        if (!available || isTakenByOthers(keyCode, modifiers)) {
             if (error)
-                *error = QStringLiteral("no hot keys here");
-            return false;
-        }
-        if (takenByOthers.contains({keyCode, modifiers})) {
-            if (error)
-                *error = QStringLiteral("taken");
+                *error = available ? QStringLiteral("taken") : QStringLiteral("no hot keys here");
             return false;
         }
         registered.append({keyCode, modifiers, signature, id});

@@ -15,8 +15,7 @@ inline constexpr quint32 none = 0, A = 38, C = 54, Q = 24, V = 55, W = 25, X = 5
 } // namespace x11keys
 
 // Qt names a letter without a Qt::Key constant by its upper-case code point.
-inline constexpr auto cyrillicTse = Qt::Key(0x0426), cyrillicShortI = Qt::Key(0x0419),
-                      cyrillicEf = Qt::Key(0x0424); // Ц, Й, Ф
+inline constexpr auto cyrillicShortI = Qt::Key(0x0419), cyrillicEf = Qt::Key(0x0424); // Й, Ф
 
 inline void press(QWidget* focus, Qt::Key typed, Qt::KeyboardModifiers modifiers,
                   quint32 x11KeyCode) {

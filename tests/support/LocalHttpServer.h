@@ -15,15 +15,11 @@ public:
         RedirectLoop, // 302 back to the same address
         Close,        // reads the request, closes without a word
         Hang,         // reads the request, never answers
-        Gone,         // no longer listens: connections are refused
     };
 
     explicit LocalHttpServer(Mode mode = Mode::Serve, QByteArray body = {})
         : m_mode(mode), m_body(std::move(body)) {
         m_server.listen(QHostAddress::LocalHost);
-        m_port = m_server.serverPort();
-        if (mode == Mode::Gone)
-            m_server.close();
         QObject::connect(&m_server, &QTcpServer::newConnection, this, [this] {
             while (QTcpSocket* socket = m_server.nextPendingConnection()) {
                 socket->setParent(this);
@@ -33,7 +29,9 @@ public:
         });
     }
 
-    QUrl url() const { return QUrl(QStringLiteral("http://127.0.0.1:%1/appcast.xml").arg(m_port)); }
+    QUrl url() const {
+        return QUrl(QStringLiteral("http://127.0.0.1:%1/appcast.xml").arg(m_server.serverPort()));
+    }
     int requests = 0;
 
 private:
@@ -58,13 +56,11 @@ private:
             socket->close();
             break;
         case Mode::Hang:
-        case Mode::Gone:
             break;
         }
     }
 
     QTcpServer m_server;
-    quint16 m_port = 0;
     Mode m_mode;
     QByteArray m_body;
     QHash<QTcpSocket*, QByteArray> m_pending;

@@ -5,27 +5,12 @@
 #include "support/DesktopPlatform.h"
 
 #include <QApplication>
-#include <QHash>
 #include <gtest/gtest.h>
 #include <memory>
 
 namespace {
 dexaro::Platform* g_desktop = nullptr;
-
-QHash<QString, std::function<int()>>& childHelpers() {
-    static QHash<QString, std::function<int()>> helpers;
-    return helpers;
-}
 } // namespace
-
-bool dexaro::test::registerChildHelper(const char* name, std::function<int()> helper) {
-    childHelpers().insert(QString::fromLatin1(name), std::move(helper));
-    return true;
-}
-
-std::function<int()> dexaro::test::childHelper(const QString& name) {
-    return childHelpers().value(name);
-}
 
 dexaro::Platform& dexaro::test::desktop() {
     return *g_desktop;
@@ -41,7 +26,8 @@ int main(int argc, char** argv) {
     const QString helperPrefix = QStringLiteral("--dexaro-helper=");
     for (const QString& argument : QCoreApplication::arguments()) {
         if (argument.startsWith(helperPrefix)) {
-            const auto helper = dexaro::test::childHelper(argument.mid(helperPrefix.size()));
+            const auto helper =
+                dexaro::test::childHelpers().value(argument.mid(helperPrefix.size()));
             return helper ? helper() : 2;
         }
     }

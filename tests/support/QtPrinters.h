@@ -17,6 +17,10 @@ inline void PrintTo(const QRect& value, std::ostream* os) {
     *os << "QRect(" << value.x() << ", " << value.y() << ", " << value.width() << "x"
         << value.height() << ')';
 }
+inline void PrintTo(const QRectF& value, std::ostream* os) {
+    *os << "QRectF(" << value.x() << ", " << value.y() << ", " << value.width() << "x"
+        << value.height() << ')';
+}
 inline void PrintTo(const QSize& value, std::ostream* os) {
     *os << "QSize(" << value.width() << "x" << value.height() << ')';
 }

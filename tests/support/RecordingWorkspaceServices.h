@@ -41,16 +41,8 @@ public:
     }
     bool openURL(const QUrl&) override { return true; }
     bool openFile(const QString&) override { return true; }
-    void terminate(const RunningApplication& app) override {
-        std::unique_lock guard(m_lock);
-        m_released.wait(guard, [this] { return !m_holdTerminations; });
-        m_terminated.append(app);
-    }
-    void forceTerminate(const RunningApplication& app) override {
-        std::unique_lock guard(m_lock);
-        m_released.wait(guard, [this] { return !m_holdTerminations; });
-        m_forceTerminated.append(app);
-    }
+    void terminate(const RunningApplication& app) override { record(m_terminated, app); }
+    void forceTerminate(const RunningApplication& app) override { record(m_forceTerminated, app); }
     // terminate() and forceTerminate() wait from now until releaseTerminations().
     void holdTerminations() {
         std::lock_guard guard(m_lock);
@@ -112,6 +104,11 @@ private:
     template <typename T> T locked(const T& value) const {
         std::lock_guard guard(m_lock);
         return value;
+    }
+    void record(QList<RunningApplication>& list, const RunningApplication& app) {
+        std::unique_lock guard(m_lock);
+        m_released.wait(guard, [this] { return !m_holdTerminations; });
+        list.append(app);
     }
     void deliver(const QString& entry, const OpenCompletion& completion) {
         if (failingEntries.contains(entry)) {

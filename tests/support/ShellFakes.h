@@ -72,11 +72,8 @@ public:
     FakeStatusItem() : button(std::make_unique<QWidget>()) { button->setGeometry(700, 0, 24, 24); }
     void setImage(const QIcon&) override {}
     void setToolTip(const QString&) override {}
-    void setMenu(QMenu* m) override { menu = m; }
-    void setVisible(bool visible) override {
-        button->setVisible(visible);
-        shown = visible;
-    }
+    void setMenu(QMenu*) override {}
+    void setVisible(bool visible) override { button->setVisible(visible); }
     bool isAvailable() const override { return true; }
     QRect iconGeometry() const override { return placementPending ? QRect() : button->geometry(); }
     bool isIconPlacementPending() const override { return placementPending; }
@@ -93,8 +90,6 @@ public:
     void click() { emit clicked(); }
 
     std::unique_ptr<QWidget> button;
-    QMenu* menu = nullptr;
-    bool shown = false;
     bool placementPending = false;
     bool drawnByHost = false;
 };

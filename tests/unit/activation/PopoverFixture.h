@@ -1,6 +1,9 @@
 #pragma once
-// A popover list over recording fakes: launches, alerts, closes and placements
-// are recorded; settings are whatever the test puts in `settings`.
+// The popover's content built as the application builds it (the controller,
+// its list in its scroll area) over recording fakes: launches, alerts, closes
+// and placements are recorded; settings are whatever the test puts in
+// `settings`. The rest of host() is set before the first show().
+#include "activation/StatusBarItemViewController.h"
 #include "activation/StatusBarPopoverCollectionView.h"
 #include "activation/StatusBarPopoverCollectionViewItem.h"
 #include "model/Packing.h"
@@ -29,68 +32,58 @@ inline WSListModelPtr workspace(const QString& id, const QString& name, const QS
     return model;
 }
 
-class PopoverList : public ::testing::Test {
-protected:
-    void SetUp() override {
-        host.workspaceServices = &services;
-        host.alerts = &alerts;
-        host.settings = [this] {
+class Popover {
+public:
+    Popover() {
+        host().workspaceServices = &services;
+        host().alerts = &alerts;
+        host().settings = [this] {
             return settings;
         };
-        host.closePopover = [this] {
-            ++popoverCloses;
+        host().closePopover = [this] {
+            ++closes;
         };
-        host.placeWindow = [this](const RunningApplication& app, PositionName position) {
-            std::lock_guard guard(placedLock);
-            placed.append({app, position});
+        host().placeWindow = [this](const RunningApplication& app, PositionName position) {
+            std::lock_guard guard(m_placedLock);
+            m_placed.append({app, position});
         };
-        list = std::make_unique<StatusBarPopoverCollectionView>();
-        list->resize(345, 400);
     }
-    void TearDown() override {
-        if (list)
-            list->stop();
-    }
+    ~Popover() { controller.stop(); }
 
-    // A fresh list over fresh fakes, for the next row of a table.
-    void restart() {
-        TearDown();
-        services.clear();
-        alerts.shown.clear();
-        popoverCloses = 0;
-        settings = {};
-        {
-            std::lock_guard guard(placedLock);
-            placed.clear();
-        }
-        SetUp();
+    StatusBarHost& host() { return controller.appDelegate; }
+    StatusBarPopoverCollectionView* list() const { return controller.wsListCollectionView(); }
+    StatusBarPopoverCollectionViewItem* row(const QString& wsID) const {
+        return list()->itemForWorkspace(wsID);
     }
+    // Lists these workspaces, building the view the first time.
     void show(const QList<WSListModelPtr>& workspaces) {
-        list->setHost(host);
-        list->wsList = workspaces;
-        list->reloadData();
+        controller.view();
+        list()->wsList = workspaces;
+        list()->reloadData();
     }
     // Waits for the list's workers; then runs what they handed to the main thread.
     void settle() {
-        list->workPool().waitForDone();
+        list()->workPool().waitForDone();
         QCoreApplication::processEvents();
     }
     void toggle(const QString& wsID, bool fromStatusBar = true) {
-        list->toggleWorkspace(wsID, fromStatusBar);
+        list()->toggleWorkspace(wsID, fromStatusBar);
         settle();
     }
-    StatusBarPopoverCollectionViewItem* row(const QString& wsID) {
-        return list->itemForWorkspace(wsID);
+    QList<std::pair<RunningApplication, PositionName>> placed() {
+        std::lock_guard guard(m_placedLock);
+        return m_placed;
     }
 
     RecordingWorkspaceServices services;
     RecordingAlerts alerts;
     AppSettings settings;
-    StatusBarHost host;
-    int popoverCloses = 0;
-    std::mutex placedLock;
-    QList<std::pair<RunningApplication, PositionName>> placed;
-    std::unique_ptr<StatusBarPopoverCollectionView> list;
+    int closes = 0;
+    StatusBarItemViewController controller; // after the fakes its workers use
+
+private:
+    std::mutex m_placedLock;
+    QList<std::pair<RunningApplication, PositionName>> m_placed;
 };
 
 } // namespace dexaro::test

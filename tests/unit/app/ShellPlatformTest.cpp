@@ -1,25 +1,20 @@
 // The shell's platform pieces that need no desktop: where the popover goes,
-// the autostart entry, the termination signals and the backgrounds that
-// follow the desktop's appearance.
+// the autostart entry, the installed menu entry and the termination signals.
 // GIO first: its headers use "signals", which Qt defines as a keyword.
 #include <gio/gdesktopappinfo.h>
 
-#include "activation/CustomNSPopoverView.h"
 #include "platform/Popover.h"
 #include "platform/TerminationSignals.h"
 #include "platform/linux/XdgAutostartLoginItem.h"
-#include "style/Colors.h"
-#include "style/WSMainView.h"
 #include "support/DesktopEntryCheck.h"
-#include "support/DesktopPalette.h"
 #include "support/QtPrinters.h"
 #include "support/Wait.h"
 
 #include <QDir>
 #include <QFile>
-#include <QGuiApplication>
-#include <QScreen>
+#include <QSettings>
 #include <QSignalSpy>
+#include <QSvgRenderer>
 #include <QTemporaryDir>
 #include <csignal>
 #include <gtest/gtest.h>
@@ -49,28 +44,6 @@ TEST(PopoverPlacement, AnchorsToTheIconAndStaysInsideTheWorkArea) {
     for (const Row& row : rows)
         EXPECT_EQ(Popover::placement(size, row.anchor, row.workArea).topLeft(), row.expectedTopLeft)
             << row.name;
-}
-
-TEST(Backgrounds, FollowTheDesktopsAppearanceAndFallBackToItsColour) {
-    const QColor light = colorFromHex(0xFBFBFD), dark = colorFromHex(0x262A31);
-    const QColor darkDesktop = colorFromHex(0x202020);
-    const struct {
-        const char* name;
-        QColor desktop;
-        std::optional<QColor> lightColour, darkColour;
-        QColor view, popoverBackdrop;
-    } rows[] = {
-        {"light desktop", Qt::white, light, dark, light, Qt::white},
-        {"dark desktop", darkDesktop, light, dark, dark, darkDesktop},
-        {"dark desktop, no dark colour", darkDesktop, light, {}, darkDesktop, darkDesktop},
-    };
-    for (const auto& row : rows) {
-        test::DesktopPalette palette(row.desktop);
-        WSMainView view;
-        view.setColors(row.lightColour, row.darkColour);
-        EXPECT_EQ(view.currentBackgroundColor(), row.view) << row.name;
-        EXPECT_EQ(CustomNSPopoverView().currentBackdropColor(), row.popoverBackdrop) << row.name;
-    }
 }
 
 namespace {
@@ -135,6 +108,18 @@ TEST(XdgAutostartLoginItem, TheLauncherLivesBesideTheProgramAndAnUnwritableFolde
     EXPECT_FALSE(item.setEnabled(QStringLiteral("x"), true, &error));
     EXPECT_FALSE(error.isEmpty());
     EXPECT_FALSE(item.isEnabled(QStringLiteral("x")));
+}
+
+TEST(MenuEntry, PassesTheValidatorAndNamesAnIconThatIsShipped) {
+    const QString entry = QStringLiteral(DEXARO_SOURCE_DIR "/resources/dexaro.desktop");
+    EXPECT_EQ(desktopEntryProblems(entry), QString());
+    const QString icon =
+        QSettings(entry, QSettings::IniFormat).value("Desktop Entry/Icon").toString();
+    EXPECT_TRUE(QSvgRenderer(QStringLiteral(DEXARO_SOURCE_DIR
+                                            "/resources/icons/hicolor/scalable/apps/%1.svg")
+                                 .arg(icon))
+                    .isValid())
+        << icon.toStdString();
 }
 
 TEST(TerminationSignals, SigtermAndSigintArriveOnTheMainLoop) {

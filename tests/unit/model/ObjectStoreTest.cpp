@@ -10,36 +10,46 @@ using dexaro::test::runSql;
 
 namespace {
 
-const QList<ObjectStore::Entity> kSchema = {
-    {QStringLiteral("Things"),
-     {QStringLiteral("name"), QStringLiteral("size")},
-     {QStringLiteral("size")}},
-};
+const QString things = QStringLiteral("Things"), nameKey = QStringLiteral("name"),
+              sizeKey = QStringLiteral("size");
+const QList<ObjectStore::Entity> kSchema = {{things, {nameKey, sizeKey}, {sizeKey}}};
 
 QByteArray contents(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// Every row of Things in insertion order, as "name/size" ("-" for an absent value).
+QStringList rows(ObjectStore& store) {
+    QStringList out;
+    const auto ids = store.fetch(things).value();
+    for (auto id : ids) {
+        const QVariant name = store.value(id, nameKey), size = store.value(id, sizeKey);
+        out << (name.isValid() ? name.toString() : QStringLiteral("-")) + QLatin1Char('/') +
+                   (size.isValid() ? size.toString() : QStringLiteral("-"));
+    }
+    return out;
+}
+
 class ObjectStoreTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        path = dir.filePath(QStringLiteral("data/store.sqlite"));
         QString error;
         store = ObjectStore::open(path, kSchema, &error);
         ASSERT_TRUE(store) << error.toStdString();
     }
     ObjectStore::ObjectId add(const QString& name) {
-        auto id = store->insert(QStringLiteral("Things"));
-        store->setValue(id, QStringLiteral("name"), name);
+        auto id = store->insert(things);
+        store->setValue(id, nameKey, name);
         return id;
     }
     QList<ObjectStore::ObjectId> named(const QString& name) {
-        return store->fetch(QStringLiteral("Things"), QStringLiteral("name"), name).value();
+        return store->fetch(things, nameKey, name).value();
     }
+    QStringList rowsOnDisk() { return rows(*ObjectStore::open(path, kSchema, nullptr)); }
 
     QTemporaryDir dir;
-    QString path;
+    const QString path = dir.filePath(QStringLiteral("data/store.sqlite"));
     std::unique_ptr<ObjectStore> store;
 };
 
@@ -54,22 +64,16 @@ TEST_F(ObjectStoreTest, PendingChangesAreFetchedAndOneSaveWritesThemInOrderWithN
     ASSERT_TRUE(store->save());
 
     store->remove(a);
-    store->setValue(b, QStringLiteral("name"), QStringLiteral("renamed"));
-    store->setValue(add(QStringLiteral("c")), QStringLiteral("size"), 2.5);
-    EXPECT_TRUE(named(QStringLiteral("a")).isEmpty());
+    store->setValue(b, nameKey, QStringLiteral("renamed"));
+    store->setValue(add(QStringLiteral("c")), sizeKey, 2.5);
     EXPECT_EQ(named(QStringLiteral("renamed")), QList<ObjectStore::ObjectId>{b});
     ASSERT_TRUE(store->save());
     EXPECT_FALSE(store->hasChanges());
     store.reset();
-    store = ObjectStore::open(path, kSchema, nullptr);
-    const auto all = store->fetch(QStringLiteral("Things")).value();
-    ASSERT_EQ(all.size(), 2) << "a and the deleted insert are gone";
-    EXPECT_EQ(store->value(all[0], QStringLiteral("name")).toString(), QStringLiteral("renamed"));
-    EXPECT_FALSE(store->value(all[0], QStringLiteral("size")).isValid()) << "absent stays absent";
-    EXPECT_DOUBLE_EQ(store->value(all[1], QStringLiteral("size")).toDouble(), 2.5);
+    EXPECT_EQ(rowsOnDisk(), (QStringList{QStringLiteral("renamed/-"), QStringLiteral("c/2.5")}));
     // An absent attribute never equals anything, not even the empty string.
-    EXPECT_TRUE(
-        store->fetch(QStringLiteral("Things"), QStringLiteral("size"), QString())->isEmpty());
+    store = ObjectStore::open(path, kSchema, nullptr);
+    EXPECT_TRUE(store->fetch(things, sizeKey, QString())->isEmpty());
 }
 
 TEST_F(ObjectStoreTest, FailedSaveKeepsEveryPendingChangeAndSaysWhy) {
@@ -78,41 +82,29 @@ TEST_F(ObjectStoreTest, FailedSaveKeepsEveryPendingChangeAndSaysWhy) {
     // Another client makes every write to the table fail.
     runSql(path, "CREATE TRIGGER deny_insert BEFORE INSERT ON Things "
                  "BEGIN SELECT RAISE(ABORT, 'writes refused'); END;");
-
-    store->setValue(kept, QStringLiteral("size"), 7.0);
+    store->setValue(kept, sizeKey, 7.0);
     add(QStringLiteral("new"));
     QString error;
     EXPECT_FALSE(store->save(&error));
     EXPECT_TRUE(error.contains(QStringLiteral("writes refused"))) << error.toStdString();
     EXPECT_TRUE(store->hasChanges());
-    EXPECT_EQ(named(QStringLiteral("new")).size(), 1);
-    EXPECT_DOUBLE_EQ(store->value(kept, QStringLiteral("size")).toDouble(), 7.0);
-
-    // Nothing of the failed transaction reached the file.
-    {
-        auto other = ObjectStore::open(path, kSchema, nullptr);
-        auto all = other->fetch(QStringLiteral("Things")).value();
-        ASSERT_EQ(all.size(), 1);
-        EXPECT_FALSE(other->value(all[0], QStringLiteral("size")).isValid());
-    }
+    const QStringList pending{QStringLiteral("kept/7"), QStringLiteral("new/-")};
+    EXPECT_EQ(rows(*store), pending);
+    EXPECT_EQ(rowsOnDisk(), QStringList{QStringLiteral("kept/-")}) << "nothing reached the file";
 
     runSql(path, "DROP TRIGGER deny_insert;");
     ASSERT_TRUE(store->save(&error)) << error.toStdString();
-    EXPECT_FALSE(store->hasChanges());
-    EXPECT_EQ(store->fetch(QStringLiteral("Things"))->size(), 2);
+    EXPECT_EQ(rowsOnDisk(), pending);
 }
 
-TEST(ObjectStoreOpen, RefusesFilesThatAreNotIntactDatabasesWithoutTouchingThem) {
+TEST(ObjectStoreOpen, RefusesFilesThatAreNotIntactDatabasesAndMigratesOlderTables) {
     QTemporaryDir dir;
     // A real database, then damaged in the middle of its pages.
     const QString good = dir.filePath(QStringLiteral("good.sqlite"));
     {
         auto store = ObjectStore::open(good, kSchema, nullptr);
-        ASSERT_TRUE(store);
-        for (int i = 0; i < 200; ++i) {
-            auto id = store->insert(QStringLiteral("Things"));
-            store->setValue(id, QStringLiteral("name"), QString(200, QLatin1Char('x')));
-        }
+        for (int i = 0; i < 200; ++i)
+            store->setValue(store->insert(things), nameKey, QString(200, QLatin1Char('x')));
         ASSERT_TRUE(store->save());
     }
     runSql(good, "PRAGMA wal_checkpoint(TRUNCATE);");
@@ -120,36 +112,26 @@ TEST(ObjectStoreOpen, RefusesFilesThatAreNotIntactDatabasesWithoutTouchingThem) 
     for (qsizetype i = 4096; i < 8192 && i < damaged.size(); ++i)
         damaged[i] = char(0xA5);
 
-    const struct {
-        const char* name;
-        QByteArray contents;
-    } cases[] = {
-        {"text file", QByteArray("these are not the bytes of a database\n").repeated(100)},
-        {"damaged database", damaged},
-    };
-    for (const auto& c : cases) {
-        const QString path = dir.filePath(QString::fromUtf8(c.name));
+    for (const QByteArray& bytes :
+         {QByteArray("not the bytes of a database\n").repeated(100), damaged}) {
+        const QString path = dir.filePath(QStringLiteral("bad.sqlite"));
         QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(c.contents);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(bytes);
         file.close();
-
         QString error;
-        EXPECT_FALSE(ObjectStore::open(path, kSchema, &error)) << c.name;
-        EXPECT_FALSE(error.isEmpty()) << c.name;
-        EXPECT_EQ(contents(path), c.contents) << c.name << " was modified";
-        EXPECT_FALSE(QFile::exists(path + QStringLiteral("-wal"))) << c.name;
+        EXPECT_FALSE(ObjectStore::open(path, kSchema, &error));
+        EXPECT_FALSE(error.isEmpty());
+        EXPECT_EQ(contents(path), bytes) << "the file was modified";
+        EXPECT_FALSE(QFile::exists(path + QStringLiteral("-wal")));
     }
-}
 
-TEST(ObjectStoreOpen, AddsColumnsMissingFromAnOlderTable) {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("old.sqlite"));
-    runSql(path, "CREATE TABLE Things (name TEXT); INSERT INTO Things VALUES ('old');");
-    auto store = ObjectStore::open(path, kSchema, nullptr);
+    // A table of an older version gains the missing columns.
+    const QString old = dir.filePath(QStringLiteral("old.sqlite"));
+    runSql(old, "CREATE TABLE Things (name TEXT); INSERT INTO Things VALUES ('old');");
+    auto store = ObjectStore::open(old, kSchema, nullptr);
     ASSERT_TRUE(store);
-    auto all = store->fetch(QStringLiteral("Things")).value();
-    ASSERT_EQ(all.size(), 1);
-    store->setValue(all[0], QStringLiteral("size"), 3.0);
+    store->setValue(store->fetch(things)->value(0), sizeKey, 3.0);
     EXPECT_TRUE(store->save());
+    EXPECT_EQ(rows(*store), QStringList{QStringLiteral("old/3")});
 }

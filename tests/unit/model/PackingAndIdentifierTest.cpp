@@ -1,6 +1,7 @@
 #include "model/Identifier.h"
 #include "model/Packing.h"
 #include "model/Records.h"
+#include "positioning/PositionName.h"
 
 #include <gtest/gtest.h>
 
@@ -46,4 +47,6 @@ TEST(Identifier, IsTheSignedDecimalFnv1aHashOfNameAndTimeText) {
     EXPECT_EQ(timeText(1765049940.123456), QStringLiteral("1765049940.123456"));
     EXPECT_EQ(makeIdentifier(QStringLiteral("Work"), 1765049940.123456),
               QStringLiteral("1468845771274259272"));
+    // Placement keys are the absolute value: FNV-1a of "a" is negative.
+    EXPECT_EQ(appPositionKey(QStringLiteral("a")), -qint64(0xaf63dc4c8601ec8cull));
 }

@@ -1,6 +1,7 @@
 #include "model/WorkspaceStore.h"
 #include "model/Packing.h"
 #include "model/TemporaryGlobalDataHolder.h"
+#include "support/QtPrinters.h"
 #include "support/RecordingAlerts.h"
 #include "support/RunSql.h"
 
@@ -8,145 +9,129 @@
 #include <gtest/gtest.h>
 
 using namespace dexaro;
-using dexaro::test::RecordingAlerts;
-using dexaro::test::runSql;
 
 namespace {
+
+// A loaded workspace as "id|name|apps|links|file links", lists joined by commas.
+QString describe(const WSListModel& m) {
+    return QStringList{m.wsID, m.wsName, m.apps.join(u','), m.urlLinkAdresses.join(u','),
+                       m.fileURLLinkAdresses.join(u',')}
+        .join(u'|');
+}
+
+QStringList names(const QList<WSListModelPtr>& list) {
+    QStringList out;
+    for (const auto& m : list)
+        out << m->wsName;
+    return out;
+}
 
 class WorkspaceStoreTest : public ::testing::Test {
 protected:
     void SetUp() override { reopen(); }
-    void reopen() {
+    // Reopens the store; with sql, runs it on the closed file first.
+    void reopen(const char* sql = nullptr) {
         ws.reset();
         context.reset();
+        if (sql)
+            test::runSql(path, sql);
         QString error;
-        context = WorkspaceStore::openStore(dir.filePath(QStringLiteral("Dexaro.sqlite")), &error);
+        context = WorkspaceStore::openStore(path, &error);
         ASSERT_TRUE(context) << error.toStdString();
         ws = std::make_unique<WorkspaceStore>(*context, alerts);
     }
-    QString create(const QString& name, const QStringList& apps = {QStringLiteral("a")}) {
-        auto record = ws->insertWorkspace();
-        const QString id = ws->fillWorkspace(record, {name, apps, {}, {}});
+    QString create(const QString& name) {
+        const QString id = ws->fillWorkspace(ws->insertWorkspace(), {name, {u"a"_qs}, {}, {}});
         EXPECT_TRUE(context->save());
         return id;
     }
-    QString path() const { return dir.filePath(QStringLiteral("Dexaro.sqlite")); }
+    QList<WSListModelPtr> loaded() { return ws->loadWorkspaceList().value(); }
 
     QTemporaryDir dir;
-    RecordingAlerts alerts;
+    const QString path = dir.filePath(QStringLiteral("Dexaro.sqlite"));
+    test::RecordingAlerts alerts;
     std::unique_ptr<ObjectStore> context;
     std::unique_ptr<WorkspaceStore> ws;
 };
 
 } // namespace
 
-TEST_F(WorkspaceStoreTest, CreatedWorkspaceReadsBackAndAnUpdateKeepsItsIdentifier) {
-    auto record = ws->insertWorkspace();
-    const QString id = ws->fillWorkspace(
-        record, {QStringLiteral("Work"),
-                 {QStringLiteral("file:///a.desktop"), QStringLiteral("file:///b.desktop")},
-                 {{QStringLiteral("Docs"), QStringLiteral("https://d.org")}, {}},
-                 {}});
+TEST_F(WorkspaceStoreTest, WorkspacesReadBackUpdatesKeepTheIdentifierAndDeletesTakeEveryTwin) {
+    const QString id = ws->fillWorkspace(ws->insertWorkspace(),
+                                         {u"Work"_qs,
+                                          {u"file:///a.desktop"_qs, u"file:///b.desktop"_qs},
+                                          {{u"Docs"_qs, u"https://d.org"_qs}, {}},
+                                          {}});
     ASSERT_TRUE(context->save());
     reopen();
-    auto list = ws->loadWorkspaceList().value();
+    auto list = loaded();
     ASSERT_EQ(list.size(), 1);
-    const WSListModel& m = *list[0];
-    EXPECT_EQ(m.wsID, id);
-    EXPECT_EQ(m.wsName, QStringLiteral("Work"));
-    ASSERT_TRUE(m.wsCreateDate.has_value());
-    EXPECT_LE(qAbs(m.wsCreateDate->secsTo(QDateTime::currentDateTime())), 60);
-    EXPECT_EQ(m.apps, (QStringList{QStringLiteral("file:///a.desktop"),
-                                   QStringLiteral("file:///b.desktop")}));
-    EXPECT_EQ(m.urlLinkAdresses, QStringList{QStringLiteral("Docs*:///:*https://d.org")});
-    EXPECT_EQ(m.fileURLLinkAdresses, QStringList{QString()}) << "no links: one empty element";
+    // No links: one empty element.
+    EXPECT_EQ(describe(*list[0]),
+              id + u"|Work|file:///a.desktop,file:///b.desktop|Docs*:///:*https://d.org|"_qs);
+    ASSERT_TRUE(list[0]->wsCreateDate.has_value());
+    EXPECT_LE(qAbs(list[0]->wsCreateDate->secsTo(QDateTime::currentDateTime())), 60);
 
     QString error;
-    EXPECT_EQ(ws->updateWorkspace(QStringLiteral("Work"),
-                                  {QStringLiteral("Office"), {QStringLiteral("x")}, {}, {}},
-                                  &error),
-              id)
+    EXPECT_EQ(ws->updateWorkspace(u"Work"_qs, {u"Office"_qs, {u"x"_qs}, {}, {}}, &error), id)
         << error.toStdString();
-    EXPECT_EQ(TemporaryGlobalDataHolder::shared().updatedAppList(id),
-              QStringList{QStringLiteral("x")});
-    reopen();
-    list = ws->loadWorkspaceList().value();
-    ASSERT_EQ(list.size(), 1);
-    EXPECT_EQ(list[0]->wsName, QStringLiteral("Office"));
-    EXPECT_EQ(list[0]->wsID, id);
+    EXPECT_EQ(TemporaryGlobalDataHolder::shared().updatedAppList(id), QStringList{u"x"_qs});
     // A name that vanished meanwhile is reported, nothing is written.
-    EXPECT_TRUE(
-        ws->updateWorkspace(QStringLiteral("Gone"), {QStringLiteral("G"), {}, {}, {}}, &error)
-            .isNull());
+    EXPECT_TRUE(ws->updateWorkspace(u"Gone"_qs, {u"G"_qs, {}, {}, {}}, &error).isNull());
     EXPECT_FALSE(error.isEmpty());
     EXPECT_FALSE(context->hasChanges());
+
+    create(u"Twin"_qs);
+    create(u"Twin"_qs);
+    ASSERT_TRUE(ws->deleteWorkspaces(u"Twin"_qs, &error)) << error.toStdString();
+    reopen();
+    list = loaded();
+    ASSERT_EQ(list.size(), 1);
+    EXPECT_EQ(describe(*list[0]), id + u"|Office|x||"_qs);
     EXPECT_TRUE(alerts.shown.isEmpty());
 }
 
 TEST_F(WorkspaceStoreTest, NameExistsCountsExactMatchesAgainstAllowed) {
-    create(QStringLiteral("Work"));
-    struct Row {
+    create(u"Work"_qs);
+    const struct {
         const char* name;
         int allowed;
         bool exists;
+    } rows[] = {
+        {"Work", 0, true},   {"Work", 1, false}, {"work", 0, false},
+        {"Work ", 0, false}, {"Home", 0, false},
     };
-    const Row rows[] = {{"Work", 0, true},
-                        {"Work", 1, false},
-                        {"work", 0, false},
-                        {"Work ", 0, false},
-                        {"Home", 0, false}};
-    for (const Row& row : rows)
+    for (const auto& row : rows)
         EXPECT_EQ(ws->workspaceNameExists(QString::fromUtf8(row.name), row.allowed), row.exists)
             << row.name << " allowed " << row.allowed;
 
     // An unsaved insert counts too.
     auto pending = ws->insertWorkspace();
-    context->setValue(pending, QStringLiteral("name"), QStringLiteral("Home"));
-    EXPECT_TRUE(ws->workspaceNameExists(QStringLiteral("Home"), 0));
+    context->setValue(pending, u"name"_qs, u"Home"_qs);
+    EXPECT_TRUE(ws->workspaceNameExists(u"Home"_qs, 0));
     context->remove(pending);
-    EXPECT_FALSE(ws->workspaceNameExists(QStringLiteral("Home"), 0));
-    EXPECT_FALSE(context->hasChanges());
-}
-
-TEST_F(WorkspaceStoreTest, DeleteRemovesEveryRecordSharingTheName) {
-    create(QStringLiteral("Twin"));
-    create(QStringLiteral("Twin"));
-    create(QStringLiteral("Other"));
-    QString error;
-    ASSERT_TRUE(ws->deleteWorkspaces(QStringLiteral("Twin"), &error)) << error.toStdString();
-    reopen();
-    auto list = ws->loadWorkspaceList().value();
-    ASSERT_EQ(list.size(), 1);
-    EXPECT_EQ(list[0]->wsName, QStringLiteral("Other"));
+    EXPECT_FALSE(ws->workspaceNameExists(u"Home"_qs, 0));
 }
 
 TEST_F(WorkspaceStoreTest, PopoverLoadRepairsDamagedRecordsAndTheEditorOnlySkipsThem) {
-    create(QStringLiteral("Good"));
-    context.reset();
-    ws.reset();
-    runSql(path(), "INSERT INTO Workspaces (id, name, date_add) VALUES ('1', 'NoApps', 1.0);"
-                   "INSERT INTO Workspaces (name, date_add, apps) VALUES ('NoId', 2.0, 'x');"
-                   "INSERT INTO Workspaces (id, name, date_add, apps) "
-                   "VALUES ('3', 'OddDate', 'yesterday', 'y');");
-    reopen();
-
+    create(u"Good"_qs);
+    reopen("INSERT INTO Workspaces (id, name, date_add) VALUES ('1', 'NoApps', 1.0);"
+           "INSERT INTO Workspaces (name, date_add, apps) VALUES ('NoId', 2.0, 'x');"
+           "INSERT INTO Workspaces (id, name, date_add, apps) "
+           "VALUES ('3', 'OddDate', 'yesterday', 'y');");
     QString error;
     auto editor = ws->loadEditorWorkspaceList(&error).value();
     ASSERT_EQ(editor.size(), 3) << "placeholder, Good, OddDate";
     EXPECT_TRUE(editor[0]->wsID.isNull() && editor[0]->wsName.isNull());
 
-    auto list = ws->loadWorkspaceList().value();
-    QStringList names;
-    for (const auto& m : list)
-        names << m->wsName;
-    EXPECT_EQ(names, (QStringList{QStringLiteral("Good"), QStringLiteral("NoId"),
-                                  QStringLiteral("OddDate")}));
+    auto list = loaded();
+    EXPECT_EQ(names(list), (QStringList{u"Good"_qs, u"NoId"_qs, u"OddDate"_qs}));
     const QString givenId = list[1]->wsID;
     EXPECT_FALSE(givenId.isEmpty());
     EXPECT_FALSE(list[2]->wsCreateDate.has_value()) << "an unreadable date is kept, not fatal";
 
     reopen();
-    list = ws->loadWorkspaceList().value();
+    list = loaded();
     ASSERT_EQ(list.size(), 3);
     EXPECT_EQ(list[1]->wsID, givenId) << "the repaired identifier was saved";
     EXPECT_EQ(ws->loadEditorWorkspaceList(&error)->size(), 4);
@@ -154,14 +139,14 @@ TEST_F(WorkspaceStoreTest, PopoverLoadRepairsDamagedRecordsAndTheEditorOnlySkips
 }
 
 TEST_F(WorkspaceStoreTest, StoreFailuresAreShownWithTheirReasonAndLoseNothingPending) {
-    runSql(path(), "CREATE TRIGGER deny BEFORE INSERT ON Settings "
-                   "BEGIN SELECT RAISE(ABORT, 'disk says no'); END;");
-    ws->writeSetting(QStringLiteral("hideApps"), QStringLiteral("1"));
+    test::runSql(path, "CREATE TRIGGER deny BEFORE INSERT ON Settings "
+                       "BEGIN SELECT RAISE(ABORT, 'disk says no'); END;");
+    ws->writeSetting(u"hideApps"_qs, u"1"_qs);
     ASSERT_EQ(alerts.shown.size(), 1);
-    EXPECT_TRUE(alerts.shown[0].informative.contains(QStringLiteral("disk says no")));
+    EXPECT_TRUE(alerts.shown[0].informative.contains(u"disk says no"_qs));
     EXPECT_TRUE(context->hasChanges());
 
-    runSql(path(), "DROP TABLE Workspaces;");
+    test::runSql(path, "DROP TABLE Workspaces;");
     EXPECT_FALSE(ws->loadWorkspaceList().has_value());
     ASSERT_EQ(alerts.shown.size(), 2);
     EXPECT_FALSE(alerts.shown[1].informative.isEmpty()) << "the reason is shown";
@@ -171,24 +156,18 @@ TEST_F(WorkspaceStoreTest, StoreFailuresAreShownWithTheirReasonAndLoseNothingPen
 }
 
 TEST_F(WorkspaceStoreTest, SettingsDefaultWriteInPlaceAndDuplicatesReadAsNothing) {
-    EXPECT_EQ(ws->settingValue(QStringLiteral("hideApps")), QStringLiteral("0"));
-    EXPECT_FALSE(ws->readSetting(QStringLiteral("runWSAtLogin")).has_value());
-    ws->writeSetting(QStringLiteral("hideApps"), QStringLiteral("1"));
-    ws->writeSetting(QStringLiteral("hideApps"), QStringLiteral("0"));
-    ws->writeSetting(QStringLiteral("runWSAtLogin"), QStringLiteral("1"));
-    reopen();
-    EXPECT_EQ(ws->settingValue(QStringLiteral("hideApps")), QStringLiteral("0"));
-    EXPECT_EQ(ws->settingValue(QStringLiteral("runningAtLogin")), QStringLiteral("1"));
-    EXPECT_EQ(context->fetch(schema::settings)->size(), 2) << "the second write updated in place";
-
-    context.reset();
-    ws.reset();
-    runSql(path(), "INSERT INTO Settings VALUES ('terminationStyle', '1');"
-                   "INSERT INTO Settings VALUES ('terminationStyle', '1');");
-    reopen();
-    EXPECT_FALSE(ws->readSetting(QStringLiteral("terminationStyle")).has_value());
-    EXPECT_EQ(ws->settingValue(QStringLiteral("termination")), QStringLiteral("0"));
-    ws->writeSetting(QStringLiteral("terminationStyle"), QStringLiteral("1"));
+    EXPECT_EQ(ws->settingValue(u"hideApps"_qs), u"0"_qs);
+    ws->writeSetting(u"hideApps"_qs, u"1"_qs);
+    ws->writeSetting(u"hideApps"_qs, u"0"_qs);
+    ws->writeSetting(u"runWSAtLogin"_qs, u"1"_qs);
+    reopen("INSERT INTO Settings VALUES ('terminationStyle', '1');"
+           "INSERT INTO Settings VALUES ('terminationStyle', '1');");
+    EXPECT_EQ(ws->settingValue(u"hideApps"_qs), u"0"_qs);
+    EXPECT_EQ(ws->settingValue(u"runningAtLogin"_qs), u"1"_qs);
+    EXPECT_EQ(context->fetch(schema::settings)->size(), 4) << "the second write updated in place";
+    EXPECT_FALSE(ws->readSetting(u"terminationStyle"_qs).has_value());
+    EXPECT_EQ(ws->settingValue(u"termination"_qs), u"0"_qs);
+    ws->writeSetting(u"terminationStyle"_qs, u"1"_qs);
     EXPECT_EQ(context->fetch(schema::settings)->size(), 5) << "a duplicate is never updated";
 }
 
@@ -206,25 +185,19 @@ TEST_F(WorkspaceStoreTest, DatesOutsideTheRepresentableRangeReadAsUnknown) {
         {"'NaN'", {}},
         {"9.3e15", {}}, // just past 64 bits of milliseconds
     };
-    context.reset();
-    ws.reset();
+    QString sql;
     for (size_t i = 0; i < std::size(rows); ++i)
-        runSql(path(), QStringLiteral("INSERT INTO Workspaces (id, name, date_add, apps) VALUES "
-                                      "('%1', 'W%1', %2, 'a');")
-                           .arg(i)
-                           .arg(QString::fromLatin1(rows[i].stored))
-                           .toUtf8()
-                           .constData());
-    reopen();
-    const auto list = ws->loadWorkspaceList().value();
+        sql +=
+            u"INSERT INTO Workspaces (id, name, date_add, apps) VALUES ('%1', 'W%1', %2, 'a');"_qs
+                .arg(i)
+                .arg(QLatin1String(rows[i].stored));
+    reopen(sql.toUtf8().constData());
+    const auto list = loaded();
     ASSERT_EQ(list.size(), std::size(rows));
     for (size_t i = 0; i < std::size(rows); ++i) {
-        SCOPED_TRACE(rows[i].stored);
         const auto& date = list[i]->wsCreateDate;
-        ASSERT_EQ(date.has_value(), rows[i].msecs.has_value());
-        if (date) {
-            EXPECT_EQ(date->toMSecsSinceEpoch(), *rows[i].msecs);
-        }
+        EXPECT_EQ(date ? std::optional(date->toMSecsSinceEpoch()) : std::nullopt, rows[i].msecs)
+            << rows[i].stored;
     }
     EXPECT_TRUE(alerts.shown.isEmpty());
 }

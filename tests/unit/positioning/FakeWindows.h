@@ -1,9 +1,7 @@
 #pragma once
 // A window backend with one application and at most one window, whose window
-// manager may adjust what is asked of it. Records every call.
+// manager may adjust what is asked of it. Counts the calls.
 #include "platform/WindowAccess.h"
-
-#include <functional>
 
 namespace dexaro::test {
 
@@ -16,12 +14,8 @@ public:
     int windowAppearsOnRead = 1; // the n-th windows read is the first with a window
     QPointF position{10, 10};
     QSizeF size{300, 200};
-    std::function<QPointF(QPointF)> adjustPosition = [](QPointF p) {
-        return p;
-    };
-    std::function<QSizeF(QSizeF)> adjustSize = [](QSizeF s) {
-        return s;
-    };
+    // Like a panel of 30 px at the top and a terminal sizing in 6x13 cells.
+    bool wmAdjusts = false;
     AXError positionWriteError = AXError::success;
 
     int calls = 0;
@@ -40,39 +34,36 @@ public:
                 return AXError::attributeUnsupported;
             if (!trusted)
                 return AXError::apiDisabled;
-            ++windowReads;
             QList<ElementRef> windows;
-            if (windowReads >= windowAppearsOnRead)
+            if (++windowReads >= windowAppearsOnRead)
                 windows.append(ElementRef{ElementRef::Kind::window, -1, {}, 7});
             *value = windows;
-            return AXError::success;
-        }
-        if (name == QLatin1String("AXPosition"))
+        } else if (name == QLatin1String("AXPosition")) {
             *value = position;
-        else if (name == QLatin1String("AXSize"))
+        } else if (name == QLatin1String("AXSize")) {
             *value = size;
-        else if (name == QLatin1String("AXRole"))
+        } else if (name == QLatin1String("AXRole")) {
             *value = QVariant(QStringLiteral("AXWindow"));
-        else
+        } else {
             return AXError::attributeUnsupported;
+        }
         return AXError::success;
     }
 
     AXError setAttributeValue(const ElementRef& element, const QString& name,
                               const AXValue& value) override {
         ++calls;
-        if (element.kind != ElementRef::Kind::window)
-            return AXError::attributeUnsupported;
-        if (name == QLatin1String("AXPosition")) {
+        if (element.kind == ElementRef::Kind::window && name == QLatin1String("AXPosition")) {
             ++positionWrites;
-            if (positionWriteError != AXError::success)
-                return positionWriteError;
-            position = adjustPosition(std::get<QPointF>(value));
-            return AXError::success;
+            const QPointF p = std::get<QPointF>(value);
+            if (positionWriteError == AXError::success)
+                position = wmAdjusts ? QPointF(p.x(), std::max(p.y(), 30.0)) : p;
+            return positionWriteError;
         }
-        if (name == QLatin1String("AXSize")) {
+        if (element.kind == ElementRef::Kind::window && name == QLatin1String("AXSize")) {
             ++sizeWrites;
-            size = adjustSize(std::get<QSizeF>(value));
+            const QSizeF s = std::get<QSizeF>(value);
+            size = wmAdjusts ? QSizeF(int(s.width()) / 6 * 6, int(s.height()) / 13 * 13) : s;
             return AXError::success;
         }
         return AXError::attributeUnsupported;

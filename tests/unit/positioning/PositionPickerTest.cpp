@@ -1,57 +1,36 @@
-// The shared position picker, driven as the application pickers' tiles drive it.
-#include "model/WorkspaceStore.h"
-#include "positioning/AllPositionsHolder.h"
-#include "positioning/PositionsDBManager.h"
+// The shared position picker, driven as the application pickers' tiles drive it
+// (what the tiles' buttons record is tested with the application picker).
 #include "positioning/PositionsPopover.h"
-#include "positioning/WSCreatorPositionManager.h"
-#include "positioning/WSEditorPositionManager.h"
+#include "support/PositionCaches.h"
 
-#include <QApplication>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
-
-#include "support/RecordingAlerts.h"
 
 using namespace dexaro;
 
 namespace {
 
-class Tile : public QWidget, public PositionTile {
-public:
-    Tile(QString url, PositionName position) : m_url(std::move(url)), m_position(position) {
-        button = new QPushButton(this);
+struct Tile : QWidget, PositionTile {
+    explicit Tile(QWidget* parent) : QWidget(parent) {
         button->setGeometry(100, 10, 20, 20);
         resize(140, 160);
+        show();
     }
-    PositionName itemPosition() const override { return m_position; }
-    void setItemPosition(PositionName position) override { m_position = position; }
-    QString appURL() const override { return m_url; }
-    QPushButton* button;
+    PositionName itemPosition() const override { return position; }
+    void setItemPosition(PositionName p) override { position = p; }
+    QString appURL() const override { return QStringLiteral("file:///gedit.desktop"); }
 
-private:
-    QString m_url;
-    PositionName m_position;
+    PositionName position = PositionName::rightHalf;
+    QPushButton* button = new QPushButton(this);
 };
 
-class Picker : public testing::Test {
-protected:
-    void SetUp() override {
-        popover.list()->setPositionCaches(&creator, &editor);
-        window.move(200, 200);
-        window.resize(600, 400);
-        window.show();
-    }
-    void TearDown() override { popover.hide(); }
-
+struct Picker : testing::Test, test::PositionCaches {
     QList<int> markedEntries() {
         QList<int> marked;
-        for (auto it = popover.list()->positionCells.cbegin();
-             it != popover.list()->positionCells.cend(); ++it) {
-            if ((*it)->selectionIndicator->opacity() > 0)
-                marked << it.key();
-        }
+        for (auto [index, cell] : popover.list()->positionCells.asKeyValueRange())
+            if (cell->selectionIndicator->opacity() > 0)
+                marked << index;
         return marked;
     }
     void choose(int index) {
@@ -60,23 +39,16 @@ protected:
         QTest::mouseClick(cell, Qt::LeftButton);
     }
 
-    QTemporaryDir dir;
-    std::unique_ptr<ObjectStore> store =
-        WorkspaceStore::openStore(dir.filePath(QStringLiteral("Dexaro.sqlite")), nullptr);
-    test::RecordingAlerts alerts;
-    PositionsDBManager db{*store, alerts};
-    AllPositionsHolder holder;
-    WSCreatorPositionManager creator{db, holder};
-    WSEditorPositionManager editor{db, holder};
     PositionsPopover popover;
     QWidget window;
-    const QString gedit = QStringLiteral("file:///usr/share/applications/gedit.desktop");
 };
 
 TEST_F(Picker, OpensBesideTheButtonWithTheTilesPlacementMarkedAndAChoiceGoesToTileAndCreator) {
-    auto* tile = new Tile(gedit, PositionName::rightHalf);
-    tile->setParent(&window);
-    tile->show();
+    popover.list()->setPositionCaches(&creator, &editor);
+    window.setGeometry(200, 200, 600, 400);
+    window.show();
+    auto* tile = new Tile(&window);
+    const qint64 key = appPositionKey(tile->appURL());
     popover.showFor(tile, tile->button, PositionPopoverWindowType::create);
     EXPECT_TRUE(popover.isVisible());
     EXPECT_EQ(popover.list()->positionCells.size(), 15);
@@ -87,32 +59,18 @@ TEST_F(Picker, OpensBesideTheButtonWithTheTilesPlacementMarkedAndAChoiceGoesToTi
     choose(2);
     choose(9);
     EXPECT_EQ(markedEntries(), QList<int>{9});
-    EXPECT_EQ(tile->itemPosition(), PositionName::bottomRight);
-    EXPECT_EQ(creator.positionsCache.value(appPositionKey(gedit)), 9);
+    EXPECT_EQ(tile->position, PositionName::bottomRight);
+    EXPECT_EQ(creator.positionsCache.value(key), 9);
     EXPECT_TRUE(popover.isVisible()) << "it stays open until a click outside";
     choose(0);
-    EXPECT_EQ(creator.positionsCache.value(appPositionKey(gedit), -1), 0);
+    EXPECT_EQ(creator.positionsCache.value(key, -1), 0);
 
     delete tile; // a tile gone meanwhile is left alone
     creator.positionsCache.clear();
     choose(4);
     EXPECT_TRUE(creator.positionsCache.isEmpty());
     EXPECT_EQ(markedEntries(), QList<int>{0});
-}
-
-TEST_F(Picker, EditorChoicesGoToTheShownWorkspaceOnlyWhenItIsLoaded) {
-    Tile tile(gedit, PositionName::def);
-    editor.currentSelectedWSID = QStringLiteral("ws1");
-    popover.showFor(&tile, tile.button, PositionPopoverWindowType::editor);
-    EXPECT_EQ(markedEntries(), QList<int>{0});
-    choose(6);
-    EXPECT_EQ(tile.itemPosition(), PositionName::topLeft);
-    EXPECT_FALSE(editor.positionOf(QStringLiteral("ws1"), gedit).has_value());
-
-    editor.positionsFor(QStringLiteral("ws1"));
-    choose(7);
-    EXPECT_EQ(editor.positionOf(QStringLiteral("ws1"), gedit), 7);
-    EXPECT_TRUE(creator.positionsCache.isEmpty());
+    popover.hide();
 }
 
 } // namespace
