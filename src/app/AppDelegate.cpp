@@ -8,6 +8,9 @@
 #include "app/AboutWindow.h"
 #include "app/AppIdentifiers.h"
 #include "app/CustomMainWindow.h"
+#include "authoring/AuthoringContext.h"
+#include "authoring/WSCreatorViewController.h"
+#include "authoring/WSEditorViewController.h"
 #include "platform/WindowAccess.h"
 #include "platform/WorkAreas.h"
 
@@ -321,6 +324,32 @@ void AppDelegate::buildStatusItem() {
 void AppDelegate::buildMainWindow() {
     m_window = new CustomMainWindow(m_settings, *m_store, *m_loginItem);
     m_window->setAlerts(m_alerts);
+
+    AuthoringContext authoring;
+    authoring.store = m_store.get();
+    authoring.alerts = m_alerts;
+    authoring.userDefaults = &m_platform.userDefaults();
+    authoring.validator = m_validator.get();
+    authoring.monitor = m_shortcutMonitor.get();
+    authoring.binder = m_binder.get();
+    authoring.positionsStore = m_positionsStore.get();
+    authoring.positions = m_positions.get();
+    authoring.desktopEntries = &m_platform.desktopEntries();
+    authoring.scanDefaultApps = [this] {
+        return m_settings.scanDefaultApps;
+    };
+    authoring.workspaceListChanged = [this] {
+        setWorkspaceListUpdated();
+        emit reloadStatusBarPopoverWSCollectionList();
+    };
+    authoring.consumeEditorTag = [this] {
+        return consumeWorkspaceListUpdate(editorTag);
+    };
+    authoring.deletedWS = [this](int workspaceIndex) {
+        emit deletedWS(workspaceIndex);
+    };
+    m_window->setScreenViews(new WSCreatorViewController(authoring),
+                             new WSEditorViewController(authoring));
     connect(m_window, &CustomMainWindow::quitRequested, this, [this] { requestQuit(); });
     fitMainWindow();
     m_window->hide();

@@ -87,13 +87,23 @@ QString WorkspaceStore::defaultStorePath() {
            QStringLiteral("/Dexaro/Dexaro.sqlite");
 }
 
-std::unique_ptr<ObjectStore> WorkspaceStore::openStore(const QString& path, QString* error) {
-    const QList<ObjectStore::Entity> entities = {
+namespace {
+QList<ObjectStore::Entity> storeEntities() {
+    return {
         {schema::workspaces, {kId, kName, kDateAdd, kApps, kUrls, kFileUrls}, {kDateAdd}},
         {schema::settings, {kName, kValue}},
         {schema::positions, {QStringLiteral("wsID"), QStringLiteral("appPositions")}},
     };
-    return ObjectStore::open(path.isEmpty() ? defaultStorePath() : path, entities, error);
+}
+} // namespace
+
+std::unique_ptr<ObjectStore> WorkspaceStore::openStore(const QString& path, QString* error) {
+    return ObjectStore::open(path.isEmpty() ? defaultStorePath() : path, storeEntities(), error);
+}
+
+std::unique_ptr<ObjectStore> WorkspaceStore::openReadOnlyStore(const QString& path,
+                                                               QString* error) {
+    return ObjectStore::openReadOnly(path, storeEntities(), error);
 }
 
 std::optional<QList<WSListModelPtr>> WorkspaceStore::loadWorkspaceList() {
@@ -128,16 +138,20 @@ std::optional<QList<WSListModelPtr>> WorkspaceStore::loadWorkspaceList() {
 }
 
 std::optional<QList<WSListModelPtr>> WorkspaceStore::loadEditorWorkspaceList(QString* error) {
-    const auto records = m_context.fetch(schema::workspaces, {}, {}, error);
+    return readEditorWorkspaceList(m_context, error);
+}
+
+std::optional<QList<WSListModelPtr>> WorkspaceStore::readEditorWorkspaceList(ObjectStore& context,
+                                                                             QString* error) {
+    const auto records = context.fetch(schema::workspaces, {}, {}, error);
     if (!records)
         return std::nullopt;
     QList<WSListModelPtr> list{std::make_shared<WSListModel>()};
     for (ObjectStore::ObjectId record : *records) {
-        if (!present(m_context.value(record, kName)) ||
-            !present(m_context.value(record, kDateAdd)) ||
-            !present(m_context.value(record, kApps)) || !present(m_context.value(record, kId)))
+        if (!present(context.value(record, kName)) || !present(context.value(record, kDateAdd)) ||
+            !present(context.value(record, kApps)) || !present(context.value(record, kId)))
             continue;
-        list << makeModel(m_context, record);
+        list << makeModel(context, record);
     }
     return list;
 }
@@ -208,6 +222,42 @@ bool WorkspaceStore::deleteWorkspaces(const QString& name, QString* error) {
     for (ObjectStore::ObjectId record : *records)
         m_context.remove(record);
     return m_context.save(error);
+}
+
+QString WorkspaceStore::updateWorkspaceWithID(const QString& wsID,
+                                              const WorkspaceContents& contents, QString* error) {
+    const auto records = m_context.fetch(schema::workspaces, kId, wsID, error);
+    if (!records)
+        return {};
+    if (records->isEmpty()) {
+        if (error)
+            *error = QStringLiteral("The workspace is no longer stored.");
+        return {};
+    }
+    const ObjectStore::ObjectId record = records->first();
+    m_context.setValue(record, kName, contents.name);
+    m_context.setValue(record, kApps, pack(contents.apps, separators::apps));
+    m_context.setValue(record, kUrls, packURLLinks(contents.urls));
+    m_context.setValue(record, kFileUrls, packFileLinks(contents.files));
+    if (!m_context.save(error)) {
+        m_context.discardChanges(record);
+        return {};
+    }
+    TemporaryGlobalDataHolder::shared().setUpdatedAppList(wsID, contents.apps);
+    return wsID;
+}
+
+bool WorkspaceStore::deleteWorkspaceWithID(const QString& wsID, QString* error) {
+    const auto records = m_context.fetch(schema::workspaces, kId, wsID, error);
+    if (!records)
+        return false;
+    for (ObjectStore::ObjectId record : *records)
+        m_context.remove(record);
+    if (m_context.save(error))
+        return true;
+    for (ObjectStore::ObjectId record : *records)
+        m_context.discardChanges(record);
+    return false;
 }
 
 std::optional<QString> WorkspaceStore::readSetting(const QString& storedName) {

@@ -40,6 +40,9 @@ public:
     // or at path, with the schema above. nullptr and error when it cannot be opened.
     static std::unique_ptr<ObjectStore> openStore(const QString& path, QString* error);
     static QString defaultStorePath();
+    // A read-only connection to the store at path (ObjectStore::openReadOnly),
+    // for reading the Editor's list off the main thread.
+    static std::unique_ptr<ObjectStore> openReadOnlyStore(const QString& path, QString* error);
 
     ObjectStore& context() { return m_context; }
 
@@ -49,6 +52,9 @@ public:
     // The Editor's list: a leading empty placeholder, invalid records skipped.
     // nullopt and error on a fetch failure (the Editor shows its own alert).
     std::optional<QList<WSListModelPtr>> loadEditorWorkspaceList(QString* error);
+    // The same over any context, such as a read-only one on a worker thread.
+    static std::optional<QList<WSListModelPtr>> readEditorWorkspaceList(ObjectStore& context,
+                                                                        QString* error);
 
     bool workspaceNameExists(const QString& name, int allowed);
 
@@ -63,6 +69,15 @@ public:
                             QString* saveError);
     // Deletes every record with that name and saves; false and error on failure.
     bool deleteWorkspaces(const QString& name, QString* error);
+
+    // The Editor's operations find the record by its identifier, which a rename
+    // keeps. Nothing is alerted here; on any failure the error says why and the
+    // context holds none of the operation's changes (nothing is left pending for
+    // a later save to write). updateWorkspaceWithID answers the record's
+    // identifier, or a null string on failure; it leaves date_add and id as they are.
+    QString updateWorkspaceWithID(const QString& wsID, const WorkspaceContents& contents,
+                                  QString* error);
+    bool deleteWorkspaceWithID(const QString& wsID, QString* error);
 
     std::optional<QString> readSetting(const QString& storedName);
     void writeSetting(const QString& storedName, const QString& value);

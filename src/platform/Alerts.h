@@ -24,6 +24,12 @@ public:
         warn(title, message, informative);
     }
 
+    // A modal notice with Dexaro's "success" image in place of the caution icon:
+    // a workspace saved or deleted. Shown as a warning where no image can be shown.
+    virtual void inform(const QString& title, const QString& message, const QString& informative) {
+        warn(title, message, informative);
+    }
+
     // A modal question on the main thread; answers the index of the button pressed
     // (0 = the first, the default button).
     virtual int ask(const QString& title, const QString& message, const QString& informative,

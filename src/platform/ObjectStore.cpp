@@ -224,6 +224,26 @@ std::unique_ptr<ObjectStore> ObjectStore::open(const QString& path, const QList<
     return store;
 }
 
+std::unique_ptr<ObjectStore>
+ObjectStore::openReadOnly(const QString& path, const QList<Entity>& schema, QString* error) {
+    std::unique_ptr<ObjectStore> store(new ObjectStore);
+    Private& p = *store->d;
+    p.path = path;
+    if (sqlite3_open_v2(path.toUtf8().constData(), &p.db,
+                        SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
+        if (error)
+            *error = errorText(p.db, path);
+        return nullptr;
+    }
+    sqlite3_busy_timeout(p.db, 2000);
+    for (const Entity& entity : schema) {
+        p.entityIndex.insert(entity.name, int(p.entities.size()));
+        p.entities << entity;
+        p.byRow.append(QHash<qint64, ObjectId>());
+    }
+    return store;
+}
+
 QString ObjectStore::path() const {
     return d->path;
 }
@@ -442,6 +462,19 @@ bool ObjectStore::save(QString* error) {
     }
     d->inserted.clear();
     return true;
+}
+
+void ObjectStore::discardChanges(ObjectId object) {
+    auto it = d->objects.find(object);
+    if (it == d->objects.end())
+        return;
+    if (it->rowid == 0) {
+        d->inserted.removeOne(object);
+        d->objects.erase(it);
+        return;
+    }
+    it->changed.clear();
+    it->deleted = false;
 }
 
 void ObjectStore::rollback() {

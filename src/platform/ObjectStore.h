@@ -33,6 +33,12 @@ public:
     };
     static std::unique_ptr<ObjectStore> open(const QString& path, const QList<Entity>& schema,
                                              QString* error);
+    // A second, read-only connection to a store that open() has made: for
+    // reading on another thread while the main context goes on. It sees what
+    // has been saved, never the main context's pending changes; it changes
+    // nothing in the file, and its save() fails. One thread at a time.
+    static std::unique_ptr<ObjectStore> openReadOnly(const QString& path,
+                                                     const QList<Entity>& schema, QString* error);
     ~ObjectStore();
 
     // Objects of an entity in natural order, pending changes included. With an
@@ -50,6 +56,9 @@ public:
     bool save(QString* error = nullptr);
     // Drops every pending change.
     void rollback();
+    // Drops the pending changes of one object only: a pending insert goes away,
+    // a stored object gets its stored values back and is no longer deleted.
+    void discardChanges(ObjectId object);
 
     QString path() const;
 

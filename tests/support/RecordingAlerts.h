@@ -14,6 +14,7 @@ struct RecordedAlert {
     QString informative;
     QStringList buttons;   // empty for a plain warning
     bool critical = false; // shown in the critical style
+    bool success = false;  // shown with the "success" image
 };
 
 class RecordingAlerts : public Alerts {
@@ -26,6 +27,11 @@ public:
     void critical(const QString& title, const QString& message,
                   const QString& informative) override {
         shown.append({title, message, informative, {}, true});
+    }
+    void inform(const QString& title, const QString& message, const QString& informative) override {
+        shown.append({title, message, informative, {}, false, true});
+        if (onShown)
+            onShown();
     }
     int ask(const QString& title, const QString& message, const QString& informative,
             const QStringList& buttons) override {

@@ -1,7 +1,8 @@
 // Writes the README's pictures, light and dark, into the folder named on the
 // command line: the main window on its Configs screen, the popover with rows
 // off, busy and on, the popover with its settings menu open, and the about
-// window.
+// window, and the Creator and the Editor at the window size of a 1366 x 768 and
+// of a 2560 x 1440 screen.
 //   QT_QPA_PLATFORM=offscreen build/bin/dexaro-screenshots docs
 #include "activation/ActivationPulse.h"
 #include "activation/BusySpinner.h"
@@ -10,21 +11,43 @@
 #include "activation/StatusBarPopoverCollectionView.h"
 #include "activation/StatusBarPopoverCollectionViewItem.h"
 #include "app/AboutWindow.h"
+#include "app/AppDelegate.h"
 #include "app/CustomMainWindow.h"
 #include "app/ToolbarItemView.h"
+#include "authoring/AppIconLoader.h"
+#include "authoring/AppListCollectionView.h"
+#include "authoring/AuthoringContext.h"
+#include "authoring/InstalledAppsScanner.h"
+#include "authoring/WSCreatorViewController.h"
+#include "authoring/WSEditorViewController.h"
+#include "authoring/WSTextField.h"
 #include "model/AppSettings.h"
 #include "model/WorkspaceStore.h"
+#include "platform/Platform.h"
+#include "platform/UserDefaults.h"
+#include "positioning/AllPositionsHolder.h"
+#include "positioning/PositionsDBManager.h"
+#include "shortcuts/MASShortcutBinder.h"
+#include "shortcuts/MASShortcutMonitor.h"
+#include "shortcuts/MASShortcutValidator.h"
+#include "shortcuts/MASShortcutView.h"
+#include "support/AppFolderTree.h"
 #include "support/DesktopPalette.h"
+#include "support/FolderDesktopEntries.h"
 #include "support/RecordingAlerts.h"
 #include "support/ShellFakes.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QDeadlineTimer>
 #include <QDir>
+#include <QImage>
 #include <QMenu>
 #include <QPainter>
 #include <QPixmap>
 #include <QScrollArea>
 #include <QTemporaryDir>
+#include <QUrl>
 #include <cstdio>
 #include <functional>
 #include <optional>
@@ -128,6 +151,190 @@ QPixmap about() {
     return window.grab();
 }
 
+// ---- the Creator and the Editor ------------------------------------------------
+
+// The desktop's own services, for the entry reader the screens' scans use.
+Platform& desktop() {
+    static const std::unique_ptr<Platform> platform =
+        Platform::forDesktop(QCoreApplication::applicationFilePath());
+    return *platform;
+}
+
+bool waitFor(const std::function<bool()>& condition) {
+    QDeadlineTimer deadline(10000);
+    while (!condition() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 20);
+    return condition();
+}
+
+// A store with three workspaces, twelve applications with painted icons in an
+// application folder of its own, and everything the two screens take.
+struct AuthoringScene {
+    AuthoringScene() {
+        objects = WorkspaceStore::openStore(dir.filePath(QStringLiteral("Dexaro.sqlite")), nullptr);
+        store = std::make_unique<WorkspaceStore>(*objects, alerts);
+        defaults = std::make_unique<UserDefaults>(dir.filePath(QStringLiteral("Dexaro.conf")));
+        monitor = std::make_unique<MASShortcutMonitor>(desktop().hotKeys());
+        binder = std::make_unique<MASShortcutBinder>(*monitor, *defaults);
+        validator = std::make_unique<MASShortcutValidator>(desktop().hotKeys(),
+                                                           [] { return QList<MenuInfo>{}; });
+        positionsStore = std::make_unique<PositionsDBManager>(*objects, alerts);
+        const struct {
+            const char* name;
+            QRgb colour;
+        } catalogue[] = {
+            {"Browser", 0x4c8df6}, {"Calendar", 0xf8444a}, {"Mail", 0x3cc46b},
+            {"Notes", 0xf5b400},   {"Terminal", 0x30353e}, {"Music", 0xe0457b},
+            {"Files", 0x6b7bd6},   {"Editor", 0x1aa39a},   {"Photos", 0xff8a3d},
+            {"Chat", 0x8e5cd9},    {"Clock", 0x59636e},    {"Maps", 0x2fb36b},
+        };
+        for (const auto& app : catalogue)
+            install(QString::fromLatin1(app.name), QColor(app.colour));
+        seed(QStringLiteral("Writing"), {QStringLiteral("Editor"), QStringLiteral("Notes")});
+        seed(QStringLiteral("Morning mail and calendar"),
+             {QStringLiteral("Mail"), QStringLiteral("Calendar"), QStringLiteral("Browser")});
+        seed(QStringLiteral("Development"), {QStringLiteral("Terminal"), QStringLiteral("Editor")});
+        defaults->setValue(wsIDs[1], shortcut.encode());
+    }
+
+    // An application whose icon is a rounded square with its initial.
+    void install(const QString& name, const QColor& colour) {
+        QImage icon(96, 96, QImage::Format_ARGB32_Premultiplied);
+        icon.fill(Qt::transparent);
+        QPainter painter(&icon);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(colour);
+        painter.drawRoundedRect(QRectF(6, 6, 84, 84), 20, 20);
+        painter.setPen(Qt::white);
+        QFont font = painter.font();
+        font.setPixelSize(48);
+        font.setBold(true);
+        painter.setFont(font);
+        painter.drawText(icon.rect(), Qt::AlignCenter, name.left(1));
+        painter.end();
+        const QString iconPath = apps.path(QStringLiteral("icons/%1.png").arg(name.toLower()));
+        QDir().mkpath(QFileInfo(iconPath).absolutePath());
+        icon.save(iconPath);
+        apps.app(entry(name), name, {QStringLiteral("Icon=") + iconPath});
+    }
+    static QString entry(const QString& name) {
+        return QStringLiteral("applications/%1.desktop").arg(name.toLower());
+    }
+    QString url(const QString& name) const {
+        return QUrl::fromLocalFile(apps.path(entry(name))).toString();
+    }
+    void seed(const QString& name, const QStringList& names) {
+        QStringList urls;
+        for (const QString& app : names)
+            urls << url(app);
+        const QList<URLLinkModel> links = {
+            {QStringLiteral("Team board"), QStringLiteral("board.example.org")}};
+        wsIDs << store->fillWorkspace(store->insertWorkspace(), {name, urls, links, {}});
+        objects->save();
+    }
+
+    AuthoringContext context() {
+        AuthoringContext c;
+        c.store = store.get();
+        c.alerts = &alerts;
+        c.userDefaults = defaults.get();
+        c.validator = validator.get();
+        c.monitor = monitor.get();
+        c.binder = binder.get();
+        c.positionsStore = positionsStore.get();
+        c.positions = &positions;
+        c.desktopEntries = &entries;
+        c.scanDefaultApps = [] {
+            return QStringLiteral("1");
+        };
+        c.workspaceListChanged = [] {
+        };
+        c.consumeEditorTag = [] {
+            return true;
+        };
+        c.deletedWS = [](int) {
+        };
+        return c;
+    }
+
+    // The window once the screen's scan is in and the tiles' icons (decoded on
+    // a pool as the tiles are first painted) have arrived.
+    static QPixmap settled(QWidget& window, InstalledAppsScanner* scanner,
+                           AppListCollectionView* grid) {
+        waitFor([&] { return !scanner->isScanning() && grid->installedApps().size() == 12; });
+        window.grab();
+        const AppIconLoader* loader = grid->findChild<AppIconLoader*>();
+        waitFor([&] {
+            for (const AppListModel& app : grid->installedApps())
+                if (loader && loader->isPending(app.appImagePath))
+                    return false;
+            return true;
+        });
+        QCoreApplication::processEvents();
+        return window.grab();
+    }
+
+    // The main window as Dexaro sizes it on a screen with that work area,
+    // showing the Creator with a workspace half made, or the Editor with one chosen.
+    QPixmap picture(const QRect& workArea, bool editor) {
+        AppSettings settings;
+        dexaro::test::FakeLoginItem loginItem;
+        CustomMainWindow window(settings, *store, loginItem);
+        auto* creatorView = new WSCreatorViewController(context());
+        auto* editorView = new WSEditorViewController(context());
+        window.setScreenViews(creatorView, editorView);
+        window.setGeometry(AppDelegate::mainWindowFrame(workArea, 24));
+        window.show();
+        if (!editor) {
+            creatorView->nameField()->setText(QStringLiteral("Morning routine"));
+            creatorView->collectionView()->setSelectedAppURLs(
+                {url("Mail"), url("Calendar"), url("Notes")});
+            creatorView->shortcutView()->setShortcutValue(
+                MASShortcut(46, MASShortcut::ControlFlag | MASShortcut::OptionFlag)); // M
+            return settled(window, creatorView->scanner(), creatorView->collectionView());
+        }
+        window.toolbarItem(CustomMainWindow::EditorView)->select();
+        waitFor([&] { return !editorView->isLoadingList(); });
+        editorView->popUpButton()->setCurrentIndex(2);
+        editorView->popUpWsButtonSelectionHandler(2);
+        return settled(window, editorView->scanner(), editorView->collectionView());
+    }
+
+    QTemporaryDir dir;
+    dexaro::test::AppFolderTree apps;
+    dexaro::test::FolderDesktopEntries entries{desktop().desktopEntries(),
+                                               {apps.path(QStringLiteral("applications"))}};
+    dexaro::test::RecordingAlerts alerts;
+    std::unique_ptr<ObjectStore> objects;
+    std::unique_ptr<WorkspaceStore> store;
+    std::unique_ptr<UserDefaults> defaults;
+    std::unique_ptr<MASShortcutMonitor> monitor;
+    std::unique_ptr<MASShortcutBinder> binder;
+    std::unique_ptr<MASShortcutValidator> validator;
+    std::unique_ptr<PositionsDBManager> positionsStore;
+    AllPositionsHolder positions;
+    QStringList wsIDs;
+    const MASShortcut shortcut{46, MASShortcut::ControlFlag | MASShortcut::OptionFlag};
+};
+
+// Work areas of a 1366 x 768 and a 2560 x 1440 screen with a panel at the top.
+const QRect laptop(0, 24, 1366, 744);
+const QRect large(0, 32, 2560, 1408);
+
+QPixmap creator() {
+    return AuthoringScene().picture(laptop, false);
+}
+QPixmap editor() {
+    return AuthoringScene().picture(laptop, true);
+}
+QPixmap creatorLarge() {
+    return AuthoringScene().picture(large, false);
+}
+QPixmap editorLarge() {
+    return AuthoringScene().picture(large, true);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -145,7 +352,11 @@ int main(int argc, char** argv) {
     const std::pair<const char*, Picture> pictures[] = {{"main-window-configs", configs},
                                                         {"popover", popoverRows},
                                                         {"settings-menu", settingsMenu},
-                                                        {"about", about}};
+                                                        {"about", about},
+                                                        {"creator", creator},
+                                                        {"editor", editor},
+                                                        {"creator-2560", creatorLarge},
+                                                        {"editor-2560", editorLarge}};
     int status = 0;
     for (const bool dark : {false, true}) {
         std::optional<dexaro::test::DesktopPalette> palette;

@@ -2,8 +2,10 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QIcon>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStyle>
 #include <QThread>
 
 namespace dexaro {
@@ -15,9 +17,19 @@ bool onMainThread() {
            QThread::currentThread() == QCoreApplication::instance()->thread();
 }
 
+// The notice's own image in place of a standard icon.
+enum class BoxImage { standard, success };
+
 int runBox(const QString& title, const QString& message, const QString& informative,
-           const QStringList& buttons, QMessageBox::Icon icon = QMessageBox::Warning) {
+           const QStringList& buttons, QMessageBox::Icon icon = QMessageBox::Warning,
+           BoxImage image = BoxImage::standard) {
     QMessageBox box(icon, title, message);
+    if (image == BoxImage::success) {
+        const QIcon success(QStringLiteral(":/images/success.svg"));
+        const int side = box.style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, &box);
+        if (!success.isNull())
+            box.setIconPixmap(success.pixmap(QSize(side, side), box.devicePixelRatio()));
+    }
     box.setInformativeText(informative);
     QList<QAbstractButton*> added;
     const QStringList labels = buttons.isEmpty() ? QStringList{QStringLiteral("OK")} : buttons;
@@ -37,16 +49,18 @@ int runBox(const QString& title, const QString& message, const QString& informat
 
 // Shown at once on the main thread; from another thread queued there, not waited for.
 void showNotice(const QString& title, const QString& message, const QString& informative,
-                QMessageBox::Icon icon) {
+                QMessageBox::Icon icon, BoxImage image = BoxImage::standard) {
     if (onMainThread()) {
-        runBox(title, message, informative, {}, icon);
+        runBox(title, message, informative, {}, icon, image);
         return;
     }
     if (!QCoreApplication::instance())
         return;
     QMetaObject::invokeMethod(
         QCoreApplication::instance(),
-        [title, message, informative, icon] { runBox(title, message, informative, {}, icon); },
+        [title, message, informative, icon, image] {
+            runBox(title, message, informative, {}, icon, image);
+        },
         Qt::QueuedConnection);
 }
 
@@ -60,6 +74,11 @@ void MessageBoxAlerts::warn(const QString& title, const QString& message,
 void MessageBoxAlerts::critical(const QString& title, const QString& message,
                                 const QString& informative) {
     showNotice(title, message, informative, QMessageBox::Critical);
+}
+
+void MessageBoxAlerts::inform(const QString& title, const QString& message,
+                              const QString& informative) {
+    showNotice(title, message, informative, QMessageBox::Information, BoxImage::success);
 }
 
 int MessageBoxAlerts::ask(const QString& title, const QString& message, const QString& informative,

@@ -11,6 +11,8 @@ public:
     void warn(const QString& title, const QString& message, const QString& informative) override;
     void critical(const QString& title, const QString& message,
                   const QString& informative) override;
+    // With the image :/images/success.svg beside the texts.
+    void inform(const QString& title, const QString& message, const QString& informative) override;
     int ask(const QString& title, const QString& message, const QString& informative,
             const QStringList& buttons) override;
 };

@@ -5,6 +5,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QImage>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QThread>
@@ -70,4 +71,21 @@ TEST(MessageBoxAlerts, AWarningFromAnotherThreadIsShownOnTheMainThreadWithoutWai
     EXPECT_EQ(shownText, QStringLiteral("Could not open|xterm"));
     EXPECT_EQ(shownOn, QCoreApplication::instance()->thread());
     delete worker;
+}
+
+// The success notice carries Dexaro's own image, not a caution icon.
+TEST(MessageBoxAlerts, ANoticeOfSuccessShowsTheGreenCheckMark) {
+    MessageBoxAlerts alerts;
+    QImage image;
+    whenABoxIsUp([&](QMessageBox* box) {
+        image = box->iconPixmap().toImage();
+        box->accept();
+    });
+    alerts.inform(QStringLiteral("Workspace creating"), QStringLiteral("Added new Workspace!"),
+                  QStringLiteral("created"));
+    ASSERT_FALSE(image.isNull());
+    // The lower part of the green disc, below the check mark.
+    const QColor lower = image.pixelColor(image.width() / 2, image.height() * 85 / 100);
+    EXPECT_GT(lower.green(), lower.red() + 60);
+    EXPECT_GT(lower.green(), lower.blue() + 60);
 }

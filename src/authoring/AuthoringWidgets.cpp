@@ -1,0 +1,80 @@
+#include "authoring/AuthoringWidgets.h"
+
+#include "authoring/InstalledAppsScan.h"
+#include "authoring/LinkListView.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <algorithm>
+
+namespace dexaro {
+
+QHBoxLayout* screenTitle(const QString& first, const QString& second, QWidget* parent) {
+    auto* row = new QHBoxLayout;
+    row->setSpacing(10);
+    for (const QString& text : {first, second}) {
+        auto* label = new QLabel(text, parent);
+        QFont font = label->font();
+        font.setPixelSize(26);
+        font.setWeight(QFont::Black);
+        label->setFont(font);
+        row->addWidget(label);
+    }
+    row->addStretch();
+    return row;
+}
+
+void fitScreenMargins(QWidget* screen) {
+    constexpr int side = 36;
+    const int margin = std::max(side, (screen->width() - maxContentWidth) / 2);
+    if (QLayout* layout = screen->layout())
+        layout->setContentsMargins(margin, 28, margin, 24);
+}
+
+QLabel* captionLabel(const QString& text, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    QFont font = label->font();
+    font.setPixelSize(15);
+    font.setWeight(QFont::DemiBold);
+    label->setFont(font);
+    return label;
+}
+
+QPushButton* screenButton(const QString& text, const QString& accessibleDescription,
+                          QWidget* parent) {
+    auto* button = new QPushButton(text, parent);
+    button->setAccessibleName(text);
+    button->setAccessibleDescription(accessibleDescription);
+    button->setMinimumSize(110, 32);
+    button->setAutoDefault(false);
+    return button;
+}
+
+QStringList chosenApplications(const QSet<QString>& selected, const InstalledApps& scan) {
+    QStringList chosen;
+    for (const AppListModel& app : scan.apps)
+        if (selected.contains(app.appURL))
+            chosen << app.appURL;
+    return chosen;
+}
+
+QList<URLLinkModel> urlLinks(const LinkListView& list) {
+    QList<URLLinkModel> links;
+    for (const LinkRow& row : list.currentRows())
+        links.append({row.name, row.address});
+    return links;
+}
+
+QList<FileURLLinkModel> fileLinks(const LinkListView& list) {
+    QList<FileURLLinkModel> links;
+    for (const LinkRow& row : list.currentRows())
+        links.append({row.name, row.address});
+    return links;
+}
+
+QString quoted(const QString& name) {
+    return QLatin1Char('"') + name + QLatin1Char('"');
+}
+
+} // namespace dexaro

@@ -1,0 +1,45 @@
+#pragma once
+// Pieces the Creator and the Editor share: the screen title, the save and
+// delete buttons, and what a workspace's contents are read from.
+#include "model/Records.h"
+#include "model/WorkspaceStore.h"
+
+#include <QList>
+#include <QSet>
+#include <QString>
+
+class QHBoxLayout;
+class QLabel;
+class QPushButton;
+class QWidget;
+
+namespace dexaro {
+
+class LinkListView;
+struct InstalledApps;
+
+// "Create Workspace" / "Edit Workspace": two bold labels side by side.
+QHBoxLayout* screenTitle(const QString& first, const QString& second, QWidget* parent);
+// Margins of a screen's root layout for its width: the content is at most
+// maxContentWidth wide and centred, so that a large window reads as well as a small one.
+inline constexpr int maxContentWidth = 1480;
+void fitScreenMargins(QWidget* screen);
+
+// A caption above a control, in the screen's secondary text style.
+QLabel* captionLabel(const QString& text, QWidget* parent);
+// A push button of the screens' size, named for screen readers.
+QPushButton* screenButton(const QString& text, const QString& accessibleDescription,
+                          QWidget* parent);
+
+// The selected applications that the last scan found, in the order of the
+// scan (the grid's order), so the stored order does not depend on hashing.
+QStringList chosenApplications(const QSet<QString>& selected, const InstalledApps& scan);
+
+// The link rows as the user typed them.
+QList<URLLinkModel> urlLinks(const LinkListView& list);
+QList<FileURLLinkModel> fileLinks(const LinkListView& list);
+
+// The name between double quotes, as the confirmation and success texts show it.
+QString quoted(const QString& name);
+
+} // namespace dexaro

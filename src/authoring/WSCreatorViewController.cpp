@@ -1,0 +1,219 @@
+#include "authoring/WSCreatorViewController.h"
+
+#include "authoring/AppListCollectionView.h"
+#include "authoring/AuthoringWidgets.h"
+#include "authoring/InstalledAppsScanner.h"
+#include "authoring/LinkPopover.h"
+#include "authoring/NameChecks.h"
+#include "authoring/WSNameCheckerPopover.h"
+#include "authoring/WSNameTyping.h"
+#include "authoring/WSTextField.h"
+#include "model/WorkspaceStore.h"
+#include "platform/Alerts.h"
+#include "shortcuts/MASShortcutView.h"
+#include "style/Colors.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace dexaro {
+
+WSCreatorViewController::WSCreatorViewController(const AuthoringContext& context, QWidget* parent)
+    : WSMainView(parent), m_context(context),
+      m_positionManager(*context.positionsStore, *context.positions) {
+    setObjectName(QStringLiteral("WSCreatorViewController"));
+    setAccessibleName(QStringLiteral("Create workspace"));
+    setColors(colorFromHex(0xfbfbfd), std::nullopt);
+    buildView();
+
+    m_scanner = new InstalledAppsScanner(*context.desktopEntries, *context.alerts,
+                                         context.scanDefaultApps, this);
+    connect(m_scanner, &InstalledAppsScanner::scanFinished, this,
+            &WSCreatorViewController::scanFinished);
+    // The spinner runs until the first list is in the grid.
+    m_collectionView->setBusy(true);
+    m_scanner->scanInstalledApps();
+}
+
+WSCreatorViewController::~WSCreatorViewController() = default;
+
+void WSCreatorViewController::buildView() {
+    auto* root = new QVBoxLayout(this);
+    root->setContentsMargins(36, 28, 36, 24);
+    root->setSpacing(12);
+    root->addLayout(screenTitle(QStringLiteral("Create"), QStringLiteral("Workspace"), this));
+
+    auto* form = new QHBoxLayout;
+    form->setSpacing(28);
+    auto* nameColumn = new QVBoxLayout;
+    nameColumn->setSpacing(6);
+    QLabel* nameCaption = captionLabel(QStringLiteral("Name"), this);
+    m_nameField = new WSTextField(this);
+    m_nameField->setObjectName(QStringLiteral("wsNameEnterField"));
+    m_nameField->setPlaceholderText(QStringLiteral("Enter new Workspace's name"));
+    m_nameField->setAccessibleName(QStringLiteral("Workspace name"));
+    m_nameField->setMinimumWidth(300);
+    m_nameField->setMaximumWidth(440);
+    m_nameField->setMinimumHeight(30);
+    nameCaption->setBuddy(m_nameField);
+    nameColumn->addWidget(nameCaption);
+    nameColumn->addWidget(m_nameField);
+    form->addLayout(nameColumn, 3);
+
+    auto* shortcutColumn = new QVBoxLayout;
+    shortcutColumn->setSpacing(6);
+    QLabel* shortcutCaption = captionLabel(QStringLiteral("Shortcut"), this);
+    m_shortcutView = new MASShortcutView(*m_context.validator, *m_context.alerts, this);
+    m_shortcutView->setObjectName(QStringLiteral("shortcutView"));
+    m_shortcutView->setViewStyle(1);
+    m_shortcutView->setUserDefaults(m_context.userDefaults);
+    m_shortcutView->setMinimumHeight(30);
+    shortcutCaption->setBuddy(m_shortcutView);
+    shortcutColumn->addWidget(shortcutCaption);
+    shortcutColumn->addWidget(m_shortcutView);
+    form->addLayout(shortcutColumn, 1);
+    form->addStretch(2);
+    root->addLayout(form);
+
+    m_selectAppLabel = captionLabel(QStringLiteral("Select Workspace's apps"), this);
+    root->addSpacing(6);
+    root->addWidget(m_selectAppLabel);
+    m_collectionView = new AppListCollectionView(PositionPopoverWindowType::create, this);
+    m_collectionView->setObjectName(QStringLiteral("collectionView"));
+    m_collectionView->setPositionCaches(&m_positionManager, nullptr);
+    root->addWidget(m_collectionView, 1);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    m_saveButton =
+        screenButton(QStringLiteral("Save"), QStringLiteral("Store the new workspace"), this);
+    m_saveButton->setObjectName(QStringLiteral("saveButton"));
+    m_saveButton->setEnabled(false);
+    buttons->addWidget(m_saveButton);
+    root->addLayout(buttons);
+
+    m_nameWarning = new WSNameCheckerPopover(this);
+    m_nameTyping = new WSNameTyping(m_nameField, m_nameWarning, m_saveButton, [] { return true; });
+    m_urlPopover = new LinkPopover(LinkKind::url, this);
+    m_filePopover = new LinkPopover(LinkKind::file, this);
+    connect(m_collectionView->addURLButton(), &QAbstractButton::clicked, this,
+            [this] { m_urlPopover->toggle(m_collectionView->addURLButton()); });
+    connect(m_collectionView->addFileButton(), &QAbstractButton::clicked, this,
+            [this] { m_filePopover->toggle(m_collectionView->addFileButton()); });
+    connect(m_saveButton, &QPushButton::clicked, this, &WSCreatorViewController::saveWS);
+
+    // The recorder keeps what the user records to itself until "Save" stores it
+    // under the new workspace's key. (Bound to the shared scratch key, it would
+    // be emptied whenever the Editor resets that key.)
+    m_shortcutView->shortcutValueChange = [this](MASShortcutView* view) {
+        if (!m_storingShortcut)
+            m_shortcutValue = view->shortcutValue();
+    };
+}
+
+void WSCreatorViewController::resizeEvent(QResizeEvent* event) {
+    WSMainView::resizeEvent(event);
+    fitScreenMargins(this);
+}
+
+void WSCreatorViewController::showEvent(QShowEvent* event) {
+    WSMainView::showEvent(event);
+    m_collectionView->clearSearch();
+    m_scanner->scanInstalledApps();
+}
+
+void WSCreatorViewController::scanFinished() {
+    m_collectionView->setInstalledApps(m_scanner->result().apps);
+    if (!m_firstScanDone) {
+        m_firstScanDone = true;
+        m_collectionView->setBusy(false);
+    }
+}
+
+void WSCreatorViewController::refuse(const QString& message, const QString& informative) {
+    m_context.alerts->warn(alertTitle, message, informative);
+}
+
+void WSCreatorViewController::saveWS() {
+    const QString name = trimmedWorkspaceName(m_nameField->text());
+    if (name.isEmpty()) {
+        refuse(QStringLiteral("Workspace's name is empty!"),
+               QStringLiteral("Workspace's name does not contain any character. Please, choose a "
+                              "right name!"));
+        return;
+    }
+    if (isWorkspaceNameTooLong(name)) {
+        refuse(QStringLiteral("Workspace's name is too long!"),
+               QStringLiteral("Workspace with name longer than 40 characters is not allowed. "
+                              "Please, select a shorter name!"));
+        return;
+    }
+
+    WorkspaceStore& store = *m_context.store;
+    ObjectStore& objects = store.context();
+    const ObjectStore::ObjectId record = store.insertWorkspace();
+    if (store.workspaceNameExists(name, 0)) {
+        objects.discardChanges(record);
+        refuse(QStringLiteral("Duplicated Workspace name!"),
+               QStringLiteral("Workspace with this name already exists! Please choose a different "
+                              "unique name!"));
+        return;
+    }
+    const QStringList apps =
+        chosenApplications(m_collectionView->selectedAppURLs(), m_scanner->result());
+    if (apps.isEmpty()) {
+        objects.discardChanges(record);
+        refuse(QStringLiteral("Workspace does not contain any app!"),
+               QStringLiteral("You have not selected any app for this Workspace. Please, choose at "
+                              "least one app!"));
+        return;
+    }
+
+    const WorkspaceContents contents{name, apps, urlLinks(*m_urlPopover->list()),
+                                     fileLinks(*m_filePopover->list())};
+    const QString wsID = store.fillWorkspace(record, contents);
+    QString error;
+    if (!objects.save(&error)) {
+        // Nothing of the failed workspace stays behind: no pending record for a
+        // later save to write, no shortcut. What the user typed stays on screen.
+        objects.discardChanges(record);
+        refuse(QStringLiteral("Could not save the Workspace!"), error);
+        return;
+    }
+
+    // Stored: now its shortcut and placements, under the new identifier.
+    storeShortcut(wsID);
+    m_positionManager.save(wsID, apps);
+    if (m_context.workspaceListChanged)
+        m_context.workspaceListChanged();
+    resetScreen();
+    m_context.alerts->inform(
+        alertTitle, QStringLiteral("Added new Workspace!"),
+        QStringLiteral("Workspace with a name %1 created successfully!").arg(quoted(name)));
+    m_urlPopover->list()->empty();
+    m_filePopover->list()->empty();
+}
+
+void WSCreatorViewController::storeShortcut(const QString& wsID) {
+    const std::optional<MASShortcut> shortcut = m_shortcutValue;
+    m_storingShortcut = true;
+    if (shortcut) {
+        m_shortcutView->setAssociatedUserDefaultsKey(wsID);
+        m_shortcutView->setShortcutValue(shortcut);
+        m_shortcutView->setAssociatedUserDefaultsKey(QString());
+    }
+    m_shortcutView->setShortcutValue(std::nullopt);
+    m_storingShortcut = false;
+}
+
+void WSCreatorViewController::resetScreen() {
+    m_saveButton->setEnabled(false);
+    m_nameField->clear();
+    m_nameTyping->closeWarning();
+    m_shortcutValue.reset();
+    m_collectionView->clearSelection();
+}
+
+} // namespace dexaro

@@ -1,0 +1,427 @@
+#include "authoring/WSEditorViewController.h"
+
+#include "activation/BusySpinner.h"
+#include "authoring/AppListCollectionView.h"
+#include "authoring/AuthoringWidgets.h"
+#include "authoring/InstalledAppsScanner.h"
+#include "authoring/LinkPopover.h"
+#include "authoring/NameChecks.h"
+#include "authoring/WSEditorListLoader.h"
+#include "authoring/WSEmptyStateView.h"
+#include "authoring/WSNameCheckerPopover.h"
+#include "authoring/WSNameTyping.h"
+#include "authoring/WSTextField.h"
+#include "model/Packing.h"
+#include "model/WorkspaceStore.h"
+#include "platform/Alerts.h"
+#include "platform/UserDefaults.h"
+#include "positioning/PositionsDBManager.h"
+#include "shortcuts/MASShortcutBinder.h"
+#include "shortcuts/MASShortcutMonitor.h"
+#include "shortcuts/MASShortcutView.h"
+#include "style/Colors.h"
+
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QStackedLayout>
+#include <QVBoxLayout>
+
+namespace dexaro {
+
+namespace {
+
+// Pop-up titles stay unique, so that every entry can be told apart (also by a
+// screen reader): a name that an earlier entry already shows gets a number.
+QStringList uniqueTitles(const QList<WSListModelPtr>& list) {
+    QStringList titles;
+    for (qsizetype i = 0; i < list.size(); ++i) {
+        const QString name = i == 0 ? WSEditorViewController::placeholderTitle : list[i]->wsName;
+        QString title = name;
+        for (int n = 2; titles.contains(title); ++n)
+            title = QStringLiteral("%1 (%2)").arg(name).arg(n);
+        titles << title;
+    }
+    return titles;
+}
+
+} // namespace
+
+WSEditorViewController::WSEditorViewController(const AuthoringContext& context, QWidget* parent)
+    : WSMainView(parent), m_context(context),
+      m_positionManager(*context.positionsStore, *context.positions),
+      m_wsList{std::make_shared<WSListModel>()} {
+    setObjectName(QStringLiteral("WSEditorViewController"));
+    setAccessibleName(QStringLiteral("Edit workspace"));
+    setColors(colorFromHex(0xfbfbfd), std::nullopt);
+    buildView();
+
+    m_scanner = new InstalledAppsScanner(*context.desktopEntries, *context.alerts,
+                                         context.scanDefaultApps, this);
+    connect(m_scanner, &InstalledAppsScanner::scanFinished, this,
+            &WSEditorViewController::scanFinished);
+    m_loader = new WSEditorListLoader(context.store->context().path(), this);
+    connect(m_loader, &WSEditorListLoader::loaded, this, &WSEditorViewController::listLoaded);
+    connect(m_loader, &WSEditorListLoader::failed, this, &WSEditorViewController::listFailed);
+
+    // The chooser takes the focus when the main window shows the Editor.
+    setFocusProxy(m_popUpButton);
+    showNoSelection();
+    refillPopUp();
+}
+
+WSEditorViewController::~WSEditorViewController() = default;
+
+void WSEditorViewController::buildView() {
+    auto* root = new QVBoxLayout(this);
+    root->setContentsMargins(36, 28, 36, 24);
+    root->setSpacing(12);
+    root->addLayout(screenTitle(QStringLiteral("Edit"), QStringLiteral("Workspace"), this));
+
+    auto* form = new QHBoxLayout;
+    form->setSpacing(28);
+    const auto column = [&](const QString& caption, QWidget* control, QWidget* buddy, int stretch) {
+        auto* layout = new QVBoxLayout;
+        layout->setSpacing(6);
+        QLabel* label = captionLabel(caption, this);
+        label->setBuddy(buddy);
+        layout->addWidget(label);
+        layout->addWidget(control);
+        form->addLayout(layout, stretch);
+    };
+
+    auto* chooser = new QWidget(this);
+    auto* chooserRow = new QHBoxLayout(chooser);
+    chooserRow->setContentsMargins(0, 0, 0, 0);
+    m_popUpButton = new QComboBox(chooser);
+    m_popUpButton->setObjectName(QStringLiteral("popUpButton"));
+    m_popUpButton->setAccessibleName(QStringLiteral("Workspace to edit"));
+    m_popUpButton->setMinimumWidth(220);
+    m_popUpButton->setMinimumHeight(30);
+    m_popUpButton->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_popUpButton->setMinimumContentsLength(18);
+    m_spinner = new BusySpinner(chooser);
+    m_spinner->setFixedSize(22, 22);
+    m_spinner->setAccessibleName(QStringLiteral("Loading workspaces"));
+    m_spinner->hide();
+    chooserRow->addWidget(m_popUpButton, 1);
+    chooserRow->addWidget(m_spinner);
+    column(QStringLiteral("Workspace"), chooser, m_popUpButton, 3);
+
+    m_nameField = new WSTextField(this);
+    m_nameField->setObjectName(QStringLiteral("wsNameEnterField"));
+    m_nameField->setPlaceholderText(QStringLiteral("Edit Workspace's name"));
+    m_nameField->setAccessibleName(QStringLiteral("Workspace name"));
+    m_nameField->setMinimumWidth(240);
+    m_nameField->setMaximumWidth(440);
+    m_nameField->setMinimumHeight(30);
+    column(QStringLiteral("Name"), m_nameField, m_nameField, 3);
+
+    m_shortcutView = new MASShortcutView(*m_context.validator, *m_context.alerts, this);
+    m_shortcutView->setObjectName(QStringLiteral("shortcutView"));
+    m_shortcutView->setViewStyle(1);
+    m_shortcutView->setUserDefaults(m_context.userDefaults);
+    m_shortcutView->setMinimumHeight(30);
+    column(QStringLiteral("Shortcut"), m_shortcutView, m_shortcutView, 1);
+    form->addStretch(1);
+    root->addLayout(form);
+    root->addSpacing(6);
+
+    m_pages = new QStackedLayout;
+    m_emptyView = new WSEmptyStateView(this);
+    m_emptyView->setObjectName(QStringLiteral("emptyView"));
+    m_editingPage = new QWidget(this);
+    auto* editing = new QVBoxLayout(m_editingPage);
+    editing->setContentsMargins(0, 0, 0, 0);
+    editing->setSpacing(12);
+    editing->addWidget(captionLabel(QStringLiteral("Select Workspace's apps"), m_editingPage));
+    m_collectionView = new AppListCollectionView(PositionPopoverWindowType::editor, m_editingPage);
+    m_collectionView->setObjectName(QStringLiteral("appListCollectionView"));
+    m_collectionView->setPositionCaches(nullptr, &m_positionManager);
+    editing->addWidget(m_collectionView, 1);
+    m_pages->addWidget(m_emptyView);
+    m_pages->addWidget(m_editingPage);
+    root->addLayout(m_pages, 1);
+
+    auto* buttons = new QHBoxLayout;
+    m_deleteButton = screenButton(QStringLiteral("Delete"),
+                                  QStringLiteral("Delete the selected workspace"), this);
+    m_deleteButton->setObjectName(QStringLiteral("deleteButton"));
+    m_saveButton =
+        screenButton(QStringLiteral("Save"),
+                     QStringLiteral("Store the changes of the selected workspace"), this);
+    m_saveButton->setObjectName(QStringLiteral("saveButton"));
+    buttons->addWidget(m_deleteButton);
+    buttons->addStretch();
+    buttons->addWidget(m_saveButton);
+    root->addLayout(buttons);
+
+    m_nameWarning = new WSNameCheckerPopover(this);
+    m_nameTyping = new WSNameTyping(m_nameField, m_nameWarning, m_saveButton,
+                                    [this] { return m_currentIndex != 0; });
+    m_urlPopover = new LinkPopover(LinkKind::url, this);
+    m_filePopover = new LinkPopover(LinkKind::file, this);
+    connect(m_collectionView->addURLButton(), &QAbstractButton::clicked, this,
+            [this] { m_urlPopover->toggle(m_collectionView->addURLButton()); });
+    connect(m_collectionView->addFileButton(), &QAbstractButton::clicked, this,
+            [this] { m_filePopover->toggle(m_collectionView->addFileButton()); });
+    connect(m_popUpButton, &QComboBox::activated, this,
+            &WSEditorViewController::popUpWsButtonSelectionHandler);
+    connect(m_saveButton, &QPushButton::clicked, this, &WSEditorViewController::saveWS);
+    connect(m_deleteButton, &QPushButton::clicked, this, &WSEditorViewController::deleteWS);
+}
+
+bool WSEditorViewController::isLoadingList() const {
+    return m_loader->isLoading();
+}
+
+// ---- appearing ----------------------------------------------------------------
+
+void WSEditorViewController::resizeEvent(QResizeEvent* event) {
+    WSMainView::resizeEvent(event);
+    fitScreenMargins(this);
+}
+
+void WSEditorViewController::showEvent(QShowEvent* event) {
+    WSMainView::showEvent(event);
+    m_scanner->scanInstalledApps();
+    if (m_context.consumeEditorTag && m_context.consumeEditorTag())
+        reloadList();
+    else
+        finishAppearing();
+    if (m_currentIndex == 0)
+        m_emptyView->play();
+}
+
+void WSEditorViewController::scanFinished() {
+    m_collectionView->setInstalledApps(m_scanner->result().apps);
+    m_collectionView->clearSearch();
+}
+
+void WSEditorViewController::reloadList() {
+    // Nothing can be edited while the list is away: the screen returns to no
+    // selection at once, not only when the list is back.
+    showNoSelection();
+    m_collectionView->clearSearch();
+    setLoadingLook(true);
+    m_loader->load();
+}
+
+void WSEditorViewController::setLoadingLook(bool loading) {
+    m_popUpButton->setVisible(!loading);
+    m_deleteButton->setVisible(!loading);
+    m_spinner->setVisible(loading);
+    if (loading)
+        m_spinner->animation().play(0, 1);
+    else
+        m_spinner->animation().stop();
+}
+
+void WSEditorViewController::listLoaded(const QList<WSListModelPtr>& list) {
+    m_wsList = list;
+    setLoadingLook(false);
+    showNoSelection();
+    finishAppearing();
+    emit listReloaded();
+}
+
+void WSEditorViewController::listFailed(const QString& error) {
+    setLoadingLook(false);
+    m_context.alerts->warn(alertTitle, QStringLiteral("Could not get Workspace's list!"), error);
+    finishAppearing();
+}
+
+void WSEditorViewController::finishAppearing() {
+    m_pages->setCurrentWidget(m_currentIndex == 0 ? static_cast<QWidget*>(m_emptyView)
+                                                  : m_editingPage);
+    refillPopUp();
+    m_popUpButton->setEnabled(true);
+}
+
+void WSEditorViewController::refillPopUp() {
+    m_popUpButton->clear();
+    m_popUpButton->addItems(uniqueTitles(m_wsList));
+    if (m_currentIndex >= m_wsList.size())
+        m_currentIndex = 0;
+    m_popUpButton->setCurrentIndex(m_popUpButton->count() >= 2 ? m_currentIndex : 0);
+    // The recorder follows what the pop-up shows: the selected workspace's key
+    // again, or the scratch key.
+    if (m_currentIndex == 0)
+        resetRecorderToScratchKey();
+    else
+        m_shortcutView->setAssociatedUserDefaultsKey(m_wsList[m_currentIndex]->wsID);
+}
+
+void WSEditorViewController::resetRecorderToScratchKey() {
+    m_shortcutView->setAssociatedUserDefaultsKey(scratchKey);
+    m_shortcutView->setShortcutValue(std::nullopt);
+}
+
+void WSEditorViewController::closeLinkPopovers() {
+    if (m_urlPopover->isShown())
+        m_urlPopover->closePopover();
+    if (m_filePopover->isShown())
+        m_filePopover->closePopover();
+}
+
+void WSEditorViewController::showNoSelection() {
+    m_currentIndex = 0;
+    m_pages->setCurrentWidget(m_emptyView);
+    if (isVisible())
+        m_emptyView->play();
+    m_collectionView->clearSelection();
+    m_saveButton->setEnabled(false);
+    m_deleteButton->setEnabled(false);
+    m_shortcutView->setEnabled(false);
+    m_nameTyping->closeWarning();
+    m_nameField->clear();
+    m_nameField->setEnabled(false);
+}
+
+// ---- selecting ------------------------------------------------------------------
+
+void WSEditorViewController::popUpWsButtonSelectionHandler(int index) {
+    if (index < 0 || index >= m_wsList.size())
+        return;
+    m_nameTyping->closeWarning();
+    m_collectionView->clearSelection();
+    closeLinkPopovers();
+    if (index == 0) {
+        resetRecorderToScratchKey();
+        showNoSelection();
+        return;
+    }
+    m_currentIndex = index;
+    const WSListModel& ws = *m_wsList[index];
+    m_pages->setCurrentWidget(m_editingPage);
+    m_positionManager.currentSelectedWSID = ws.wsID;
+    m_positionManager.positionsFor(ws.wsID);
+    // Applications the last scan did not find have no tile; "Save" keeps only
+    // those it found.
+    m_collectionView->setSelectedAppURLs(QSet<QString>(ws.apps.cbegin(), ws.apps.cend()));
+    m_nameField->setEnabled(true);
+    m_nameField->setText(ws.wsName);
+    m_saveButton->setEnabled(!trimmedWorkspaceName(ws.wsName).isEmpty() &&
+                             !isWorkspaceNameTooLong(ws.wsName));
+    m_urlPopover->list()->setFromStoredStrings(ws.urlLinkAdresses);
+    m_filePopover->list()->setFromStoredStrings(ws.fileURLLinkAdresses);
+    m_deleteButton->setEnabled(true);
+    m_shortcutView->setEnabled(true);
+    m_shortcutView->setAssociatedUserDefaultsKey(ws.wsID);
+}
+
+// ---- updating -------------------------------------------------------------------
+
+void WSEditorViewController::refuse(const QString& message, const QString& informative) {
+    m_context.alerts->warn(alertTitle, message, informative);
+}
+
+void WSEditorViewController::saveWS() {
+    if (m_currentIndex <= 0 || m_currentIndex >= m_wsList.size())
+        return;
+    const QString name = trimmedWorkspaceName(m_nameField->text());
+    if (name.isEmpty()) {
+        refuse(QStringLiteral("Workspace's name is empty!"),
+               QStringLiteral("Workspace's name does not contain any character. Please, choose "
+                              "right name!"));
+        return;
+    }
+    if (isWorkspaceNameTooLong(name)) {
+        refuse(QStringLiteral("Workspace's name is too long!"),
+               QStringLiteral("Workspace with name longer than 40 characters is not allowed. "
+                              "Please, select a shorter name!"));
+        return;
+    }
+    const WSListModelPtr ws = m_wsList[m_currentIndex];
+    WorkspaceStore& store = *m_context.store;
+    // The workspace's own stored name is no duplicate of itself.
+    if (store.workspaceNameExists(name, name == ws->wsName ? 1 : 0)) {
+        refuse(QStringLiteral("Duplicated Workspace name!"),
+               QStringLiteral("Workspace with this name already exists! Please choose a different "
+                              "unique name!"));
+        return;
+    }
+    const QStringList apps =
+        chosenApplications(m_collectionView->selectedAppURLs(), m_scanner->result());
+    if (apps.isEmpty()) {
+        refuse(QStringLiteral("Workspace does not contain any app!"),
+               QStringLiteral("You have not selected any app for this Workspace. Please, choose at "
+                              "least one app!"));
+        return;
+    }
+
+    const WorkspaceContents contents{name, apps, urlLinks(*m_urlPopover->list()),
+                                     fileLinks(*m_filePopover->list())};
+    QString error;
+    const QString wsID = store.updateWorkspaceWithID(ws->wsID, contents, &error);
+    if (wsID.isEmpty()) {
+        refuse(QStringLiteral("Workspace could not be updated!"), error);
+        return;
+    }
+
+    m_positionManager.save(wsID, apps);
+    ws->wsName = name;
+    ws->apps = apps;
+    ws->urlLinkAdresses = unpack(packURLLinks(contents.urls), separators::urls);
+    ws->fileURLLinkAdresses = unpack(packFileLinks(contents.files), separators::fileURLs);
+    const QStringList titles = uniqueTitles(m_wsList);
+    for (int i = 0; i < m_popUpButton->count() && i < titles.size(); ++i)
+        m_popUpButton->setItemText(i, titles[i]);
+    if (m_context.workspaceListChanged)
+        m_context.workspaceListChanged();
+    m_nameField->setText(name);
+    closeLinkPopovers();
+    m_context.alerts->inform(
+        alertTitle, QStringLiteral("Updated Workspace!"),
+        QStringLiteral("Workspace with a name %1 updated successfully!").arg(quoted(name)));
+}
+
+// ---- deleting -------------------------------------------------------------------
+
+void WSEditorViewController::deleteWS() {
+    const int index = m_currentIndex;
+    if (index <= 0 || index >= m_wsList.size())
+        return;
+    const WSListModelPtr ws = m_wsList[index];
+    const int answer = m_context.alerts->ask(
+        deleteAlertTitle, QStringLiteral("Are sure?"),
+        QStringLiteral("Do you really want to delete workspace with the name %1?")
+            .arg(quoted(ws->wsName)),
+        {QStringLiteral("OK"), QStringLiteral("Cancel")});
+    if (answer != 0)
+        return;
+
+    QString error;
+    if (!m_context.store->deleteWorkspaceWithID(ws->wsID, &error)) {
+        m_context.alerts->warn(
+            deleteAlertTitle,
+            QStringLiteral("Could not delete Workspace with the name %1!").arg(ws->wsName), error);
+        return;
+    }
+
+    if (m_context.deletedWS)
+        m_context.deletedWS(index - 1);
+    m_wsList.removeAt(index);
+    m_popUpButton->removeItem(index);
+    m_popUpButton->setCurrentIndex(0);
+    // The shortcut goes with the workspace: its hot key, its binding and the
+    // stored value under its identifier.
+    m_context.monitor->unregisterShortcut(m_shortcutView->shortcutValue());
+    resetRecorderToScratchKey();
+    m_context.binder->breakBinding(ws->wsID);
+    QString defaultsError;
+    if (!m_context.userDefaults->removeValue(ws->wsID, &defaultsError))
+        qWarning().noquote() << "Dexaro: could not remove a deleted workspace's shortcut:"
+                             << defaultsError;
+    showNoSelection();
+    m_context.positionsStore->remove(ws->wsID);
+    if (m_context.workspaceListChanged)
+        m_context.workspaceListChanged();
+    // The Editor reloads now; its tag is not needed for that.
+    if (m_context.consumeEditorTag)
+        m_context.consumeEditorTag();
+    reloadList();
+}
+
+} // namespace dexaro

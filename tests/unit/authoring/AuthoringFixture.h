@@ -1,0 +1,163 @@
+#pragma once
+// The Creator and the Editor over a real store, user defaults and placement
+// store in a temporary folder, with recorded alerts, fake hot keys and a fake
+// list of installed applications. Shared by CreatorTest and EditorTest.
+#include "authoring/AppListCollectionView.h"
+#include "authoring/AuthoringContext.h"
+#include "authoring/InstalledAppsScanner.h"
+#include "authoring/LinkListView.h"
+#include "authoring/LinkPopover.h"
+#include "model/Records.h"
+#include "model/WorkspaceStore.h"
+#include "platform/UserDefaults.h"
+#include "positioning/AllPositionsHolder.h"
+#include "positioning/PositionsDBManager.h"
+#include "shortcuts/MASShortcutBinder.h"
+#include "shortcuts/MASShortcutMonitor.h"
+#include "shortcuts/MASShortcutValidator.h"
+#include "support/AppFolderTree.h"
+#include "support/DesktopPlatform.h"
+#include "support/FakeHotKeys.h"
+#include "support/FolderDesktopEntries.h"
+#include "support/RecordingAlerts.h"
+#include "support/RunSql.h"
+#include "support/Wait.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QUrl>
+#include <gtest/gtest.h>
+
+namespace dexaro::test {
+
+class AuthoringFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        QString error;
+        objects = WorkspaceStore::openStore(storePath(), &error);
+        ASSERT_TRUE(objects) << error.toStdString();
+        store = std::make_unique<WorkspaceStore>(*objects, alerts);
+        defaults = std::make_unique<UserDefaults>(dir.filePath(QStringLiteral("Dexaro.conf")));
+        monitor = std::make_unique<MASShortcutMonitor>(hotKeys);
+        binder = std::make_unique<MASShortcutBinder>(*monitor, *defaults);
+        validator =
+            std::make_unique<MASShortcutValidator>(hotKeys, [] { return QList<MenuInfo>{}; });
+        positionsStore = std::make_unique<PositionsDBManager>(*objects, alerts);
+        for (const char* name : {"Alpha", "Beta", "Gamma"})
+            install(QString::fromLatin1(name));
+    }
+    void TearDown() override { alerts.onShown = nullptr; }
+
+    AuthoringContext context() {
+        AuthoringContext c;
+        c.store = store.get();
+        c.alerts = &alerts;
+        c.userDefaults = defaults.get();
+        c.validator = validator.get();
+        c.monitor = monitor.get();
+        c.binder = binder.get();
+        c.positionsStore = positionsStore.get();
+        c.positions = &positions;
+        c.desktopEntries = &entries;
+        c.scanDefaultApps = [] {
+            return QStringLiteral("1");
+        };
+        c.workspaceListChanged = [this] {
+            ++listChanges;
+            tags = {QStringLiteral("statusbar"), QStringLiteral("editor")};
+        };
+        c.consumeEditorTag = [this] {
+            return tags.removeOne(QStringLiteral("editor"));
+        };
+        c.deletedWS = [this](int index) {
+            deletedIndexes << index;
+        };
+        return c;
+    }
+
+    QString storePath() const { return dir.filePath(QStringLiteral("Dexaro.sqlite")); }
+    // An application entry named name in the test's application folder.
+    void install(const QString& name) {
+        apps.app(entryPath(name), name);
+        ++installedCount;
+    }
+    void uninstall(const QString& name) {
+        QFile::remove(apps.path(entryPath(name)));
+        --installedCount;
+    }
+    static QString entryPath(const QString& name) {
+        return QStringLiteral("applications/%1.desktop").arg(name.toLower());
+    }
+    // The application's URL as the scan gives it and workspaces store it.
+    QString url(const QString& name) const {
+        return QUrl::fromLocalFile(apps.path(entryPath(name))).toString();
+    }
+
+    // A workspace stored as the Creator stores it, with a shortcut when given.
+    QString seed(const QString& name, const QStringList& appNames,
+                 std::optional<MASShortcut> shortcut = std::nullopt,
+                 const QList<URLLinkModel>& links = {}) {
+        QStringList apps;
+        for (const QString& app : appNames)
+            apps << url(app);
+        const auto record = store->insertWorkspace();
+        const QString id = store->fillWorkspace(record, {name, apps, links, {}});
+        EXPECT_TRUE(objects->save());
+        if (shortcut) {
+            EXPECT_TRUE(defaults->setValue(id, shortcut->encode()));
+        }
+        return id;
+    }
+
+    // Rows of Workspaces as the file holds them: id, name, apps, urls, file_urls.
+    QList<QStringList> storedWorkspaces() const {
+        return querySql(storePath(), "SELECT id, name, apps, urls, file_urls FROM Workspaces "
+                                     "ORDER BY rowid");
+    }
+    // Makes the store refuse every write to the table, as a read-only file does.
+    void refuseWrites(const char* operation) {
+        const QByteArray sql = QByteArray("CREATE TRIGGER refuse_") + operation + " BEFORE " +
+                               operation +
+                               " ON Workspaces BEGIN SELECT RAISE(ABORT, 'attempt to write a "
+                               "readonly database'); END;";
+        runSql(storePath(), sql.constData());
+    }
+    void allowWrites(const char* operation) {
+        runSql(storePath(), (QByteArray("DROP TRIGGER refuse_") + operation).constData());
+    }
+
+    // The last alert, or a failure when none was shown.
+    RecordedAlert lastAlert() const {
+        if (alerts.shown.isEmpty()) {
+            ADD_FAILURE() << "no alert was shown";
+            return {};
+        }
+        return alerts.shown.last();
+    }
+
+    static MASShortcut shortcut(quint64 keyCode) {
+        return MASShortcut(keyCode, MASShortcut::ControlFlag | MASShortcut::OptionFlag);
+    }
+
+    QTemporaryDir dir;
+    RecordingAlerts alerts;
+    FakeHotKeys hotKeys;
+    AppFolderTree apps;
+    FolderDesktopEntries entries{desktop().desktopEntries(),
+                                 {apps.path(QStringLiteral("applications"))}};
+    int installedCount = 0;
+    std::unique_ptr<ObjectStore> objects;
+    std::unique_ptr<WorkspaceStore> store;
+    std::unique_ptr<UserDefaults> defaults;
+    std::unique_ptr<MASShortcutMonitor> monitor;
+    std::unique_ptr<MASShortcutBinder> binder;
+    std::unique_ptr<MASShortcutValidator> validator;
+    std::unique_ptr<PositionsDBManager> positionsStore;
+    AllPositionsHolder positions;
+    int listChanges = 0;
+    QStringList tags{QStringLiteral("statusbar"), QStringLiteral("editor")};
+    QList<int> deletedIndexes;
+};
+
+} // namespace dexaro::test
