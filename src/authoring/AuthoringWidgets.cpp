@@ -73,6 +73,21 @@ QList<FileURLLinkModel> fileLinks(const LinkListView& list) {
     return links;
 }
 
+QString unstorableLinks(const LinkListView& urls, const LinkListView& files) {
+    QStringList rows;
+    for (const LinkListView* list : {&urls, &files}) {
+        const QString kind =
+            list == &urls ? QStringLiteral("web link %1") : QStringLiteral("file link %1");
+        for (int row : list->unstorableRows())
+            rows.append(kind.arg(row + 1));
+    }
+    if (rows.isEmpty())
+        return {};
+    return QStringLiteral("The name or address of %1 contains text Dexaro uses to separate stored "
+                          "links (such as \"*:///:*\" or \"@@\"). Please, change it.")
+        .arg(rows.join(QStringLiteral(", ")));
+}
+
 QString quoted(const QString& name) {
     return QLatin1Char('"') + name + QLatin1Char('"');
 }

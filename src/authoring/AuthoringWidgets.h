@@ -39,6 +39,11 @@ QStringList chosenApplications(const QSet<QString>& selected, const InstalledApp
 QList<URLLinkModel> urlLinks(const LinkListView& list);
 QList<FileURLLinkModel> fileLinks(const LinkListView& list);
 
+// Why the typed links cannot be stored as they are -- a name or address holding
+// the text that separates stored links would be cut apart when it is read back --
+// or an empty string when they can.
+QString unstorableLinks(const LinkListView& urls, const LinkListView& files);
+
 // The name between double quotes, as the confirmation and success texts show it.
 QString quoted(const QString& name);
 

@@ -170,6 +170,12 @@ void WSCreatorViewController::saveWS() {
                               "least one app!"));
         return;
     }
+    if (const QString links = unstorableLinks(*m_urlPopover->list(), *m_filePopover->list());
+        !links.isEmpty()) {
+        objects.discardChanges(record);
+        refuse(QStringLiteral("Links cannot be stored!"), links);
+        return;
+    }
 
     const WorkspaceContents contents{name, apps, urlLinks(*m_urlPopover->list()),
                                      fileLinks(*m_filePopover->list())};

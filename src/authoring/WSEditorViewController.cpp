@@ -350,6 +350,11 @@ void WSEditorViewController::saveWS() {
                               "least one app!"));
         return;
     }
+    if (const QString links = unstorableLinks(*m_urlPopover->list(), *m_filePopover->list());
+        !links.isEmpty()) {
+        refuse(QStringLiteral("Links cannot be stored!"), links);
+        return;
+    }
 
     const WorkspaceContents contents{name, apps, urlLinks(*m_urlPopover->list()),
                                      fileLinks(*m_filePopover->list())};

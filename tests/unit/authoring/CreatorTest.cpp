@@ -2,6 +2,8 @@
 // placements) and in what state it leaves the screen, a store that refuses the
 // save, and the rules the name follows while it is typed.
 #include "AuthoringFixture.h"
+#include "authoring/LinkPopover.h"
+#include "authoring/LinkRowView.h"
 #include "authoring/WSCreatorViewController.h"
 #include "authoring/WSEditorViewController.h"
 #include "authoring/WSNameCheckerPopover.h"
@@ -61,10 +63,12 @@ TEST_F(CreatorTest, EveryCheckInItsOrder) {
     const QString emptyName = QStringLiteral("Workspace's name is empty!");
     const QString noApp = QStringLiteral("Workspace does not contain any app!");
     const QString gone = QStringLiteral("file:///apps/uninstalled.desktop");
+    const QString unstorable = QStringLiteral("Links cannot be stored!");
     const struct {
         QString name;
         QStringList apps;
-        QString refusal; // empty: saved
+        QString refusal;  // empty: saved
+        QString linkName; // typed into a new web-link row
     } rows[] = {
         {QString(), {url("Alpha")}, emptyName},
         {QStringLiteral("   "), {url("Alpha")}, emptyName},
@@ -72,6 +76,7 @@ TEST_F(CreatorTest, EveryCheckInItsOrder) {
         {QStringLiteral(" Work "), {}, QStringLiteral("Duplicated Workspace name!")},
         {QStringLiteral("New"), {}, noApp},
         {QStringLiteral("New"), {gone}, noApp},
+        {QStringLiteral("New"), {url("Beta")}, unstorable, QStringLiteral("Blog*:///:*Mine")},
         {QStringLiteral("work"), {url("Beta")}, {}}, // another case is another name
         {QStringLiteral("  Team  "), {url("Beta")}, {}},
         {fortyWithFlag, {url("Beta")}, {}},
@@ -85,12 +90,18 @@ TEST_F(CreatorTest, EveryCheckInItsOrder) {
                                        "different unique name!"},
         {noApp, "You have not selected any app for this Workspace. Please, choose at least one "
                 "app!"},
+        {unstorable, "The name or address of web link 1 contains text Dexaro uses to separate "
+                     "stored links (such as \"*:///:*\" or \"@@\"). Please, change it."},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name.toStdString());
         alerts.shown.clear();
         const qsizetype before = storedWorkspaces().size();
         fill(row.name, row.apps);
+        if (!row.linkName.isEmpty()) {
+            creator->urlPopover()->list()->addRow();
+            creator->urlPopover()->list()->rowView(0)->nameField()->setText(row.linkName);
+        }
         creator->saveWS();
         ASSERT_EQ(alerts.shown.size(), 1);
         EXPECT_EQ(lastAlert().title, QStringLiteral("Workspace creating"));
