@@ -32,9 +32,10 @@ WSCreatorViewController::WSCreatorViewController(const AuthoringContext& context
                                          context.scanDefaultApps, this);
     connect(m_scanner, &InstalledAppsScanner::scanFinished, this,
             &WSCreatorViewController::scanFinished);
-    // The spinner runs until the first list is in the grid.
+    // The spinner runs until the first list is in the grid. The first scan
+    // waits for the screen to be shown: the main window is built hidden at
+    // start-up, and most starts never open it.
     m_collectionView->setBusy(true);
-    m_scanner->scanInstalledApps();
 }
 
 WSCreatorViewController::~WSCreatorViewController() = default;
