@@ -177,7 +177,8 @@ TEST_F(CreatorTest, TypingFollowsTheNameRules) {
         bool saveEnabled;
         bool warning;
     } steps[] = {
-        {QStringLiteral("Wo\nr\r\nk"), QStringLiteral("Work"), true, false}, // pasted line breaks
+        {QStringLiteral("Wo\nr\r\n\u2028k\u2029"), QStringLiteral("Work"), true,
+         false}, // pasted line breaks
         {QStringLiteral("   "), QStringLiteral("   "), true, false},
         {QString(), QString(), false, false},
         {fortyWithFlag, fortyWithFlag, true, false},

@@ -10,16 +10,11 @@
 #include <QAccessible>
 #include <QClipboard>
 #include <QGuiApplication>
-#include <QLabel>
 #include <QTest>
 #include <gtest/gtest.h>
 
 namespace dexaro::test {
 namespace {
-
-QString times(const QString& text, int count) {
-    return text.repeated(count);
-}
 
 TEST(NameChecks, LengthCountsWhatTheUserSeesAroundTheLimit) {
     const QString flag = QStringLiteral("🇫🇷"), family = QStringLiteral("👨‍👩‍👧‍👦");
@@ -30,22 +25,20 @@ TEST(NameChecks, LengthCountsWhatTheUserSeesAroundTheLimit) {
         int length;
         bool tooLong;
     } cases[] = {
-        {"ASCII", times("a", 40), 40, false},
-        {"ASCII", times("a", 41), 41, true},
-        {"flags", times(flag, 40), 40, false},
-        {"ZWJ families", times(family, 41), 41, true},
-        {"skin tones", times(thumb, 40), 40, false},
-        {"combining marks", times(accented, 41), 41, true},
-        {"CJK", times(QStringLiteral("語"), 40), 40, false},
-        {"blank ends", "  " + times("b", 40) + "\n ", 44, false},
+        {"ASCII", QString(40, u'a'), 40, false},
+        {"ASCII", QString(41, u'a'), 41, true},
+        {"flags", flag.repeated(40), 40, false},
+        {"ZWJ families", family.repeated(41), 41, true},
+        {"skin tones", thumb.repeated(40), 40, false},
+        {"combining marks", accented.repeated(41), 41, true},
+        {"CJK", QStringLiteral("語").repeated(40), 40, false},
+        {"blank ends", "  " + QString(40, u'b') + "\n ", 44, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(userPerceivedLength(c.text), c.length);
         EXPECT_EQ(isWorkspaceNameTooLong(c.text), c.tooLong);
     }
-    EXPECT_EQ(withoutLineBreaks(QStringLiteral("a\nb\r\nc\u2028d\u2029e f")),
-              QStringLiteral("abcde f"));
 }
 
 // A name field with text "hello world", "world" selected and "pasted" on the
@@ -122,9 +115,6 @@ TEST_F(NameFieldTest, CtrlZUndoesAndCtrlShiftZRedoes) {
 
 TEST_F(NameFieldTest, TheWarningShowsOnceBesideTheFieldAndNeverTakesTheFocus) {
     WSNameCheckerPopover warning(&window);
-    EXPECT_EQ(warning.headerLabel()->font().pointSize(), 18);
-    EXPECT_EQ(warning.descriptionLabel()->text(),
-              "Workspace's name must not be longer than 40 characters.");
     warning.showBeside(field);
     ASSERT_TRUE(warning.isShown());
     const QRect card = warning.cardGeometry();

@@ -12,6 +12,7 @@
 #include "support/Wait.h"
 
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QUrl>
 #include <atomic>
 #include <condition_variable>
@@ -56,9 +57,34 @@ InstalledAppsScanResult scan(const AppFolderTree& tree, const QString& scanDefau
     return scanApplicationFolders(*reader, folders(tree), scanDefaultApps, tree.path("sys"));
 }
 
+// Builds a tree from lines: "path=Name|Key=Value..." an application entry,
+// "path:Key=Value|..." an entry of these lines, "path<bytes" a file (Latin-1),
+// "path->target" a symbolic link, "path/" a folder; "@x" is the tree's path x.
+void build(const AppFolderTree& tree, const QStringList& lines) {
+    static const QRegularExpression item(QStringLiteral("^(.*?)(->|=|:|<)(.*)$"));
+    for (QString line : lines) {
+        line.replace(QRegularExpression(QStringLiteral("@([^|]*)")), tree.root() + "/\\1");
+        const QRegularExpressionMatch m = item.match(line);
+        if (!m.hasMatch()) {
+            tree.folder(line);
+            continue;
+        }
+        const QString path = m.captured(1), op = m.captured(2), rest = m.captured(3);
+        QStringList more = rest.split('|');
+        if (op == "->")
+            tree.link(path, rest);
+        else if (op == "<")
+            tree.file(path, rest.toLatin1());
+        else if (op == ":")
+            tree.entry(path, more);
+        else
+            tree.app(path, more.takeFirst(), more);
+    }
+}
+
 struct ScanRow {
     const char* what;
-    std::function<void(const AppFolderTree&)> make;
+    QStringList tree;
     QStringList expected;
     QString scanDefaultApps = QString();
     int unreadableEntries = 0;
@@ -67,116 +93,67 @@ struct ScanRow {
 
 TEST(InstalledAppsScan, FolderTrees) {
     const QString longName(10000, QLatin1Char('L'));
-    const auto systemTree = [](const AppFolderTree& t) {
-        t.app("home/h.desktop", "H");
-        t.app("sys/s.desktop", "S");
-        t.app("other/s.desktop", "SMasked");
-    };
+    const QStringList systemTree{"home/h.desktop=H", "sys/s.desktop=S", "other/s.desktop=SMasked"};
+    const QStringList both{"H=home/h.desktop", "S=sys/s.desktop"};
     const std::vector<ScanRow> rows{
         {"first name wins across folders",
-         [](const AppFolderTree& t) {
-             t.app("home/a.desktop", "A");
-             t.app("other/b.desktop", "A");
-             t.app("other/c.desktop", "C");
-         },
+         {"home/a.desktop=A", "other/b.desktop=A", "other/c.desktop=C"},
          {"A=home/a.desktop", "C=other/c.desktop"}},
         {"an id masks later folders, also when hidden",
-         [](const AppFolderTree& t) {
-             t.app("home/a.desktop", "A1");
-             t.app("other/a.desktop", "A2");
-             t.app("home/b.desktop", "B1", {"Hidden=true"});
-             t.app("other/b.desktop", "B2");
-         },
+         {"home/a.desktop=A1", "other/a.desktop=A2", "home/b.desktop=B1|Hidden=true",
+          "other/b.desktop=B2"},
          {"A1=home/a.desktop"}},
         {"entries a menu does not list",
-         [](const AppFolderTree& t) {
-             t.app("home/nodisplay.desktop", "N", {"NoDisplay=true"});
-             t.app("home/hidden.desktop", "H", {"Hidden=true"});
-             t.app("home/tryexec.desktop", "T", {"TryExec=/nonexistent/dexaro-test-program"});
-             t.app("home/tryexecok.desktop", "TOk", {"TryExec=sh"});
-             t.entry("home/link.desktop", {"Type=Link", "Name=L", "URL=https://example.org"});
-             t.entry("home/notype.desktop", {"Name=NoType", "Exec=true"});
-         },
+         {"home/nodisplay.desktop=N|NoDisplay=true", "home/hidden.desktop=H|Hidden=true",
+          "home/tryexec.desktop=T|TryExec=/nonexistent/dexaro-test-program",
+          "home/tryexecok.desktop=TOk|TryExec=sh",
+          "home/link.desktop:Type=Link|Name=L|URL=https://example.org",
+          "home/notype.desktop:Name=NoType|Exec=true"},
          {"TOk=home/tryexecok.desktop"}},
         {"name from Exec, none without both",
-         [](const AppFolderTree& t) {
-             t.entry("home/a.desktop", {"Type=Application", "Exec=/opt/tools/frobber %U"});
-             t.entry("home/b.desktop", {"Type=Application"});
-         },
+         {"home/a.desktop:Type=Application|Exec=/opt/tools/frobber %U",
+          "home/b.desktop:Type=Application"},
          {"frobber=home/a.desktop"}},
         {"one level of subfolders, with their ids",
-         [](const AppFolderTree& t) {
-             t.app("home/sub/a.desktop", "Sub");
-             t.app("home/sub/deeper/b.desktop", "Deep");
-             t.app("other/sub-a.desktop", "Masked");
-             t.app("home/z.desktop", "Own");
-         },
+         {"home/sub/a.desktop=Sub", "home/sub/deeper/b.desktop=Deep", "other/sub-a.desktop=Masked",
+          "home/z.desktop=Own"},
          {"Own=home/z.desktop", "Sub=home/sub/a.desktop"}},
         {"links followed, loops end",
-         [](const AppFolderTree& t) {
-             t.app("elsewhere/target.desktop", "Linked");
-             t.link("home/linked.desktop", t.path("elsewhere/target.desktop"));
-             t.app("home/x.desktop", "X");
-             t.link("home/loop", ".");
-             t.link("home/sub/up", "..");
-             t.link("other/again", t.path("home"));
-             t.link("home/self.desktop", "self.desktop");
-         },
+         {"elsewhere/target.desktop=Linked", "home/linked.desktop->@elsewhere/target.desktop",
+          "home/x.desktop=X", "home/loop->.", "home/sub/up->..", "other/again->@home",
+          "home/self.desktop->self.desktop"},
          {"Linked=home/linked.desktop", "X=home/x.desktop"},
          {},
          1},
-        {"hidden files skipped",
-         [](const AppFolderTree& t) {
-             t.app("home/.dot.desktop", "Dot");
-             t.app("home/.dir/a.desktop", "DotDir");
-         },
-         {}},
+        {"hidden files skipped", {"home/.dot.desktop=Dot", "home/.dir/a.desktop=DotDir"}, {}},
         {"icons",
-         [](const AppFolderTree& t) {
-             t.file("pictures/icon.png", "png");
-             t.app("home/a.desktop", "Absolute", {"Icon=" + t.path("pictures/icon.png")});
-             t.app("home/b.desktop", "Missing", {"Icon=" + t.path("pictures/gone.png")});
-             t.app("home/c.desktop", "Unknown", {"Icon=dexaro-test-no-such-icon"});
-             t.app("home/d.desktop", "None");
-         },
+         {"pictures/icon.png<png", "home/a.desktop=Absolute|Icon=@pictures/icon.png",
+          "home/b.desktop=Missing|Icon=@pictures/gone.png",
+          "home/c.desktop=Unknown|Icon=dexaro-test-no-such-icon", "home/d.desktop=None"},
          {"Absolute=home/a.desktop icon=pictures/icon.png", "Missing=home/b.desktop",
           "Unknown=home/c.desktop", "None=home/d.desktop"}},
         {"Dexaro and Launchpad never listed",
-         [](const AppFolderTree& t) {
-             t.app("home/a.desktop", "Dexaro");
-             t.app("home/org.dexaro.Dexaro.desktop", "Workspaces");
-             t.app("home/c.desktop", "Launchpad");
-             t.app("other/d.desktop", "Dexaro");
-             t.app("other/e.desktop", "Keep");
-         },
+         {"home/a.desktop=Dexaro", "home/org.dexaro.Dexaro.desktop=Workspaces",
+          "home/c.desktop=Launchpad", "other/d.desktop=Dexaro", "other/e.desktop=Keep"},
          {"Keep=other/e.desktop"}},
         {"scanDefaultApps 0 leaves the system folder out; its ids still mask",
          systemTree,
          {"H=home/h.desktop"},
          "0"},
-        {"scanDefaultApps 1 keeps it", systemTree, {"H=home/h.desktop", "S=sys/s.desktop"}, "1"},
-        {"so does an empty one", systemTree, {"H=home/h.desktop", "S=sys/s.desktop"}, ""},
+        {"scanDefaultApps 1 keeps it", systemTree, both, "1"},
+        {"so does an empty one", systemTree, both, ""},
         {"bad input is dropped, nothing else lost",
-         [&longName](const AppFolderTree& t) {
-             t.file("home/binary.desktop",
-                    "[Desktop Entry]\nType=Application\nExec=true\nName=\xff\xfe\n");
-             t.app("other/binary.desktop", "NotMasked");
-             t.file("home/cut.desktop", "[Desktop Ent");
-             t.file("home/nogroup.desktop", "Type=Application\nName=NoGroup\nExec=true\n");
-             t.app("home/long.desktop", longName);
-             t.link("home/dangling.desktop", t.path("nowhere.desktop"));
-             t.link("home/dangling-folder", t.path("nowhere"));
-             t.folder("home/folder.desktop");
-             t.app("home/ok.desktop", "Ok");
-         },
+         {"home/binary.desktop<" +
+              QString::fromLatin1("[Desktop Entry]\nType=Application\nExec=true\nName=\xff\xfe\n"),
+          "other/binary.desktop=NotMasked", "home/cut.desktop<[Desktop Ent",
+          "home/nogroup.desktop<Type=Application\nName=NoGroup\nExec=true\n",
+          "home/long.desktop=" + longName, "home/dangling.desktop->@nowhere.desktop",
+          "home/dangling-folder->@nowhere", "home/folder.desktop", "home/ok.desktop=Ok"},
          {longName + "=home/long.desktop", "Ok=home/ok.desktop", "NotMasked=other/binary.desktop"},
          {},
          1},
         {"a folder that cannot be listed is told, the others walked",
-         [](const AppFolderTree& t) {
-             t.file("other", "not a folder");
-             t.app("home/a.desktop", "A");
-         },
+         {"other<not a folder", "home/a.desktop=A"},
          {"A=home/a.desktop"},
          {},
          0,
@@ -185,7 +162,7 @@ TEST(InstalledAppsScan, FolderTrees) {
     for (const ScanRow& row : rows) {
         SCOPED_TRACE(row.what);
         AppFolderTree tree;
-        row.make(tree);
+        build(tree, row.tree);
         const InstalledAppsScanResult result = scan(tree, row.scanDefaultApps);
         EXPECT_EQ(described(tree, result.installed), row.expected);
         EXPECT_EQ(result.installed.urls.size(), result.installed.apps.size());
