@@ -31,37 +31,20 @@ namespace dexaro::test {
 class AuthoringFixture : public ::testing::Test {
 protected:
     void SetUp() override {
-        QString error;
-        objects = WorkspaceStore::openStore(storePath(), &error);
-        ASSERT_TRUE(objects) << error.toStdString();
-        store = std::make_unique<WorkspaceStore>(*objects, alerts);
-        defaults = std::make_unique<UserDefaults>(apps.path(QStringLiteral("Dexaro.conf")));
-        monitor = std::make_unique<MASShortcutMonitor>(hotKeys);
-        binder = std::make_unique<MASShortcutBinder>(*monitor, *defaults);
-        validator =
-            std::make_unique<MASShortcutValidator>(hotKeys, [] { return QList<MenuInfo>{}; });
-        positionsStore = std::make_unique<PositionsDBManager>(*objects, alerts);
+        ASSERT_TRUE(objects);
         for (const char* name : {"Alpha", "Beta", "Gamma"})
             apps.app(entryPath(QString::fromLatin1(name)), QString::fromLatin1(name));
     }
 
     AuthoringContext context() {
-        AuthoringContext c;
-        c.store = store.get();
-        c.alerts = &alerts;
-        c.userDefaults = defaults.get();
-        c.validator = validator.get();
-        c.monitor = monitor.get();
-        c.binder = binder.get();
-        c.positionsStore = positionsStore.get();
-        c.positions = &positions;
-        c.desktopEntries = &entries;
+        AuthoringContext c{&store,  &alerts,         &defaults,  &validator, &monitor,
+                           &binder, &positionsStore, &positions, &entries};
         c.scanDefaultApps = [] {
             return QStringLiteral("1");
         };
         c.workspaceListChanged = [this] {
             ++listChanges;
-            tags = {QStringLiteral("statusbar"), QStringLiteral("editor")};
+            tags = allTags;
         };
         c.consumeEditorTag = [this] {
             return tags.removeOne(QStringLiteral("editor"));
@@ -92,10 +75,10 @@ protected:
         QStringList urls;
         for (const QString& app : appNames)
             urls << url(app);
-        const QString id = store->fillWorkspace(store->insertWorkspace(), {name, urls, links, {}});
+        const QString id = store.fillWorkspace(store.insertWorkspace(), {name, urls, links, {}});
         EXPECT_TRUE(objects->save());
         if (shortcut)
-            EXPECT_TRUE(defaults->setValue(id, shortcut->encode()));
+            EXPECT_TRUE(defaults.setValue(id, shortcut->encode()));
         return id;
     }
 
@@ -132,16 +115,19 @@ protected:
     FolderDesktopEntries entries{desktop().desktopEntries(),
                                  {apps.path(QStringLiteral("applications"))}};
     int installedCount = 3;
-    std::unique_ptr<ObjectStore> objects;
-    std::unique_ptr<WorkspaceStore> store;
-    std::unique_ptr<UserDefaults> defaults;
-    std::unique_ptr<MASShortcutMonitor> monitor;
-    std::unique_ptr<MASShortcutBinder> binder;
-    std::unique_ptr<MASShortcutValidator> validator;
-    std::unique_ptr<PositionsDBManager> positionsStore;
+    std::unique_ptr<ObjectStore> objects = WorkspaceStore::openStore(storePath(), nullptr);
+    WorkspaceStore store{*objects, alerts};
+    UserDefaults defaults{apps.path(QStringLiteral("Dexaro.conf"))};
+    MASShortcutMonitor monitor{hotKeys};
+    MASShortcutBinder binder{monitor, defaults};
+    MASShortcutValidator validator{hotKeys, [] {
+                                       return QList<MenuInfo>{};
+                                   }};
+    PositionsDBManager positionsStore{*objects, alerts};
     AllPositionsHolder positions;
     int listChanges = 0;
-    QStringList tags{QStringLiteral("statusbar"), QStringLiteral("editor")};
+    const QStringList allTags{QStringLiteral("statusbar"), QStringLiteral("editor")};
+    QStringList tags = allTags;
     QList<int> deletedIndexes;
 };
 

@@ -44,7 +44,7 @@ protected:
         creator->filePopover()->list()->setFromStoredStrings(files);
     }
     QStringList defaultsGroups() const {
-        return QSettings(defaults->path(), QSettings::IniFormat).childGroups();
+        return QSettings(defaults.path(), QSettings::IniFormat).childGroups();
     }
     // What the screen holds: name, number of picked apps, shortcut, link rows.
     QStringList screen() const {
@@ -126,7 +126,7 @@ TEST_F(CreatorTest, SaveStoresRecordShortcutAndPlacementsThenEmptiesTheScreen) {
               (QStringList{"Team", url("Alpha") + "0,.,1" + url("Beta"), // the grid's order
                            "Blog*:///:*example.org/blog@@0100..1x@@*:///:*only.address",
                            "Doc*:///:/:///:*/tmp/a b.txt"}));
-    EXPECT_EQ(MASShortcut::decode(defaults->value(id).value_or(QVariantMap())), shortcut(0));
+    EXPECT_EQ(MASShortcut::decode(defaults.value(id).value_or(QVariantMap())), shortcut(0));
     EXPECT_EQ(
         querySql(storePath(), "SELECT wsID, appPositions FROM PositionsEntity"),
         (QList<QStringList>{{id, QStringLiteral("%1==3;;").arg(appPositionKey(url("Alpha")))}}));

@@ -33,7 +33,6 @@
 #include <QDBusConnection>
 #include <QListView>
 #include <QPushButton>
-#include <QSettings>
 #include <QToolButton>
 #include <csignal>
 #include <gtest/gtest.h>
@@ -214,8 +213,6 @@ TEST_F(AuthoringSession, CreateSwitchRenameAndDeleteThroughTheWindow) {
                                        .arg(rawValue(PositionName::rightHalf))}}));
     ASSERT_FALSE(alerts->shown.isEmpty());
     EXPECT_EQ(alerts->shown.last().message, QStringLiteral("Added new Workspace!"));
-    EXPECT_TRUE(creator->nameField()->text().isEmpty());
-    EXPECT_TRUE(clocks().isEmpty());
 
     // On and off from the popover, then by the shortcut.
     clickSwitch(wsID);
@@ -260,9 +257,6 @@ TEST_F(AuthoringSession, CreateSwitchRenameAndDeleteThroughTheWindow) {
     ASSERT_TRUE(waitUntil([&] { return storedWorkspaces().isEmpty(); }));
     EXPECT_EQ(alerts->shown.last().message, QStringLiteral("Are sure?"));
     EXPECT_FALSE(storedShortcut(wsID));
-    EXPECT_FALSE(QSettings(desktop().userDefaults().path(), QSettings::IniFormat)
-                     .childGroups()
-                     .contains(wsID));
     EXPECT_TRUE(waitUntil([&] { return !probe.keyIsGrabbedByOthers(kX11Keycode, controlAlt); }));
     EXPECT_TRUE(querySql(storePath, "SELECT * FROM PositionsEntity").isEmpty());
     delegate->showPopover();
