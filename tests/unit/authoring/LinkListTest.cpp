@@ -7,9 +7,7 @@
 #include "support/Wait.h"
 
 #include <QLineEdit>
-#include <QPointer>
 #include <QPushButton>
-#include <QTest>
 #include <QUrl>
 #include <gtest/gtest.h>
 
@@ -117,54 +115,6 @@ TEST(LinkList, RowsHoldingTheMarkerOrSeparatorCannotBeStored) {
     type(list, 1, QStringLiteral("a*:///:*b"), QStringLiteral("x.org"));
     type(list, 2, QStringLiteral("c"), QStringLiteral("x.org") + separators::urls);
     EXPECT_EQ(list.unstorableRows(), (QList<int>{1, 2}));
-}
-
-class LinkPopoverTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        window.resize(800, 600);
-        anchor = new QPushButton(QStringLiteral("Add URLs"), &window);
-        other = new QLineEdit(&window);
-        other->move(20, 560);
-        popover = new LinkPopover(LinkKind::url, anchor);
-        window.show();
-        window.activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-        other->setFocus();
-    }
-    QWidget window;
-    QPushButton* anchor;
-    QLineEdit* other;
-    QPointer<LinkPopover> popover;
-};
-
-// Below its button, inside the window (above it without room below); it takes
-// no focus and stays open until toggled; it goes with its button.
-TEST_F(LinkPopoverTest, OpensBelowItsButtonInsideTheWindowAndStaysOpenUntilToggled) {
-    const int left = anchor->rect().center().x() - 170, below = anchor->height() + 4;
-    const struct {
-        QPoint button;
-        QPoint card;
-    } cases[] = {
-        {{300, 40}, {300 + left, 40 + below}},
-        {{760, 40}, {800 - 340, 40 + below}},
-        {{300, 500}, {300 + left, 500 - 4 - 420}},
-    };
-    for (const auto& c : cases) {
-        anchor->move(c.button);
-        popover->toggle(anchor);
-        popover->addButton()->click();
-        QTest::mouseClick(other, Qt::LeftButton); // elsewhere in the window
-        EXPECT_TRUE(popover->isShown());
-        EXPECT_EQ(popover->cardGeometry(), QRect(c.card, LinkPopover::cardSize));
-        EXPECT_EQ(QApplication::focusWidget(), other);
-        popover->toggle(anchor);
-        EXPECT_FALSE(popover->isShown());
-    }
-    EXPECT_EQ(popover->list()->rowCount(), 3); // closing keeps them
-    delete anchor;
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(popover.isNull());
 }
 
 } // namespace

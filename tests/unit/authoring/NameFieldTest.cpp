@@ -1,6 +1,8 @@
-// The workspace name: its length rules, the name field's editing keys and the
-// warning shown beside it.
+// The workspace name: its length rules, the name field's editing keys, and the
+// popovers shown over the focused field (the name warning, the link lists).
 #include "app/WindowShortcuts.h"
+#include "authoring/LinkListView.h"
+#include "authoring/LinkPopover.h"
 #include "authoring/NameChecks.h"
 #include "authoring/WSNameCheckerPopover.h"
 #include "authoring/WSTextField.h"
@@ -10,6 +12,8 @@
 #include <QAccessible>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QPointer>
+#include <QPushButton>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -46,7 +50,7 @@ TEST(NameChecks, LengthCountsWhatTheUserSeesAroundTheLimit) {
 class NameFieldTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        window.resize(800, 300);
+        window.resize(800, 600);
         field = new WSTextField(&window);
         field->setGeometry(20, 120, 200, 28);
         addWindowShortcut(&window, QKeySequence(Qt::CTRL | Qt::Key_W), [this] { ++closes; });
@@ -134,6 +138,38 @@ TEST_F(NameFieldTest, TheWarningShowsOnceBesideTheFieldAndNeverTakesTheFocus) {
     warning.showBeside(field);
     EXPECT_EQ(warning.cardGeometry().top(), field->geometry().bottom() + 1 + 5);
     EXPECT_EQ(QApplication::focusWidget(), field);
+}
+
+// Below its button, inside the window (above it without room below); it takes
+// no focus and stays open until toggled; it goes with its button.
+TEST_F(NameFieldTest, TheLinkPopoverOpensBelowItsButtonInsideTheWindowAndStaysOpenUntilToggled) {
+    auto* anchor = new QPushButton(QStringLiteral("Add URLs"), &window);
+    QPointer<LinkPopover> popover = new LinkPopover(LinkKind::url, anchor);
+    anchor->show();
+    const int left = anchor->rect().center().x() - 170, below = anchor->height() + 4;
+    const struct {
+        QPoint button;
+        QPoint card;
+    } cases[] = {
+        {{300, 40}, {300 + left, 40 + below}},
+        {{760, 40}, {800 - 340, 40 + below}},
+        {{300, 500}, {300 + left, 500 - 4 - 420}},
+    };
+    for (const auto& c : cases) {
+        anchor->move(c.button);
+        popover->toggle(anchor);
+        popover->addButton()->click();
+        QTest::mouseClick(field, Qt::LeftButton); // elsewhere in the window
+        EXPECT_TRUE(popover->isShown());
+        EXPECT_EQ(popover->cardGeometry(), QRect(c.card, LinkPopover::cardSize));
+        EXPECT_EQ(QApplication::focusWidget(), field);
+        popover->toggle(anchor);
+        EXPECT_FALSE(popover->isShown());
+    }
+    EXPECT_EQ(popover->list()->rowCount(), 3); // closing keeps them
+    delete anchor;
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(popover.isNull());
 }
 
 } // namespace
