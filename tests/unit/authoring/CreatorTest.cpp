@@ -109,7 +109,11 @@ TEST_F(CreatorTest, EveryCheckInItsOrder) {
     }
 }
 
-TEST_F(CreatorTest, SaveStoresRecordShortcutAndPlacementsThenEmptiesTheScreen) {
+// A store that refuses the save: the input is kept and nothing is left behind.
+// Once it takes writes again the same input saves record, shortcut and
+// placements exactly once and the screen is emptied.
+TEST_F(CreatorTest, SaveWritesRecordShortcutAndPlacementsOrNothing) {
+    refuseWrites("INSERT");
     fill(QStringLiteral(" Team "), {url("Beta"), url("Alpha")},
          {QStringLiteral("Blog*:///:*example.org/blog"), QStringLiteral("*:///:*"),
           QStringLiteral("*:///:*only.address")},
@@ -118,7 +122,18 @@ TEST_F(CreatorTest, SaveStoresRecordShortcutAndPlacementsThenEmptiesTheScreen) {
     creator->positionManager().setPosition(url("Alpha"), 3);
     creator->positionManager().setPosition(url("Gamma"), 5); // not selected: dropped
     creator->saveWS();
+    EXPECT_EQ(onlyAlert(),
+              (QStringList{"Workspace creating", "Could not save the Workspace!", "no"}));
+    EXPECT_TRUE(alerts.shown.last().informative.contains(QStringLiteral("readonly")));
+    EXPECT_EQ(storedWorkspaces().size(), 1);
+    EXPECT_FALSE(objects->hasChanges()) << "a later save would write the failed record";
+    EXPECT_TRUE(defaultsGroups().isEmpty()) << "a shortcut without its workspace";
+    EXPECT_TRUE(querySql(storePath(), "SELECT * FROM PositionsEntity").isEmpty());
+    EXPECT_EQ(listChanges, 0);
+    EXPECT_EQ(screen(), (QStringList{" Team ", "2", "0", "4"}));
 
+    refuseWrites("INSERT", false);
+    creator->saveWS();
     const QList<QStringList> rows = storedWorkspaces();
     ASSERT_EQ(rows.size(), 2);
     const QString id = rows.last().at(0);
@@ -126,6 +141,7 @@ TEST_F(CreatorTest, SaveStoresRecordShortcutAndPlacementsThenEmptiesTheScreen) {
               (QStringList{"Team", url("Alpha") + "0,.,1" + url("Beta"), // the grid's order
                            "Blog*:///:*example.org/blog@@0100..1x@@*:///:*only.address",
                            "Doc*:///:/:///:*/tmp/a b.txt"}));
+    EXPECT_EQ(defaultsGroups(), QStringList{id});
     EXPECT_EQ(MASShortcut::decode(defaults.value(id).value_or(QVariantMap())), shortcut(0));
     EXPECT_EQ(
         querySql(storePath(), "SELECT wsID, appPositions FROM PositionsEntity"),
@@ -142,30 +158,6 @@ TEST_F(CreatorTest, SaveStoresRecordShortcutAndPlacementsThenEmptiesTheScreen) {
     creator->saveWS();
     ASSERT_EQ(storedWorkspaces().size(), 3);
     EXPECT_EQ(defaultsGroups(), QStringList{id});
-}
-
-TEST_F(CreatorTest, AStoreThatRefusesTheSaveKeepsTheInputAndLeavesNothingBehind) {
-    refuseWrites("INSERT");
-    fill(QStringLiteral("Team"), {url("Alpha")}, {QStringLiteral("Blog*:///:*example.org")});
-    creator->shortcutView()->setShortcutValue(shortcut(2));
-    creator->positionManager().setPosition(url("Alpha"), 4);
-    creator->saveWS();
-
-    EXPECT_EQ(onlyAlert(),
-              (QStringList{"Workspace creating", "Could not save the Workspace!", "no"}));
-    EXPECT_TRUE(alerts.shown.last().informative.contains(QStringLiteral("readonly")));
-    EXPECT_EQ(storedWorkspaces().size(), 1);
-    EXPECT_FALSE(objects->hasChanges()) << "a later save would write the failed record";
-    EXPECT_TRUE(defaultsGroups().isEmpty()) << "a shortcut without its workspace";
-    EXPECT_TRUE(querySql(storePath(), "SELECT * FROM PositionsEntity").isEmpty());
-    EXPECT_EQ(listChanges, 0);
-    EXPECT_EQ(screen(), (QStringList{"Team", "1", "2", "1"}));
-
-    // Once the store takes writes again the same input saves, exactly once.
-    refuseWrites("INSERT", false);
-    creator->saveWS();
-    ASSERT_EQ(storedWorkspaces().size(), 2);
-    EXPECT_EQ(defaultsGroups(), QStringList{storedWorkspaces().last().at(0)});
 }
 
 TEST_F(CreatorTest, TypingFollowsTheNameRules) {
