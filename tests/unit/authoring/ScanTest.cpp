@@ -3,7 +3,6 @@
 // kind).
 #include "authoring/InstalledAppsScan.h"
 #include "authoring/InstalledAppsScanner.h"
-#include "platform/DesktopEntries.h"
 #include "support/AppFolderTree.h"
 #include "support/DesktopPlatform.h"
 #include "support/FolderDesktopEntries.h"
@@ -16,10 +15,8 @@
 #include <QUrl>
 #include <atomic>
 #include <condition_variable>
-#include <functional>
 #include <gtest/gtest.h>
 #include <mutex>
-#include <unistd.h>
 
 using namespace dexaro;
 using test::AppFolderTree;

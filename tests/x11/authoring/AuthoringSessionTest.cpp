@@ -21,6 +21,7 @@
 #include "shortcuts/MASShortcut.h"
 #include "shortcuts/MASShortcutView.h"
 #include "support/DesktopPlatform.h"
+#include "support/PlacedFrame.h"
 #include "support/RecordingAlerts.h"
 #include "support/RunSql.h"
 #include "support/ShellFakes.h"
@@ -132,19 +133,15 @@ protected:
         return waitUntil([&] { return list().itemState(wsID) == state; }, 30000);
     }
 
-    // The clock's window in the right half of the primary monitor's work area.
+    // The clock's frame where the right half of the primary work area puts it.
     bool clockInRightHalf() {
         return waitUntil(
             [&] {
-                for (xcb_window_t window : probe.clientWindows()) {
-                    if (probe.wmClass(window).value(1) != QLatin1String("XClock"))
-                        continue;
-                    const auto frame = probe.frameRect(window);
-                    const auto monitor = desktop().workAreas().primary();
-                    return frame && monitor &&
-                           std::abs(frame->left() - monitor->workArea.center().x()) <= 2 &&
-                           frame->width() >= monitor->workArea.width() / 2 - 4;
-                }
+                const auto monitor = desktop().workAreas().primary();
+                for (xcb_window_t window : probe.clientWindows())
+                    if (probe.wmClass(window).value(1) == QLatin1String("XClock") && monitor)
+                        return framedAt(probe.frameRect(window).value_or(QRect()),
+                                        placedFrame(PositionName::rightHalf, monitor->workArea));
                 return false;
             },
             30000);
