@@ -1,13 +1,12 @@
 #pragma once
 // The Creator and the Editor over a real store, user defaults and placement
-// store in a temporary folder, with recorded alerts, fake hot keys and a fake
-// list of installed applications. Shared by CreatorTest and EditorTest.
+// store in a temporary folder, with recorded alerts, fake hot keys and
+// applications in a folder of the test's own.
 #include "authoring/AppListCollectionView.h"
 #include "authoring/AuthoringContext.h"
 #include "authoring/InstalledAppsScanner.h"
 #include "authoring/LinkListView.h"
 #include "authoring/LinkPopover.h"
-#include "model/Records.h"
 #include "model/WorkspaceStore.h"
 #include "platform/UserDefaults.h"
 #include "positioning/AllPositionsHolder.h"
@@ -24,7 +23,6 @@
 #include "support/Wait.h"
 
 #include <QFile>
-#include <QTemporaryDir>
 #include <QUrl>
 #include <gtest/gtest.h>
 
@@ -33,39 +31,20 @@ namespace dexaro::test {
 class AuthoringFixture : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        QString error;
-        objects = WorkspaceStore::openStore(storePath(), &error);
-        ASSERT_TRUE(objects) << error.toStdString();
-        store = std::make_unique<WorkspaceStore>(*objects, alerts);
-        defaults = std::make_unique<UserDefaults>(dir.filePath(QStringLiteral("Dexaro.conf")));
-        monitor = std::make_unique<MASShortcutMonitor>(hotKeys);
-        binder = std::make_unique<MASShortcutBinder>(*monitor, *defaults);
-        validator =
-            std::make_unique<MASShortcutValidator>(hotKeys, [] { return QList<MenuInfo>{}; });
-        positionsStore = std::make_unique<PositionsDBManager>(*objects, alerts);
+        ASSERT_TRUE(objects);
         for (const char* name : {"Alpha", "Beta", "Gamma"})
-            install(QString::fromLatin1(name));
+            apps.app(entryPath(QString::fromLatin1(name)), QString::fromLatin1(name));
     }
-    void TearDown() override { alerts.onShown = nullptr; }
 
     AuthoringContext context() {
-        AuthoringContext c;
-        c.store = store.get();
-        c.alerts = &alerts;
-        c.userDefaults = defaults.get();
-        c.validator = validator.get();
-        c.monitor = monitor.get();
-        c.binder = binder.get();
-        c.positionsStore = positionsStore.get();
-        c.positions = &positions;
-        c.desktopEntries = &entries;
+        AuthoringContext c{&store,  &alerts,         &defaults,  &validator, &monitor,
+                           &binder, &positionsStore, &positions, &entries};
         c.scanDefaultApps = [] {
             return QStringLiteral("1");
         };
         c.workspaceListChanged = [this] {
             ++listChanges;
-            tags = {QStringLiteral("statusbar"), QStringLiteral("editor")};
+            tags = allTags;
         };
         c.consumeEditorTag = [this] {
             return tags.removeOne(QStringLiteral("editor"));
@@ -76,12 +55,7 @@ protected:
         return c;
     }
 
-    QString storePath() const { return dir.filePath(QStringLiteral("Dexaro.sqlite")); }
-    // An application entry named name in the test's application folder.
-    void install(const QString& name) {
-        apps.app(entryPath(name), name);
-        ++installedCount;
-    }
+    QString storePath() const { return apps.path(QStringLiteral("Dexaro.sqlite")); }
     void uninstall(const QString& name) {
         QFile::remove(apps.path(entryPath(name)));
         --installedCount;
@@ -98,15 +72,13 @@ protected:
     QString seed(const QString& name, const QStringList& appNames,
                  std::optional<MASShortcut> shortcut = std::nullopt,
                  const QList<URLLinkModel>& links = {}) {
-        QStringList apps;
+        QStringList urls;
         for (const QString& app : appNames)
-            apps << url(app);
-        const auto record = store->insertWorkspace();
-        const QString id = store->fillWorkspace(record, {name, apps, links, {}});
+            urls << url(app);
+        const QString id = store.fillWorkspace(store.insertWorkspace(), {name, urls, links, {}});
         EXPECT_TRUE(objects->save());
-        if (shortcut) {
-            EXPECT_TRUE(defaults->setValue(id, shortcut->encode()));
-        }
+        if (shortcut)
+            EXPECT_TRUE(defaults.setValue(id, shortcut->encode()));
         return id;
     }
 
@@ -115,48 +87,47 @@ protected:
         return querySql(storePath(), "SELECT id, name, apps, urls, file_urls FROM Workspaces "
                                      "ORDER BY rowid");
     }
-    // Makes the store refuse every write to the table, as a read-only file does.
-    void refuseWrites(const char* operation) {
-        const QByteArray sql = QByteArray("CREATE TRIGGER refuse_") + operation + " BEFORE " +
-                               operation +
-                               " ON Workspaces BEGIN SELECT RAISE(ABORT, 'attempt to write a "
-                               "readonly database'); END;";
-        runSql(storePath(), sql.constData());
+    // Makes the store refuse (or take again) every such write to the table, as
+    // a read-only file does.
+    void refuseWrites(const char* operation, bool refuse = true) {
+        const QByteArray trigger = QByteArray("refuse_") + operation;
+        runSql(storePath(), (refuse ? "CREATE TRIGGER " + trigger + " BEFORE " + operation +
+                                          " ON Workspaces BEGIN SELECT RAISE(ABORT, 'attempt "
+                                          "to write a readonly database'); END;"
+                                    : "DROP TRIGGER " + trigger)
+                                .constData());
     }
-    void allowWrites(const char* operation) {
-        runSql(storePath(), (QByteArray("DROP TRIGGER refuse_") + operation).constData());
-    }
-
-    // The last alert, or a failure when none was shown.
-    RecordedAlert lastAlert() const {
-        if (alerts.shown.isEmpty()) {
-            ADD_FAILURE() << "no alert was shown";
-            return {};
-        }
-        return alerts.shown.last();
+    // The one alert shown since the last clear, as (title, message, success).
+    QStringList onlyAlert() const {
+        if (alerts.shown.size() != 1)
+            return {QStringLiteral("%1 alerts").arg(alerts.shown.size())};
+        const RecordedAlert& a = alerts.shown.first();
+        return {a.title, a.message, a.success ? QStringLiteral("success") : QStringLiteral("no")};
     }
 
     static MASShortcut shortcut(quint64 keyCode) {
         return MASShortcut(keyCode, MASShortcut::ControlFlag | MASShortcut::OptionFlag);
     }
 
-    QTemporaryDir dir;
     RecordingAlerts alerts;
     FakeHotKeys hotKeys;
     AppFolderTree apps;
     FolderDesktopEntries entries{desktop().desktopEntries(),
                                  {apps.path(QStringLiteral("applications"))}};
-    int installedCount = 0;
-    std::unique_ptr<ObjectStore> objects;
-    std::unique_ptr<WorkspaceStore> store;
-    std::unique_ptr<UserDefaults> defaults;
-    std::unique_ptr<MASShortcutMonitor> monitor;
-    std::unique_ptr<MASShortcutBinder> binder;
-    std::unique_ptr<MASShortcutValidator> validator;
-    std::unique_ptr<PositionsDBManager> positionsStore;
+    int installedCount = 3;
+    std::unique_ptr<ObjectStore> objects = WorkspaceStore::openStore(storePath(), nullptr);
+    WorkspaceStore store{*objects, alerts};
+    UserDefaults defaults{apps.path(QStringLiteral("Dexaro.conf"))};
+    MASShortcutMonitor monitor{hotKeys};
+    MASShortcutBinder binder{monitor, defaults};
+    MASShortcutValidator validator{hotKeys, [] {
+                                       return QList<MenuInfo>{};
+                                   }};
+    PositionsDBManager positionsStore{*objects, alerts};
     AllPositionsHolder positions;
     int listChanges = 0;
-    QStringList tags{QStringLiteral("statusbar"), QStringLiteral("editor")};
+    const QStringList allTags{QStringLiteral("statusbar"), QStringLiteral("editor")};
+    QStringList tags = allTags;
     QList<int> deletedIndexes;
 };
 

@@ -6,15 +6,14 @@
 #include "authoring/AppListItemDelegate.h"
 
 #include <QAccessible>
-#include <QFocusEvent>
 #include <QImage>
 #include <QLineEdit>
 #include <QListView>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
+#include "support/AppFolderTree.h"
 #include "support/AppLists.h"
 #include "support/ManualExecutor.h"
 #include "support/PositionCaches.h"
@@ -124,86 +123,69 @@ TEST(PickerSearch, ResultsComeBackFromTheSearchPoolToTheGrid) {
     EXPECT_EQ(picker.gridView()->model()->rowCount(), 2);
 }
 
-TEST_F(Picker, PickedApplicationsSurviveSearchesAndRescans) {
-    click(QStringLiteral("Mail"));
-    click(QStringLiteral("Maps"));
-    type(QStringLiteral("saf"));
-    EXPECT_EQ(picker.selectedAppURLs(), picked({"Mail", "Maps"}));
-    type(QString());
-    EXPECT_EQ(selectedTiles(), QStringList({"Mail", "Maps"}));
-
-    // A rescan without Maps: it is not shown, Mail stays picked, and the
-    // search typed is applied to the new list.
-    type(QStringLiteral("ma"));
-    picker.setInstalledApps(appList({"Mail", "Safari", "Calendar", "Mastodon"}));
-    finishSearches();
-    EXPECT_EQ(namesOf(picker.installedApps()), QStringList({"Mail", "Mastodon"}));
-    EXPECT_EQ(selectedTiles(), QStringList({"Mail"}));
-    // Maps stays in the selection the screens save: it is not the picker's to drop.
-    EXPECT_EQ(picker.selectedAppURLs(), picked({"Mail", "Maps"}));
-}
-
-TEST_F(Picker, ClickingAFilteredTileTogglesItsOwnApplication) {
+// Clicks on filtered tiles toggle their own applications (not the ones at the
+// same rows of the whole list); picks survive searches and rescans.
+TEST_F(Picker, PicksFollowTheirApplicationsThroughSearchesAndRescans) {
     click(QStringLiteral("Safari"));
     type(QStringLiteral("ma"));
     click(QStringLiteral("Maps")); // second tile now; Mail sits there in the whole list
-    EXPECT_EQ(picker.selectedAppURLs(), picked({"Safari", "Maps"}));
-    click(QStringLiteral("Maps"));
     click(QStringLiteral("Mail"));
-    EXPECT_EQ(picker.selectedAppURLs(), picked({"Safari", "Mail"}));
+    EXPECT_EQ(picker.selectedAppURLs(), picked({"Safari", "Maps", "Mail"}));
+    click(QStringLiteral("Mail")); // and dropped again
+    type(QStringLiteral("saf"));
+    EXPECT_EQ(picker.selectedAppURLs(), picked({"Safari", "Maps"}));
     type(QString());
-    EXPECT_EQ(selectedTiles(), QStringList({"Mail", "Safari"}));
-}
+    EXPECT_EQ(selectedTiles(), QStringList({"Maps", "Safari"}));
 
-TEST_F(Picker, ATileWithoutItsIconShowsItsNameAndCanBePicked) {
-    QListView* grid = picker.gridView();
-    grid->grab(); // painting asks for the icons
-    auto* delegate = qobject_cast<AppListItemDelegate*>(grid->itemDelegate());
+    // A rescan without Maps: it is not shown, Safari stays picked, and the
+    // search typed is applied to the new list.
+    type(QStringLiteral("a"));
+    picker.setInstalledApps(appList({"Mail", "Safari", "Calendar", "Xterm"}));
+    finishSearches();
+    EXPECT_EQ(namesOf(picker.installedApps()), QStringList({"Mail", "Safari", "Calendar"}));
+    EXPECT_EQ(selectedTiles(), QStringList({"Safari"}));
+    // Maps stays in the selection the screens save: it is not the picker's to drop.
+    EXPECT_EQ(picker.selectedAppURLs(), picked({"Safari", "Maps"}));
+
+    // A tile whose icon cannot be read shows its name and is asked for once.
+    picker.gridView()->grab(); // painting asks for the icons
+    auto* delegate = qobject_cast<AppListItemDelegate*>(picker.gridView()->itemDelegate());
     const QString missing = test::appNamed(QStringLiteral("Mail")).appImagePath;
     ASSERT_TRUE(test::waitUntil([&] {
         QCoreApplication::processEvents();
         return delegate->cachedIcon(missing) != nullptr;
     }));
     EXPECT_TRUE(delegate->cachedIcon(missing)->isNull());
-    EXPECT_EQ(grid->model()->index(1, 0).data().toString(), QStringLiteral("Mail"));
-    click(QStringLiteral("Mail"));
-    EXPECT_EQ(picker.selectedAppURLs(), picked({"Mail"}));
 }
 
 TEST(PickerIcons, IconsAreDecodedAtTileSizeAndBadFilesGiveAnEmptyImage) {
-    QTemporaryDir dir;
-    const auto file = [&](const char* name, const QByteArray& bytes = {}) {
-        const QString path = dir.filePath(QString::fromUtf8(name));
-        QFile out(path);
-        if (!bytes.isEmpty() && out.open(QIODevice::WriteOnly))
-            out.write(bytes);
-        return path;
+    test::AppFolderTree t;
+    const auto url = [&](const char* name) {
+        return QUrl::fromLocalFile(t.path(name)).toString();
     };
     QImage big(512, 256, QImage::Format_ARGB32);
     big.fill(Qt::red);
-    ASSERT_TRUE(big.save(file("big.png")));
-    file("absurd.ppm", "P6\n100000 100000\n255\n"); // states a huge size, holds nothing
-    file("huge.svg", "<svg xmlns='http://www.w3.org/2000/svg' width='20000' height='10000'>"
-                     "<rect width='20000' height='10000' fill='red'/></svg>");
-    file("broken.png", "\x89PNG\r\n\x1a\nnot really");
-
-    const QSize tile(56, 56);
+    ASSERT_TRUE(big.save(t.path("big.png")));
+    t.file("absurd.ppm", "P6\n100000 100000\n255\n"); // states a huge size, holds nothing
+    t.file("huge.svg", "<svg xmlns='http://www.w3.org/2000/svg' width='20000' height='10000'>"
+                       "<rect width='20000' height='10000' fill='red'/></svg>");
+    t.file("broken.png", "\x89PNG\r\n\x1a\nnot really");
     const struct {
         QString location;
         QSize expected; // empty: an empty image
     } cases[] = {
-        {QUrl::fromLocalFile(file("big.png")).toString(), {56, 28}},
-        {file("big.png"), {56, 28}},
-        {QUrl::fromLocalFile(file("missing.png")).toString(), {}},
-        {QUrl::fromLocalFile(dir.path()).toString(), {}},
-        {QUrl::fromLocalFile(file("absurd.ppm")).toString(), {}},
-        {QUrl::fromLocalFile(file("huge.svg")).toString(), {56, 28}},
-        {QUrl::fromLocalFile(file("broken.png")).toString(), {}},
+        {url("big.png"), {56, 28}},
+        {t.path("big.png"), {56, 28}},
+        {url("missing.png"), {}},
+        {url(""), {}},
+        {url("absurd.ppm"), {}},
+        {url("huge.svg"), {56, 28}},
+        {url("broken.png"), {}},
         {QStringLiteral("qrc:/images/no-such-icon.svg"), {}},
         {QStringLiteral("icon-name-only"), {}},
     };
     for (const auto& c : cases) {
-        const QImage image = AppIconLoader::load(c.location, tile);
+        const QImage image = AppIconLoader::load(c.location, QSize(56, 56));
         EXPECT_EQ(image.isNull() ? QSize() : image.size(), c.expected) << c.location.toStdString();
     }
 }
@@ -220,8 +202,6 @@ TEST_F(Placement, TheButtonOfAPickedTileRecordsItsChoiceAndTheTileShowsIt) {
     click(QStringLiteral("Mail"));
     ASSERT_NE(picker.positioningButton(mail), nullptr);
     EXPECT_EQ(picker.positioningButton(appURLFor(QStringLiteral("Maps"))), nullptr);
-    EXPECT_EQ(picker.positioningButton(mail)->accessibleName(),
-              QStringLiteral("Placement of Mail"));
 
     // Without caches the button does nothing.
     QTest::mouseClick(picker.positioningButton(mail), Qt::LeftButton);
@@ -231,10 +211,7 @@ TEST_F(Placement, TheButtonOfAPickedTileRecordsItsChoiceAndTheTileShowsIt) {
     QTest::mouseClick(picker.positioningButton(mail), Qt::LeftButton);
     ASSERT_TRUE(picker.positionsPopover()->isVisible());
     picker.positionsPopover()->list()->selectItem(3);
-    EXPECT_EQ(creator.positionsCache.value(appPositionKey(mail)), 3);
-    EXPECT_EQ(picker.positioningButton(mail)->toolTip(), QStringLiteral("Right half"));
     picker.positionsPopover()->hide();
-
     EXPECT_EQ(picker.selectedAppURLs(), picked({"Mail"})); // the tile was not toggled
 
     // A new button after a search shows the recorded choice, and the picker marks it.
@@ -268,42 +245,21 @@ TEST_F(Placement, TheEditorsButtonsRecordForTheWorkspaceShown) {
     EXPECT_EQ(editorPicker.positioningButton(maps)->toolTip(), QStringLiteral("Top left"));
 }
 
-TEST_F(Picker, AssistiveToolsReadNamesRolesAndThePickedTiles) {
+TEST_F(Picker, AssistiveToolsReadTheTilesAndPickThroughThem) {
     picker.setSelectedAppURLs(picked({"Maps"}));
     QAccessibleInterface* grid = QAccessible::queryAccessibleInterface(picker.gridView());
-    ASSERT_NE(grid, nullptr);
-    QStringList selected;
-    int items = 0;
-    for (int i = 0; i < grid->childCount(); ++i) {
-        QAccessibleInterface* child = grid->child(i);
-        if (!child || child->role() != QAccessible::ListItem)
-            continue;
-        ++items;
-        EXPECT_EQ(child->text(QAccessible::Name), names.value(items - 1));
-        if (child->state().selected)
-            selected.append(child->text(QAccessible::Name));
-    }
-    EXPECT_EQ(items, names.size());
-    EXPECT_EQ(selected, QStringList({"Maps"}));
+    ASSERT_TRUE(grid && grid->tableInterface());
+    QStringList read; // the items' names, "+" for the selected
+    for (int i = 0; i < grid->childCount(); ++i)
+        if (QAccessibleInterface* child = grid->child(i); child->role() == QAccessible::ListItem)
+            read << child->text(QAccessible::Name) + (child->state().selected ? "+" : "");
+    EXPECT_EQ(read,
+              QStringList({"Safari", "Mail", "Maps+", "Safari Technology Preview", "Terminal"}));
     // A tool that selects or unselects a tile picks or drops its application.
-    ASSERT_NE(grid->tableInterface(), nullptr);
     grid->tableInterface()->selectRow(0);
     grid->tableInterface()->unselectRow(2);
     EXPECT_EQ(picker.selectedAppURLs(), picked({"Safari"}));
-    ASSERT_NE(picker.positioningButton(appURLFor(QStringLiteral("Safari"))), nullptr);
-    EXPECT_EQ(picker.searchField()->accessibleName(), QStringLiteral("Search applications"));
-    EXPECT_EQ(picker.addURLButton()->accessibleName(), QStringLiteral("Add URLs"));
-    EXPECT_EQ(picker.addFileButton()->accessibleName(), QStringLiteral("Add files"));
-}
-
-TEST_F(Picker, TheSearchFieldTakingTheFocusLeavesNoTextSelected) {
-    QLineEdit* field = picker.searchField();
-    field->setText(QStringLiteral("safari"));
-    field->setSelection(2, 3);
-    QFocusEvent focusIn(QEvent::FocusIn, Qt::TabFocusReason);
-    QCoreApplication::sendEvent(field, &focusIn);
-    EXPECT_FALSE(field->hasSelectedText());
-    EXPECT_EQ(field->cursorPosition(), 2);
+    EXPECT_NE(picker.positioningButton(appURLFor(QStringLiteral("Safari"))), nullptr);
 }
 
 } // namespace

@@ -21,6 +21,7 @@
 #include "shortcuts/MASShortcut.h"
 #include "shortcuts/MASShortcutView.h"
 #include "support/DesktopPlatform.h"
+#include "support/PlacedFrame.h"
 #include "support/RecordingAlerts.h"
 #include "support/RunSql.h"
 #include "support/ShellFakes.h"
@@ -33,7 +34,6 @@
 #include <QDBusConnection>
 #include <QListView>
 #include <QPushButton>
-#include <QSettings>
 #include <QToolButton>
 #include <csignal>
 #include <gtest/gtest.h>
@@ -133,19 +133,15 @@ protected:
         return waitUntil([&] { return list().itemState(wsID) == state; }, 30000);
     }
 
-    // The clock's window in the right half of the primary monitor's work area.
+    // The clock's frame where the right half of the primary work area puts it.
     bool clockInRightHalf() {
         return waitUntil(
             [&] {
-                for (xcb_window_t window : probe.clientWindows()) {
-                    if (probe.wmClass(window).value(1) != QLatin1String("XClock"))
-                        continue;
-                    const auto frame = probe.frameRect(window);
-                    const auto monitor = desktop().workAreas().primary();
-                    return frame && monitor &&
-                           std::abs(frame->left() - monitor->workArea.center().x()) <= 2 &&
-                           frame->width() >= monitor->workArea.width() / 2 - 4;
-                }
+                const auto monitor = desktop().workAreas().primary();
+                for (xcb_window_t window : probe.clientWindows())
+                    if (probe.wmClass(window).value(1) == QLatin1String("XClock") && monitor)
+                        return framedAt(probe.frameRect(window).value_or(QRect()),
+                                        placedFrame(PositionName::rightHalf, monitor->workArea));
                 return false;
             },
             30000);
@@ -214,8 +210,6 @@ TEST_F(AuthoringSession, CreateSwitchRenameAndDeleteThroughTheWindow) {
                                        .arg(rawValue(PositionName::rightHalf))}}));
     ASSERT_FALSE(alerts->shown.isEmpty());
     EXPECT_EQ(alerts->shown.last().message, QStringLiteral("Added new Workspace!"));
-    EXPECT_TRUE(creator->nameField()->text().isEmpty());
-    EXPECT_TRUE(clocks().isEmpty());
 
     // On and off from the popover, then by the shortcut.
     clickSwitch(wsID);
@@ -260,9 +254,6 @@ TEST_F(AuthoringSession, CreateSwitchRenameAndDeleteThroughTheWindow) {
     ASSERT_TRUE(waitUntil([&] { return storedWorkspaces().isEmpty(); }));
     EXPECT_EQ(alerts->shown.last().message, QStringLiteral("Are sure?"));
     EXPECT_FALSE(storedShortcut(wsID));
-    EXPECT_FALSE(QSettings(desktop().userDefaults().path(), QSettings::IniFormat)
-                     .childGroups()
-                     .contains(wsID));
     EXPECT_TRUE(waitUntil([&] { return !probe.keyIsGrabbedByOthers(kX11Keycode, controlAlt); }));
     EXPECT_TRUE(querySql(storePath, "SELECT * FROM PositionsEntity").isEmpty());
     delegate->showPopover();
