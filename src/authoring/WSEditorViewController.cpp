@@ -277,6 +277,10 @@ void WSEditorViewController::showNoSelection() {
     m_nameTyping->closeWarning();
     m_nameField->clear();
     m_nameField->setEnabled(false);
+    // The last workspace's links do not linger behind the empty state.
+    closeLinkPopovers();
+    m_urlPopover->list()->empty();
+    m_filePopover->list()->empty();
 }
 
 // ---- selecting ------------------------------------------------------------------

@@ -50,7 +50,7 @@ protected:
     }
     // What the screen shows: selected index, which of the empty view, save,
     // delete, recorder and name field are on, name, recorder's key, its
-    // shortcut's key code, number of picked apps.
+    // shortcut's key code, number of picked apps and of web links.
     QStringList state() const {
         QString on;
         for (const QWidget* w : {static_cast<QWidget*>(editor->emptyView()),
@@ -65,10 +65,11 @@ protected:
                 editor->nameField()->text(),
                 editor->shortcutView()->associatedUserDefaultsKey(),
                 value ? QString::number(value->keyCode()) : QString(),
-                QString::number(editor->collectionView()->selectedAppURLs().size())};
+                QString::number(editor->collectionView()->selectedAppURLs().size()),
+                QString::number(editor->urlPopover()->list()->rowCount())};
     }
-    const QStringList nothingSelected{"0", "10000", "", "0000", "", "0"};
-    QStringList officeSelected() const { return {"2", "01111", "Office", ids[1], "1", "2"}; }
+    const QStringList nothingSelected{"0", "10000", "", "0000", "", "0", "0"};
+    QStringList officeSelected() const { return {"2", "01111", "Office", ids[1], "1", "2", "1"}; }
 
     QStringList ids;
     std::unique_ptr<WSEditorViewController> editor;
