@@ -37,8 +37,9 @@ protected:
     }
 
     AuthoringContext context() {
-        AuthoringContext c{&store,  &alerts,         &defaults,  &validator, &monitor,
-                           &binder, &positionsStore, &positions, &entries};
+        AuthoringContext c{
+            &store,     &alerts,  &defaults, &validator, &monitor, &binder, &positionsStore,
+            &positions, &entries, {},        {},         {},       {}};
         c.scanDefaultApps = [] {
             return QStringLiteral("1");
         };
@@ -77,8 +78,9 @@ protected:
             urls << url(app);
         const QString id = store.fillWorkspace(store.insertWorkspace(), {name, urls, links, {}});
         EXPECT_TRUE(objects->save());
-        if (shortcut)
+        if (shortcut) {
             EXPECT_TRUE(defaults.setValue(id, shortcut->encode()));
+        }
         return id;
     }
 

@@ -71,19 +71,19 @@ TEST_F(CreatorTest, EveryCheckInItsOrder) {
         QString refusal;  // empty: saved
         QString linkName; // typed into a new web-link row
     } rows[] = {
-        {QString(), {url("Alpha")}, emptyName},
-        {QStringLiteral("   "), {url("Alpha")}, emptyName},
-        {fortyWithFlag + u'y', {}, QStringLiteral("Workspace's name is too long!")},
-        {QStringLiteral(" Work "), {}, QStringLiteral("Duplicated Workspace name!")},
-        {QStringLiteral("New"), {}, noApp},
-        {QStringLiteral("New"), {gone}, noApp},
+        {QString(), {url("Alpha")}, emptyName, {}},
+        {QStringLiteral("   "), {url("Alpha")}, emptyName, {}},
+        {fortyWithFlag + u'y', {}, QStringLiteral("Workspace's name is too long!"), {}},
+        {QStringLiteral(" Work "), {}, QStringLiteral("Duplicated Workspace name!"), {}},
+        {QStringLiteral("New"), {}, noApp, {}},
+        {QStringLiteral("New"), {gone}, noApp, {}},
         {QStringLiteral("New"),
          {url("Beta")},
          QStringLiteral("Links cannot be stored!"),
          QStringLiteral("Blog*:///:*Mine")},
-        {QStringLiteral("work"), {url("Beta")}, {}}, // another case is another name
-        {QStringLiteral("  Team  "), {url("Beta")}, {}},
-        {fortyWithFlag, {url("Beta")}, {}},
+        {QStringLiteral("work"), {url("Beta")}, {}, {}}, // another case is another name
+        {QStringLiteral("  Team  "), {url("Beta")}, {}, {}},
+        {fortyWithFlag, {url("Beta")}, {}, {}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name.toStdString());
@@ -200,11 +200,12 @@ TEST_F(CreatorTest, EveryControlOfBothScreensHasAnAccessibleName) {
     for (QWidget* screen : {static_cast<QWidget*>(creator.get()), static_cast<QWidget*>(&editor)}) {
         for (QWidget* widget : screen->findChildren<QWidget*>()) {
             QAccessibleInterface* node = QAccessible::queryAccessibleInterface(widget);
-            if (node && widget->isVisibleTo(screen) && controls.contains(node->role()))
+            if (node && widget->isVisibleTo(screen) && controls.contains(node->role())) {
                 EXPECT_FALSE(node->text(QAccessible::Name).trimmed().isEmpty())
                     << screen->objectName().toStdString() << ": "
                     << widget->metaObject()->className() << " "
                     << widget->objectName().toStdString();
+            }
         }
     }
 }
