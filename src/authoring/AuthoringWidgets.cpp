@@ -2,6 +2,7 @@
 
 #include "authoring/InstalledAppsScan.h"
 #include "authoring/LinkListView.h"
+#include "authoring/NameChecks.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -73,7 +74,23 @@ QList<FileURLLinkModel> fileLinks(const LinkListView& list) {
     return links;
 }
 
-QString unstorableLinks(const LinkListView& urls, const LinkListView& files) {
+std::optional<Refusal> refusalFor(const QString& name, const QString& emptyInformative,
+                                  const std::function<bool()>& nameTaken, const QStringList& apps,
+                                  const LinkListView& urls, const LinkListView& files) {
+    if (name.isEmpty())
+        return Refusal{QStringLiteral("Workspace's name is empty!"), emptyInformative};
+    if (isWorkspaceNameTooLong(name))
+        return Refusal{QStringLiteral("Workspace's name is too long!"),
+                       QStringLiteral("Workspace with name longer than 40 characters is not "
+                                      "allowed. Please, select a shorter name!")};
+    if (nameTaken())
+        return Refusal{QStringLiteral("Duplicated Workspace name!"),
+                       QStringLiteral("Workspace with this name already exists! Please choose a "
+                                      "different unique name!")};
+    if (apps.isEmpty())
+        return Refusal{QStringLiteral("Workspace does not contain any app!"),
+                       QStringLiteral("You have not selected any app for this Workspace. Please, "
+                                      "choose at least one app!")};
     QStringList rows;
     for (const LinkListView* list : {&urls, &files}) {
         const QString kind =
@@ -81,11 +98,13 @@ QString unstorableLinks(const LinkListView& urls, const LinkListView& files) {
         for (int row : list->unstorableRows())
             rows.append(kind.arg(row + 1));
     }
-    if (rows.isEmpty())
-        return {};
-    return QStringLiteral("The name or address of %1 contains text Dexaro uses to separate stored "
-                          "links (such as \"*:///:*\" or \"@@\"). Please, change it.")
-        .arg(rows.join(QStringLiteral(", ")));
+    if (!rows.isEmpty())
+        return Refusal{QStringLiteral("Links cannot be stored!"),
+                       QStringLiteral("The name or address of %1 contains text Dexaro uses to "
+                                      "separate stored links (such as \"*:///:*\" or \"@@\"). "
+                                      "Please, change it.")
+                           .arg(rows.join(QStringLiteral(", ")))};
+    return std::nullopt;
 }
 
 QString quoted(const QString& name) {

@@ -7,6 +7,8 @@
 #include <QList>
 #include <QSet>
 #include <QString>
+#include <functional>
+#include <optional>
 
 class QHBoxLayout;
 class QLabel;
@@ -39,10 +41,20 @@ QStringList chosenApplications(const QSet<QString>& selected, const InstalledApp
 QList<URLLinkModel> urlLinks(const LinkListView& list);
 QList<FileURLLinkModel> fileLinks(const LinkListView& list);
 
-// Why the typed links cannot be stored as they are -- a name or address holding
-// the text that separates stored links would be cut apart when it is read back --
-// or an empty string when they can.
-QString unstorableLinks(const LinkListView& urls, const LinkListView& files);
+// What stops a save, as its alert shows it.
+struct Refusal {
+    QString message;
+    QString informative;
+};
+
+// The checks both screens make before they store a workspace, in their order:
+// the trimmed name (emptyInformative is the screen's own text for an empty
+// one), a duplicate (nameTaken asks the store), the applications, and links
+// whose text holds the separators of stored links (they would be cut apart when
+// read back). The first that fails answers its refusal.
+std::optional<Refusal> refusalFor(const QString& name, const QString& emptyInformative,
+                                  const std::function<bool()>& nameTaken, const QStringList& apps,
+                                  const LinkListView& urls, const LinkListView& files);
 
 // The name between double quotes, as the confirmation and success texts show it.
 QString quoted(const QString& name);

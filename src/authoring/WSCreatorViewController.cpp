@@ -139,45 +139,21 @@ void WSCreatorViewController::refuse(const QString& message, const QString& info
 
 void WSCreatorViewController::saveWS() {
     const QString name = trimmedWorkspaceName(m_nameField->text());
-    if (name.isEmpty()) {
-        refuse(QStringLiteral("Workspace's name is empty!"),
-               QStringLiteral("Workspace's name does not contain any character. Please, choose a "
-                              "right name!"));
-        return;
-    }
-    if (isWorkspaceNameTooLong(name)) {
-        refuse(QStringLiteral("Workspace's name is too long!"),
-               QStringLiteral("Workspace with name longer than 40 characters is not allowed. "
-                              "Please, select a shorter name!"));
-        return;
-    }
-
-    WorkspaceStore& store = *m_context.store;
-    ObjectStore& objects = store.context();
-    const ObjectStore::ObjectId record = store.insertWorkspace();
-    if (store.workspaceNameExists(name, 0)) {
-        objects.discardChanges(record);
-        refuse(QStringLiteral("Duplicated Workspace name!"),
-               QStringLiteral("Workspace with this name already exists! Please choose a different "
-                              "unique name!"));
-        return;
-    }
     const QStringList apps =
         chosenApplications(m_collectionView->selectedAppURLs(), m_scanner->result());
-    if (apps.isEmpty()) {
-        objects.discardChanges(record);
-        refuse(QStringLiteral("Workspace does not contain any app!"),
-               QStringLiteral("You have not selected any app for this Workspace. Please, choose at "
-                              "least one app!"));
-        return;
-    }
-    if (const QString links = unstorableLinks(*m_urlPopover->list(), *m_filePopover->list());
-        !links.isEmpty()) {
-        objects.discardChanges(record);
-        refuse(QStringLiteral("Links cannot be stored!"), links);
+    WorkspaceStore& store = *m_context.store;
+    if (const std::optional<Refusal> refusal = refusalFor(
+            name,
+            QStringLiteral("Workspace's name does not contain any character. Please, choose a "
+                           "right name!"),
+            [&] { return store.workspaceNameExists(name, 0); }, apps, *m_urlPopover->list(),
+            *m_filePopover->list())) {
+        refuse(refusal->message, refusal->informative);
         return;
     }
 
+    ObjectStore& objects = store.context();
+    const ObjectStore::ObjectId record = store.insertWorkspace();
     const WorkspaceContents contents{name, apps, urlLinks(*m_urlPopover->list()),
                                      fileLinks(*m_filePopover->list())};
     const QString wsID = store.fillWorkspace(record, contents);

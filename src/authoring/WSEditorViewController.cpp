@@ -325,38 +325,18 @@ void WSEditorViewController::saveWS() {
     if (m_currentIndex <= 0 || m_currentIndex >= m_wsList.size())
         return;
     const QString name = trimmedWorkspaceName(m_nameField->text());
-    if (name.isEmpty()) {
-        refuse(QStringLiteral("Workspace's name is empty!"),
-               QStringLiteral("Workspace's name does not contain any character. Please, choose "
-                              "right name!"));
-        return;
-    }
-    if (isWorkspaceNameTooLong(name)) {
-        refuse(QStringLiteral("Workspace's name is too long!"),
-               QStringLiteral("Workspace with name longer than 40 characters is not allowed. "
-                              "Please, select a shorter name!"));
-        return;
-    }
+    const QStringList apps =
+        chosenApplications(m_collectionView->selectedAppURLs(), m_scanner->result());
     const WSListModelPtr ws = m_wsList[m_currentIndex];
     WorkspaceStore& store = *m_context.store;
     // The workspace's own stored name is no duplicate of itself.
-    if (store.workspaceNameExists(name, name == ws->wsName ? 1 : 0)) {
-        refuse(QStringLiteral("Duplicated Workspace name!"),
-               QStringLiteral("Workspace with this name already exists! Please choose a different "
-                              "unique name!"));
-        return;
-    }
-    const QStringList apps =
-        chosenApplications(m_collectionView->selectedAppURLs(), m_scanner->result());
-    if (apps.isEmpty()) {
-        refuse(QStringLiteral("Workspace does not contain any app!"),
-               QStringLiteral("You have not selected any app for this Workspace. Please, choose at "
-                              "least one app!"));
-        return;
-    }
-    if (const QString links = unstorableLinks(*m_urlPopover->list(), *m_filePopover->list());
-        !links.isEmpty()) {
-        refuse(QStringLiteral("Links cannot be stored!"), links);
+    if (const std::optional<Refusal> refusal = refusalFor(
+            name,
+            QStringLiteral("Workspace's name does not contain any character. Please, choose "
+                           "right name!"),
+            [&] { return store.workspaceNameExists(name, name == ws->wsName ? 1 : 0); }, apps,
+            *m_urlPopover->list(), *m_filePopover->list())) {
+        refuse(refusal->message, refusal->informative);
         return;
     }
 
