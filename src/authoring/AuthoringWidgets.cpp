@@ -1,12 +1,18 @@
 #include "authoring/AuthoringWidgets.h"
 
+#include "authoring/AppListCollectionView.h"
+#include "authoring/AuthoringContext.h"
 #include "authoring/InstalledAppsScan.h"
 #include "authoring/LinkListView.h"
+#include "authoring/LinkPopover.h"
 #include "authoring/NameChecks.h"
+#include "authoring/WSTextField.h"
+#include "shortcuts/MASShortcutView.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QVBoxLayout>
 #include <algorithm>
 
 namespace dexaro {
@@ -40,6 +46,47 @@ QLabel* captionLabel(const QString& text, QWidget* parent) {
     font.setWeight(QFont::DemiBold);
     label->setFont(font);
     return label;
+}
+
+void addFormColumn(QHBoxLayout* form, const QString& caption, QWidget* control, QWidget* buddy,
+                   int stretch) {
+    auto* column = new QVBoxLayout;
+    column->setSpacing(6);
+    QLabel* label = captionLabel(caption, control->parentWidget());
+    label->setBuddy(buddy);
+    column->addWidget(label);
+    column->addWidget(control);
+    form->addLayout(column, stretch);
+}
+
+WSTextField* makeNameField(const QString& placeholder, QWidget* parent) {
+    auto* field = new WSTextField(parent);
+    field->setObjectName(QStringLiteral("wsNameEnterField"));
+    field->setPlaceholderText(placeholder);
+    field->setAccessibleName(QStringLiteral("Workspace name"));
+    field->setMaximumWidth(440);
+    field->setMinimumHeight(30);
+    return field;
+}
+
+MASShortcutView* makeShortcutRecorder(const AuthoringContext& context, QWidget* parent) {
+    auto* recorder = new MASShortcutView(*context.validator, *context.alerts, parent);
+    recorder->setObjectName(QStringLiteral("shortcutView"));
+    recorder->setViewStyle(1);
+    recorder->setUserDefaults(context.userDefaults);
+    recorder->setMinimumHeight(30);
+    return recorder;
+}
+
+std::pair<LinkPopover*, LinkPopover*> makeLinkPopovers(AppListCollectionView* picker,
+                                                       QWidget* parent) {
+    auto* urls = new LinkPopover(LinkKind::url, parent);
+    auto* files = new LinkPopover(LinkKind::file, parent);
+    QObject::connect(picker->addURLButton(), &QAbstractButton::clicked, urls,
+                     [urls, picker] { urls->toggle(picker->addURLButton()); });
+    QObject::connect(picker->addFileButton(), &QAbstractButton::clicked, files,
+                     [files, picker] { files->toggle(picker->addFileButton()); });
+    return {urls, files};
 }
 
 QPushButton* screenButton(const QString& text, const QString& accessibleDescription,

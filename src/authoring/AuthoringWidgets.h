@@ -9,6 +9,7 @@
 #include <QString>
 #include <functional>
 #include <optional>
+#include <utility>
 
 class QHBoxLayout;
 class QLabel;
@@ -17,7 +18,12 @@ class QWidget;
 
 namespace dexaro {
 
+class AppListCollectionView;
 class LinkListView;
+class LinkPopover;
+class MASShortcutView;
+class WSTextField;
+struct AuthoringContext;
 struct InstalledApps;
 
 // "Create Workspace" / "Edit Workspace": two bold labels side by side.
@@ -29,6 +35,17 @@ void fitScreenMargins(QWidget* screen);
 
 // A caption above a control, in the screen's secondary text style.
 QLabel* captionLabel(const QString& text, QWidget* parent);
+// One column of a screen's form row: the caption above its control.
+void addFormColumn(QHBoxLayout* form, const QString& caption, QWidget* control, QWidget* buddy,
+                   int stretch);
+// The name field of both screens, named "Workspace name" for screen readers.
+WSTextField* makeNameField(const QString& placeholder, QWidget* parent);
+// The shortcut recorder of both screens, on the program's user defaults.
+MASShortcutView* makeShortcutRecorder(const AuthoringContext& context, QWidget* parent);
+// The web-link and file-link popovers, each toggled by its button in the picker's header.
+std::pair<LinkPopover*, LinkPopover*> makeLinkPopovers(AppListCollectionView* picker,
+                                                       QWidget* parent);
+
 // A push button of the screens' size, named for screen readers.
 QPushButton* screenButton(const QString& text, const QString& accessibleDescription,
                           QWidget* parent);

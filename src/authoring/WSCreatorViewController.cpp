@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <tuple>
 
 namespace dexaro {
 
@@ -48,33 +49,11 @@ void WSCreatorViewController::buildView() {
 
     auto* form = new QHBoxLayout;
     form->setSpacing(28);
-    auto* nameColumn = new QVBoxLayout;
-    nameColumn->setSpacing(6);
-    QLabel* nameCaption = captionLabel(QStringLiteral("Name"), this);
-    m_nameField = new WSTextField(this);
-    m_nameField->setObjectName(QStringLiteral("wsNameEnterField"));
-    m_nameField->setPlaceholderText(QStringLiteral("Enter new Workspace's name"));
-    m_nameField->setAccessibleName(QStringLiteral("Workspace name"));
+    m_nameField = makeNameField(QStringLiteral("Enter new Workspace's name"), this);
     m_nameField->setMinimumWidth(300);
-    m_nameField->setMaximumWidth(440);
-    m_nameField->setMinimumHeight(30);
-    nameCaption->setBuddy(m_nameField);
-    nameColumn->addWidget(nameCaption);
-    nameColumn->addWidget(m_nameField);
-    form->addLayout(nameColumn, 3);
-
-    auto* shortcutColumn = new QVBoxLayout;
-    shortcutColumn->setSpacing(6);
-    QLabel* shortcutCaption = captionLabel(QStringLiteral("Shortcut"), this);
-    m_shortcutView = new MASShortcutView(*m_context.validator, *m_context.alerts, this);
-    m_shortcutView->setObjectName(QStringLiteral("shortcutView"));
-    m_shortcutView->setViewStyle(1);
-    m_shortcutView->setUserDefaults(m_context.userDefaults);
-    m_shortcutView->setMinimumHeight(30);
-    shortcutCaption->setBuddy(m_shortcutView);
-    shortcutColumn->addWidget(shortcutCaption);
-    shortcutColumn->addWidget(m_shortcutView);
-    form->addLayout(shortcutColumn, 1);
+    addFormColumn(form, QStringLiteral("Name"), m_nameField, m_nameField, 3);
+    m_shortcutView = makeShortcutRecorder(m_context, this);
+    addFormColumn(form, QStringLiteral("Shortcut"), m_shortcutView, m_shortcutView, 1);
     form->addStretch(2);
     root->addLayout(form);
 
@@ -97,12 +76,7 @@ void WSCreatorViewController::buildView() {
 
     m_nameWarning = new WSNameCheckerPopover(this);
     m_nameTyping = new WSNameTyping(m_nameField, m_nameWarning, m_saveButton, [] { return true; });
-    m_urlPopover = new LinkPopover(LinkKind::url, this);
-    m_filePopover = new LinkPopover(LinkKind::file, this);
-    connect(m_collectionView->addURLButton(), &QAbstractButton::clicked, this,
-            [this] { m_urlPopover->toggle(m_collectionView->addURLButton()); });
-    connect(m_collectionView->addFileButton(), &QAbstractButton::clicked, this,
-            [this] { m_filePopover->toggle(m_collectionView->addFileButton()); });
+    std::tie(m_urlPopover, m_filePopover) = makeLinkPopovers(m_collectionView, this);
     connect(m_saveButton, &QPushButton::clicked, this, &WSCreatorViewController::saveWS);
 
     // The recorder keeps what the user records to itself until "Save" stores it

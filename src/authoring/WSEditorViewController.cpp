@@ -27,6 +27,7 @@
 #include <QPushButton>
 #include <QStackedLayout>
 #include <QVBoxLayout>
+#include <tuple>
 
 namespace dexaro {
 
@@ -81,16 +82,6 @@ void WSEditorViewController::buildView() {
 
     auto* form = new QHBoxLayout;
     form->setSpacing(28);
-    const auto column = [&](const QString& caption, QWidget* control, QWidget* buddy, int stretch) {
-        auto* layout = new QVBoxLayout;
-        layout->setSpacing(6);
-        QLabel* label = captionLabel(caption, this);
-        label->setBuddy(buddy);
-        layout->addWidget(label);
-        layout->addWidget(control);
-        form->addLayout(layout, stretch);
-    };
-
     auto* chooser = new QWidget(this);
     auto* chooserRow = new QHBoxLayout(chooser);
     chooserRow->setContentsMargins(0, 0, 0, 0);
@@ -107,23 +98,13 @@ void WSEditorViewController::buildView() {
     m_spinner->hide();
     chooserRow->addWidget(m_popUpButton, 1);
     chooserRow->addWidget(m_spinner);
-    column(QStringLiteral("Workspace"), chooser, m_popUpButton, 3);
+    addFormColumn(form, QStringLiteral("Workspace"), chooser, m_popUpButton, 3);
 
-    m_nameField = new WSTextField(this);
-    m_nameField->setObjectName(QStringLiteral("wsNameEnterField"));
-    m_nameField->setPlaceholderText(QStringLiteral("Edit Workspace's name"));
-    m_nameField->setAccessibleName(QStringLiteral("Workspace name"));
+    m_nameField = makeNameField(QStringLiteral("Edit Workspace's name"), this);
     m_nameField->setMinimumWidth(240);
-    m_nameField->setMaximumWidth(440);
-    m_nameField->setMinimumHeight(30);
-    column(QStringLiteral("Name"), m_nameField, m_nameField, 3);
-
-    m_shortcutView = new MASShortcutView(*m_context.validator, *m_context.alerts, this);
-    m_shortcutView->setObjectName(QStringLiteral("shortcutView"));
-    m_shortcutView->setViewStyle(1);
-    m_shortcutView->setUserDefaults(m_context.userDefaults);
-    m_shortcutView->setMinimumHeight(30);
-    column(QStringLiteral("Shortcut"), m_shortcutView, m_shortcutView, 1);
+    addFormColumn(form, QStringLiteral("Name"), m_nameField, m_nameField, 3);
+    m_shortcutView = makeShortcutRecorder(m_context, this);
+    addFormColumn(form, QStringLiteral("Shortcut"), m_shortcutView, m_shortcutView, 1);
     form->addStretch(1);
     root->addLayout(form);
     root->addSpacing(6);
@@ -160,12 +141,7 @@ void WSEditorViewController::buildView() {
     m_nameWarning = new WSNameCheckerPopover(this);
     m_nameTyping = new WSNameTyping(m_nameField, m_nameWarning, m_saveButton,
                                     [this] { return m_currentIndex != 0; });
-    m_urlPopover = new LinkPopover(LinkKind::url, this);
-    m_filePopover = new LinkPopover(LinkKind::file, this);
-    connect(m_collectionView->addURLButton(), &QAbstractButton::clicked, this,
-            [this] { m_urlPopover->toggle(m_collectionView->addURLButton()); });
-    connect(m_collectionView->addFileButton(), &QAbstractButton::clicked, this,
-            [this] { m_filePopover->toggle(m_collectionView->addFileButton()); });
+    std::tie(m_urlPopover, m_filePopover) = makeLinkPopovers(m_collectionView, this);
     connect(m_popUpButton, &QComboBox::activated, this,
             &WSEditorViewController::popUpWsButtonSelectionHandler);
     connect(m_saveButton, &QPushButton::clicked, this, &WSEditorViewController::saveWS);
