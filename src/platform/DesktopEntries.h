@@ -12,7 +12,8 @@ struct DesktopEntry {
     QString name;       // the localized Name; may be empty
     QString executable; // the program of Exec, as written; may be empty
     // Whether a menu lists it: Type=Application, neither NoDisplay nor Hidden,
-    // and the program TryExec names (if any) is installed.
+    // shown on the current desktop (OnlyShowIn / NotShowIn), and the program
+    // TryExec names (if any) is installed.
     bool listed = false;
     QString iconFile; // local path of the Icon's image; empty when none resolves
 };

@@ -158,7 +158,8 @@ public:
         entry->listed = takeString(g_key_file_get_string(k, group, "Type", nullptr)) ==
                             QLatin1String("Application") &&
                         !g_key_file_get_boolean(k, group, "NoDisplay", nullptr) &&
-                        !g_key_file_get_boolean(k, group, "Hidden", nullptr) && tryExecFound(k);
+                        !g_key_file_get_boolean(k, group, "Hidden", nullptr) &&
+                        shownOnThisDesktop(k) && tryExecFound(k);
         entry->iconFile =
             entry->listed
                 ? m_icons.file(takeString(g_key_file_get_string(k, group, "Icon", nullptr)))
@@ -177,6 +178,34 @@ private:
         const QString first = QString::fromUtf8(argv[0]);
         g_strfreev(argv);
         return first;
+    }
+
+    // OnlyShowIn / NotShowIn against $XDG_CURRENT_DESKTOP, as menus decide it:
+    // the first current desktop either list names settles it; otherwise only
+    // entries without OnlyShowIn are shown.
+    static bool shownOnThisDesktop(GKeyFile* keys) {
+        const QStringList only = stringList(keys, "OnlyShowIn");
+        const QStringList never = stringList(keys, "NotShowIn");
+        if (only.isEmpty() && never.isEmpty())
+            return true;
+        const QStringList current =
+            qEnvironmentVariable("XDG_CURRENT_DESKTOP").split(QLatin1Char(':'), Qt::SkipEmptyParts);
+        for (const QString& desktop : current) {
+            if (only.contains(desktop))
+                return true;
+            if (never.contains(desktop))
+                return false;
+        }
+        return only.isEmpty();
+    }
+
+    static QStringList stringList(GKeyFile* keys, const char* key) {
+        QStringList list;
+        gchar** values = g_key_file_get_string_list(keys, group, key, nullptr, nullptr);
+        for (gchar** value = values; value && *value; ++value)
+            list.append(QString::fromUtf8(*value));
+        g_strfreev(values);
+        return list;
     }
 
     static bool tryExecFound(GKeyFile* keys) {
