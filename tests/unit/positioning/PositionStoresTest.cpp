@@ -56,8 +56,8 @@ TEST_F(PositionStores, SavesUpdateTheFirstRecordAndStartUpReadsEveryRecordIntoTh
     EXPECT_FALSE(db.positionsOf(u"b"_qs).has_value());
 
     holder.loadAllPositions(db.fetchAll());
-    EXPECT_EQ(launchReads(),
-              (QList<PositionName>{PositionName::def, PositionName::def, PositionName::bottomRight}));
+    EXPECT_EQ(launchReads(), (QList<PositionName>{PositionName::def, PositionName::def,
+                                                  PositionName::bottomRight}));
     EXPECT_EQ(holder.positionForApp(ws2, clock), PositionName::def);
     EXPECT_TRUE(alerts.shown.isEmpty());
 }
