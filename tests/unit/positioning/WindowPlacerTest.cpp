@@ -68,7 +68,7 @@ struct OneMonitor : WorkAreas {
 // it below the panel) against a window manager set up by the row.
 TEST(Placer, AttemptsUntilTheWindowIsWhereItWasAskedToBe) {
     using Setup = void (*)(FakeWindows&, OneMonitor&);
-    const QRectF untouched(10, 10, 300, 200), half(0, 0, 720, 846);
+    const QRectF untouched(10, 10, 300, 200), half(0, 0, 720, 846), resized(10, 10, 720, 846);
     const struct {
         const char* name;
         Setup setup;
@@ -81,12 +81,8 @@ TEST(Placer, AttemptsUntilTheWindowIsWhereItWasAskedToBe) {
         {"no permission: every read fails", [](auto& w, auto&) { w.trusted = false; }, false, 20, 0,
          0, untouched},
         {"move refused: resized once, retried",
-         [](auto& w, auto&) { w.positionWriteError = AXError::cannotComplete; },
-         false,
-         20,
-         20,
-         1,
-         {10, 10, 720, 846}},
+         [](auto& w, auto&) { w.positionWriteError = AXError::cannotComplete; }, false, 20, 20, 1,
+         resized},
         // These never touch a window.
         {"no screen", [](auto&, auto& a) { a.monitor.reset(); }, false, 0, 0, 0, untouched},
         {"default placement", [](auto&, auto&) {}, false, 0, 0, 0, untouched, PositionName::def},

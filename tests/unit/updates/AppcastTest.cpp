@@ -31,6 +31,7 @@ QByteArray feedWith(const char* version) {
 }
 
 const char* const failed = "Dexaro could not check for updates.";
+const char* const packaged = "Updates come with your system's package manager.";
 
 struct Check {
     test::RecordingAlerts alerts;
@@ -129,12 +130,7 @@ TEST(AppcastUpdater, EachAnswerOfTheServerAskedForAndInTheBackground) {
         {"redirect loop", Mode::RedirectLoop, {}, failed, "from one address to another"},
         {"closed without answer", Mode::Close, {}, failed, "closed the connection"},
         {"never answers", Mode::Hang, {}, failed, "did not answer in time"},
-        {"no feed",
-         Mode::Hang,
-         {},
-         "Updates come with your system's package manager.",
-         "does not look for updates itself",
-         ""},
+        {"no feed", Mode::Hang, {}, packaged, "does not look for updates itself", ""},
         {"plain http", Mode::Hang, {}, failed, "not a secure", "http://example.org/appcast.xml"},
         {"local file", Mode::Hang, {}, failed, "not a secure", "file:///etc/passwd"},
     };
