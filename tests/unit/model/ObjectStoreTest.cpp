@@ -23,7 +23,8 @@ QByteArray contents(const QString& path) {
 // Every row of Things in insertion order, as "name/size" ("-" for an absent value).
 QStringList rows(ObjectStore& store) {
     QStringList out;
-    for (auto id : store.fetch(things).value()) {
+    const auto ids = store.fetch(things).value();
+    for (auto id : ids) {
         const QVariant name = store.value(id, nameKey), size = store.value(id, sizeKey);
         out << (name.isValid() ? name.toString() : QStringLiteral("-")) + QLatin1Char('/') +
                    (size.isValid() ? size.toString() : QStringLiteral("-"));
@@ -52,23 +53,10 @@ protected:
 
 } // namespace
 
-TEST_F(ObjectStoreTest, PendingChangesAreFetchedAndOneSaveWritesThemInOrderWithNullsKept) {
-    auto a = add(QStringLiteral("a"));
-    auto b = add(QStringLiteral("b"));
-    store->remove(add(QStringLiteral("temp")));
-    ASSERT_TRUE(store->save());
-
-    store->remove(a);
-    store->setValue(b, nameKey, QStringLiteral("renamed"));
-    store->setValue(add(QStringLiteral("c")), sizeKey, 2.5);
-    EXPECT_EQ(store->fetch(things, nameKey, QStringLiteral("renamed")).value(),
-              QList<ObjectStore::ObjectId>{b});
-    ASSERT_TRUE(store->save());
-    EXPECT_FALSE(store->hasChanges());
-    store.reset();
-    EXPECT_EQ(rowsOnDisk(), (QStringList{QStringLiteral("renamed/-"), QStringLiteral("c/2.5")}));
-}
-
+// A refused save keeps every pending change readable and says why; the next
+// one writes them all, in insertion order with absent values kept. (Inserts
+// dropped before a save and deletions of saved records are checked through
+// the Creator's and the Editor's saves.)
 TEST_F(ObjectStoreTest, FailedSaveKeepsEveryPendingChangeAndSaysWhy) {
     auto kept = add(QStringLiteral("kept"));
     ASSERT_TRUE(store->save());
