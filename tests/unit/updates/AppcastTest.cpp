@@ -119,7 +119,7 @@ TEST(AppcastUpdater, EachAnswerOfTheServerAskedForAndInTheBackground) {
          "Dexaro 1.3 is available; you have 1.2.0."},
         {"same", Mode::Serve, feedWith("1.2"), "You're up to date.", "Dexaro 1.2.0 is the newest"},
         {"older", Mode::Serve, feedWith("1.1.9"), "You're up to date.", "newest version"},
-        // Broken after its item: a parser that stops at the last item takes it.
+        // Cut off after its item: the item read before the break must not count.
         {"broken XML", Mode::Serve, feedWith("1.3").chopped(10), failed, "not a valid update feed"},
         {"not RSS", Mode::Serve, "<html><body>1.3</body></html>", failed,
          "not a valid update feed"},
