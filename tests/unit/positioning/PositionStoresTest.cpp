@@ -1,5 +1,5 @@
-// The stored placements, the Creator's and Editor's caches and the table the
-// launch reads.
+// The stored placements, the Editor's cache and the table the launch reads.
+// The Creator's cache is checked through the Creator's saves.
 #include "support/PositionCaches.h"
 #include "support/QtPrinters.h"
 #include "support/RunSql.h"
@@ -27,33 +27,38 @@ struct PositionStores : testing::Test, test::PositionCaches {
     void sql(const char* statement) {
         test::runSql(dir.filePath(QStringLiteral("Dexaro.sqlite")), statement);
     }
-    PositionMap stored(const QString& ws) { return readPlacementString(*db.positionsOf(ws)); }
+    // What the launch finds for each application of ws1.
+    QList<PositionName> launchReads() {
+        QList<PositionName> out;
+        for (const QString& app : {gedit, xterm, clock})
+            out << holder.positionForApp(ws1, app);
+        return out;
+    }
 };
 
-TEST_F(PositionStores, SavesUpdateTheFirstRecordAndReadsOfAllTakeTheLastNamingNoIdentifierDd) {
-    // What positionsOf() reads for each workspace, "none" for nothing.
-    const auto reads = [&](const QStringList& workspaces) {
-        QStringList out;
-        for (const QString& ws : workspaces)
-            out << db.positionsOf(ws).value_or(QStringLiteral("none"));
-        return out;
-    };
+// Saves update the first record of a workspace; start-up reads every record,
+// twins and records without identifier included, and values out of range
+// leave the window where it is.
+TEST_F(PositionStores, SavesUpdateTheFirstRecordAndStartUpReadsEveryRecordIntoTheTable) {
+    const QString stored = placements({{gedit, 15}, {xterm, -1}, {clock, 9}});
     EXPECT_TRUE(db.save(ws1, QStringLiteral("1==2;;")));
-    EXPECT_TRUE(db.save(ws1, QStringLiteral("3==4;;")));
-    EXPECT_TRUE(db.save(ws2, QString()));
+    EXPECT_TRUE(db.save(ws1, stored));
     EXPECT_FALSE(db.save(QString(), QString()));
-    EXPECT_EQ(store->fetch(schema::positions)->size(), 2);
-    EXPECT_EQ(reads({ws1, ws2, u"ws3"_qs}), (QStringList{u"3==4;;"_qs, u""_qs, u"none"_qs}));
-
+    EXPECT_EQ(store->fetch(schema::positions)->size(), 1);
     sql("INSERT INTO PositionsEntity (wsID, appPositions) VALUES (NULL, '5==1;;'), "
         "('a', '1==2;;'), ('a', '1==3;;'), ('b', NULL);");
     EXPECT_EQ(db.fetchAll(), (QHash<QString, QString>{{u"dd"_qs, u"5==1;;"_qs},
                                                       {u"a"_qs, u"1==3;;"_qs},
                                                       {u"b"_qs, QString()},
-                                                      {ws1, u"3==4;;"_qs},
-                                                      {ws2, QString()}}));
+                                                      {ws1, stored}}));
     // Reads of one workspace use its first record.
-    EXPECT_EQ(reads({u"a"_qs, u"b"_qs}), (QStringList{u"1==2;;"_qs, u"none"_qs}));
+    EXPECT_EQ(db.positionsOf(u"a"_qs), u"1==2;;"_qs);
+    EXPECT_FALSE(db.positionsOf(u"b"_qs).has_value());
+
+    holder.loadAllPositions(db.fetchAll());
+    EXPECT_EQ(launchReads(), (QList<PositionName>{PositionName::def, PositionName::def,
+                                                  PositionName::bottomRight}));
+    EXPECT_EQ(holder.positionForApp(ws2, clock), PositionName::def);
     EXPECT_TRUE(alerts.shown.isEmpty());
 }
 
@@ -73,61 +78,26 @@ TEST_F(PositionStores, StoreFailuresAreShownAndReported) {
     EXPECT_EQ(alerts.shown.size(), 5) << "every failure is shown";
 }
 
-TEST_F(PositionStores, CreatorStoresOnlySelectedApplicationsAndCarriesChoicesOver) {
-    creator.setPosition(gedit, rawValue(PositionName::leftHalf));
-    creator.setPosition(xterm, rawValue(PositionName::rightHalf));
-    EXPECT_TRUE(creator.save(ws1, {gedit, clock}));
-    EXPECT_EQ(stored(ws1), (PositionMap{{appPositionKey(gedit), 2}}));
-    EXPECT_EQ(creator.positionsCache, stored(ws1)); // xterm was dropped at this save
-    EXPECT_EQ(holder.positionForApp(ws1, gedit), PositionName::leftHalf);
-    EXPECT_EQ(holder.positionForApp(ws1, xterm), PositionName::def);
-    // Deleted, it keeps answering from the table until the next start.
-    EXPECT_TRUE(db.remove(ws1));
-    EXPECT_EQ(holder.positionForApp(ws1, gedit), PositionName::leftHalf);
-
-    // No selected application has a placement: nothing is stored.
-    EXPECT_TRUE(creator.save(ws2, {xterm}));
-    EXPECT_FALSE(db.positionsOf(ws2).has_value());
-    EXPECT_TRUE(creator.positionsCache.isEmpty());
-    EXPECT_TRUE(alerts.shown.isEmpty());
-}
-
-TEST_F(PositionStores, EditorLoadsOnceRecordsOnlyIntoLoadedWorkspacesAndSavesTheSelected) {
-    ASSERT_TRUE(db.save(ws1, placements({{gedit, 3}}) + QStringLiteral(";;junk;;")));
+TEST_F(PositionStores, EditorRecordsOnlyIntoLoadedWorkspacesAndSavesTheSelected) {
+    ASSERT_TRUE(db.save(ws1, placements({{gedit, 3}})));
     // Not loaded: choices are dropped, and a save is refused with an alert.
     editor.setPosition(ws1, xterm, 7);
-    EXPECT_FALSE(editor.positionOf(ws1, gedit).has_value());
     EXPECT_FALSE(editor.save(ws1, {gedit}));
     EXPECT_EQ(alerts.shown.size(), 1);
 
     EXPECT_EQ(editor.positionsFor(ws1), (PositionMap{{appPositionKey(gedit), 3}}));
     editor.setPosition(ws1, xterm, 7);
     editor.setPosition(ws1, clock, 9);
-    // A later change in the store is not seen again.
-    ASSERT_TRUE(db.save(ws1, QString()));
-    EXPECT_EQ(editor.positionsFor(ws1).size(), 3);
-
     EXPECT_TRUE(editor.save(ws1, {gedit, xterm}));
-    EXPECT_EQ(stored(ws1), readPlacementString(placements({{gedit, 3}, {xterm, 7}})));
-    EXPECT_EQ(holder.positionForApp(ws1, xterm), PositionName::topRight);
-    EXPECT_EQ(holder.positionForApp(ws1, clock), PositionName::def);
+    EXPECT_EQ(readPlacementString(*db.positionsOf(ws1)),
+              readPlacementString(placements({{gedit, 3}, {xterm, 7}})));
+    EXPECT_EQ(launchReads(), (QList<PositionName>{PositionName::rightHalf, PositionName::topRight,
+                                                  PositionName::def}));
 
     // A workspace without a record starts empty and gets one at its first save.
     EXPECT_TRUE(editor.positionsFor(ws2).isEmpty());
     EXPECT_TRUE(editor.save(ws2, {}));
     EXPECT_EQ(db.positionsOf(ws2), QStringLiteral(""));
-}
-
-TEST(AllPositions, LookupsFallBackToDefaultAndLoadsMerge) {
-    AllPositionsHolder holder;
-    holder.loadAllPositions({{ws1, placements({{gedit, 15}, {xterm, -1}, {clock, 9}})}});
-    EXPECT_EQ(holder.positionForApp(ws1, gedit), PositionName::def);
-    EXPECT_EQ(holder.positionForApp(ws1, xterm), PositionName::def);
-    EXPECT_EQ(holder.positionForApp(ws2, clock), PositionName::def);
-    // Loading merges: other keys stay, present keys are overwritten.
-    holder.loadAllPositions({{ws1, placements({{gedit, 2}})}});
-    EXPECT_EQ(holder.positionForApp(ws1, gedit), PositionName::leftHalf);
-    EXPECT_EQ(holder.positionForApp(ws1, clock), PositionName::bottomRight);
 }
 
 TEST(AllPositions, ReadersSeeConsistentValuesWhileTheMainThreadWrites) {
