@@ -66,11 +66,7 @@ bool PositionsDBManager::save(const QString& wsID, const QString& placementStrin
     if (records->isEmpty())
         return insert(wsID, placementString);
     m_context.setValue(records->first(), appPositionsAttribute, placementString);
-    if (!m_context.save(&error)) {
-        warn(couldNotGet, error);
-        return false;
-    }
-    return true;
+    return saveOrDiscard({records->first()}, couldNotGet);
 }
 
 // A refused insert answers false, so that a caller never takes a placement
@@ -81,13 +77,8 @@ bool PositionsDBManager::insert(const QString& wsID, const QString& placementStr
     const ObjectStore::ObjectId record = m_context.insert(schema::positions);
     m_context.setValue(record, appPositionsAttribute, placementString);
     m_context.setValue(record, wsIDAttribute, wsID);
-    QString error;
-    if (!m_context.save(&error)) {
-        warn(QStringLiteral("Could not save the positions!"), error,
-             QStringLiteral("Position saving"));
-        return false;
-    }
-    return true;
+    return saveOrDiscard({record}, QStringLiteral("Could not save the positions!"),
+                         QStringLiteral("Position saving"));
 }
 
 bool PositionsDBManager::remove(const QString& wsID) {
@@ -100,11 +91,20 @@ bool PositionsDBManager::remove(const QString& wsID) {
     }
     for (ObjectStore::ObjectId record : *records)
         m_context.remove(record);
-    if (!m_context.save(&error)) {
-        warn(couldNotDelete, error);
-        return false;
-    }
-    return true;
+    return saveOrDiscard(*records, couldNotDelete);
+}
+
+// A change the store refused is dropped, so that the next save (of anything
+// else, or at quit) does not write what the user was told did not happen.
+bool PositionsDBManager::saveOrDiscard(const QList<ObjectStore::ObjectId>& changed,
+                                       const QString& message, const QString& title) {
+    QString error;
+    if (m_context.save(&error))
+        return true;
+    for (ObjectStore::ObjectId record : changed)
+        m_context.discardChanges(record);
+    warn(message, error, title);
+    return false;
 }
 
 } // namespace dexaro

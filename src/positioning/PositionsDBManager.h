@@ -2,6 +2,8 @@
 // The stored placements: one PositionsEntity record (wsID, appPositions) per
 // workspace holding its placement string. Failures are shown as alerts and
 // leave stored data as it was. Main thread only.
+#include "platform/ObjectStore.h"
+
 #include <QHash>
 #include <QString>
 #include <optional>
@@ -9,7 +11,6 @@
 namespace dexaro {
 
 class Alerts;
-class ObjectStore;
 
 class PositionsDBManager {
 public:
@@ -31,9 +32,12 @@ public:
     bool remove(const QString& wsID);
 
 private:
+    static QString defaultTitle() { return QStringLiteral("Dexaro positions"); }
     bool insert(const QString& wsID, const QString& placementString);
+    bool saveOrDiscard(const QList<ObjectStore::ObjectId>& changed, const QString& message,
+                       const QString& title = defaultTitle());
     void warn(const QString& message, const QString& informative,
-              const QString& title = QStringLiteral("Dexaro positions"));
+              const QString& title = defaultTitle());
 
     ObjectStore& m_context;
     Alerts& m_alerts;
