@@ -16,13 +16,6 @@ QString packLink(const QString& name, const QString& address, const QString& mar
     return name + marker + address;
 }
 
-std::pair<QString, QString> unpackLink(const QString& element, const QString& marker) {
-    const qsizetype at = element.indexOf(marker);
-    if (at < 0)
-        return {element, QString()};
-    return {element.left(at), element.mid(at + marker.size())};
-}
-
 template <typename Link>
 static QString packLinks(const QList<Link>& links, const QString& marker,
                          const QString& separator) {

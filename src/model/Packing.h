@@ -24,9 +24,6 @@ QStringList unpack(const QString& packed, const QString& separator);
 
 // A link row as stored: name + marker + address.
 QString packLink(const QString& name, const QString& address, const QString& marker);
-// Splits a stored link at its first marker into name and address; without a
-// marker the whole element is the name and the address is empty.
-std::pair<QString, QString> unpackLink(const QString& element, const QString& marker);
 
 struct URLLinkModel;
 struct FileURLLinkModel;

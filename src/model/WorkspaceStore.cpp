@@ -184,46 +184,6 @@ QString WorkspaceStore::fillWorkspace(ObjectStore::ObjectId record,
     return id;
 }
 
-QString WorkspaceStore::updateWorkspace(const QString& oldName, const WorkspaceContents& contents,
-                                        QString* saveError) {
-    QString error;
-    const auto records = m_context.fetch(schema::workspaces, kName, oldName, &error);
-    if (!records) {
-        m_alerts.warn(QStringLiteral("Workspace updating"),
-                      QStringLiteral("Workspace could not be updated!"), error);
-        return {};
-    }
-    if (records->isEmpty()) {
-        // The store changed since the Editor listed it.
-        if (saveError)
-            *saveError =
-                QStringLiteral("There is no workspace named \"%1\" any more.").arg(oldName);
-        return {};
-    }
-    const ObjectStore::ObjectId record = records->first();
-    const QString candidate = makeIdentifier(contents.name);
-    if (!present(m_context.value(record, kId)))
-        m_context.setValue(record, kId, candidate);
-    m_context.setValue(record, kName, contents.name);
-    m_context.setValue(record, kApps, pack(contents.apps, separators::apps));
-    m_context.setValue(record, kUrls, packURLLinks(contents.urls));
-    m_context.setValue(record, kFileUrls, packFileLinks(contents.files));
-    if (!m_context.save(saveError))
-        return {};
-    const QString id = m_context.value(record, kId).toString();
-    TemporaryGlobalDataHolder::shared().setUpdatedAppList(id, contents.apps);
-    return id;
-}
-
-bool WorkspaceStore::deleteWorkspaces(const QString& name, QString* error) {
-    const auto records = m_context.fetch(schema::workspaces, kName, name, error);
-    if (!records)
-        return false;
-    for (ObjectStore::ObjectId record : *records)
-        m_context.remove(record);
-    return m_context.save(error);
-}
-
 QString WorkspaceStore::updateWorkspaceWithID(const QString& wsID,
                                               const WorkspaceContents& contents, QString* error) {
     const auto records = m_context.fetch(schema::workspaces, kId, wsID, error);

@@ -62,18 +62,11 @@ public:
     ObjectStore::ObjectId insertWorkspace();
     // Fills a record inserted by insertWorkspace; answers the new identifier.
     QString fillWorkspace(ObjectStore::ObjectId record, const WorkspaceContents& contents);
-    // Rewrites the record stored under oldName and saves; answers the record's
-    // identifier, or a null string after a failure (fetch failure alerted here,
-    // save failure left to the caller through error).
-    QString updateWorkspace(const QString& oldName, const WorkspaceContents& contents,
-                            QString* saveError);
-    // Deletes every record with that name and saves; false and error on failure.
-    bool deleteWorkspaces(const QString& name, QString* error);
 
     // The Editor's operations find the record by its identifier, which a rename
-    // keeps. Nothing is alerted here; on any failure the error says why and the
-    // context holds none of the operation's changes (nothing is left pending for
-    // a later save to write). updateWorkspaceWithID answers the record's
+    // keeps (two workspaces may share a name in an older store). Nothing is alerted here; on any
+    // failure the error says why and the context holds none of the operation's changes (nothing is
+    // left pending for a later save to write). updateWorkspaceWithID answers the record's
     // identifier, or a null string on failure; it leaves date_add and id as they are.
     QString updateWorkspaceWithID(const QString& wsID, const WorkspaceContents& contents,
                                   QString* error);
