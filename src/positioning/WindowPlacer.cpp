@@ -48,12 +48,14 @@ WindowPlacer::Result WindowPlacer::place(qint64 pid, PositionName position,
         return result; // no screen: the window is left alone
     QPointF targetOrigin = frame->topLeft();
     QSizeF targetSize = frame->size();
-    // Looked up once: a process that is not running now will not come back.
-    const bool running = m_backend.isProcessRunning(pid) || !wmClass.isEmpty();
+    // Looked up once: a process that is not running now will not come back,
+    // so there is no window to wait for.
+    if (!m_backend.isProcessRunning(pid) && wmClass.isEmpty())
+        return result;
 
     for (int left = m_tuning.attempts; left > 0;) {
         ++result.attempts;
-        if (running && attempt(pid, wmClass, targetOrigin, targetSize)) {
+        if (attempt(pid, wmClass, targetOrigin, targetSize)) {
             result.placed = true;
             return result;
         }

@@ -76,6 +76,7 @@ TEST(Placer, AttemptsUntilTheWindowIsWhereItWasAskedToBe) {
         int attempts, positionWrites, sizeWrites;
         QRectF end; // where the window ends
         PositionName position = PositionName::leftHalf;
+        qint64 pid = FakeWindows::appPid;
     } rows[] = {
         {"first window at the first attempt", [](auto&, auto&) {}, true, 1, 1, 1, half},
         {"no permission: every read fails", [](auto& w, auto&) { w.trusted = false; }, false, 20, 0,
@@ -86,6 +87,8 @@ TEST(Placer, AttemptsUntilTheWindowIsWhereItWasAskedToBe) {
         // These never touch a window.
         {"no screen", [](auto&, auto& a) { a.monitor.reset(); }, false, 0, 0, 0, untouched},
         {"default placement", [](auto&, auto&) {}, false, 0, 0, 0, untouched, PositionName::def},
+        {"process already gone", [](auto&, auto&) {}, false, 0, 0, 0, untouched,
+         PositionName::leftHalf, -7},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -94,7 +97,7 @@ TEST(Placer, AttemptsUntilTheWindowIsWhereItWasAskedToBe) {
         row.setup(windows, workAreas);
         FrameCalculator frames([&] { return screenMetrics(workAreas); });
         const auto result = WindowPlacer(windows, frames, {20, std::chrono::milliseconds(1)})
-                                .place(FakeWindows::appPid, row.position);
+                                .place(row.pid, row.position);
         EXPECT_EQ(result.placed, row.placed);
         EXPECT_EQ(result.attempts, row.attempts);
         EXPECT_EQ(windows.positionWrites, row.positionWrites);
@@ -106,11 +109,12 @@ TEST(Placer, AttemptsUntilTheWindowIsWhereItWasAskedToBe) {
 
 TEST(Placers, TheMainThreadNeverWaitsAndQuittingEndsEveryPlacement) {
     FakeWindows windows;
+    windows.trusted = false; // the window is never found
     OneMonitor workAreas;
     FrameCalculator frames([&] { return screenMetrics(workAreas); });
     WindowPlacers placers(windows, frames); // 20 attempts, a second apart
-    placers.placeAppWindow(-7, PositionName::leftHalf);
-    placers.placeAppWindow(-7, PositionName::def);
+    placers.placeAppWindow(FakeWindows::appPid, PositionName::leftHalf);
+    placers.placeAppWindow(FakeWindows::appPid, PositionName::def);
     EXPECT_EQ(placers.activeCount(), 1) << "a default placement starts no placer";
     placers.stop(); // wakes the waiting placer at once
     EXPECT_EQ(placers.activeCount(), 0);
