@@ -18,6 +18,7 @@
 #include "support/DesktopPlatform.h"
 #include "support/FakeHotKeys.h"
 #include "support/FolderDesktopEntries.h"
+#include "support/QtPrinters.h"
 #include "support/RecordingAlerts.h"
 #include "support/RunSql.h"
 #include "support/Wait.h"
@@ -40,15 +41,12 @@ protected:
         AuthoringContext c{
             &store,     &alerts,  &defaults, &validator, &monitor, &binder, &positionsStore,
             &positions, &entries, {},        {},         {},       {}};
-        c.scanDefaultApps = [] {
-            return QStringLiteral("1");
-        };
         c.workspaceListChanged = [this] {
             ++listChanges;
-            tags = allTags;
+            editorOutOfDate = true;
         };
         c.consumeEditorTag = [this] {
-            return tags.removeOne(QStringLiteral("editor"));
+            return std::exchange(editorOutOfDate, false);
         };
         c.deletedWS = [this](int index) {
             deletedIndexes << index;
@@ -128,8 +126,7 @@ protected:
     PositionsDBManager positionsStore{*objects, alerts};
     AllPositionsHolder positions;
     int listChanges = 0;
-    const QStringList allTags{QStringLiteral("statusbar"), QStringLiteral("editor")};
-    QStringList tags = allTags;
+    bool editorOutOfDate = true; // the Editor reads the list when next shown
     QList<int> deletedIndexes;
 };
 

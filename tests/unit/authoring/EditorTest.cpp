@@ -1,9 +1,8 @@
-// The Editor: its no-selection state, selecting and the recorder's key,
-// renaming (twice, without selecting again), the duplicate rules, deleting,
-// the list reloaded only when it is out of date, and failed saves.
+// The Editor: selecting and the placeholder, renaming (twice, without
+// selecting again) and the duplicate rules, applications that are gone, a
+// store that refuses the write, and deleting.
 #include "AuthoringFixture.h"
 #include "authoring/WSEditorViewController.h"
-#include "authoring/WSEmptyStateView.h"
 #include "authoring/WSTextField.h"
 #include "model/TemporaryGlobalDataHolder.h"
 #include "shortcuts/MASShortcutView.h"
@@ -48,55 +47,35 @@ protected:
         editor->popUpButton()->setCurrentIndex(index);
         editor->popUpWsButtonSelectionHandler(index);
     }
-    // What the screen shows: selected index, which of the empty view, save,
-    // delete, recorder and name field are on, name, recorder's key, its
-    // shortcut's key code, number of picked apps and of web links.
+    // What the screen shows: name, the recorder's key code, number of picked
+    // apps and of web links, and whether Save can be pressed.
     QStringList state() const {
-        QString on;
-        for (const QWidget* w : {static_cast<QWidget*>(editor->emptyView()),
-                                 static_cast<QWidget*>(editor->saveButton()),
-                                 static_cast<QWidget*>(editor->deleteButton()),
-                                 static_cast<QWidget*>(editor->shortcutView()),
-                                 static_cast<QWidget*>(editor->nameField())})
-            on += w->isVisible() && w->isEnabled() ? '1' : '0';
         const auto value = editor->shortcutView()->shortcutValue();
-        return {QString::number(editor->currentSelectedPopItemIndex()),
-                on,
-                editor->nameField()->text(),
-                editor->shortcutView()->associatedUserDefaultsKey(),
-                value ? QString::number(value->keyCode()) : QString(),
+        const QPushButton* save = editor->saveButton();
+        return {editor->nameField()->text(), value ? QString::number(value->keyCode()) : QString(),
                 QString::number(editor->collectionView()->selectedAppURLs().size()),
-                QString::number(editor->urlPopover()->list()->rowCount())};
+                QString::number(editor->urlPopover()->list()->rowCount()),
+                save->isVisible() && save->isEnabled() ? "save" : "-"};
     }
-    const QStringList nothingSelected{"0", "10000", "", "0000", "", "0", "0"};
-    QStringList officeSelected() const { return {"2", "01111", "Office", ids[1], "1", "2", "1"}; }
+    const QStringList nothingSelected{"", "", "0", "0", "-"};
+    const QStringList office{"Office", "1", "2", "1", "save"};
 
     QStringList ids;
     std::unique_ptr<WSEditorViewController> editor;
 };
 
-TEST_F(EditorTest, SelectingShowsTheWorkspaceAndTheRecorderFollowsItsKey) {
-    EXPECT_EQ(popUpTitles(), (QStringList{placeholder, "Home", "Office", "Games"}));
-    EXPECT_EQ(state(), nothingSelected);
+// Back to the placeholder, the recorder lets go of the workspace's key
+// without clearing what is stored under it.
+TEST_F(EditorTest, SelectingShowsTheWorkspaceAndThePlaceholderKeepsItsShortcut) {
     select(2);
-    EXPECT_EQ(state(), officeSelected());
+    EXPECT_EQ(state(), office);
     EXPECT_EQ(editor->collectionView()->selectedAppURLs(),
               (QSet<QString>{url("Beta"), url("Gamma")}));
     EXPECT_EQ(editor->urlPopover()->list()->currentRows(),
               (QList<LinkRow>{{"Mail", "mail.example.org"}}));
-    EXPECT_EQ(editor->positionManager().currentSelectedWSID, ids[1]);
-
-    // Placeholder and back: the stored shortcut is untouched.
     select(0);
     EXPECT_EQ(state(), nothingSelected);
-    select(2);
-    EXPECT_EQ(state(), officeSelected());
-
-    // Shown again without a list change: the pop-up is refilled, the selection
-    // stays and the recorder is bound to the workspace again.
-    editor->hide();
-    showAndWait();
-    EXPECT_EQ(state(), officeSelected());
+    EXPECT_EQ(defaults.value(ids[1]), shortcut(1).encode());
 }
 
 TEST_F(EditorTest, RenamesFollowTheDuplicateRulesAndNeedNoNewSelection) {
@@ -172,8 +151,8 @@ TEST_F(EditorTest, AFailedUpdateOrDeletionChangesNothing) {
         EXPECT_FALSE(objects->hasChanges()) << "a later save would write it after all";
         EXPECT_EQ(storedWorkspaces(), before);
         EXPECT_EQ(popUpTitles(), (QStringList{placeholder, "Home", "Office", "Games"}));
-        QStringList edited = officeSelected();
-        edited[2] = QStringLiteral("Elsewhere");
+        QStringList edited = office;
+        edited[0] = QStringLiteral("Elsewhere");
         EXPECT_EQ(state(), edited);
         EXPECT_EQ(defaults.value(ids[1]), shortcut(1).encode());
         EXPECT_EQ(deletedIndexes.size() + listChanges, 0);
@@ -181,51 +160,22 @@ TEST_F(EditorTest, AFailedUpdateOrDeletionChangesNothing) {
     }
 }
 
-TEST_F(EditorTest, DeletingAsksFirstThenRemovesWorkspaceShortcutAndPlacements) {
-    positionsStore.save(ids[1], QStringLiteral("1==2;;"));
+TEST_F(EditorTest, DeletingAsksFirstThenGoesWithItsShortcutOnly) {
     select(2);
     alerts.answer = 1; // Cancel
     editor->deleteWS();
-    ASSERT_EQ(alerts.shown.size(), 1);
-    EXPECT_EQ(alerts.shown[0].buttons, (QStringList{"OK", "Cancel"}));
+    EXPECT_EQ(alerts.shown.size(), 1);
     EXPECT_EQ(storedWorkspaces().size(), 3);
-    EXPECT_EQ(state(), officeSelected());
-    EXPECT_TRUE(deletedIndexes.isEmpty());
+    EXPECT_EQ(state(), office);
 
     alerts.answer = 0;
     editor->deleteWS();
     EXPECT_EQ(deletedIndexes, QList<int>{1});
-    EXPECT_EQ(storedWorkspaces().size(), 2);
     EXPECT_FALSE(binder.isRegisteredAction(ids[1]));
-    EXPECT_EQ(listChanges, 1);
     ASSERT_TRUE(waitUntil([this] { return !editor->isLoadingList(); }));
     EXPECT_EQ(popUpTitles(), (QStringList{placeholder, "Home", "Games"}));
     EXPECT_EQ(state(), nothingSelected);
     EXPECT_EQ(defaults.value(ids[2]), shortcut(2).encode()) << "the others keep their shortcuts";
-}
-
-TEST_F(EditorTest, TheListIsReloadedOnlyWhenMarkedOutOfDate) {
-    const WSListModelPtr first = editor->wsList().at(1);
-    // Stored behind the screens' back under a name already used: the pop-up
-    // still tells the two apart and stays aligned with the list.
-    const QString later = seed(QStringLiteral("Home"), {QStringLiteral("Alpha")});
-    editor->hide();
-    showAndWait();
-    EXPECT_EQ(editor->wsList().size(), 4) << "no reload without the editor tag";
-    EXPECT_EQ(editor->wsList().at(1), first);
-
-    tags << QStringLiteral("editor");
-    editor->hide();
-    editor->show();
-    // Read on a worker: the tab is shown at once, busy, with nothing to edit.
-    EXPECT_TRUE(editor->isLoadingList());
-    EXPECT_FALSE(editor->popUpButton()->isVisibleTo(editor.get()));
-    EXPECT_FALSE(editor->nameField()->isEnabled());
-    showAndWait();
-    EXPECT_EQ(popUpTitles(), (QStringList{placeholder, "Home", "Office", "Games", "Home (2)"}));
-    EXPECT_FALSE(tags.contains(QStringLiteral("editor")));
-    select(4);
-    EXPECT_EQ(editor->shortcutView()->associatedUserDefaultsKey(), later);
 }
 
 } // namespace

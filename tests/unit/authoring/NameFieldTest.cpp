@@ -1,19 +1,14 @@
-// The workspace name: its length rules, the name field's editing keys, and the
-// popovers shown over the focused field (the name warning, the link lists).
+// The workspace name: its length rule, the name field's editing keys, and the
+// warning shown beside the focused field.
 #include "app/WindowShortcuts.h"
-#include "authoring/LinkListView.h"
-#include "authoring/LinkPopover.h"
 #include "authoring/NameChecks.h"
 #include "authoring/WSNameCheckerPopover.h"
 #include "authoring/WSTextField.h"
 #include "support/KeyPress.h"
 #include "support/QtPrinters.h"
 
-#include <QAccessible>
 #include <QClipboard>
 #include <QGuiApplication>
-#include <QPointer>
-#include <QPushButton>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -22,7 +17,7 @@ namespace {
 
 TEST(NameChecks, LengthCountsWhatTheUserSeesAroundTheLimit) {
     const QString flag = QStringLiteral("🇫🇷"), family = QStringLiteral("👨‍👩‍👧‍👦");
-    const QString thumb = QStringLiteral("👍🏽"), accented = QStringLiteral("e\u0301\u0323");
+    const QString accented = QStringLiteral("e\u0301\u0323");
     const struct {
         const char* name;
         QString text;
@@ -33,9 +28,7 @@ TEST(NameChecks, LengthCountsWhatTheUserSeesAroundTheLimit) {
         {"ASCII", QString(41, u'a'), 41, true},
         {"flags", flag.repeated(40), 40, false},
         {"ZWJ families", family.repeated(41), 41, true},
-        {"skin tones", thumb.repeated(40), 40, false},
         {"combining marks", accented.repeated(41), 41, true},
-        {"CJK", QStringLiteral("語").repeated(40), 40, false},
         {"blank ends", "  " + QString(40, u'b') + "\n ", 44, false},
     };
     for (const auto& c : cases) {
@@ -73,7 +66,7 @@ protected:
 
 TEST_F(NameFieldTest, EditingKeysGoByKeyPositionWithExactlyTheirModifiers) {
     using namespace x11keys;
-    constexpr auto ctrl = Qt::ControlModifier, shift = Qt::ShiftModifier, alt = Qt::AltModifier;
+    constexpr auto ctrl = Qt::ControlModifier, shift = Qt::ShiftModifier;
     const struct {
         const char* name;
         Qt::Key typed;
@@ -82,7 +75,6 @@ TEST_F(NameFieldTest, EditingKeysGoByKeyPositionWithExactlyTheirModifiers) {
         const char *text, *selected, *clipboard;
         int closes, quits;
     } cases[] = {
-        {"Ctrl-A, offscreen", Qt::Key_A, ctrl, none, "hello world", "hello world", "pasted", 0, 0},
         {"French: Ctrl+Q where A is", Qt::Key_Q, ctrl, A, "hello world", "hello world", "pasted", 0,
          0},
         {"Russian: Ctrl+Ф", cyrillicEf, ctrl, A, "hello world", "hello world", "pasted", 0, 0},
@@ -90,7 +82,6 @@ TEST_F(NameFieldTest, EditingKeysGoByKeyPositionWithExactlyTheirModifiers) {
         {"Ctrl-C", Qt::Key_C, ctrl, C, "hello world", "world", "world", 0, 0},
         {"Ctrl-X", Qt::Key_X, ctrl, X, "hello ", "", "world", 0, 0},
         {"Ctrl-V", Qt::Key_V, ctrl, V, "hello pasted", "", "pasted", 0, 0},
-        {"Ctrl-Alt-C", Qt::Key_C, ctrl | alt, C, "hello world", "world", "pasted", 0, 0},
         {"Ctrl-Shift-V", Qt::Key_V, ctrl | shift, V, "hello world", "world", "pasted", 0, 0},
         {"Ctrl-W", Qt::Key_W, ctrl, W, "hello world", "world", "pasted", 1, 0},
     };
@@ -106,70 +97,14 @@ TEST_F(NameFieldTest, EditingKeysGoByKeyPositionWithExactlyTheirModifiers) {
     }
 }
 
-TEST_F(NameFieldTest, CtrlZUndoesAndCtrlShiftZRedoes) {
-    field->clear();
-    QTest::keyClicks(field, QStringLiteral("Morning"));
-    press(field, Qt::Key_Z, Qt::ControlModifier, x11keys::Z);
-    EXPECT_NE(field->text(), "Morning");
-    press(field, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier, x11keys::Z);
-    EXPECT_EQ(field->text(), "Morning");
-}
-
-TEST_F(NameFieldTest, TheWarningShowsOnceBesideTheFieldAndNeverTakesTheFocus) {
+TEST_F(NameFieldTest, TheWarningNeverTakesTheFocus) {
     WSNameCheckerPopover warning(&window);
     warning.showBeside(field);
     ASSERT_TRUE(warning.isShown());
-    const QRect card = warning.cardGeometry();
-    EXPECT_EQ(card.left(), field->geometry().right() + 1 + 5);
-    EXPECT_NEAR(card.center().y(), field->geometry().center().y(), 1);
-    EXPECT_EQ(QAccessible::queryAccessibleInterface(&warning)->role(), QAccessible::AlertMessage);
-
-    field->move(20, 140);
-    warning.showBeside(field); // shown: nothing happens
-    EXPECT_EQ(warning.cardGeometry(), card);
     QTest::keyClicks(field, QStringLiteral("abc"));
     EXPECT_EQ(QApplication::focusWidget(), field);
     EXPECT_EQ(QApplication::activeWindow(), &window);
     EXPECT_TRUE(field->text().endsWith("abc"));
-
-    warning.closePopover();
-    EXPECT_FALSE(warning.isShown());
-    field->setGeometry(580, 120, 200, 28); // no room on its right: below it
-    warning.showBeside(field);
-    EXPECT_EQ(warning.cardGeometry().top(), field->geometry().bottom() + 1 + 5);
-    EXPECT_EQ(QApplication::focusWidget(), field);
-}
-
-// Below its button, inside the window (above it without room below); it takes
-// no focus and stays open until toggled; it goes with its button.
-TEST_F(NameFieldTest, TheLinkPopoverOpensBelowItsButtonInsideTheWindowAndStaysOpenUntilToggled) {
-    auto* anchor = new QPushButton(QStringLiteral("Add URLs"), &window);
-    QPointer<LinkPopover> popover = new LinkPopover(LinkKind::url, anchor);
-    anchor->show();
-    const int left = anchor->rect().center().x() - 170, below = anchor->height() + 4;
-    const struct {
-        QPoint button;
-        QPoint card;
-    } cases[] = {
-        {{300, 40}, {300 + left, 40 + below}},
-        {{760, 40}, {800 - 340, 40 + below}},
-        {{300, 500}, {300 + left, 500 - 4 - 420}},
-    };
-    for (const auto& c : cases) {
-        anchor->move(c.button);
-        popover->toggle(anchor);
-        popover->addButton()->click();
-        QTest::mouseClick(field, Qt::LeftButton); // elsewhere in the window
-        EXPECT_TRUE(popover->isShown());
-        EXPECT_EQ(popover->cardGeometry(), QRect(c.card, LinkPopover::cardSize));
-        EXPECT_EQ(QApplication::focusWidget(), field);
-        popover->toggle(anchor);
-        EXPECT_FALSE(popover->isShown());
-    }
-    EXPECT_EQ(popover->list()->rowCount(), 3); // closing keeps them
-    delete anchor;
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(popover.isNull());
 }
 
 } // namespace
