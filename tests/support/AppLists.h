@@ -4,26 +4,29 @@
 #include "model/Records.h"
 
 #include <QList>
+#include <QSet>
 #include <QStringList>
 
 namespace dexaro::test {
 
-inline QString appURLFor(const QString& name) {
-    QString id = name.toLower();
-    id.replace(QLatin1Char(' '), QLatin1Char('-'));
-    return QStringLiteral("file:///usr/share/applications/%1.desktop").arg(id);
-}
-
-inline AppListModel appNamed(const QString& name, const QString& icon = {}) {
-    return {name, appURLFor(name),
-            icon.isNull() ? QStringLiteral("file:///nonexistent/icons/%1.png").arg(name) : icon};
+inline QString appURLFor(QString name) {
+    return QStringLiteral("file:///usr/share/applications/%1.desktop")
+        .arg(name.toLower().replace(QLatin1Char(' '), QLatin1Char('-')));
 }
 
 inline QList<AppListModel> appList(const QStringList& names) {
     QList<AppListModel> apps;
     for (const QString& name : names)
-        apps.append(appNamed(name));
+        apps.append(
+            {name, appURLFor(name), QStringLiteral("file:///nonexistent/%1.png").arg(name)});
     return apps;
+}
+
+inline QSet<QString> appURLsFor(const QStringList& names) {
+    QSet<QString> urls;
+    for (const QString& name : names)
+        urls.insert(appURLFor(name));
+    return urls;
 }
 
 inline QStringList namesOf(const QList<AppListModel>& apps) {

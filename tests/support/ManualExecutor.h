@@ -21,10 +21,8 @@ public:
     int count() const { return int(m_jobs.size()); }
     // Runs job i once (later calls for it do nothing).
     void run(int i) {
-        if (i < 0 || i >= m_jobs.size() || !m_jobs[i])
-            return;
-        Job job = std::exchange(m_jobs[i], Job());
-        job();
+        if (Job job = std::exchange(m_jobs[i], Job()))
+            job();
     }
     void runAll() {
         for (int i = 0; i < count(); ++i)

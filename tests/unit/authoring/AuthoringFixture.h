@@ -55,10 +55,6 @@ protected:
     }
 
     QString storePath() const { return apps.path(QStringLiteral("Dexaro.sqlite")); }
-    void uninstall(const QString& name) {
-        QFile::remove(apps.path(entryPath(name)));
-        --installedCount;
-    }
     static QString entryPath(const QString& name) {
         return QStringLiteral("applications/%1.desktop").arg(name.toLower());
     }
@@ -114,7 +110,7 @@ protected:
     AppFolderTree apps;
     FolderDesktopEntries entries{desktop().desktopEntries(),
                                  {apps.path(QStringLiteral("applications"))}};
-    int installedCount = 3;
+    const int installedCount = 3;
     std::unique_ptr<ObjectStore> objects = WorkspaceStore::openStore(storePath(), nullptr);
     WorkspaceStore store{*objects, alerts};
     UserDefaults defaults{apps.path(QStringLiteral("Dexaro.conf"))};

@@ -1,6 +1,6 @@
 // The Editor: selecting and the placeholder, renaming (twice, without
-// selecting again) and the duplicate rules, applications that are gone, a
-// store that refuses the write, and deleting.
+// selecting again) and the duplicate rules, a cancelled or refused write, and
+// deleting.
 #include "AuthoringFixture.h"
 #include "authoring/WSEditorViewController.h"
 #include "authoring/WSTextField.h"
@@ -111,71 +111,57 @@ TEST_F(EditorTest, RenamesFollowTheDuplicateRulesAndNeedNoNewSelection) {
     EXPECT_EQ(listChanges, 4);
 }
 
-TEST_F(EditorTest, ApplicationsThatAreGoneAreNotKeptAndNotEnough) {
-    uninstall(QStringLiteral("Gamma"));
-    editor->hide();
-    showAndWait();
-    select(3); // Games: only Gamma
-    editor->saveWS();
-    EXPECT_EQ(alerts.shown.last().message, QStringLiteral("Workspace does not contain any app!"));
-    select(2); // Office: Beta stays, Gamma goes
-    editor->saveWS();
-    EXPECT_TRUE(alerts.shown.last().success);
-    EXPECT_EQ(storedWorkspaces().at(1).at(2), url("Beta"));
-}
-
-// A store that refuses the write: the alert, and nothing changed or left pending.
-TEST_F(EditorTest, AFailedUpdateOrDeletionChangesNothing) {
+// Cancelled, or refused by the store: nothing changed, nothing left pending,
+// the screen as the user left it.
+TEST_F(EditorTest, ACancelledOrFailedUpdateOrDeletionChangesNothing) {
     const struct {
-        const char* operation;
+        const char* refused; // the write the store refuses, if any
         void (WSEditorViewController::*action)();
-        QString title;
-        QString message;
+        int answer;
+        QString alert; // the last one: title|message
     } rows[] = {
-        {"UPDATE", &WSEditorViewController::saveWS, QStringLiteral("Workspace updating"),
-         QStringLiteral("Workspace could not be updated!")},
-        {"DELETE", &WSEditorViewController::deleteWS, QStringLiteral("Workspace deleting"),
-         QStringLiteral("Could not delete Workspace with the name Office!")},
+        {"UPDATE", &WSEditorViewController::saveWS, 0,
+         "Workspace updating|Workspace could not be updated!"},
+        {nullptr, &WSEditorViewController::deleteWS, 1, "Workspace deleting|Are sure?"},
+        {"DELETE", &WSEditorViewController::deleteWS, 0,
+         "Workspace deleting|Could not delete Workspace with the name Office!"},
     };
+    const QList<QStringList> before = storedWorkspaces();
+    QStringList edited = office;
+    edited[0] = QStringLiteral("Elsewhere");
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.operation);
-        const QList<QStringList> before = storedWorkspaces();
-        refuseWrites(row.operation);
+        SCOPED_TRACE(row.alert.toStdString());
+        if (row.refused)
+            refuseWrites(row.refused);
         select(2);
         editor->nameField()->setText(QStringLiteral("Elsewhere"));
-        alerts.shown.clear();
+        alerts.answer = row.answer;
         (editor.get()->*row.action)();
         const RecordedAlert& last = alerts.shown.last();
-        EXPECT_EQ((QStringList{last.title, last.message}), (QStringList{row.title, row.message}));
-        EXPECT_TRUE(last.informative.contains(QStringLiteral("readonly")));
+        EXPECT_EQ(last.title + '|' + last.message, row.alert);
+        EXPECT_EQ(last.informative.contains(QStringLiteral("readonly")), row.refused != nullptr);
         EXPECT_FALSE(objects->hasChanges()) << "a later save would write it after all";
         EXPECT_EQ(storedWorkspaces(), before);
         EXPECT_EQ(popUpTitles(), (QStringList{placeholder, "Home", "Office", "Games"}));
-        QStringList edited = office;
-        edited[0] = QStringLiteral("Elsewhere");
         EXPECT_EQ(state(), edited);
         EXPECT_EQ(defaults.value(ids[1]), shortcut(1).encode());
         EXPECT_EQ(deletedIndexes.size() + listChanges, 0);
-        refuseWrites(row.operation, false);
+        if (row.refused)
+            refuseWrites(row.refused, false);
     }
 }
 
-TEST_F(EditorTest, DeletingAsksFirstThenGoesWithItsShortcutOnly) {
+// The rest (record, shortcut, hot key, placements) is the session test's.
+TEST_F(EditorTest, ADeletedWorkspaceLeavesTheOthersAndTheirShortcuts) {
     select(2);
-    alerts.answer = 1; // Cancel
-    editor->deleteWS();
-    EXPECT_EQ(alerts.shown.size(), 1);
-    EXPECT_EQ(storedWorkspaces().size(), 3);
-    EXPECT_EQ(state(), office);
-
     alerts.answer = 0;
     editor->deleteWS();
     EXPECT_EQ(deletedIndexes, QList<int>{1});
-    EXPECT_FALSE(binder.isRegisteredAction(ids[1]));
     ASSERT_TRUE(waitUntil([this] { return !editor->isLoadingList(); }));
     EXPECT_EQ(popUpTitles(), (QStringList{placeholder, "Home", "Games"}));
     EXPECT_EQ(state(), nothingSelected);
-    EXPECT_EQ(defaults.value(ids[2]), shortcut(2).encode()) << "the others keep their shortcuts";
+    EXPECT_EQ(defaults.value(ids[2]), shortcut(2).encode());
+    EXPECT_TRUE(binder.isRegisteredAction(ids[2]));
 }
 
 } // namespace

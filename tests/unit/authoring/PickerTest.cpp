@@ -20,6 +20,7 @@
 using namespace dexaro;
 using test::appList;
 using test::appURLFor;
+using test::appURLsFor;
 using test::namesOf;
 
 namespace {
@@ -51,12 +52,6 @@ protected:
         const QRect tile = grid->visualRect(grid->model()->index(row, 0));
         QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, tile.center());
     }
-    QSet<QString> picked(const QStringList& which) {
-        QSet<QString> urls;
-        for (const QString& name : which)
-            urls.insert(appURLFor(name));
-        return urls;
-    }
     // The names of the tiles the view shows selected.
     QStringList selectedTiles() {
         QStringList shown;
@@ -67,6 +62,7 @@ protected:
     }
 
     test::ManualExecutor jobs;
+    test::PositionCaches caches;
     AppListCollectionView picker{PositionPopoverWindowType::create};
 };
 
@@ -110,10 +106,10 @@ TEST_F(Picker, PicksFollowTheirApplicationsThroughSearchesAndRescans) {
     type(QStringLiteral("ma"));
     click(QStringLiteral("Maps")); // second tile now; Mail sits there in the whole list
     click(QStringLiteral("Mail"));
-    EXPECT_EQ(picker.selectedAppURLs(), picked({"Safari", "Maps", "Mail"}));
+    EXPECT_EQ(picker.selectedAppURLs(), appURLsFor({"Safari", "Maps", "Mail"}));
     click(QStringLiteral("Mail")); // and dropped again
     type(QStringLiteral("saf"));
-    EXPECT_EQ(picker.selectedAppURLs(), picked({"Safari", "Maps"}));
+    EXPECT_EQ(picker.selectedAppURLs(), appURLsFor({"Safari", "Maps"}));
     type(QString());
     EXPECT_EQ(selectedTiles(), QStringList({"Maps", "Safari"}));
 
@@ -125,7 +121,7 @@ TEST_F(Picker, PicksFollowTheirApplicationsThroughSearchesAndRescans) {
     EXPECT_EQ(namesOf(picker.installedApps()), QStringList({"Mail", "Safari", "Calendar"}));
     EXPECT_EQ(selectedTiles(), QStringList({"Safari"}));
     // Maps stays in the selection the screens save: it is not the picker's to drop.
-    EXPECT_EQ(picker.selectedAppURLs(), picked({"Safari", "Maps"}));
+    EXPECT_EQ(picker.selectedAppURLs(), appURLsFor({"Safari", "Maps"}));
 }
 
 TEST(PickerIcons, IconsAreDecodedAtTileSizeAndBadFilesGiveAnEmptyImage) {
@@ -154,44 +150,37 @@ TEST(PickerIcons, IconsAreDecodedAtTileSizeAndBadFilesGiveAnEmptyImage) {
     }
 }
 
-class Placement : public Picker {
-protected:
-    test::PositionCaches caches;
-    WSCreatorPositionManager& creator = caches.creator;
-    WSEditorPositionManager& editor = caches.editor;
-};
-
 // The choice lands in the cache and on the tile even when a rescan replaced
 // the button while the placement picker was open.
-TEST_F(Placement, TheButtonOfAPickedTileRecordsItsChoiceAcrossARescan) {
+TEST_F(Picker, TheButtonOfAPickedTileRecordsItsChoiceAcrossARescan) {
     const QString mail = appURLFor(QStringLiteral("Mail"));
     click(QStringLiteral("Mail"));
     EXPECT_EQ(picker.positioningButton(appURLFor(QStringLiteral("Maps"))), nullptr);
-    picker.setPositionCaches(&creator, nullptr);
+    picker.setPositionCaches(&caches.creator, nullptr);
     QTest::mouseClick(picker.positioningButton(mail), Qt::LeftButton);
     ASSERT_TRUE(picker.positionsPopover()->isVisible());
     picker.setInstalledApps(appList(names));
     finishSearches();
     picker.positionsPopover()->list()->selectItem(5);
-    EXPECT_EQ(creator.positionsCache.value(appPositionKey(mail)), 5);
+    EXPECT_EQ(caches.creator.positionsCache.value(appPositionKey(mail)), 5);
     EXPECT_EQ(picker.positioningButton(mail)->toolTip(), QStringLiteral("Bottom half"));
-    EXPECT_EQ(picker.selectedAppURLs(), picked({"Mail"})); // the tile was not toggled
+    EXPECT_EQ(picker.selectedAppURLs(), appURLsFor({"Mail"})); // the tile was not toggled
     picker.positionsPopover()->hide();
 }
 
-TEST_F(Placement, TheEditorsButtonsRecordForTheWorkspaceShown) {
+TEST_F(Picker, TheEditorsButtonsRecordForTheWorkspaceShown) {
     AppListCollectionView editorPicker(PositionPopoverWindowType::editor);
     editorPicker.setInstalledApps(appList(names));
-    editor.currentSelectedWSID = QStringLiteral("ws1");
-    editor.positionsFor(QStringLiteral("ws1"));
-    editorPicker.setPositionCaches(nullptr, &editor);
+    caches.editor.currentSelectedWSID = QStringLiteral("ws1");
+    caches.editor.positionsFor(QStringLiteral("ws1"));
+    editorPicker.setPositionCaches(nullptr, &caches.editor);
     const QString maps = appURLFor(QStringLiteral("Maps"));
     editorPicker.setSelectedAppURLs({maps});
     editorPicker.show();
     QTest::mouseClick(editorPicker.positioningButton(maps), Qt::LeftButton);
     editorPicker.positionsPopover()->list()->selectItem(6);
-    EXPECT_EQ(editor.positionOf(QStringLiteral("ws1"), maps), 6);
-    EXPECT_TRUE(creator.positionsCache.isEmpty());
+    EXPECT_EQ(caches.editor.positionOf(QStringLiteral("ws1"), maps), 6);
+    EXPECT_TRUE(caches.creator.positionsCache.isEmpty());
     EXPECT_EQ(editorPicker.positioningButton(maps)->toolTip(), QStringLiteral("Top left"));
 }
 
