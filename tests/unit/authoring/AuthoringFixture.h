@@ -33,8 +33,8 @@ class AuthoringFixture : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(objects);
-        for (const char* name : {"Alpha", "Beta", "Gamma"})
-            apps.app(entryPath(QString::fromLatin1(name)), QString::fromLatin1(name));
+        for (const QString name : {"Alpha", "Beta", "Gamma"})
+            apps.app("applications/" + name + ".desktop", name);
     }
 
     AuthoringContext context() {
@@ -55,12 +55,9 @@ protected:
     }
 
     QString storePath() const { return apps.path(QStringLiteral("Dexaro.sqlite")); }
-    static QString entryPath(const QString& name) {
-        return QStringLiteral("applications/%1.desktop").arg(name.toLower());
-    }
     // The application's URL as the scan gives it and workspaces store it.
     QString url(const QString& name) const {
-        return QUrl::fromLocalFile(apps.path(entryPath(name))).toString();
+        return QUrl::fromLocalFile(apps.path("applications/" + name + ".desktop")).toString();
     }
 
     // A workspace stored as the Creator stores it, with a shortcut when given.
@@ -72,9 +69,8 @@ protected:
             urls << url(app);
         const QString id = store.fillWorkspace(store.insertWorkspace(), {name, urls, links, {}});
         EXPECT_TRUE(objects->save());
-        if (shortcut) {
+        if (shortcut)
             EXPECT_TRUE(defaults.setValue(id, shortcut->encode()));
-        }
         return id;
     }
 
@@ -93,12 +89,13 @@ protected:
                                     : "DROP TRIGGER " + trigger)
                                 .constData());
     }
-    // The one alert shown since the last clear, as (title, message, success).
-    QStringList onlyAlert() const {
+    // The one alert shown since the last clear, as "title|message", with
+    // "|success" for a confirmation.
+    QString onlyAlert() const {
         if (alerts.shown.size() != 1)
-            return {QStringLiteral("%1 alerts").arg(alerts.shown.size())};
+            return QStringLiteral("%1 alerts").arg(alerts.shown.size());
         const RecordedAlert& a = alerts.shown.first();
-        return {a.title, a.message, a.success ? QStringLiteral("success") : QStringLiteral("no")};
+        return a.title + '|' + a.message + (a.success ? "|success" : "");
     }
 
     static MASShortcut shortcut(quint64 keyCode) {

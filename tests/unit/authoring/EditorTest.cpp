@@ -64,20 +64,6 @@ protected:
     std::unique_ptr<WSEditorViewController> editor;
 };
 
-// Back to the placeholder, the recorder lets go of the workspace's key
-// without clearing what is stored under it.
-TEST_F(EditorTest, SelectingShowsTheWorkspaceAndThePlaceholderKeepsItsShortcut) {
-    select(2);
-    EXPECT_EQ(state(), office);
-    EXPECT_EQ(editor->collectionView()->selectedAppURLs(),
-              (QSet<QString>{url("Beta"), url("Gamma")}));
-    EXPECT_EQ(editor->urlPopover()->list()->currentRows(),
-              (QList<LinkRow>{{"Mail", "mail.example.org"}}));
-    select(0);
-    EXPECT_EQ(state(), nothingSelected);
-    EXPECT_EQ(defaults.value(ids[1]), shortcut(1).encode());
-}
-
 TEST_F(EditorTest, RenamesFollowTheDuplicateRulesAndNeedNoNewSelection) {
     select(1);
     const struct {
@@ -98,10 +84,8 @@ TEST_F(EditorTest, RenamesFollowTheDuplicateRulesAndNeedNoNewSelection) {
         editor->saveWS();
         if (step.saved)
             stored = step.name.trimmed();
-        const QStringList expected{"Workspace updating",
-                                   step.saved ? "Updated Workspace!" : "Duplicated Workspace name!",
-                                   step.saved ? "success" : "no"};
-        EXPECT_EQ(onlyAlert(), expected);
+        EXPECT_EQ(onlyAlert(), step.saved ? "Workspace updating|Updated Workspace!|success"
+                                          : "Workspace updating|Duplicated Workspace name!");
         EXPECT_EQ(storedWorkspaces().at(0).mid(0, 2), (QStringList{ids[0], stored}));
         EXPECT_EQ(popUpTitles().at(1), stored);
     }
@@ -151,8 +135,21 @@ TEST_F(EditorTest, ACancelledOrFailedUpdateOrDeletionChangesNothing) {
     }
 }
 
-// The rest (record, shortcut, hot key, placements) is the session test's.
-TEST_F(EditorTest, ADeletedWorkspaceLeavesTheOthersAndTheirShortcuts) {
+// Selected, a workspace is shown; back to the placeholder, the recorder lets
+// go of its key without clearing what is stored under it. Deleted, it leaves
+// the others and their shortcuts (its own record, shortcut, hot key and
+// placements going is the session test's).
+TEST_F(EditorTest, SelectingShowsTheWorkspaceAndDeletingLeavesTheOthers) {
+    select(2);
+    EXPECT_EQ(state(), office);
+    EXPECT_EQ(editor->collectionView()->selectedAppURLs(),
+              (QSet<QString>{url("Beta"), url("Gamma")}));
+    EXPECT_EQ(editor->urlPopover()->list()->currentRows(),
+              (QList<LinkRow>{{"Mail", "mail.example.org"}}));
+    select(0);
+    EXPECT_EQ(state(), nothingSelected);
+    EXPECT_EQ(defaults.value(ids[1]), shortcut(1).encode());
+
     select(2);
     alerts.answer = 0;
     editor->deleteWS();

@@ -1,11 +1,10 @@
 // A workspace's life through the main window in a real session: Dexaro started
 // with the desktop's own services and a private XDG tree, the workspace made in
 // the Creator with real clicks and typing (an xclock from a private desktop
-// entry, a placement, a shortcut), switched on and off from the popover,
-// renamed in the Editor and deleted; the store, the defaults file, the grabbed
-// key and the processes are checked at each step. (Switching by the hot key is
-// the app session test's.)
-#include "activation/AnimatedSwitch.h"
+// entry, a placement, a shortcut), listed by the popover, renamed in the
+// Editor and deleted; the store, the defaults file and the grabbed key are
+// checked at each step. (A stored workspace switched on and off, its windows
+// placed, is the app session test's.)
 #include "activation/StatusBarItemViewController.h"
 #include "activation/StatusBarPopoverCollectionView.h"
 #include "activation/StatusBarPopoverCollectionViewItem.h"
@@ -16,13 +15,11 @@
 #include "authoring/WSEditorViewController.h"
 #include "authoring/WSTextField.h"
 #include "platform/UserDefaults.h"
-#include "platform/WorkAreas.h"
 #include "positioning/PositionName.h"
 #include "positioning/PositionsPopover.h"
 #include "shortcuts/MASShortcut.h"
 #include "shortcuts/MASShortcutView.h"
 #include "support/DesktopPlatform.h"
-#include "support/PlacedFrame.h"
 #include "support/RecordingAlerts.h"
 #include "support/RunSql.h"
 #include "support/ShellFakes.h"
@@ -36,7 +33,6 @@
 #include <QListView>
 #include <QPushButton>
 #include <QToolButton>
-#include <csignal>
 #include <gtest/gtest.h>
 
 using namespace dexaro;
@@ -63,16 +59,12 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(probe.ok());
         clockURL = sandbox().writeEntry(QStringLiteral("dexaro-test-desk-clock.desktop"),
-                                        {"Type=Application", "Name=Desk Clock",
-                                         "Exec=xclock -geometry 120x120+400+300",
-                                         "StartupWMClass=XClock"});
+                                        {"Type=Application", "Name=Desk Clock", "Exec=xclock"});
         storePath = sandbox().path(QStringLiteral("data/Dexaro/Dexaro.sqlite"));
     }
     void TearDown() override {
         delegate.reset();
         QDBusConnection::sessionBus().unregisterService(QStringLiteral("org.dexaro.Dexaro"));
-        for (qint64 pid : clocks())
-            ::kill(pid_t(pid), SIGKILL);
     }
 
     void startDexaro() {
@@ -88,15 +80,6 @@ protected:
         ASSERT_EQ(delegate->applicationDidFinishLaunching(), AppDelegate::LaunchResult::Started);
         ASSERT_TRUE(waitUntil([&] { return delegate->isPopoverShown(); }, 15000));
         delegate->closePopover();
-    }
-
-    QList<qint64> clocks() {
-        QList<qint64> pids;
-        for (xcb_window_t window : probe.clientWindows())
-            if (probe.wmClass(window).value(1) == QLatin1String("XClock"))
-                if (const auto pid = probe.pid(window))
-                    pids << qint64(*pid);
-        return pids;
     }
 
     static bool clickOn(QWidget* widget, QPoint at = {-1, -1}) {
@@ -125,29 +108,6 @@ protected:
     StatusBarPopoverCollectionView& list() {
         return *delegate->statusBarController()->wsListCollectionView();
     }
-    void clickSwitch(const QString& wsID) {
-        delegate->showPopover();
-        ASSERT_TRUE(waitUntil([&] { return list().itemForWorkspace(wsID) != nullptr; }));
-        ASSERT_TRUE(clickOn(list().itemForWorkspace(wsID)->wsLauncherToggle()));
-    }
-    bool settledIn(const QString& wsID, ItemStateEnum state) {
-        return waitUntil([&] { return list().itemState(wsID) == state; }, 30000);
-    }
-
-    // The clock's frame where the right half of the primary work area puts it.
-    bool clockInRightHalf() {
-        return waitUntil(
-            [&] {
-                const auto monitor = desktop().workAreas().primary();
-                for (xcb_window_t window : probe.clientWindows())
-                    if (probe.wmClass(window).value(1) == QLatin1String("XClock") && monitor)
-                        return framedAt(probe.frameRect(window).value_or(QRect()),
-                                        placedFrame(PositionName::rightHalf, monitor->workArea));
-                return false;
-            },
-            30000);
-    }
-
     X11Probe probe;
     QString clockURL;
     QString storePath;
@@ -155,7 +115,7 @@ protected:
     RecordingAlerts* alerts = nullptr;
 };
 
-TEST_F(AuthoringSession, CreateSwitchRenameAndDeleteThroughTheWindow) {
+TEST_F(AuthoringSession, CreateRenameAndDeleteThroughTheWindow) {
     startDexaro();
     CustomMainWindow* window = delegate->mainWindow();
     auto* creator = qobject_cast<WSCreatorViewController*>(window->creatorView());
@@ -213,14 +173,9 @@ TEST_F(AuthoringSession, CreateSwitchRenameAndDeleteThroughTheWindow) {
     EXPECT_EQ(alerts->shown.last().message, QStringLiteral("Added new Workspace!"));
     EXPECT_TRUE(creator->nameField()->text().isEmpty()) << "the screen is ready for the next one";
 
-    // On and off from the popover; the shortcut's key is grabbed.
-    clickSwitch(wsID);
-    ASSERT_TRUE(settledIn(wsID, ItemStateEnum::active));
-    EXPECT_TRUE(clockInRightHalf());
-    EXPECT_EQ(clocks().size(), 1);
-    clickSwitch(wsID);
-    ASSERT_TRUE(settledIn(wsID, ItemStateEnum::inactive));
-    EXPECT_TRUE(waitUntil([&] { return clocks().isEmpty(); }, 30000));
+    // Listed by the popover at once; the shortcut's key is grabbed.
+    delegate->showPopover();
+    EXPECT_TRUE(waitUntil([&] { return list().itemForWorkspace(wsID) != nullptr; }));
     delegate->closePopover();
     EXPECT_TRUE(probe.keyIsGrabbedByOthers(kX11Keycode, controlAlt));
 
@@ -254,7 +209,6 @@ TEST_F(AuthoringSession, CreateSwitchRenameAndDeleteThroughTheWindow) {
     EXPECT_TRUE(querySql(storePath, "SELECT * FROM PositionsEntity").isEmpty());
     delegate->showPopover();
     EXPECT_TRUE(waitUntil([&] { return list().itemForWorkspace(wsID) == nullptr; }));
-    EXPECT_TRUE(clocks().isEmpty());
 }
 
 } // namespace
