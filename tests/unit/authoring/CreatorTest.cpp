@@ -25,7 +25,7 @@ class CreatorTest : public AuthoringFixture {
 protected:
     void SetUp() override {
         AuthoringFixture::SetUp();
-        seed(QStringLiteral("Work"), {QStringLiteral("Alpha")});
+        seed("Work", {"Alpha"});
         creator = std::make_unique<WSCreatorViewController>(context());
         creator->show();
         ASSERT_TRUE(waitUntil([this] {
@@ -62,27 +62,24 @@ protected:
 // Each check in its order; a refused save leaves nothing pending, an accepted
 // one stores the trimmed name.
 TEST_F(CreatorTest, EveryCheckInItsOrder) {
-    const QString emptyName = QStringLiteral("Workspace's name is empty!");
-    const QString noApp = QStringLiteral("Workspace does not contain any app!");
-    const QString gone = QStringLiteral("file:///apps/uninstalled.desktop"); // not in the scan
+    const QString emptyName = "Workspace's name is empty!";
+    const QString noApp = "Workspace does not contain any app!";
+    const QString gone = "file:///apps/uninstalled.desktop"; // not in the scan
     const struct {
         QString name;
         QStringList apps;
         QString refusal;  // empty: saved
         QString linkName; // typed into a new web-link row
     } rows[] = {
-        {QString(), {url("Alpha")}, emptyName, {}},
-        {QStringLiteral("   "), {url("Alpha")}, emptyName, {}},
-        {fortyWithFlag + u'y', {}, QStringLiteral("Workspace's name is too long!"), {}},
-        {QStringLiteral(" Work "), {}, QStringLiteral("Duplicated Workspace name!"), {}},
-        {QStringLiteral("New"), {}, noApp, {}},
-        {QStringLiteral("New"), {gone}, noApp, {}},
-        {QStringLiteral("New"),
-         {url("Beta")},
-         QStringLiteral("Links cannot be stored!"),
-         QStringLiteral("Blog*:///:*Mine")},
-        {QStringLiteral("work"), {url("Beta")}, {}, {}}, // another case is another name
-        {QStringLiteral("  Team  "), {url("Beta")}, {}, {}},
+        {"", {url("Alpha")}, emptyName, {}},
+        {"   ", {url("Alpha")}, emptyName, {}},
+        {fortyWithFlag + u'y', {}, "Workspace's name is too long!", {}},
+        {" Work ", {}, "Duplicated Workspace name!", {}},
+        {"New", {}, noApp, {}},
+        {"New", {gone}, noApp, {}},
+        {"New", {url("Beta")}, "Links cannot be stored!", "Blog*:///:*Mine"},
+        {"work", {url("Beta")}, {}, {}}, // another case is another name
+        {"  Team  ", {url("Beta")}, {}, {}},
         {fortyWithFlag, {url("Beta")}, {}, {}},
     };
     for (const auto& row : rows) {
@@ -110,16 +107,15 @@ TEST_F(CreatorTest, EveryCheckInItsOrder) {
 // shortcut and placement are also checked by the session test.)
 TEST_F(CreatorTest, ARefusedSaveLeavesNothingBehindAndTheNextOneWritesItOnce) {
     refuseWrites("INSERT");
-    fill(QStringLiteral(" Team "), {url("Beta"), url("Alpha")},
-         {QStringLiteral("Blog*:///:*example.org/blog"), QStringLiteral("*:///:*"),
-          QStringLiteral("*:///:*only.address")},
-         {QStringLiteral("Doc*:///:/:///:*/tmp/a b.txt")});
+    fill(" Team ", {url("Beta"), url("Alpha")},
+         {"Blog*:///:*example.org/blog", "*:///:*", "*:///:*only.address"},
+         {"Doc*:///:/:///:*/tmp/a b.txt"});
     creator->shortcutView()->setShortcutValue(shortcut(0));
     creator->positionManager().setPosition(url("Alpha"), 3);
     creator->positionManager().setPosition(url("Gamma"), 5); // not selected: dropped
     creator->saveWS();
     EXPECT_EQ(onlyAlert(), "Workspace creating|Could not save the Workspace!");
-    EXPECT_TRUE(alerts.shown.last().informative.contains(QStringLiteral("readonly")));
+    EXPECT_TRUE(alerts.shown.last().informative.contains("readonly"));
     EXPECT_EQ(storedWorkspaces().size(), 1);
     EXPECT_FALSE(objects->hasChanges()) << "a later save would write the failed record";
     EXPECT_TRUE(defaultsGroups().isEmpty()) << "a shortcut without its workspace";
@@ -137,9 +133,8 @@ TEST_F(CreatorTest, ARefusedSaveLeavesNothingBehindAndTheNextOneWritesItOnce) {
                            "Blog*:///:*example.org/blog@@0100..1x@@*:///:*only.address",
                            "Doc*:///:/:///:*/tmp/a b.txt"}));
     EXPECT_EQ(defaultsGroups(), QStringList{id});
-    EXPECT_EQ(
-        querySql(storePath(), "SELECT wsID, appPositions FROM PositionsEntity"),
-        (QList<QStringList>{{id, QStringLiteral("%1==3;;").arg(appPositionKey(url("Alpha")))}}));
+    EXPECT_EQ(querySql(storePath(), "SELECT wsID, appPositions FROM PositionsEntity"),
+              (QList<QStringList>{{id, QString::number(appPositionKey(url("Alpha"))) + "==3;;"}}));
     EXPECT_EQ(listChanges, 1);
     EXPECT_EQ(screen(), (QStringList{"", "0", "", "0"}));
 }

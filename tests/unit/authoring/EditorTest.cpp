@@ -19,23 +19,19 @@ class EditorTest : public AuthoringFixture {
 protected:
     void SetUp() override {
         AuthoringFixture::SetUp();
-        ids << seed(QStringLiteral("Home"), {QStringLiteral("Alpha")}, shortcut(0))
-            << seed(QStringLiteral("Office"), {QStringLiteral("Beta"), QStringLiteral("Gamma")},
-                    shortcut(1), {{QStringLiteral("Mail"), QStringLiteral("mail.example.org")}})
-            << seed(QStringLiteral("Games"), {QStringLiteral("Gamma")}, shortcut(2));
+        ids << seed("Home", {"Alpha"}, shortcut(0))
+            << seed("Office", {"Beta", "Gamma"}, shortcut(1), {{"Mail", "mail.example.org"}})
+            << seed("Games", {"Gamma"}, shortcut(2));
         // As the popover's rows do: each workspace's hot key follows its stored shortcut.
         for (const QString& id : ids)
             binder.bindShortcut(id, [] {});
         editor = std::make_unique<WSEditorViewController>(context());
-        showAndWait();
-        alerts.shown.clear();
-    }
-    void showAndWait() {
         editor->show();
         ASSERT_TRUE(waitUntil([this] {
             return !editor->isLoadingList() && !editor->scanner()->isScanning() &&
                    editor->collectionView()->installedApps().size() == installedCount;
         }));
+        alerts.shown.clear();
     }
     QStringList popUpTitles() const {
         QStringList titles;
@@ -70,13 +66,13 @@ TEST_F(EditorTest, RenamesFollowTheDuplicateRulesAndNeedNoNewSelection) {
         QString name;
         bool saved;
     } steps[] = {
-        {QStringLiteral("Home"), true},    // its own name
-        {QStringLiteral("Office"), false}, // another workspace's
-        {QStringLiteral("office"), true},  // another case is another name
-        {QStringLiteral("Home 2"), true},  // and again, without selecting it anew
-        {QStringLiteral(" Home 3 "), true},
+        {"Home", true},    // its own name
+        {"Office", false}, // another workspace's
+        {"office", true},  // another case is another name
+        {"Home 2", true},  // and again, without selecting it anew
+        {" Home 3 ", true},
     };
-    QString stored = QStringLiteral("Home");
+    QString stored = "Home";
     for (const auto& step : steps) {
         SCOPED_TRACE(step.name.toStdString());
         alerts.shown.clear();
@@ -89,7 +85,7 @@ TEST_F(EditorTest, RenamesFollowTheDuplicateRulesAndNeedNoNewSelection) {
         EXPECT_EQ(storedWorkspaces().at(0).mid(0, 2), (QStringList{ids[0], stored}));
         EXPECT_EQ(popUpTitles().at(1), stored);
     }
-    EXPECT_EQ(storedWorkspaces().at(1).at(1), QStringLiteral("Office"));
+    EXPECT_EQ(storedWorkspaces().at(1).at(1), "Office");
     EXPECT_EQ(TemporaryGlobalDataHolder::shared().updatedAppList(ids[0]),
               QStringList{url("Alpha")});
     EXPECT_EQ(listChanges, 4);

@@ -11,26 +11,45 @@
 #include <gtest/gtest.h>
 
 #include "support/AppFolderTree.h"
-#include "support/AppLists.h"
-#include "support/ManualExecutor.h"
 #include "support/PositionCaches.h"
 #include "support/QtPrinters.h"
 #include "support/Wait.h"
 
 using namespace dexaro;
-using test::appList;
-using test::appURLFor;
-using test::appURLsFor;
-using test::namesOf;
 
 namespace {
 
 const QStringList names = {"Safari", "Mail", "Maps", "Safari Technology Preview", "Terminal"};
 
+// Applications as a scan hands them over, with icons that cannot be read.
+QString urlOf(const QString& name) {
+    return "file:///apps/" + name + ".desktop";
+}
+QList<AppListModel> appList(const QStringList& names) {
+    QList<AppListModel> apps;
+    for (const QString& name : names)
+        apps.append({name, urlOf(name), "file:///nonexistent/" + name + ".png"});
+    return apps;
+}
+QSet<QString> urlsOf(const QStringList& names) {
+    QSet<QString> urls;
+    for (const QString& name : names)
+        urls.insert(urlOf(name));
+    return urls;
+}
+QStringList namesOf(const QList<AppListModel>& apps) {
+    QStringList shown;
+    for (const AppListModel& app : apps)
+        shown.append(app.appName);
+    return shown;
+}
+
 class Picker : public testing::Test {
 protected:
     void SetUp() override {
-        picker.search().setExecutor(jobs.executor());
+        // The searches are run by the test, in the order it chooses.
+        picker.search().setExecutor(
+            [this](std::function<void()> job) { jobs.append(std::move(job)); });
         picker.setInstalledApps(appList(names));
         picker.resize(700, 500);
         picker.show();
@@ -42,7 +61,12 @@ protected:
         finishSearches();
     }
     void finishSearches() {
-        jobs.runAll();
+        for (int i = 0; i < jobs.size(); ++i)
+            if (jobs[i])
+                runJob(i);
+    }
+    void runJob(int i) {
+        std::exchange(jobs[i], nullptr)();
         QCoreApplication::processEvents();
     }
     void click(const QString& name) {
@@ -61,7 +85,7 @@ protected:
         return shown;
     }
 
-    test::ManualExecutor jobs;
+    QList<std::function<void()>> jobs;
     test::PositionCaches caches;
     AppListCollectionView picker{PositionPopoverWindowType::create};
 };
@@ -71,30 +95,27 @@ TEST_F(Picker, TheTextTypedLastWinsWhicheverSearchFinishesLast) {
     const struct { QList<int> finishingOrder; } cases[] = {{{0, 1}}, {{1, 0}}};
     for (const auto& c : cases) {
         picker.clearSearch();
-        const int first = jobs.count();
-        picker.searchField()->setText(QStringLiteral("ma"));
-        picker.searchField()->setText(QStringLiteral(" SAF "));
-        for (int job : c.finishingOrder) {
-            jobs.run(first + job);
-            QCoreApplication::processEvents();
-        }
+        const int first = int(jobs.size());
+        picker.searchField()->setText("ma");
+        picker.searchField()->setText(" SAF ");
+        for (int job : c.finishingOrder)
+            runJob(first + job);
         EXPECT_EQ(namesOf(picker.installedApps()),
                   QStringList({"Safari", "Safari Technology Preview"}));
     }
     // Clearing the field wins over a search still under way.
-    const int pending = jobs.count();
-    picker.searchField()->setText(QStringLiteral("term"));
-    picker.searchField()->setText(QStringLiteral("  "));
-    jobs.run(pending);
-    QCoreApplication::processEvents();
+    const int pending = int(jobs.size());
+    picker.searchField()->setText("term");
+    picker.searchField()->setText("  ");
+    runJob(pending);
     EXPECT_EQ(namesOf(picker.installedApps()), names);
 }
 
 TEST(PickerSearch, ResultsComeBackFromTheSearchPoolToTheGrid) {
     AppListCollectionView picker(PositionPopoverWindowType::editor);
     picker.setInstalledApps(appList(names));
-    picker.searchField()->setText(QStringLiteral("map"));
-    picker.searchField()->setText(QStringLiteral("saf"));
+    picker.searchField()->setText("map");
+    picker.searchField()->setText("saf");
     EXPECT_TRUE(test::waitUntil([&] { return picker.installedApps().size() == 2; }));
     EXPECT_EQ(picker.gridView()->model()->rowCount(), 2);
 }
@@ -102,60 +123,54 @@ TEST(PickerSearch, ResultsComeBackFromTheSearchPoolToTheGrid) {
 // Clicks on filtered tiles toggle their own applications (not the ones at the
 // same rows of the whole list); picks survive searches and rescans.
 TEST_F(Picker, PicksFollowTheirApplicationsThroughSearchesAndRescans) {
-    click(QStringLiteral("Safari"));
-    type(QStringLiteral("ma"));
-    click(QStringLiteral("Maps")); // second tile now; Mail sits there in the whole list
-    click(QStringLiteral("Mail"));
-    EXPECT_EQ(picker.selectedAppURLs(), appURLsFor({"Safari", "Maps", "Mail"}));
-    click(QStringLiteral("Mail")); // and dropped again
-    type(QStringLiteral("saf"));
-    EXPECT_EQ(picker.selectedAppURLs(), appURLsFor({"Safari", "Maps"}));
+    click("Safari");
+    type("ma");
+    click("Maps"); // second tile now; Mail sits there in the whole list
+    click("Mail");
+    EXPECT_EQ(picker.selectedAppURLs(), urlsOf({"Safari", "Maps", "Mail"}));
+    click("Mail"); // and dropped again
+    type("saf");
+    EXPECT_EQ(picker.selectedAppURLs(), urlsOf({"Safari", "Maps"}));
     type(QString());
     EXPECT_EQ(selectedTiles(), QStringList({"Maps", "Safari"}));
 
     // A rescan without Maps: it is not shown, Safari stays picked, and the
     // search typed is applied to the new list.
-    type(QStringLiteral("a"));
+    type("a");
     picker.setInstalledApps(appList({"Mail", "Safari", "Calendar", "Xterm"}));
     finishSearches();
     EXPECT_EQ(namesOf(picker.installedApps()), QStringList({"Mail", "Safari", "Calendar"}));
     EXPECT_EQ(selectedTiles(), QStringList({"Safari"}));
     // Maps stays in the selection the screens save: it is not the picker's to drop.
-    EXPECT_EQ(picker.selectedAppURLs(), appURLsFor({"Safari", "Maps"}));
+    EXPECT_EQ(picker.selectedAppURLs(), urlsOf({"Safari", "Maps"}));
 }
 
+// Decoded at tile size; what cannot be read gives an empty image, and the
+// tile shows its name only.
 TEST(PickerIcons, IconsAreDecodedAtTileSizeAndBadFilesGiveAnEmptyImage) {
     test::AppFolderTree t;
-    const auto url = [&](const char* name) {
-        return QUrl::fromLocalFile(t.path(name)).toString();
-    };
-    QImage big(512, 256, QImage::Format_ARGB32);
-    big.fill(Qt::red);
-    ASSERT_TRUE(big.save(t.path("big.png")));
     t.file("absurd.ppm", "P6\n100000 100000\n255\n"); // states a huge size, holds nothing
     t.file("huge.svg", "<svg xmlns='http://www.w3.org/2000/svg' width='20000' height='10000'>"
                        "<rect width='20000' height='10000' fill='red'/></svg>");
     t.file("broken.png", "\x89PNG\r\n\x1a\nnot really");
-    // A location that gives no image leaves the tile with its name only.
     const struct {
-        QString location;
+        const char* file;
         QSize expected; // empty: an empty image
     } cases[] = {
-        {url("big.png"), {56, 28}},  {url("missing.png"), {}}, {url("absurd.ppm"), {}},
-        {url("huge.svg"), {56, 28}}, {url("broken.png"), {}},
-    };
+        {"huge.svg", {56, 28}}, {"missing.png", {}}, {"absurd.ppm", {}}, {"broken.png", {}}};
     for (const auto& c : cases) {
-        const QImage image = AppIconLoader::load(c.location, QSize(56, 56));
-        EXPECT_EQ(image.isNull() ? QSize() : image.size(), c.expected) << c.location.toStdString();
+        const QImage image =
+            AppIconLoader::load(QUrl::fromLocalFile(t.path(c.file)).toString(), {56, 56});
+        EXPECT_EQ(image.isNull() ? QSize() : image.size(), c.expected) << c.file;
     }
 }
 
-// The choice lands in the cache and on the tile even when a rescan replaced
-// the button while the placement picker was open.
-TEST_F(Picker, TheButtonOfAPickedTileRecordsItsChoiceAcrossARescan) {
-    const QString mail = appURLFor(QStringLiteral("Mail"));
-    click(QStringLiteral("Mail"));
-    EXPECT_EQ(picker.positioningButton(appURLFor(QStringLiteral("Maps"))), nullptr);
+// A choice lands in the screen's own cache and on the tile, in the Creator
+// even when a rescan replaced the button while the placement picker was open.
+TEST_F(Picker, TheButtonOfAPickedTileRecordsInItsScreensCache) {
+    const QString mail = urlOf("Mail"), maps = urlOf("Maps");
+    click("Mail");
+    EXPECT_EQ(picker.positioningButton(maps), nullptr);
     picker.setPositionCaches(&caches.creator, nullptr);
     QTest::mouseClick(picker.positioningButton(mail), Qt::LeftButton);
     ASSERT_TRUE(picker.positionsPopover()->isVisible());
@@ -163,25 +178,22 @@ TEST_F(Picker, TheButtonOfAPickedTileRecordsItsChoiceAcrossARescan) {
     finishSearches();
     picker.positionsPopover()->list()->selectItem(5);
     EXPECT_EQ(caches.creator.positionsCache.value(appPositionKey(mail)), 5);
-    EXPECT_EQ(picker.positioningButton(mail)->toolTip(), QStringLiteral("Bottom half"));
-    EXPECT_EQ(picker.selectedAppURLs(), appURLsFor({"Mail"})); // the tile was not toggled
+    EXPECT_EQ(picker.positioningButton(mail)->toolTip(), "Bottom half");
+    EXPECT_EQ(picker.selectedAppURLs(), urlsOf({"Mail"})); // the tile was not toggled
     picker.positionsPopover()->hide();
-}
 
-TEST_F(Picker, TheEditorsButtonsRecordForTheWorkspaceShown) {
     AppListCollectionView editorPicker(PositionPopoverWindowType::editor);
     editorPicker.setInstalledApps(appList(names));
-    caches.editor.currentSelectedWSID = QStringLiteral("ws1");
-    caches.editor.positionsFor(QStringLiteral("ws1"));
+    caches.editor.currentSelectedWSID = "ws1";
+    caches.editor.positionsFor("ws1");
     editorPicker.setPositionCaches(nullptr, &caches.editor);
-    const QString maps = appURLFor(QStringLiteral("Maps"));
     editorPicker.setSelectedAppURLs({maps});
     editorPicker.show();
     QTest::mouseClick(editorPicker.positioningButton(maps), Qt::LeftButton);
     editorPicker.positionsPopover()->list()->selectItem(6);
-    EXPECT_EQ(caches.editor.positionOf(QStringLiteral("ws1"), maps), 6);
-    EXPECT_TRUE(caches.creator.positionsCache.isEmpty());
-    EXPECT_EQ(editorPicker.positioningButton(maps)->toolTip(), QStringLiteral("Top left"));
+    EXPECT_EQ(caches.editor.positionOf("ws1", maps), 6);
+    EXPECT_EQ(caches.creator.positionsCache.size(), 1);
+    EXPECT_EQ(editorPicker.positioningButton(maps)->toolTip(), "Top left");
 }
 
 } // namespace
