@@ -23,7 +23,6 @@
 #include "support/RunSql.h"
 #include "support/Wait.h"
 
-#include <QFile>
 #include <QUrl>
 #include <gtest/gtest.h>
 

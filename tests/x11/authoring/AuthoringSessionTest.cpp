@@ -1,10 +1,10 @@
 // A workspace's life through the main window in a real session: Dexaro started
 // with the desktop's own services and a private XDG tree, the workspace made in
 // the Creator with real clicks and typing (an xclock from a private desktop
-// entry, a placement, a shortcut), listed by the popover, renamed in the
-// Editor and deleted; the store, the defaults file and the grabbed key are
-// checked at each step. (A stored workspace switched on and off, its windows
-// placed, is the app session test's.)
+// entry, a placement, a shortcut), listed by the popover, chosen in the Editor
+// and deleted; the store, the defaults file and the grabbed key are checked at
+// each step. (A stored workspace switched on and off, its windows placed, is
+// the app session test's; renaming is the Editor's unit test's.)
 #include "activation/StatusBarItemViewController.h"
 #include "activation/StatusBarPopoverCollectionView.h"
 #include "activation/StatusBarPopoverCollectionViewItem.h"
@@ -115,7 +115,7 @@ protected:
     RecordingAlerts* alerts = nullptr;
 };
 
-TEST_F(AuthoringSession, CreateRenameAndDeleteThroughTheWindow) {
+TEST_F(AuthoringSession, CreateChooseAndDeleteThroughTheWindow) {
     startDexaro();
     CustomMainWindow* window = delegate->mainWindow();
     auto* creator = qobject_cast<WSCreatorViewController*>(window->creatorView());
@@ -169,8 +169,6 @@ TEST_F(AuthoringSession, CreateRenameAndDeleteThroughTheWindow) {
               (QList<QStringList>{{QStringLiteral("%1==%2;;")
                                        .arg(appPositionKey(clockURL))
                                        .arg(rawValue(PositionName::rightHalf))}}));
-    ASSERT_FALSE(alerts->shown.isEmpty());
-    EXPECT_EQ(alerts->shown.last().message, QStringLiteral("Added new Workspace!"));
     EXPECT_TRUE(creator->nameField()->text().isEmpty()) << "the screen is ready for the next one";
 
     // Listed by the popover at once; the shortcut's key is grabbed.
@@ -179,7 +177,7 @@ TEST_F(AuthoringSession, CreateRenameAndDeleteThroughTheWindow) {
     delegate->closePopover();
     EXPECT_TRUE(probe.keyIsGrabbedByOthers(kX11Keycode, controlAlt));
 
-    // Renamed in the Editor: chosen with the keyboard, the name typed anew.
+    // Chosen in the Editor with the keyboard: the list read again shows it.
     delegate->openMainWindow();
     ASSERT_TRUE(waitUntil([&] { return window->isActiveWindow(); }, 15000));
     ASSERT_TRUE(clickOn(window->toolbarItem(CustomMainWindow::EditorView)));
@@ -189,15 +187,6 @@ TEST_F(AuthoringSession, CreateRenameAndDeleteThroughTheWindow) {
     ASSERT_TRUE(XdoTool::key(QStringLiteral("Down Return")));
     ASSERT_TRUE(waitUntil([&] { return editor->currentSelectedPopItemIndex() == 1; }));
     EXPECT_EQ(editor->shortcutView()->shortcutValue(), clockShortcut);
-    ASSERT_TRUE(clickOn(editor->nameField()));
-    ASSERT_TRUE(XdoTool::key(QStringLiteral("ctrl+a")));
-    ASSERT_TRUE(type(QStringLiteral("Clock room")));
-    ASSERT_TRUE(waitUntil([&] { return editor->nameField()->text() == "Clock room"; }));
-    ASSERT_TRUE(clickOn(editor->saveButton()));
-    ASSERT_TRUE(waitUntil([&] { return storedWorkspaces().value(0).value(1) == "Clock room"; }));
-    EXPECT_EQ(storedWorkspaces().first().at(0), wsID);
-    EXPECT_EQ(storedShortcut(wsID), clockShortcut);
-    EXPECT_EQ(alerts->shown.last().message, QStringLiteral("Updated Workspace!"));
 
     // Deleted: the record, its shortcut in the file, its grab and its placements go.
     alerts->answer = 0;
