@@ -1,12 +1,17 @@
 #pragma once
-// The Creator and the Editor over a real store, user defaults and placement
-// store in a temporary folder, with recorded alerts, fake hot keys and
-// applications in a folder of the test's own.
+// The Creator and the Editor, shown, over a real store, user defaults and
+// placement store in a temporary folder, with recorded alerts, fake hot keys
+// and applications in a folder of the test's own. Three workspaces are stored
+// (Home, Office with a web link, Games), each with a shortcut whose hot key is
+// bound as the popover's rows bind them.
 #include "authoring/AppListCollectionView.h"
 #include "authoring/AuthoringContext.h"
 #include "authoring/InstalledAppsScanner.h"
 #include "authoring/LinkListView.h"
 #include "authoring/LinkPopover.h"
+#include "authoring/WSCreatorViewController.h"
+#include "authoring/WSEditorViewController.h"
+#include "authoring/WSTextField.h"
 #include "model/WorkspaceStore.h"
 #include "platform/UserDefaults.h"
 #include "positioning/AllPositionsHolder.h"
@@ -14,6 +19,7 @@
 #include "shortcuts/MASShortcutBinder.h"
 #include "shortcuts/MASShortcutMonitor.h"
 #include "shortcuts/MASShortcutValidator.h"
+#include "shortcuts/MASShortcutView.h"
 #include "support/AppFolderTree.h"
 #include "support/DesktopPlatform.h"
 #include "support/FakeHotKeys.h"
@@ -23,6 +29,8 @@
 #include "support/RunSql.h"
 #include "support/Wait.h"
 
+#include <QComboBox>
+#include <QPushButton>
 #include <QUrl>
 #include <gtest/gtest.h>
 
@@ -34,6 +42,31 @@ protected:
         ASSERT_TRUE(objects);
         for (const QString name : {"Alpha", "Beta", "Gamma"})
             apps.app("applications/" + name + ".desktop", name);
+        ids << seed("Home", {"Alpha"}, shortcut(0))
+            << seed("Office", {"Beta", "Gamma"}, shortcut(1), {{"Mail", "mail.example.org"}})
+            << seed("Games", {"Gamma"}, shortcut(2));
+        for (const QString& id : ids)
+            binder.bindShortcut(id, [] {});
+        creator = std::make_unique<WSCreatorViewController>(context());
+        editor = std::make_unique<WSEditorViewController>(context());
+        creator->show();
+        editor->show();
+        ASSERT_TRUE(waitUntil(
+            [this] { return !editor->isLoadingList() && scanned(*creator) && scanned(*editor); }));
+        alerts.shown.clear();
+    }
+    template <class Screen> static bool scanned(const Screen& screen) {
+        return !screen.scanner()->isScanning() &&
+               screen.collectionView()->installedApps().size() == 3;
+    }
+    // What a screen shows: name, the recorder's key code, number of picked
+    // apps and of link rows.
+    template <class Screen> static QStringList shown(const Screen& screen) {
+        const auto value = screen.shortcutView()->shortcutValue();
+        return {screen.nameField()->text(), value ? QString::number(value->keyCode()) : QString(),
+                QString::number(screen.collectionView()->selectedAppURLs().size()),
+                QString::number(screen.urlPopover()->list()->rowCount() +
+                                screen.filePopover()->list()->rowCount())};
     }
 
     AuthoringContext context() {
@@ -106,7 +139,6 @@ protected:
     AppFolderTree apps;
     FolderDesktopEntries entries{desktop().desktopEntries(),
                                  {apps.path(QStringLiteral("applications"))}};
-    const int installedCount = 3;
     std::unique_ptr<ObjectStore> objects = WorkspaceStore::openStore(storePath(), nullptr);
     WorkspaceStore store{*objects, alerts};
     UserDefaults defaults{apps.path(QStringLiteral("Dexaro.conf"))};
@@ -120,6 +152,9 @@ protected:
     int listChanges = 0;
     bool editorOutOfDate = true; // the Editor reads the list when next shown
     QList<int> deletedIndexes;
+    QStringList ids;
+    std::unique_ptr<WSCreatorViewController> creator;
+    std::unique_ptr<WSEditorViewController> editor;
 };
 
 } // namespace dexaro::test
