@@ -106,6 +106,27 @@ protected:
         return id;
     }
 
+    // The Creator's input: the name, the applications picked (by URL), the links.
+    void fill(const QString& name, const QStringList& appURLs, const QStringList& urls = {},
+              const QStringList& files = {}) {
+        creator->nameField()->setText(name);
+        creator->collectionView()->setSelectedAppURLs(
+            QSet<QString>(appURLs.begin(), appURLs.end()));
+        creator->urlPopover()->list()->setFromStoredStrings(urls);
+        creator->filePopover()->list()->setFromStoredStrings(files);
+    }
+    // The Editor's pop-up: its titles, and choosing an entry as a click does.
+    QStringList popUpTitles() const {
+        QStringList titles;
+        for (int i = 0; i < editor->popUpButton()->count(); ++i)
+            titles << editor->popUpButton()->itemText(i);
+        return titles;
+    }
+    void select(int index) {
+        editor->popUpButton()->setCurrentIndex(index);
+        editor->popUpWsButtonSelectionHandler(index);
+    }
+
     // Rows of Workspaces as the file holds them: id, name, apps, urls, file_urls.
     QList<QStringList> storedWorkspaces() const {
         return querySql(storePath(), "SELECT id, name, apps, urls, file_urls FROM Workspaces "

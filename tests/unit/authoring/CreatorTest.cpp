@@ -15,18 +15,7 @@ namespace {
 // 39 letters and a flag: 40 user-perceived characters, 41 with one more letter.
 const QString fortyWithFlag = QString(39, u'x') + QStringLiteral("\U0001F1EB\U0001F1F7");
 
-class CreatorTest : public AuthoringFixture {
-protected:
-    // Types the name, picks the applications (by URL) and fills the links.
-    void fill(const QString& name, const QStringList& appURLs, const QStringList& urls = {},
-              const QStringList& files = {}) {
-        creator->nameField()->setText(name);
-        creator->collectionView()->setSelectedAppURLs(
-            QSet<QString>(appURLs.begin(), appURLs.end()));
-        creator->urlPopover()->list()->setFromStoredStrings(urls);
-        creator->filePopover()->list()->setFromStoredStrings(files);
-    }
-};
+using CreatorTest = AuthoringFixture;
 
 // Each check in its order; a refused save leaves nothing pending, an accepted
 // one stores the trimmed name.

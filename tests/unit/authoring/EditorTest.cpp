@@ -8,22 +8,10 @@ namespace dexaro::test {
 namespace {
 
 const QString placeholder = QStringLiteral("Select Workspace to edit");
+// What the Editor shows (see shown()) with nothing selected and with Office.
+const QStringList nothingSelected{"", "", "0", "0"}, office{"Office", "1", "2", "1"};
 
-class EditorTest : public AuthoringFixture {
-protected:
-    QStringList popUpTitles() const {
-        QStringList titles;
-        for (int i = 0; i < editor->popUpButton()->count(); ++i)
-            titles << editor->popUpButton()->itemText(i);
-        return titles;
-    }
-    void select(int index) {
-        editor->popUpButton()->setCurrentIndex(index);
-        editor->popUpWsButtonSelectionHandler(index);
-    }
-    const QStringList nothingSelected{"", "", "0", "0"};
-    const QStringList office{"Office", "1", "2", "1"};
-};
+using EditorTest = AuthoringFixture;
 
 TEST_F(EditorTest, RenamesFollowTheDuplicateRulesAndNeedNoNewSelection) {
     select(1);

@@ -21,21 +21,13 @@ namespace {
 
 const QStringList names = {"Safari", "Mail", "Maps", "Safari Technology Preview", "Terminal"};
 
-// Applications as a scan hands them over, with icons that cannot be read.
-QString urlOf(const QString& name) {
-    return "file:///apps/" + name + ".desktop";
-}
+// Applications as a scan hands them over, with icons that cannot be read; the
+// picker keeps their URLs as opaque keys, here their names.
 QList<AppListModel> appList(const QStringList& names) {
     QList<AppListModel> apps;
     for (const QString& name : names)
-        apps.append({name, urlOf(name), "file:///nonexistent/" + name + ".png"});
+        apps.append({name, name, "file:///nonexistent/" + name + ".png"});
     return apps;
-}
-QSet<QString> urlsOf(const QStringList& names) {
-    QSet<QString> urls;
-    for (const QString& name : names)
-        urls.insert(urlOf(name));
-    return urls;
 }
 QStringList namesOf(const QList<AppListModel>& apps) {
     QStringList shown;
@@ -92,13 +84,12 @@ protected:
 
 // Whatever the case and the blanks around it.
 TEST_F(Picker, TheTextTypedLastWinsWhicheverSearchFinishesLast) {
-    const struct { QList<int> finishingOrder; } cases[] = {{{0, 1}}, {{1, 0}}};
-    for (const auto& c : cases) {
+    for (const QList<int>& finishingOrder : {QList<int>{0, 1}, QList<int>{1, 0}}) {
         picker.clearSearch();
         const int first = int(jobs.size());
         picker.searchField()->setText("ma");
         picker.searchField()->setText(" SAF ");
-        for (int job : c.finishingOrder)
+        for (int job : finishingOrder)
             runJob(first + job);
         EXPECT_EQ(namesOf(picker.installedApps()),
                   QStringList({"Safari", "Safari Technology Preview"}));
@@ -127,10 +118,10 @@ TEST_F(Picker, PicksFollowTheirApplicationsThroughSearchesAndRescans) {
     type("ma");
     click("Maps"); // second tile now; Mail sits there in the whole list
     click("Mail");
-    EXPECT_EQ(picker.selectedAppURLs(), urlsOf({"Safari", "Maps", "Mail"}));
+    EXPECT_EQ(picker.selectedAppURLs(), (QSet<QString>{"Safari", "Maps", "Mail"}));
     click("Mail"); // and dropped again
     type("saf");
-    EXPECT_EQ(picker.selectedAppURLs(), urlsOf({"Safari", "Maps"}));
+    EXPECT_EQ(picker.selectedAppURLs(), (QSet<QString>{"Safari", "Maps"}));
     type(QString());
     EXPECT_EQ(selectedTiles(), QStringList({"Maps", "Safari"}));
 
@@ -142,7 +133,7 @@ TEST_F(Picker, PicksFollowTheirApplicationsThroughSearchesAndRescans) {
     EXPECT_EQ(namesOf(picker.installedApps()), QStringList({"Mail", "Safari", "Calendar"}));
     EXPECT_EQ(selectedTiles(), QStringList({"Safari"}));
     // Maps stays in the selection the screens save: it is not the picker's to drop.
-    EXPECT_EQ(picker.selectedAppURLs(), urlsOf({"Safari", "Maps"}));
+    EXPECT_EQ(picker.selectedAppURLs(), (QSet<QString>{"Safari", "Maps"}));
 }
 
 // Decoded at tile size; what cannot be read gives an empty image, and the
@@ -168,7 +159,7 @@ TEST(PickerIcons, IconsAreDecodedAtTileSizeAndBadFilesGiveAnEmptyImage) {
 // A choice lands in the screen's own cache and on the tile, in the Creator
 // even when a rescan replaced the button while the placement picker was open.
 TEST_F(Picker, TheButtonOfAPickedTileRecordsInItsScreensCache) {
-    const QString mail = urlOf("Mail"), maps = urlOf("Maps");
+    const QString mail = "Mail", maps = "Maps";
     click("Mail");
     EXPECT_EQ(picker.positioningButton(maps), nullptr);
     picker.setPositionCaches(&caches.creator, nullptr);
@@ -179,7 +170,7 @@ TEST_F(Picker, TheButtonOfAPickedTileRecordsInItsScreensCache) {
     picker.positionsPopover()->list()->selectItem(5);
     EXPECT_EQ(caches.creator.positionsCache.value(appPositionKey(mail)), 5);
     EXPECT_EQ(picker.positioningButton(mail)->toolTip(), "Bottom half");
-    EXPECT_EQ(picker.selectedAppURLs(), urlsOf({"Mail"})); // the tile was not toggled
+    EXPECT_EQ(picker.selectedAppURLs(), (QSet<QString>{"Mail"})); // the tile was not toggled
     picker.positionsPopover()->hide();
 
     AppListCollectionView editorPicker(PositionPopoverWindowType::editor);
