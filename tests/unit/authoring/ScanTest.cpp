@@ -47,16 +47,12 @@ InstalledAppsScanResult scan(const AppFolderTree& tree, const QString& scanDefau
 
 // Builds a tree from lines: "path=Name|Key=Value..." an application entry,
 // "path:Key=Value|..." an entry of these lines, "path<bytes" a file (Latin-1),
-// "path->target" a symbolic link, "path/" a folder; "@x" is the tree's path x.
+// "path->target" a symbolic link; "@x" is the tree's path x.
 void build(const AppFolderTree& tree, const QStringList& lines) {
     static const QRegularExpression item(QStringLiteral("^(.*?)(->|=|:|<)(.*)$"));
     for (QString line : lines) {
         line.replace(QRegularExpression(QStringLiteral("@([^|]*)")), tree.root() + "/\\1");
         const QRegularExpressionMatch m = item.match(line);
-        if (!m.hasMatch()) {
-            tree.folder(line);
-            continue;
-        }
         const QString path = m.captured(1), op = m.captured(2), rest = m.captured(3);
         QStringList more = rest.split('|');
         if (op == "->")
@@ -81,13 +77,10 @@ TEST(InstalledAppsScan, FolderTrees) {
     const QString longName(10000, QLatin1Char('L'));
     const QStringList systemTree{"home/h.desktop=H", "sys/s.desktop=S", "other/s.desktop=SMasked"};
     const std::vector<ScanRow> rows{
-        {"first name wins across folders",
-         {"home/a.desktop=A", "other/b.desktop=A", "other/c.desktop=C"},
-         {"A=home/a.desktop", "C=other/c.desktop"}},
-        {"an id masks later folders, also when hidden",
-         {"home/a.desktop=A1", "other/a.desktop=A2", "home/b.desktop=B1|Hidden=true",
-          "other/b.desktop=B2"},
-         {"A1=home/a.desktop"}},
+        {"first name wins; an id masks later folders, also when hidden",
+         {"home/a.desktop=A", "other/b.desktop=A", "other/a.desktop=A2",
+          "home/c.desktop=C1|Hidden=true", "other/c.desktop=C2", "other/d.desktop=D"},
+         {"A=home/a.desktop", "D=other/d.desktop"}},
         {"entries a menu does not list",
          {"home/nodisplay.desktop=N|NoDisplay=true", "home/hidden.desktop=H|Hidden=true",
           "home/tryexec.desktop=T|TryExec=/nonexistent/dexaro-test-program",
@@ -120,7 +113,7 @@ TEST(InstalledAppsScan, FolderTrees) {
           "other/binary.desktop=NotMasked", "home/cut.desktop<[Desktop Ent",
           "home/nogroup.desktop<Type=Application\nName=NoGroup\nExec=true\n",
           "home/long.desktop=" + longName, "home/dangling.desktop->@nowhere.desktop",
-          "home/dangling-folder->@nowhere", "home/folder.desktop", "home/ok.desktop=Ok"},
+          "home/dangling-folder->@nowhere", "home/folder.desktop/x<", "home/ok.desktop=Ok"},
          {longName + "=home/long.desktop", "Ok=home/ok.desktop", "NotMasked=other/binary.desktop",
           "1 unreadable"}},
     };
