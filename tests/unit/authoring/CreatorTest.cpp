@@ -66,7 +66,7 @@ TEST_F(CreatorTest, EveryCheckInItsOrder) {
 TEST_F(CreatorTest, ARefusedSaveLeavesNothingBehindAndTheNextOneWritesItOnce) {
     refuseWrites("INSERT");
     fill(" Team ", {url("Beta"), url("Alpha")},
-         {"Blog*:///:*example.org/blog", "*:///:*", "*:///:*only.address"},
+         {"Blog*:///:*example.org/blog", "*:///:*", "damaged, no marker", "*:///:*only.address"},
          {"Doc*:///:/:///:*/tmp/a b.txt"});
     creator->shortcutView()->setShortcutValue(shortcut(5));
     creator->positionManager().setPosition(url("Alpha"), 3);
@@ -80,7 +80,7 @@ TEST_F(CreatorTest, ARefusedSaveLeavesNothingBehindAndTheNextOneWritesItOnce) {
         << "a shortcut without its workspace";
     EXPECT_TRUE(querySql(storePath(), "SELECT * FROM PositionsEntity").isEmpty());
     EXPECT_EQ(listChanges, 0);
-    EXPECT_EQ(shown(*creator), (QStringList{" Team ", "5", "2", "4"}));
+    EXPECT_EQ(shown(*creator), (QStringList{" Team ", "5", "2", "5"}));
 
     refuseWrites("INSERT", false);
     creator->saveWS();

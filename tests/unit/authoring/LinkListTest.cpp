@@ -1,4 +1,5 @@
-// The link lists: rows on top, deletion, reading back, filling from stored links.
+// The link lists: rows on top, deletion, reading back. (Filling them from
+// stored links is read back by the Creator's and the Editor's tests.)
 #include "authoring/LinkListView.h"
 #include "support/QtPrinters.h"
 #include "support/Wait.h"
@@ -34,26 +35,6 @@ TEST(LinkList, NewRowsOnTopDeleteKeepsTheOthersAndAllRowsAreReadBack) {
     expected.removeAt(1);
     ASSERT_TRUE(waitUntil([&] { return list.rowView(6)->visibleRegion().isEmpty(); }));
     EXPECT_EQ(list.currentRows(), expected);
-}
-
-// Stored links read back in order, files split at their own marker, are the
-// Creator's save test's (it fills its lists from such strings).
-TEST(LinkList, FillFromStoredStrings) {
-    const struct {
-        const char* name;
-        QStringList stored;
-        QList<LinkRow> rows;
-    } cases[] = {
-        {"a workspace without links", {""}, {}},
-        {"lacking the marker", {"Blog"}, {LinkRow{}}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        LinkListView list(LinkKind::url);
-        list.addRow(); // replaced, not kept
-        list.setFromStoredStrings(c.stored);
-        EXPECT_EQ(list.currentRows(), c.rows);
-    }
 }
 
 } // namespace

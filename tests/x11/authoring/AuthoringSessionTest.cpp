@@ -89,10 +89,6 @@ protected:
             at = widget->rect().center();
         return XdoTool::click(widget->mapToGlobal(at));
     }
-    static bool type(const QString& text) {
-        return XdoTool::run(
-            {QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("40"), text});
-    }
 
     // Rows of Workspaces in the file: id, name, apps.
     QList<QStringList> storedWorkspaces() const {
@@ -152,7 +148,7 @@ TEST_F(AuthoringSession, CreateChooseAndDeleteThroughTheWindow) {
 
     // Name and shortcut, typed.
     ASSERT_TRUE(clickOn(creator->nameField()));
-    ASSERT_TRUE(type(QStringLiteral("Clock desk")));
+    ASSERT_TRUE(XdoTool::run({"type", "--delay", "40", "Clock desk"}));
     ASSERT_TRUE(waitUntil([&] { return creator->nameField()->text() == "Clock desk"; }));
     ASSERT_TRUE(clickOn(creator->shortcutView()));
     ASSERT_TRUE(waitUntil([&] { return creator->shortcutView()->isRecording(); }));
