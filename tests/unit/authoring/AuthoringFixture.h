@@ -34,6 +34,13 @@
 #include <QUrl>
 #include <gtest/gtest.h>
 
+namespace dexaro {
+// GoogleTest finds it beside LinkRow.
+inline void PrintTo(const LinkRow& row, std::ostream* out) {
+    *out << '{' << row.name.toStdString() << ", " << row.address.toStdString() << '}';
+}
+} // namespace dexaro
+
 namespace dexaro::test {
 
 class AuthoringFixture : public ::testing::Test {

@@ -1,12 +1,14 @@
-// The Creator: the order of its checks, what a save writes (record, shortcut,
-// placements) and in what state it leaves the screen, a store that refuses the
-// save, and the rules the name follows while it is typed.
+// The Creator: the order of its checks, what a save writes and in what state it
+// leaves the screen, a store that refuses the save, the rules the name follows
+// while it is typed, its link lists, and what assistive tools read on both
+// screens.
 #include "AuthoringFixture.h"
 #include "authoring/LinkRowView.h"
 #include "authoring/WSNameCheckerPopover.h"
 #include "positioning/PositionName.h"
 
 #include <QAccessible>
+#include <QLineEdit>
 #include <QSettings>
 
 namespace dexaro::test {
@@ -29,7 +31,6 @@ TEST_F(CreatorTest, EveryCheckInItsOrder) {
         QString refusal;  // empty: saved
         QString linkName; // typed into a new web-link row
     } rows[] = {
-        {"", {url("Alpha")}, emptyName, {}},
         {"   ", {url("Alpha")}, emptyName, {}},
         {fortyWithFlag + u'y', {}, "Workspace's name is too long!", {}},
         {" Home ", {}, "Duplicated Workspace name!", {}},
@@ -120,6 +121,25 @@ TEST_F(CreatorTest, EveryControlOfBothScreensHasAnAccessibleName) {
             EXPECT_TRUE(!control || !node->text(QAccessible::Name).trimmed().isEmpty())
                 << widget->metaObject()->className() << " " << widget->objectName().toStdString();
         }
+}
+
+// New rows go on top; deleting one keeps what was typed in the others, and
+// rows scrolled out of view are read back as well.
+TEST(LinkList, NewRowsOnTopDeleteKeepsTheOthersAndAllRowsAreReadBack) {
+    LinkListView list(LinkKind::url);
+    list.resize(320, 150);
+    list.show();
+    QList<LinkRow> expected;
+    for (const QString name : {"a", "b", "c", "d", "e", "f", "g", "h"}) {
+        list.addRow();
+        expected.prepend({name, "www." + name + ".org"});
+        list.rowView(0)->nameField()->setText(expected.first().name);
+        list.rowView(0)->addressField()->setText(expected.first().address);
+    }
+    list.rowView(1)->deleteButton()->click();
+    expected.removeAt(1);
+    ASSERT_TRUE(waitUntil([&] { return list.rowView(6)->visibleRegion().isEmpty(); }));
+    EXPECT_EQ(list.currentRows(), expected);
 }
 
 } // namespace
