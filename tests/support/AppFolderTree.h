@@ -48,8 +48,6 @@ public:
                          QFile::encodeName(path(relative)).constData()) == 0;
     }
 
-    void folder(const QString& relative) const { QDir().mkpath(path(relative)); }
-
 private:
     QTemporaryDir m_dir;
 };

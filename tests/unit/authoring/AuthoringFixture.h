@@ -1,12 +1,17 @@
 #pragma once
-// The Creator and the Editor over a real store, user defaults and placement
-// store in a temporary folder, with recorded alerts, fake hot keys and
-// applications in a folder of the test's own.
+// The Creator and the Editor, shown, over a real store, user defaults and
+// placement store in a temporary folder, with recorded alerts, fake hot keys
+// and applications in a folder of the test's own. Three workspaces are stored
+// (Home, Office with a web link, Games), each with a shortcut whose hot key is
+// bound as the popover's rows bind them.
 #include "authoring/AppListCollectionView.h"
 #include "authoring/AuthoringContext.h"
 #include "authoring/InstalledAppsScanner.h"
 #include "authoring/LinkListView.h"
 #include "authoring/LinkPopover.h"
+#include "authoring/WSCreatorViewController.h"
+#include "authoring/WSEditorViewController.h"
+#include "authoring/WSTextField.h"
 #include "model/WorkspaceStore.h"
 #include "platform/UserDefaults.h"
 #include "positioning/AllPositionsHolder.h"
@@ -14,17 +19,27 @@
 #include "shortcuts/MASShortcutBinder.h"
 #include "shortcuts/MASShortcutMonitor.h"
 #include "shortcuts/MASShortcutValidator.h"
+#include "shortcuts/MASShortcutView.h"
 #include "support/AppFolderTree.h"
 #include "support/DesktopPlatform.h"
 #include "support/FakeHotKeys.h"
 #include "support/FolderDesktopEntries.h"
+#include "support/QtPrinters.h"
 #include "support/RecordingAlerts.h"
 #include "support/RunSql.h"
 #include "support/Wait.h"
 
-#include <QFile>
+#include <QComboBox>
+#include <QPushButton>
 #include <QUrl>
 #include <gtest/gtest.h>
+
+namespace dexaro {
+// GoogleTest finds it beside LinkRow.
+inline void PrintTo(const LinkRow& row, std::ostream* out) {
+    *out << '{' << row.name.toStdString() << ", " << row.address.toStdString() << '}';
+}
+} // namespace dexaro
 
 namespace dexaro::test {
 
@@ -32,23 +47,45 @@ class AuthoringFixture : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(objects);
-        for (const char* name : {"Alpha", "Beta", "Gamma"})
-            apps.app(entryPath(QString::fromLatin1(name)), QString::fromLatin1(name));
+        for (const QString name : {"Alpha", "Beta", "Gamma"})
+            apps.app("applications/" + name + ".desktop", name);
+        ids << seed("Home", {"Alpha"}, shortcut(0))
+            << seed("Office", {"Beta", "Gamma"}, shortcut(1), {{"Mail", "mail.example.org"}})
+            << seed("Games", {"Gamma"}, shortcut(2));
+        for (const QString& id : ids)
+            binder.bindShortcut(id, [] {});
+        creator = std::make_unique<WSCreatorViewController>(context());
+        editor = std::make_unique<WSEditorViewController>(context());
+        creator->show();
+        editor->show();
+        ASSERT_TRUE(waitUntil(
+            [this] { return !editor->isLoadingList() && scanned(*creator) && scanned(*editor); }));
+        alerts.shown.clear();
+    }
+    template <class Screen> static bool scanned(const Screen& screen) {
+        return !screen.scanner()->isScanning() &&
+               screen.collectionView()->installedApps().size() == 3;
+    }
+    // What a screen shows: name, the recorder's key code, number of picked
+    // apps and of link rows.
+    template <class Screen> static QStringList shown(const Screen& screen) {
+        const auto value = screen.shortcutView()->shortcutValue();
+        return {screen.nameField()->text(), value ? QString::number(value->keyCode()) : QString(),
+                QString::number(screen.collectionView()->selectedAppURLs().size()),
+                QString::number(screen.urlPopover()->list()->rowCount() +
+                                screen.filePopover()->list()->rowCount())};
     }
 
     AuthoringContext context() {
         AuthoringContext c{
             &store,     &alerts,  &defaults, &validator, &monitor, &binder, &positionsStore,
             &positions, &entries, {},        {},         {},       {}};
-        c.scanDefaultApps = [] {
-            return QStringLiteral("1");
-        };
         c.workspaceListChanged = [this] {
             ++listChanges;
-            tags = allTags;
+            editorOutOfDate = true;
         };
         c.consumeEditorTag = [this] {
-            return tags.removeOne(QStringLiteral("editor"));
+            return std::exchange(editorOutOfDate, false);
         };
         c.deletedWS = [this](int index) {
             deletedIndexes << index;
@@ -57,16 +94,9 @@ protected:
     }
 
     QString storePath() const { return apps.path(QStringLiteral("Dexaro.sqlite")); }
-    void uninstall(const QString& name) {
-        QFile::remove(apps.path(entryPath(name)));
-        --installedCount;
-    }
-    static QString entryPath(const QString& name) {
-        return QStringLiteral("applications/%1.desktop").arg(name.toLower());
-    }
     // The application's URL as the scan gives it and workspaces store it.
     QString url(const QString& name) const {
-        return QUrl::fromLocalFile(apps.path(entryPath(name))).toString();
+        return QUrl::fromLocalFile(apps.path("applications/" + name + ".desktop")).toString();
     }
 
     // A workspace stored as the Creator stores it, with a shortcut when given.
@@ -78,10 +108,30 @@ protected:
             urls << url(app);
         const QString id = store.fillWorkspace(store.insertWorkspace(), {name, urls, links, {}});
         EXPECT_TRUE(objects->save());
-        if (shortcut) {
+        if (shortcut)
             EXPECT_TRUE(defaults.setValue(id, shortcut->encode()));
-        }
         return id;
+    }
+
+    // The Creator's input: the name, the applications picked (by URL), the links.
+    void fill(const QString& name, const QStringList& appURLs, const QStringList& urls = {},
+              const QStringList& files = {}) {
+        creator->nameField()->setText(name);
+        creator->collectionView()->setSelectedAppURLs(
+            QSet<QString>(appURLs.begin(), appURLs.end()));
+        creator->urlPopover()->list()->setFromStoredStrings(urls);
+        creator->filePopover()->list()->setFromStoredStrings(files);
+    }
+    // The Editor's pop-up: its titles, and choosing an entry as a click does.
+    QStringList popUpTitles() const {
+        QStringList titles;
+        for (int i = 0; i < editor->popUpButton()->count(); ++i)
+            titles << editor->popUpButton()->itemText(i);
+        return titles;
+    }
+    void select(int index) {
+        editor->popUpButton()->setCurrentIndex(index);
+        editor->popUpWsButtonSelectionHandler(index);
     }
 
     // Rows of Workspaces as the file holds them: id, name, apps, urls, file_urls.
@@ -99,12 +149,13 @@ protected:
                                     : "DROP TRIGGER " + trigger)
                                 .constData());
     }
-    // The one alert shown since the last clear, as (title, message, success).
-    QStringList onlyAlert() const {
+    // The one alert shown since the last clear, as "title|message", with
+    // "|success" for a confirmation.
+    QString onlyAlert() const {
         if (alerts.shown.size() != 1)
-            return {QStringLiteral("%1 alerts").arg(alerts.shown.size())};
+            return QStringLiteral("%1 alerts").arg(alerts.shown.size());
         const RecordedAlert& a = alerts.shown.first();
-        return {a.title, a.message, a.success ? QStringLiteral("success") : QStringLiteral("no")};
+        return a.title + '|' + a.message + (a.success ? "|success" : "");
     }
 
     static MASShortcut shortcut(quint64 keyCode) {
@@ -116,7 +167,6 @@ protected:
     AppFolderTree apps;
     FolderDesktopEntries entries{desktop().desktopEntries(),
                                  {apps.path(QStringLiteral("applications"))}};
-    int installedCount = 3;
     std::unique_ptr<ObjectStore> objects = WorkspaceStore::openStore(storePath(), nullptr);
     WorkspaceStore store{*objects, alerts};
     UserDefaults defaults{apps.path(QStringLiteral("Dexaro.conf"))};
@@ -128,9 +178,11 @@ protected:
     PositionsDBManager positionsStore{*objects, alerts};
     AllPositionsHolder positions;
     int listChanges = 0;
-    const QStringList allTags{QStringLiteral("statusbar"), QStringLiteral("editor")};
-    QStringList tags = allTags;
+    bool editorOutOfDate = true; // the Editor reads the list when next shown
     QList<int> deletedIndexes;
+    QStringList ids;
+    std::unique_ptr<WSCreatorViewController> creator;
+    std::unique_ptr<WSEditorViewController> editor;
 };
 
 } // namespace dexaro::test

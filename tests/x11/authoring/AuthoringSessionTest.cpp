@@ -1,10 +1,10 @@
 // A workspace's life through the main window in a real session: Dexaro started
 // with the desktop's own services and a private XDG tree, the workspace made in
 // the Creator with real clicks and typing (an xclock from a private desktop
-// entry, a placement, a shortcut), switched on and off from the popover and by
-// its shortcut, renamed in the Editor and deleted; the store, the defaults file,
-// the grabbed key and the processes are checked at each step.
-#include "activation/AnimatedSwitch.h"
+// entry, a placement, a shortcut), listed by the popover, chosen in the Editor
+// and deleted; the store, the defaults file and the grabbed key are checked at
+// each step. (A stored workspace switched on and off, its windows placed, is
+// the app session test's; renaming is the Editor's unit test's.)
 #include "activation/StatusBarItemViewController.h"
 #include "activation/StatusBarPopoverCollectionView.h"
 #include "activation/StatusBarPopoverCollectionViewItem.h"
@@ -15,13 +15,11 @@
 #include "authoring/WSEditorViewController.h"
 #include "authoring/WSTextField.h"
 #include "platform/UserDefaults.h"
-#include "platform/WorkAreas.h"
 #include "positioning/PositionName.h"
 #include "positioning/PositionsPopover.h"
 #include "shortcuts/MASShortcut.h"
 #include "shortcuts/MASShortcutView.h"
 #include "support/DesktopPlatform.h"
-#include "support/PlacedFrame.h"
 #include "support/RecordingAlerts.h"
 #include "support/RunSql.h"
 #include "support/ShellFakes.h"
@@ -35,7 +33,6 @@
 #include <QListView>
 #include <QPushButton>
 #include <QToolButton>
-#include <csignal>
 #include <gtest/gtest.h>
 
 using namespace dexaro;
@@ -62,16 +59,12 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(probe.ok());
         clockURL = sandbox().writeEntry(QStringLiteral("dexaro-test-desk-clock.desktop"),
-                                        {"Type=Application", "Name=Desk Clock",
-                                         "Exec=xclock -geometry 120x120+400+300",
-                                         "StartupWMClass=XClock"});
+                                        {"Type=Application", "Name=Desk Clock", "Exec=xclock"});
         storePath = sandbox().path(QStringLiteral("data/Dexaro/Dexaro.sqlite"));
     }
     void TearDown() override {
         delegate.reset();
         QDBusConnection::sessionBus().unregisterService(QStringLiteral("org.dexaro.Dexaro"));
-        for (qint64 pid : clocks())
-            ::kill(pid_t(pid), SIGKILL);
     }
 
     void startDexaro() {
@@ -89,25 +82,12 @@ protected:
         delegate->closePopover();
     }
 
-    QList<qint64> clocks() {
-        QList<qint64> pids;
-        for (xcb_window_t window : probe.clientWindows())
-            if (probe.wmClass(window).value(1) == QLatin1String("XClock"))
-                if (const auto pid = probe.pid(window))
-                    pids << qint64(*pid);
-        return pids;
-    }
-
     static bool clickOn(QWidget* widget, QPoint at = {-1, -1}) {
         if (!widget || !waitUntil([&] { return widget->isVisible(); }))
             return false;
         if (at.x() < 0)
             at = widget->rect().center();
         return XdoTool::click(widget->mapToGlobal(at));
-    }
-    static bool type(const QString& text) {
-        return XdoTool::run(
-            {QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("40"), text});
     }
 
     // Rows of Workspaces in the file: id, name, apps.
@@ -124,29 +104,6 @@ protected:
     StatusBarPopoverCollectionView& list() {
         return *delegate->statusBarController()->wsListCollectionView();
     }
-    void clickSwitch(const QString& wsID) {
-        delegate->showPopover();
-        ASSERT_TRUE(waitUntil([&] { return list().itemForWorkspace(wsID) != nullptr; }));
-        ASSERT_TRUE(clickOn(list().itemForWorkspace(wsID)->wsLauncherToggle()));
-    }
-    bool settledIn(const QString& wsID, ItemStateEnum state) {
-        return waitUntil([&] { return list().itemState(wsID) == state; }, 30000);
-    }
-
-    // The clock's frame where the right half of the primary work area puts it.
-    bool clockInRightHalf() {
-        return waitUntil(
-            [&] {
-                const auto monitor = desktop().workAreas().primary();
-                for (xcb_window_t window : probe.clientWindows())
-                    if (probe.wmClass(window).value(1) == QLatin1String("XClock") && monitor)
-                        return framedAt(probe.frameRect(window).value_or(QRect()),
-                                        placedFrame(PositionName::rightHalf, monitor->workArea));
-                return false;
-            },
-            30000);
-    }
-
     X11Probe probe;
     QString clockURL;
     QString storePath;
@@ -154,7 +111,7 @@ protected:
     RecordingAlerts* alerts = nullptr;
 };
 
-TEST_F(AuthoringSession, CreateSwitchRenameAndDeleteThroughTheWindow) {
+TEST_F(AuthoringSession, CreateChooseAndDeleteThroughTheWindow) {
     startDexaro();
     CustomMainWindow* window = delegate->mainWindow();
     auto* creator = qobject_cast<WSCreatorViewController*>(window->creatorView());
@@ -191,7 +148,7 @@ TEST_F(AuthoringSession, CreateSwitchRenameAndDeleteThroughTheWindow) {
 
     // Name and shortcut, typed.
     ASSERT_TRUE(clickOn(creator->nameField()));
-    ASSERT_TRUE(type(QStringLiteral("Clock desk")));
+    ASSERT_TRUE(XdoTool::run({"type", "--delay", "40", "Clock desk"}));
     ASSERT_TRUE(waitUntil([&] { return creator->nameField()->text() == "Clock desk"; }));
     ASSERT_TRUE(clickOn(creator->shortcutView()));
     ASSERT_TRUE(waitUntil([&] { return creator->shortcutView()->isRecording(); }));
@@ -208,27 +165,15 @@ TEST_F(AuthoringSession, CreateSwitchRenameAndDeleteThroughTheWindow) {
               (QList<QStringList>{{QStringLiteral("%1==%2;;")
                                        .arg(appPositionKey(clockURL))
                                        .arg(rawValue(PositionName::rightHalf))}}));
-    ASSERT_FALSE(alerts->shown.isEmpty());
-    EXPECT_EQ(alerts->shown.last().message, QStringLiteral("Added new Workspace!"));
+    EXPECT_TRUE(creator->nameField()->text().isEmpty()) << "the screen is ready for the next one";
 
-    // On and off from the popover, then by the shortcut.
-    clickSwitch(wsID);
-    ASSERT_TRUE(settledIn(wsID, ItemStateEnum::active));
-    EXPECT_TRUE(clockInRightHalf());
-    EXPECT_EQ(clocks().size(), 1);
-    clickSwitch(wsID);
-    ASSERT_TRUE(settledIn(wsID, ItemStateEnum::inactive));
-    EXPECT_TRUE(waitUntil([&] { return clocks().isEmpty(); }, 30000));
+    // Listed by the popover at once; the shortcut's key is grabbed.
+    delegate->showPopover();
+    EXPECT_TRUE(waitUntil([&] { return list().itemForWorkspace(wsID) != nullptr; }));
     delegate->closePopover();
     EXPECT_TRUE(probe.keyIsGrabbedByOthers(kX11Keycode, controlAlt));
-    ASSERT_TRUE(XdoTool::key(QStringLiteral("ctrl+alt+k")));
-    ASSERT_TRUE(settledIn(wsID, ItemStateEnum::active));
-    EXPECT_TRUE(waitUntil([&] { return clocks().size() == 1; }));
-    ASSERT_TRUE(XdoTool::key(QStringLiteral("ctrl+alt+k")));
-    ASSERT_TRUE(settledIn(wsID, ItemStateEnum::inactive));
-    EXPECT_TRUE(waitUntil([&] { return clocks().isEmpty(); }, 30000));
 
-    // Renamed in the Editor: chosen with the keyboard, the name typed anew.
+    // Chosen in the Editor with the keyboard: the list read again shows it.
     delegate->openMainWindow();
     ASSERT_TRUE(waitUntil([&] { return window->isActiveWindow(); }, 15000));
     ASSERT_TRUE(clickOn(window->toolbarItem(CustomMainWindow::EditorView)));
@@ -238,15 +183,6 @@ TEST_F(AuthoringSession, CreateSwitchRenameAndDeleteThroughTheWindow) {
     ASSERT_TRUE(XdoTool::key(QStringLiteral("Down Return")));
     ASSERT_TRUE(waitUntil([&] { return editor->currentSelectedPopItemIndex() == 1; }));
     EXPECT_EQ(editor->shortcutView()->shortcutValue(), clockShortcut);
-    ASSERT_TRUE(clickOn(editor->nameField()));
-    ASSERT_TRUE(XdoTool::key(QStringLiteral("ctrl+a")));
-    ASSERT_TRUE(type(QStringLiteral("Clock room")));
-    ASSERT_TRUE(waitUntil([&] { return editor->nameField()->text() == "Clock room"; }));
-    ASSERT_TRUE(clickOn(editor->saveButton()));
-    ASSERT_TRUE(waitUntil([&] { return storedWorkspaces().value(0).value(1) == "Clock room"; }));
-    EXPECT_EQ(storedWorkspaces().first().at(0), wsID);
-    EXPECT_EQ(storedShortcut(wsID), clockShortcut);
-    EXPECT_EQ(alerts->shown.last().message, QStringLiteral("Updated Workspace!"));
 
     // Deleted: the record, its shortcut in the file, its grab and its placements go.
     alerts->answer = 0;
@@ -258,7 +194,6 @@ TEST_F(AuthoringSession, CreateSwitchRenameAndDeleteThroughTheWindow) {
     EXPECT_TRUE(querySql(storePath, "SELECT * FROM PositionsEntity").isEmpty());
     delegate->showPopover();
     EXPECT_TRUE(waitUntil([&] { return list().itemForWorkspace(wsID) == nullptr; }));
-    EXPECT_TRUE(clocks().isEmpty());
 }
 
 } // namespace
