@@ -108,8 +108,9 @@ protected:
             urls << url(app);
         const QString id = store.fillWorkspace(store.insertWorkspace(), {name, urls, links, {}});
         EXPECT_TRUE(objects->save());
-        if (shortcut)
+        if (shortcut) {
             EXPECT_TRUE(defaults.setValue(id, shortcut->encode()));
+        }
         return id;
     }
 

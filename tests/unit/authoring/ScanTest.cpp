@@ -74,6 +74,7 @@ struct ScanRow {
 };
 
 TEST(InstalledAppsScan, FolderTrees) {
+    qputenv("XDG_CURRENT_DESKTOP", "X-Test:XFCE");
     const QString longName(10000, QLatin1Char('L'));
     const QStringList systemTree{"home/h.desktop=H", "sys/s.desktop=S", "other/s.desktop=SMasked"};
     const std::vector<ScanRow> rows{
@@ -81,13 +82,17 @@ TEST(InstalledAppsScan, FolderTrees) {
          {"home/a.desktop=A", "other/b.desktop=A", "other/a.desktop=A2",
           "home/c.desktop=C1|Hidden=true", "other/c.desktop=C2", "other/d.desktop=D"},
          {"A=home/a.desktop", "D=other/d.desktop"}},
-        {"entries a menu does not list",
+        {"entries a menu does not list, Dexaro's own, the name from Exec",
          {"home/nodisplay.desktop=N|NoDisplay=true", "home/hidden.desktop=H|Hidden=true",
           "home/tryexec.desktop=T|TryExec=/nonexistent/dexaro-test-program",
           "home/tryexecok.desktop=TOk|TryExec=sh",
           "home/link.desktop:Type=Link|Name=L|URL=https://example.org",
-          "home/notype.desktop:Name=NoType|Exec=true"},
-         {"TOk=home/tryexecok.desktop"}},
+          "home/notype.desktop:Name=NoType|Exec=true", "home/kde.desktop=K|OnlyShowIn=KDE;",
+          "home/both.desktop=B|OnlyShowIn=GNOME;XFCE;", "home/notx.desktop=NX|NotShowIn=XFCE;",
+          "home/first.desktop=F|OnlyShowIn=XFCE;|NotShowIn=X-Test;", "home/own.desktop=Dexaro",
+          "home/org.dexaro.Dexaro.desktop=Renamed",
+          "home/exec.desktop:Type=Application|Exec=/opt/tools/frobber %U"},
+         {"B=home/both.desktop", "frobber=home/exec.desktop", "TOk=home/tryexecok.desktop"}},
         {"one level of subfolders, with their ids",
          {"home/sub/a.desktop=Sub", "home/sub/deeper/b.desktop=Deep", "other/sub-a.desktop=Masked",
           "home/z.desktop=Own"},
