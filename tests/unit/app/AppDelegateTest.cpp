@@ -29,10 +29,6 @@ struct SilentUpdater : Updater {
     void checkForUpdates() override {}
 };
 
-// The store refuses new settings: start-up and quit must save, and fail.
-const char* const refuseSettings = "CREATE TRIGGER refuse BEFORE INSERT ON Settings "
-                                   "BEGIN SELECT RAISE(ABORT, 'refused by the test'); END;";
-
 class AppDelegateTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -159,7 +155,8 @@ TEST_F(AppDelegateTest, PopoverClosesOnAMainWindowClickAndAHostDrawnIconsClickDo
 TEST_F(AppDelegateTest, QuitSavesPendingChangesAndAFailedSaveAsksWhetherToQuitAnyway) {
     auto delegate = start();
     ObjectStore& context = delegate->store().context();
-    runSql(storePath, refuseSettings);
+    runSql(storePath, "CREATE TRIGGER refuse BEFORE INSERT ON Settings "
+                      "BEGIN SELECT RAISE(ABORT, 'refused by the test'); END;");
     context.setValue(context.insert(schema::settings), QStringLiteral("name"), "pending");
     alerts->answer = 1; // "Cancel": still running, the change still pending
     EXPECT_FALSE(delegate->requestQuit());

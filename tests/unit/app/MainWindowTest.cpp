@@ -27,7 +27,7 @@ protected:
         auto* creator = new QWidget;
         name = new QLineEdit(creator);
         (new QVBoxLayout(creator))->addWidget(name);
-        editor = new QWidget;
+        auto* editor = new QWidget;
         chooser = new QComboBox(editor);
         editor->setFocusProxy(chooser);
         window->setScreenViews(creator, editor);
@@ -41,20 +41,19 @@ protected:
         QTest::mouseClick(window->toolbarItem(itemID), Qt::LeftButton);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
-    void showActive(QWidget* shown) {
-        shown->show();
-        shown->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(shown));
+    void showActive() {
+        window->show();
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     }
 
     std::unique_ptr<CustomMainWindow> window;
     QLineEdit* name = nullptr;
-    QWidget* editor = nullptr;
     QComboBox* chooser = nullptr;
 };
 
 TEST_F(MainWindowTest, EachItemShowsItsScreenAloneTheCreatorKeepsItsInputAndSettingsAreReread) {
-    ASSERT_NO_FATAL_FAILURE(showActive(window.get()));
+    ASSERT_NO_FATAL_FAILURE(showActive());
     QTest::keyClicks(name, QStringLiteral("Morning"));
     click(3);
     QPointer<SettingsView> first = qobject_cast<SettingsView*>(window->currentView());
@@ -102,7 +101,7 @@ TEST_F(MainWindowTest, CtrlWHidesCtrlQQuitsByKeyPositionOnEveryLayout) {
     QSignalSpy quit(window.get(), &CustomMainWindow::quitRequested);
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        ASSERT_NO_FATAL_FAILURE(showActive(window.get()));
+        ASSERT_NO_FATAL_FAILURE(showActive());
         name->setFocus(); // typed into a text field, as a user would
         press(name, row.typed, row.modifiers, row.position);
         EXPECT_EQ(window->isHidden(), row.hides);
