@@ -12,32 +12,21 @@ struct RecordedAlert {
     QString title;
     QString message;
     QString informative;
-    QStringList buttons;   // empty for a plain warning
-    bool critical = false; // shown in the critical style
-    bool success = false;  // shown with the "success" image
+    QStringList buttons;  // empty for a plain warning
+    bool success = false; // shown with the "success" image
 };
 
 class RecordingAlerts : public Alerts {
 public:
     void warn(const QString& title, const QString& message, const QString& informative) override {
-        shown.append({title, message, informative, {}});
-        if (onShown)
-            onShown();
-    }
-    void critical(const QString& title, const QString& message,
-                  const QString& informative) override {
-        shown.append({title, message, informative, {}, true});
+        record({title, message, informative, {}});
     }
     void inform(const QString& title, const QString& message, const QString& informative) override {
-        shown.append({title, message, informative, {}, false, true});
-        if (onShown)
-            onShown();
+        record({title, message, informative, {}, true});
     }
     int ask(const QString& title, const QString& message, const QString& informative,
             const QStringList& buttons) override {
-        shown.append({title, message, informative, buttons});
-        if (onShown)
-            onShown();
+        record({title, message, informative, buttons});
         return answer;
     }
 
@@ -45,6 +34,13 @@ public:
     int answer = 0; // the button ask() presses
     // Runs while an alert is "on screen", as events do during a modal alert.
     std::function<void()> onShown;
+
+private:
+    void record(const RecordedAlert& alert) {
+        shown.append(alert);
+        if (onShown)
+            onShown();
+    }
 };
 
 } // namespace dexaro::test

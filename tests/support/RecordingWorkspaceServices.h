@@ -9,8 +9,6 @@
 #include <QHash>
 #include <QList>
 #include <QSet>
-#include <QStringList>
-#include <condition_variable>
 #include <mutex>
 
 namespace dexaro::test {
@@ -43,34 +41,9 @@ public:
     bool openFile(const QString&) override { return true; }
     void terminate(const RunningApplication& app) override { record(m_terminated, app); }
     void forceTerminate(const RunningApplication& app) override { record(m_forceTerminated, app); }
-    // terminate() and forceTerminate() wait from now until releaseTerminations().
-    void holdTerminations() {
-        std::lock_guard guard(m_lock);
-        m_holdTerminations = true;
-    }
-    void releaseTerminations() {
-        {
-            std::lock_guard guard(m_lock);
-            m_holdTerminations = false;
-        }
-        m_released.notify_all();
-    }
     bool isTerminated(const RunningApplication& app) override {
         std::lock_guard guard(m_lock);
         return m_terminated.contains(app) || m_forceTerminated.contains(app);
-    }
-
-    // Forgets every call and the configuration.
-    void clear() {
-        std::lock_guard guard(m_lock);
-        failingEntries.clear();
-        localizedNames.clear();
-        holdLaunches = false;
-        m_launches.clear();
-        m_held.clear();
-        m_started.clear();
-        m_terminated.clear();
-        m_forceTerminated.clear();
     }
 
     // Delivers the completions held so far, on the calling thread.
@@ -86,15 +59,8 @@ public:
 
     // --- what happened (copies, taken under the lock) ---
     QList<Launch> launches() const { return locked(m_launches); }
-    QStringList launchedEntries() const {
-        QStringList entries;
-        for (const Launch& launch : launches())
-            entries.append(launch.entry);
-        return entries;
-    }
     QList<RunningApplication> terminated() const { return locked(m_terminated); }
     QList<RunningApplication> forceTerminated() const { return locked(m_forceTerminated); }
-    QList<RunningApplication> started() const { return locked(m_started); }
     int heldCount() const {
         std::lock_guard guard(m_lock);
         return static_cast<int>(m_held.size());
@@ -106,8 +72,7 @@ private:
         return value;
     }
     void record(QList<RunningApplication>& list, const RunningApplication& app) {
-        std::unique_lock guard(m_lock);
-        m_released.wait(guard, [this] { return !m_holdTerminations; });
+        std::lock_guard guard(m_lock);
         list.append(app);
     }
     void deliver(const QString& entry, const OpenCompletion& completion) {
@@ -123,17 +88,13 @@ private:
                                     ? localizedNames.value(entry)
                                     : QFileInfo(QUrl(entry).path()).completeBaseName();
             app.entry = entry;
-            m_started.append(app);
         }
         completion(app, QString());
     }
 
     mutable std::mutex m_lock;
-    std::condition_variable m_released;
-    bool m_holdTerminations = false;
     QList<Launch> m_launches;
     QList<std::pair<QString, OpenCompletion>> m_held;
-    QList<RunningApplication> m_started;
     QList<RunningApplication> m_terminated;
     QList<RunningApplication> m_forceTerminated;
     qint64 m_nextPid = 4000;

@@ -21,6 +21,8 @@ protected:
         QStringLiteral(DEXARO_BINARY_DIR "/libexec/dexaro/dexaro-launcher")};
 };
 
+// Each switch starts from a damaged stored value, which shows off; its clicks
+// store a clean "1", then "0".
 TEST_F(SettingsViewTest, EachSwitchIsStoredUnderItsNameAndReflectedAtOnce) {
     const struct {
         SettingsSwitch* (SettingsView::*button)() const;
@@ -36,7 +38,7 @@ TEST_F(SettingsViewTest, EachSwitchIsStoredUnderItsNameAndReflectedAtOnce) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.storedName);
         const bool login = row.field == &AppSettings::runAtLogin; // also writes the entry
-        settings.*row.field = QStringLiteral("0");
+        settings.*row.field = QStringLiteral("true");
         auto view = makeView(settings, autostart);
         SettingsSwitch* button = ((*view).*row.button)();
         for (const char* value : {"1", "0"}) {
@@ -48,18 +50,6 @@ TEST_F(SettingsViewTest, EachSwitchIsStoredUnderItsNameAndReflectedAtOnce) {
         }
     }
     EXPECT_TRUE(alerts.shown.isEmpty());
-}
-
-TEST_F(SettingsViewTest, DamagedStoredValuesShowOffAndTheNextClickStoresAClean1) {
-    for (const char* value : {"", "2", "01", "1 ", "yes", "true"}) {
-        SCOPED_TRACE(value);
-        store->writeSetting(QStringLiteral("hideApps"), QString::fromUtf8(value));
-        settings.hideApps = QString::fromUtf8(value);
-        auto view = makeView(settings, autostart);
-        EXPECT_FALSE(view->hideAppsOption()->isChecked());
-        QTest::mouseClick(view->hideAppsOption(), Qt::LeftButton);
-        EXPECT_EQ(store->readSetting(QStringLiteral("hideApps")), QStringLiteral("1"));
-    }
 }
 
 TEST_F(SettingsViewTest, ARefusedLoginItemIsReportedAndChangesNothing) {

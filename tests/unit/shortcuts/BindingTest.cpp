@@ -10,7 +10,6 @@
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QSettings>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -33,10 +32,6 @@ protected:
     // Presses the combination and runs what the press queued.
     void press(quint32 keyCode, quint32 modifiers) {
         hotKeys.press(keyCode, modifiers);
-        settle();
-    }
-    static void settle() {
-        QCoreApplication::processEvents();
         QCoreApplication::processEvents();
     }
 
@@ -54,19 +49,18 @@ TEST_F(Binding, MonitorRunsTheActionLaterOnlyForItsOwnHotKeysAndNeverGrabsWithou
     ASSERT_TRUE(hotKeys.press(keys::K, carbonControlOption));
     EXPECT_EQ(fired, 0) << "the action must not run inside the press handler";
     emit hotKeys.pressed(0x41424344, hotKeys.registered[0].id); // someone else's signature
-    settle();
+    QCoreApplication::processEvents();
     EXPECT_EQ(fired, 1);
 
     monitor.unregisterShortcut(shortcut);
-    EXPECT_TRUE(hotKeys.registered.isEmpty());
     // Without a key its event-manager key code is 0, the A key: never grabbed.
     EXPECT_FALSE(monitor.registerShortcut(MASShortcut(MASShortcut::NSNotFound, Control), [] {}));
     EXPECT_FALSE(monitor.registerShortcut(MASShortcut(0x100000028ull, Control), [] {}));
     EXPECT_TRUE(hotKeys.registered.isEmpty());
 }
 
-TEST_F(Binding, StoredValueDrivesRegistration) {
-    int oldAction = 0;
+TEST_F(Binding, TheStoredValueDrivesRegistrationAndEqualShortcutsDoNotUnbindEachOther) {
+    int oldAction = 0, other = 0;
     store("-42", MASShortcut(keys::K, Control | Option));
     ASSERT_TRUE(binder.bindShortcut(QStringLiteral("-42"), [&] { ++oldAction; }));
     // Bound again (the popover rebuilt its row): one hot key, the new action.
@@ -77,26 +71,18 @@ TEST_F(Binding, StoredValueDrivesRegistration) {
     press(keys::J, carbonControl);
     EXPECT_EQ(std::pair(fired, oldAction), std::pair(1, 0));
 
-    ASSERT_TRUE(defaults.removeValue(QStringLiteral("-42")));
-    EXPECT_TRUE(hotKeys.registered.isEmpty());
-    store("-42", MASShortcut(keys::K, Control));
-    binder.breakBinding(QStringLiteral("-42"));
+    // A second key takes the same shortcut over; moving the first key away
+    // leaves the second one's hot key working.
+    store("7", MASShortcut(keys::J, Control));
+    binder.bindShortcut(QStringLiteral("7"), [&] { ++other; });
     store("-42", MASShortcut(keys::L, Control));
-    EXPECT_TRUE(hotKeys.registered.isEmpty());
-}
+    press(keys::J, carbonControl);
+    EXPECT_EQ(std::pair(fired, other), std::pair(1, 1));
 
-TEST_F(Binding, TwoKeysWithEqualShortcuts) {
-    int first = 0;
-    store("1", MASShortcut(keys::K, Control));
-    store("2", MASShortcut(keys::K, Control));
-    binder.bindShortcut(QStringLiteral("1"), [&] { ++first; });
-    binder.bindShortcut(QStringLiteral("2"), [&] { ++fired; });
-    EXPECT_EQ(hotKeys.registered.size(), 1); // the later one replaced the earlier
-    // Moving the first key elsewhere leaves the second one's hot key working.
-    store("1", MASShortcut(keys::L, Control));
-    press(keys::K, carbonControl);
-    press(keys::L, carbonControl);
-    EXPECT_EQ(std::pair(fired, first), std::pair(1, 1));
+    ASSERT_TRUE(defaults.removeValue(QStringLiteral("-42")));
+    binder.breakBinding(QStringLiteral("7"));
+    store("7", MASShortcut(keys::K, Control));
+    EXPECT_TRUE(hotKeys.registered.isEmpty());
 }
 
 TEST_F(Binding, RefusedRegistrationIsReportedOnceAndKept) {
@@ -118,27 +104,16 @@ TEST_F(Binding, RefusedRegistrationIsReportedOnceAndKept) {
         ASSERT_EQ(alerts.shown.size(), 1);
         EXPECT_EQ(alerts.shown[0].message,
                   QStringLiteral("The key combination ⌃⌥K cannot be used"));
-        EXPECT_TRUE(defaults.value(QStringLiteral("9")).has_value()) << "the stored value stays";
+        EXPECT_TRUE(defaults.value(QStringLiteral("9"))) << "the stored value stays";
     }
 }
 
-TEST_F(Binding, KeysAndStoredValuesThatCannotBeUsedBindNothing) {
+// Damaged stored values are MASShortcutTest's (StoredFormReadsBackAndRefusesDamage).
+TEST_F(Binding, KeysThatCannotNameAStoredValueBindNothing) {
     for (const char* key : {"a.b", "a b", "", "a/b"}) {
         EXPECT_FALSE(binder.bindShortcut(QString::fromUtf8(key), [] {})) << key;
         EXPECT_FALSE(binder.isRegisteredAction(QString::fromUtf8(key))) << key;
     }
-    {
-        QSettings ini(path(), QSettings::IniFormat);
-        ini.setValue(QStringLiteral("5/KeyCode"), QStringLiteral("K"));
-        ini.setValue(QStringLiteral("5/ModifierFlags"), 262144);
-        ini.setValue(QStringLiteral("6/ModifierFlags"), 262144);
-    }
-    UserDefaults damaged(path());
-    MASShortcutBinder other(monitor, damaged);
-    EXPECT_TRUE(other.bindShortcut(QStringLiteral("5"), [] {}));
-    EXPECT_TRUE(other.bindShortcut(QStringLiteral("6"), [] {}));
-    EXPECT_TRUE(hotKeys.registered.isEmpty());
-    EXPECT_FALSE(other.shortcut(QStringLiteral("5")));
 }
 
 // The stored form on disk, one group per key as other versions read it, and a
@@ -160,8 +135,7 @@ TEST(UserDefaultsFile, ShortcutIsAnIniGroupAndAFailedWriteIsReported) {
     QString error;
     EXPECT_FALSE(
         blocked.setValue(QStringLiteral("1"), MASShortcut(keys::K, Control).encode(), &error));
-    EXPECT_FALSE(error.isEmpty());
-    EXPECT_FALSE(notified);
+    EXPECT_FALSE(error.isEmpty() || notified);
 }
 
 } // namespace
