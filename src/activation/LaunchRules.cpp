@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QHash>
 #include <QLocale>
+#include <QRegularExpression>
 #include <QStringDecoder>
 
 namespace dexaro {
@@ -18,8 +19,12 @@ QStringList linkAddresses(const QStringList& packedLinks, const QString& marker)
 }
 
 std::optional<QUrl> webAddressToOpen(const QString& address) {
+    // An address that starts with a scheme of its own (ftp://, sftp:// ...)
+    // keeps it: "https://" in front would turn its scheme into a host name.
+    static const QRegularExpression schemed(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]*://"));
     QString text = address;
-    if (!text.contains(QLatin1String("http://")) && !text.contains(QLatin1String("https://")))
+    if (!text.contains(QLatin1String("http://")) && !text.contains(QLatin1String("https://")) &&
+        !schemed.match(text).hasMatch())
         text.prepend(QLatin1String("https://"));
     const QUrl url(text, QUrl::StrictMode);
     if (!url.isValid())

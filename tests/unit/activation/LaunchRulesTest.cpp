@@ -33,7 +33,7 @@ TEST(LaunchRules, LinkAddressesKeepOnlyElementsWithOneMarker) {
             << row.element.toStdString();
 }
 
-TEST(LaunchRules, WebAddressesGetHttpsUnlessTheyNameHttpAnywhere) {
+TEST(LaunchRules, WebAddressesGetHttpsUnlessTheyNameHttpOrStartWithAScheme) {
     struct Row {
         const char* address;
         const char* opened; // nullptr: skipped
@@ -44,8 +44,9 @@ TEST(LaunchRules, WebAddressesGetHttpsUnlessTheyNameHttpAnywhere) {
         {"http://example.org", "http://example.org"},
         {"https://example.org", "https://example.org"},
         {"view-source:https://example.org", "view-source:https://example.org"},
-        // Another scheme gets the prefix too; the result parses (host "ftp").
-        {"ftp://files.example.org", "https://ftp//files.example.org"},
+        // Another scheme is kept, not turned into a host name.
+        {"ftp://files.example.org", "ftp://files.example.org"},
+        {"files.example.org/a://b", "https://files.example.org/a://b"},
         {"exa mple.org", nullptr},
         {"", nullptr},
         {"https://", nullptr},

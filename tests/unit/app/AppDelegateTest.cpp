@@ -108,6 +108,23 @@ TEST_F(AppDelegateTest, OneDexaroAtATimeByTheSessionBusOrElseByTheStoresLock) {
     EXPECT_EQ(makeDelegate()->applicationDidFinishLaunching(), AppDelegate::LaunchResult::Started);
 }
 
+// SIGTERM while a start-up alert waits for the user: start-up stops there and
+// the quit is not lost (it used to be, and later quits did nothing).
+TEST_F(AppDelegateTest, AQuitAskedForDuringAStartUpAlertEndsStartUp) {
+    start()->requestQuit(); // a store with its schema
+    runSql(storePath, "DELETE FROM Settings; CREATE TRIGGER refuse BEFORE INSERT ON Settings "
+                      "BEGIN SELECT RAISE(ABORT, 'refused by the test'); END;");
+    exitStatuses.clear();
+    auto delegate = makeDelegate();
+    alerts->onShown = [&] {
+        delegate->requestQuit();
+    };
+    EXPECT_EQ(delegate->applicationDidFinishLaunching(),
+              AppDelegate::LaunchResult::QuitDuringStartUp);
+    EXPECT_EQ(exitStatuses, QList<int>{0});
+    EXPECT_FALSE(delegate->isPopoverShown());
+}
+
 // The X11 test sees the popover open under tint2's icon; here the icon moved
 // later, and a tray that never places it.
 TEST_F(AppDelegateTest, PopoverWaitsForTheIconsPlaceFollowsItAndOpensAnywayWithoutOne) {
