@@ -8,6 +8,8 @@ cd "$(dirname "$0")/.."
 bash scripts/deps.sh
 bash scripts/check-layers.sh
 bash scripts/check-format.sh
+# The shipped menu entry follows the desktop entry specification.
+desktop-file-validate resources/*.desktop
 # One build at a time in build-tests/: a second run waits for the first instead of
 # configuring and building over it.
 mkdir -p build-tests
