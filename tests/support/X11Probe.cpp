@@ -85,10 +85,6 @@ QStringList X11Probe::wmClass(xcb_window_t window) {
     return parts;
 }
 
-QString X11Probe::name(xcb_window_t window) {
-    return QString::fromUtf8(property(m_conn, window, XCB_ATOM_WM_NAME, 8));
-}
-
 bool X11Probe::isViewable(xcb_window_t window) {
     auto attributes =
         reply(xcb_get_window_attributes_reply, m_conn, xcb_get_window_attributes(m_conn, window));
@@ -142,14 +138,9 @@ std::vector<xcb_window_t> X11Probe::descendants(xcb_window_t window) {
     return result;
 }
 
-xcb_window_t X11Probe::parent(xcb_window_t window) {
-    auto tree = reply(xcb_query_tree_reply, m_conn, xcb_query_tree(m_conn, window));
-    return tree ? tree->parent : xcb_window_t(XCB_NONE);
-}
-
-X11Probe::Pointer X11Probe::pointer() {
+uint16_t X11Probe::modifiers() {
     auto at = reply(xcb_query_pointer_reply, m_conn, xcb_query_pointer(m_conn, m_root));
-    return at ? Pointer{QPoint(at->root_x, at->root_y), at->child, at->mask} : Pointer{};
+    return at ? at->mask : 0;
 }
 
 bool X11Probe::keyIsGrabbedByOthers(uint8_t keycode, uint16_t modifiers) {

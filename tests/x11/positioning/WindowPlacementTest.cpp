@@ -109,9 +109,9 @@ TEST_F(Placement, EveryPlacementPutsTheVisibleFramesOfSeveralWindowsAtOnceAlsoWh
     }
 }
 
-TEST_F(Placement, AWindowThatComesThreeSecondsLateIsPlacedOnALaterAttempt) {
+TEST_F(Placement, ALateWindowOfAChildIsPlacedAWindowIsFoundByItsClassAWindowlessProcessTakesNone) {
     // xargs starts xclock as its child once its input ends: the test ends it
-    // three seconds after the placer began to look for the window.
+    // three seconds after the placer began to look for a window of xargs'.
     XClient launcher(QStringLiteral("xargs"), {xclock});
     ASSERT_GT(launcher.pid(), 0);
     const auto started = std::chrono::steady_clock::now();
@@ -124,35 +124,28 @@ TEST_F(Placement, AWindowThatComesThreeSecondsLateIsPlacedOnALaterAttempt) {
     ASSERT_TRUE(waitUntil(
         [&] { return result.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
         30000));
-    const auto outcome = result.get();
-    EXPECT_TRUE(outcome.placed);
-    EXPECT_GE(outcome.attempts, 4);
-    EXPECT_LE(outcome.attempts, 8);
-
+    EXPECT_TRUE(result.get().placed);
     xcb_window_t window = XCB_NONE;
     for (xcb_window_t w : probe.clientWindows())
         if (probe.wmClass(w).contains(xclock))
             window = w;
     ASSERT_NE(window, XCB_NONE);
+    const auto end = qScopeGuard([&] {
+        if (const auto pid = probe.pid(window))
+            ::kill(pid_t(*pid), SIGTERM);
+    });
     EXPECT_TRUE(framedAt(frameOf(window), placedFrame(PositionName::bottomLeft, probe.workArea())));
-    if (const auto pid = probe.pid(window))
-        ::kill(pid_t(*pid), SIGTERM);
-}
 
-TEST_F(Placement, AWindowIsFoundByItsClassAndAWindowlessProcessTakesNoOtherWindow) {
     // As for an application started over D-Bus: no pid, a StartupWMClass.
-    XClient clock(xclock);
-    const xcb_window_t window = clock.window(probe);
-    ASSERT_NE(window, XCB_NONE);
     EXPECT_TRUE(place(-1, PositionName::bottomRight, quick, QStringLiteral("XClock")).placed);
     const QRect placed = frameOf(window);
     EXPECT_EQ(placed, placedFrame(PositionName::bottomRight, probe.workArea()));
 
     XClient quiet(QStringLiteral("sleep"), {"60"});
-    const auto result =
+    const auto windowless =
         place(quiet.pid(), PositionName::leftHalf, {5, std::chrono::milliseconds(100)});
-    EXPECT_FALSE(result.placed);
-    EXPECT_EQ(result.attempts, 5);
+    EXPECT_FALSE(windowless.placed);
+    EXPECT_EQ(windowless.attempts, 5);
     EXPECT_EQ(frameOf(window), placed);
 }
 
@@ -169,9 +162,6 @@ TEST_F(Placement, ADockOnTheLeftIsNeverCovered) {
                            "wm_menu = 0\nautohide = 0\ntime1_format = %H\n"));
         XClient dock(QStringLiteral("tint2"), {"-c", rc});
         ASSERT_TRUE(waitUntil([&] { return probe.workArea().left() == 60; }));
-        const auto monitor = desktop().workAreas().primary();
-        ASSERT_TRUE(monitor);
-        EXPECT_EQ(monitor->workArea, probe.workArea());
 
         XClient clock(xclock);
         const xcb_window_t window = clock.window(probe);
@@ -208,7 +198,6 @@ TEST_F(Placement, OnMonitorsOfDifferentHeightsBottomPlacementsEndAtTheirOwnPanel
         const auto monitor = desktop().workAreas().primary();
         return monitor && monitor->workArea == expectedArea;
     }));
-    EXPECT_EQ(desktop().workAreas().primary()->geometry, QRect(0, 0, 1000, 900));
     const auto shorter = desktop().workAreas().monitorAt(QPoint(1200, 100));
     ASSERT_TRUE(shorter);
     EXPECT_EQ(shorter->workArea.bottom(), probe.workArea().bottom());
