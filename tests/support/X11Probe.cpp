@@ -91,11 +91,6 @@ bool X11Probe::isViewable(xcb_window_t window) {
     return attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
 }
 
-bool X11Probe::exists(xcb_window_t window) {
-    return bool(
-        reply(xcb_get_window_attributes_reply, m_conn, xcb_get_window_attributes(m_conn, window)));
-}
-
 std::optional<QRect> X11Probe::clientRect(xcb_window_t window) {
     auto geometry = reply(xcb_get_geometry_reply, m_conn, xcb_get_geometry(m_conn, window));
     auto at = reply(xcb_translate_coordinates_reply, m_conn,
@@ -149,8 +144,9 @@ bool X11Probe::keyIsGrabbedByOthers(uint8_t keycode, uint16_t modifiers) {
                                                        XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC)));
     if (error)
         return true;
-    xcb_ungrab_key(m_conn, keycode, m_root, modifiers);
-    xcb_flush(m_conn);
+    // Waited for: a grab of another client's right after it must not meet ours.
+    Owned<xcb_generic_error_t>(
+        xcb_request_check(m_conn, xcb_ungrab_key_checked(m_conn, keycode, m_root, modifiers)));
     return false;
 }
 

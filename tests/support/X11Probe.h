@@ -31,7 +31,6 @@ public:
     std::optional<uint32_t> pid(xcb_window_t window); // _NET_WM_PID
     QStringList wmClass(xcb_window_t window);         // instance, class
     bool isViewable(xcb_window_t window);
-    bool exists(xcb_window_t window); // not destroyed
     // The client area in root coordinates, and the visible frame around it
     // (client plus _NET_FRAME_EXTENTS).
     std::optional<QRect> clientRect(xcb_window_t window);
