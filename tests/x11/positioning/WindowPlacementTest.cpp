@@ -58,7 +58,6 @@ TEST_F(Placement, EveryPlacementPutsTheVisibleFramesOfSeveralWindowsAtOnceAlsoWh
     const auto hints = probe.cardinals(terminalWindow, "WM_NORMAL_HINTS");
     ASSERT_TRUE(hints.size() >= 11 && (hints[0] & (1 << 6)));
     const QSize cell{int(hints[9]), int(hints[10])};
-    EXPECT_GT(cell.width(), 1);
 
     const xcb_atom_t maximized = probe.atom("_NET_WM_STATE_MAXIMIZED_VERT");
     const auto isMaximized = [&](xcb_window_t window) {
@@ -67,15 +66,13 @@ TEST_F(Placement, EveryPlacementPutsTheVisibleFramesOfSeveralWindowsAtOnceAlsoWh
     };
     // Maximized as a pager would do it: _NET_WM_STATE add, both directions.
     const auto maximize = [&](xcb_window_t window) {
-        xcb_client_message_event_t message{};
-        message.response_type = XCB_CLIENT_MESSAGE;
-        message.format = 32;
-        message.window = window;
-        message.type = probe.atom("_NET_WM_STATE");
-        message.data.data32[0] = 1;
-        message.data.data32[1] = maximized;
-        message.data.data32[2] = probe.atom("_NET_WM_STATE_MAXIMIZED_HORZ");
-        message.data.data32[3] = 2;
+        const xcb_client_message_event_t message{
+            .response_type = XCB_CLIENT_MESSAGE,
+            .format = 32,
+            .sequence = 0,
+            .window = window,
+            .type = probe.atom("_NET_WM_STATE"),
+            .data = {.data32 = {1, maximized, probe.atom("_NET_WM_STATE_MAXIMIZED_HORZ"), 2}}};
         xcb_send_event(probe.connection(), 0, probe.root(),
                        XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
                        reinterpret_cast<const char*>(&message));
