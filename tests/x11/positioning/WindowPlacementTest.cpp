@@ -52,8 +52,7 @@ TEST_F(Placement, EveryPlacementPutsTheVisibleFramesOfSeveralWindowsAtOnceAlsoWh
     XClient clock(xclock, {"-geometry", "120x120+500+400"});
     const xcb_window_t terminalWindow = terminal.window(probe);
     const xcb_window_t clockWindow = clock.window(probe);
-    ASSERT_NE(terminalWindow, XCB_NONE);
-    ASSERT_NE(clockWindow, XCB_NONE);
+    ASSERT_TRUE(terminalWindow != XCB_NONE && clockWindow != XCB_NONE);
     // An xterm sizes in character cells: its WM_NORMAL_HINTS resize increments.
     const auto hints = probe.cardinals(terminalWindow, "WM_NORMAL_HINTS");
     ASSERT_TRUE(hints.size() >= 11 && (hints[0] & (1 << 6)));
