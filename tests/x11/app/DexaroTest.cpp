@@ -89,10 +89,10 @@ protected:
     }
     // A right click on the icon opens its menu, where "Add \u2022 Edit \u2022
     // Settings" (after "Show Workspaces") shows the main window: Dexaro's,
-    // wider than the popover, and active. Now and then the third right press
-    // of a run opens nothing (seen only after the popover's presses in the same
-    // session), and the next press does: the press is made again, at most
-    // twice more.
+    // wider than the popover, and active. The first right press soon after the
+    // main window hid often opens no menu, although Qt receives it (after a
+    // pause of 3 s it does), and the next press does: the press is made again,
+    // at most twice more.
     xcb_window_t showMainWindow() {
         const auto menuShown = [&] {
             return popup([](const QRect& rect) { return rect.width() != 385; }) != XCB_NONE;
