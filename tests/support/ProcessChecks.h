@@ -17,18 +17,17 @@ namespace dexaro::test {
 // State letter, parent and process group of a process; state 0 when it is gone.
 struct ProcState {
     char state = 0;
-    qint64 ppid = 0;
-    qint64 pgrp = 0;
+    qint64 ppid = 0, pgrp = 0;
 };
 
 inline ProcState procState(qint64 pid) {
     QFile file(QStringLiteral("/proc/%1/stat").arg(pid));
     if (pid <= 0 || !file.open(QIODevice::ReadOnly))
         return {};
+    // "pid (comm) state ppid pgrp ...", where comm may hold spaces and parentheses.
     const QByteArray stat = file.readAll();
-    const int close = stat.lastIndexOf(')');
-    const QList<QByteArray> fields = stat.mid(close + 2).split(' ');
-    if (close < 0 || fields.size() < 3 || fields[0].isEmpty())
+    const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
+    if (fields.size() < 3 || fields[0].isEmpty())
         return {};
     return {fields[0][0], fields[1].toLongLong(), fields[2].toLongLong()};
 }
@@ -44,34 +43,20 @@ inline bool processGone(qint64 pid) {
     return procState(pid).state == 0;
 }
 
-// Every process's id.
-inline QList<qint64> processIds() {
-    QList<qint64> pids;
-    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
-        bool numeric = false;
-        const qint64 pid = entry.toLongLong(&numeric);
-        if (numeric)
-            pids.append(pid);
-    }
-    return pids;
-}
-
-// Children of a process, with their states.
-inline QList<std::pair<qint64, ProcState>> childrenOf(qint64 parent) {
-    QList<std::pair<qint64, ProcState>> children;
-    for (qint64 pid : processIds()) {
-        const ProcState s = procState(pid);
-        if (s.ppid == parent)
-            children.append({pid, s});
-    }
-    return children;
+// Every process, with its state.
+inline QList<std::pair<qint64, ProcState>> processes() {
+    QList<std::pair<qint64, ProcState>> all;
+    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs))
+        if (const qint64 pid = entry.toLongLong(); pid > 0)
+            all.append({pid, procState(pid)});
+    return all;
 }
 
 // Children of this process that ended and were not reaped.
 inline QList<qint64> zombieChildren() {
     QList<qint64> zombies;
-    for (const auto& [pid, state] : childrenOf(::getpid()))
-        if (state.state == 'Z')
+    for (const auto& [pid, state] : processes())
+        if (state.ppid == ::getpid() && state.state == 'Z')
             zombies.append(pid);
     return zombies;
 }
@@ -83,8 +68,9 @@ inline bool shellStarted(qint64 terminal) {
     const auto exe = [](qint64 pid) {
         return QFile::symLinkTarget(QStringLiteral("/proc/%1/exe").arg(pid));
     };
-    for (const auto& [pid, state] : childrenOf(terminal))
-        if (state.pgrp == pid && !exe(pid).isEmpty() && exe(pid) != exe(terminal))
+    for (const auto& [pid, state] : processes())
+        if (state.ppid == terminal && state.pgrp == pid && !exe(pid).isEmpty() &&
+            exe(pid) != exe(terminal))
             return true;
     return false;
 }
@@ -106,19 +92,18 @@ public:
         const QString wanted = QFileInfo(executable).canonicalFilePath();
         const QByteArray marker = "DEXARO_TEST_RUN=" + m_run.toLatin1();
         QList<qint64> found;
-        for (qint64 pid : processIds()) {
-            if (QFile::symLinkTarget(QStringLiteral("/proc/%1/exe").arg(pid)) != wanted)
-                continue;
-            QFile environ(QStringLiteral("/proc/%1/environ").arg(pid));
-            if (environ.open(QIODevice::ReadOnly) && environ.readAll().split('\0').contains(marker))
-                found.append(pid);
+        for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+            QFile environ(QStringLiteral("/proc/%1/environ").arg(entry));
+            if (QFile::symLinkTarget(QStringLiteral("/proc/%1/exe").arg(entry)) == wanted &&
+                environ.open(QIODevice::ReadOnly) && environ.readAll().split('\0').contains(marker))
+                found.append(entry.toLongLong());
         }
         return found;
     }
 
-    void terminateAll(const QString& executable, int signal = SIGTERM) const {
+    void terminateAll(const QString& executable) const {
         for (qint64 pid : running(executable))
-            ::kill(pid_t(pid), signal);
+            ::kill(pid_t(pid), SIGTERM);
     }
 
 private:

@@ -31,17 +31,14 @@ QByteArray property(xcb_connection_t* conn, xcb_window_t window, xcb_atom_t name
 } // namespace
 
 X11Probe::X11Probe() {
-    int screenNumber = 0;
-    xcb_connection_t* conn = xcb_connect(nullptr, &screenNumber);
+    // The test session's display has one screen.
+    xcb_connection_t* conn = xcb_connect(nullptr, nullptr);
     if (xcb_connection_has_error(conn)) {
         xcb_disconnect(conn);
         return;
     }
     m_conn = conn;
-    xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(conn));
-    for (int i = 0; i < screenNumber && it.rem; ++i)
-        xcb_screen_next(&it);
-    m_root = it.data->root;
+    m_root = xcb_setup_roots_iterator(xcb_get_setup(conn)).data->root;
 }
 
 X11Probe::~X11Probe() {
@@ -85,19 +82,10 @@ QStringList X11Probe::wmClass(xcb_window_t window) {
     return parts;
 }
 
-QString X11Probe::name(xcb_window_t window) {
-    return QString::fromUtf8(property(m_conn, window, XCB_ATOM_WM_NAME, 8));
-}
-
 bool X11Probe::isViewable(xcb_window_t window) {
     auto attributes =
         reply(xcb_get_window_attributes_reply, m_conn, xcb_get_window_attributes(m_conn, window));
     return attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
-}
-
-bool X11Probe::exists(xcb_window_t window) {
-    return bool(
-        reply(xcb_get_window_attributes_reply, m_conn, xcb_get_window_attributes(m_conn, window)));
 }
 
 std::optional<QRect> X11Probe::clientRect(xcb_window_t window) {
@@ -133,23 +121,17 @@ std::vector<xcb_window_t> X11Probe::children(xcb_window_t window) {
 }
 
 std::vector<xcb_window_t> X11Probe::descendants(xcb_window_t window) {
-    std::vector<xcb_window_t> result;
-    for (xcb_window_t child : children(window)) {
-        result.push_back(child);
-        const auto below = descendants(child);
+    std::vector<xcb_window_t> result = children(window);
+    for (size_t i = 0; i < result.size(); ++i) {
+        const auto below = children(result[i]);
         result.insert(result.end(), below.begin(), below.end());
     }
     return result;
 }
 
-xcb_window_t X11Probe::parent(xcb_window_t window) {
-    auto tree = reply(xcb_query_tree_reply, m_conn, xcb_query_tree(m_conn, window));
-    return tree ? tree->parent : xcb_window_t(XCB_NONE);
-}
-
-X11Probe::Pointer X11Probe::pointer() {
+uint16_t X11Probe::modifiers() {
     auto at = reply(xcb_query_pointer_reply, m_conn, xcb_query_pointer(m_conn, m_root));
-    return at ? Pointer{QPoint(at->root_x, at->root_y), at->child, at->mask} : Pointer{};
+    return at ? at->mask : 0;
 }
 
 bool X11Probe::keyIsGrabbedByOthers(uint8_t keycode, uint16_t modifiers) {
@@ -158,8 +140,9 @@ bool X11Probe::keyIsGrabbedByOthers(uint8_t keycode, uint16_t modifiers) {
                                                        XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC)));
     if (error)
         return true;
-    xcb_ungrab_key(m_conn, keycode, m_root, modifiers);
-    xcb_flush(m_conn);
+    // Waited for: a grab of another client's right after it must not meet ours.
+    Owned<xcb_generic_error_t>(
+        xcb_request_check(m_conn, xcb_ungrab_key_checked(m_conn, keycode, m_root, modifiers)));
     return false;
 }
 

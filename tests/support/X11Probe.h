@@ -30,9 +30,7 @@ public:
     xcb_window_t windowOf(qint64 pid);
     std::optional<uint32_t> pid(xcb_window_t window); // _NET_WM_PID
     QStringList wmClass(xcb_window_t window);         // instance, class
-    QString name(xcb_window_t window);                // WM_NAME
     bool isViewable(xcb_window_t window);
-    bool exists(xcb_window_t window); // not destroyed
     // The client area in root coordinates, and the visible frame around it
     // (client plus _NET_FRAME_EXTENTS).
     std::optional<QRect> clientRect(xcb_window_t window);
@@ -40,16 +38,9 @@ public:
     QRect workArea(); // _NET_WORKAREA, desktop 0
     std::vector<uint32_t> cardinals(xcb_window_t window, const char* property);
     std::vector<xcb_window_t> children(xcb_window_t window);
-    std::vector<xcb_window_t> descendants(xcb_window_t window); // depth first
-    xcb_window_t parent(xcb_window_t window);                   // XCB_NONE for the root
-    // The pointer as the server has it: the child of the root under it (or
-    // XCB_NONE over the bare desktop) and the modifier and button state.
-    struct Pointer {
-        QPoint position;
-        xcb_window_t child = XCB_NONE;
-        uint16_t mask = 0;
-    };
-    Pointer pointer();
+    std::vector<xcb_window_t> descendants(xcb_window_t window); // nearest first
+    // The modifier and lock state of the keyboard as the server has it.
+    uint16_t modifiers();
     // True while another client holds a passive grab on that key combination:
     // probed by grabbing it ourselves and releasing at once.
     bool keyIsGrabbedByOthers(uint8_t keycode, uint16_t modifiers);

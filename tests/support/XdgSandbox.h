@@ -1,17 +1,14 @@
 #pragma once
-// A private XDG desktop for tests that launch applications and open files:
-// XDG_DATA_HOME, XDG_CONFIG_HOME, XDG_DATA_DIRS and XDG_CONFIG_DIRS point into
-// a temporary folder, so that only the desktop entries and default handlers a
-// test writes exist (the shared MIME database stays visible). GLib reads these
-// variables once: create the sandbox before anything uses GLib, for example
-// from a static initializer of the test.
+// A private XDG desktop for tests that launch applications: XDG_DATA_HOME,
+// XDG_CONFIG_HOME, XDG_DATA_DIRS and XDG_CONFIG_DIRS point into a temporary
+// folder, so that only the desktop entries a test writes exist (the shared
+// MIME database stays visible). GLib reads these variables once: create the
+// sandbox before anything uses GLib, for example from a static initializer.
 #include <QDir>
 #include <QFile>
 #include <QString>
 #include <QTemporaryDir>
 #include <QUrl>
-#include <utility>
-#include <vector>
 
 namespace dexaro::test {
 
@@ -19,7 +16,7 @@ class XdgSandbox {
 public:
     XdgSandbox() {
         QDir root(m_dir.path());
-        for (const char* sub : {"data/applications", "config", "system", "system-config", "files"})
+        for (const char* sub : {"data/applications", "config", "system", "system-config"})
             root.mkpath(QLatin1String(sub));
         QFile::link(QStringLiteral("/usr/share/mime"), path(QStringLiteral("system/mime")));
         qputenv("XDG_DATA_HOME", QFile::encodeName(path(QStringLiteral("data"))));
@@ -29,33 +26,19 @@ public:
     }
 
     QString path(const QString& relative) const { return m_dir.filePath(relative); }
-    // A folder for files the test opens or its handlers write.
-    QString files() const { return path(QStringLiteral("files")); }
 
     // Writes applications/<id> in the data home with the [Desktop Entry] lines
     // given ("Key=Value"); answers its file:// URL.
     QString writeEntry(const QString& id, const QStringList& lines) const {
         const QString file = path(QStringLiteral("data/applications/") + id);
-        writeText(file, QStringLiteral("[Desktop Entry]\n") + lines.join(QLatin1Char('\n')) +
-                            QLatin1Char('\n'));
+        writeText(file, ("[Desktop Entry]\n" + lines.join(u'\n') + u'\n').toUtf8());
         return QUrl::fromLocalFile(file).toString();
-    }
-
-    // mimeapps.list in the config home: each MIME type's default entry.
-    void setDefaults(const std::vector<std::pair<QString, QString>>& defaults) const {
-        QString text = QStringLiteral("[Default Applications]\n");
-        for (const auto& [type, id] : defaults)
-            text += type + QLatin1Char('=') + id + QLatin1Char('\n');
-        writeText(path(QStringLiteral("config/mimeapps.list")), text);
     }
 
     static void writeText(const QString& file, const QByteArray& bytes) {
         QFile out(file);
         if (out.open(QIODevice::WriteOnly | QIODevice::Truncate))
             out.write(bytes);
-    }
-    static void writeText(const QString& file, const QString& text) {
-        writeText(file, text.toUtf8());
     }
 
 private:

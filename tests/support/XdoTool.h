@@ -17,9 +17,6 @@ public:
     static bool key(const QString& keys) {
         return run(QStringList{QStringLiteral("key")} + keys.split(u' ', Qt::SkipEmptyParts));
     }
-    static bool mouseMove(const QPoint& at) {
-        return run({QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y())});
-    }
     // Moves the pointer there and clicks the button (1 left, 2 middle, 3 right, 4/5 wheel).
     static bool click(const QPoint& at, int button = 1) {
         return run({QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y()),
