@@ -30,3 +30,6 @@ export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 # tests start do not inherit it, so a straggler can never keep it.
 cd build-tests
 bash ../scripts/x11-session.sh ctest --output-on-failure --timeout 300 -j2 9>&-
+# The popover once more beside a tray at the bottom edge of the screen.
+DEXARO_TRAY_AT=bottom bash ../scripts/x11-session.sh \
+    ctest --output-on-failure --timeout 300 --no-tests=error -R '^Dexaro\.PopoverAtTheTray' 9>&-

@@ -1,7 +1,6 @@
 // GoogleTest entry point that runs the tests inside a QApplication, so that
 // widgets, timers and queued calls work. Unit tests run with the offscreen
 // platform; X11 tests with the session's DISPLAY.
-#include "support/ChildHelper.h"
 #include "support/DesktopPlatform.h"
 
 #include <QApplication>
@@ -23,14 +22,6 @@ int main(int argc, char** argv) {
             qputenv("QT_QPA_PLATFORM", "offscreen");
     ::testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
-    const QString helperPrefix = QStringLiteral("--dexaro-helper=");
-    for (const QString& argument : QCoreApplication::arguments()) {
-        if (argument.startsWith(helperPrefix)) {
-            const auto helper =
-                dexaro::test::childHelpers().value(argument.mid(helperPrefix.size()));
-            return helper ? helper() : 2;
-        }
-    }
     const std::unique_ptr<dexaro::Platform> desktop =
         dexaro::Platform::forDesktop(QStringLiteral(DEXARO_BINARY_DIR "/bin/dexaro"));
     g_desktop = desktop.get();

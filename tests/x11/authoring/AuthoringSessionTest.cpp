@@ -1,10 +1,11 @@
 // A workspace's life through the main window in a real session: Dexaro started
 // with the desktop's own services and a private XDG tree, the workspace made in
 // the Creator with real clicks and typing (an xclock from a private desktop
-// entry, a placement, a shortcut), listed by the popover, chosen in the Editor
-// and deleted; the store, the defaults file and the grabbed key are checked at
-// each step. (A stored workspace switched on and off, its windows placed, is
-// the app session test's; renaming is the Editor's unit test's.)
+// entry, a placement, a shortcut), switched on from the popover (the clock
+// placed) and off by its shortcut (the clock quits), chosen in the Editor and
+// deleted; the store, the defaults file and the grabbed key are checked at
+// each step. (Renaming is the Editor's unit test's.)
+#include "activation/AnimatedSwitch.h"
 #include "activation/StatusBarItemViewController.h"
 #include "activation/StatusBarPopoverCollectionView.h"
 #include "activation/StatusBarPopoverCollectionViewItem.h"
@@ -20,9 +21,9 @@
 #include "shortcuts/MASShortcut.h"
 #include "shortcuts/MASShortcutView.h"
 #include "support/DesktopPlatform.h"
+#include "support/PlacedFrame.h"
 #include "support/RecordingAlerts.h"
 #include "support/RunSql.h"
-#include "support/ShellFakes.h"
 #include "support/Wait.h"
 #include "support/X11Probe.h"
 #include "support/XdgSandbox.h"
@@ -33,6 +34,7 @@
 #include <QListView>
 #include <QPushButton>
 #include <QToolButton>
+#include <csignal>
 #include <gtest/gtest.h>
 
 using namespace dexaro;
@@ -59,12 +61,16 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(probe.ok());
         clockURL = sandbox().writeEntry(QStringLiteral("dexaro-test-desk-clock.desktop"),
-                                        {"Type=Application", "Name=Desk Clock", "Exec=xclock"});
+                                        {"Type=Application", "Name=Desk Clock",
+                                         "Exec=xclock -geometry 120x120+400+300",
+                                         "StartupWMClass=XClock"});
         storePath = sandbox().path(QStringLiteral("data/Dexaro/Dexaro.sqlite"));
     }
     void TearDown() override {
         delegate.reset();
         QDBusConnection::sessionBus().unregisterService(QStringLiteral("org.dexaro.Dexaro"));
+        for (const auto& [pid, frame] : clocks())
+            ::kill(pid_t(pid), SIGKILL);
     }
 
     void startDexaro() {
@@ -72,7 +78,6 @@ protected:
         auto recording = std::make_unique<RecordingAlerts>();
         alerts = recording.get();
         services.alerts = std::move(recording);
-        services.loginItem = std::make_unique<FakeLoginItem>();
         services.storePath = storePath;
         services.exit = [](int) {
         };
@@ -104,6 +109,18 @@ protected:
     StatusBarPopoverCollectionView& list() {
         return *delegate->statusBarController()->wsListCollectionView();
     }
+    bool settledIn(const QString& wsID, ItemStateEnum state) {
+        return waitUntil([&] { return list().itemState(wsID) == state; }, 30000);
+    }
+    // The xclocks on the screen: process and visible frame.
+    QList<std::pair<qint64, QRect>> clocks() {
+        QList<std::pair<qint64, QRect>> found;
+        for (xcb_window_t window : probe.clientWindows())
+            if (probe.wmClass(window).value(1) == QLatin1String("XClock"))
+                found.append(
+                    {probe.pid(window).value_or(0), probe.frameRect(window).value_or(QRect())});
+        return found;
+    }
     X11Probe probe;
     QString clockURL;
     QString storePath;
@@ -111,7 +128,7 @@ protected:
     RecordingAlerts* alerts = nullptr;
 };
 
-TEST_F(AuthoringSession, CreateChooseAndDeleteThroughTheWindow) {
+TEST_F(AuthoringSession, CreateSwitchChooseAndDeleteThroughTheWindow) {
     startDexaro();
     CustomMainWindow* window = delegate->mainWindow();
     auto* creator = qobject_cast<WSCreatorViewController*>(window->creatorView());
@@ -167,11 +184,22 @@ TEST_F(AuthoringSession, CreateChooseAndDeleteThroughTheWindow) {
                                        .arg(rawValue(PositionName::rightHalf))}}));
     EXPECT_TRUE(creator->nameField()->text().isEmpty()) << "the screen is ready for the next one";
 
-    // Listed by the popover at once; the shortcut's key is grabbed.
+    // Listed by the popover at once and switched on there: the clock starts
+    // and goes to the right half. Off by its shortcut: the clock quits.
     delegate->showPopover();
-    EXPECT_TRUE(waitUntil([&] { return list().itemForWorkspace(wsID) != nullptr; }));
+    ASSERT_TRUE(waitUntil([&] { return list().itemForWorkspace(wsID) != nullptr; }));
+    ASSERT_TRUE(clickOn(list().itemForWorkspace(wsID)->wsLauncherToggle()));
+    ASSERT_TRUE(settledIn(wsID, ItemStateEnum::active));
+    const QRect rightHalfFrame = placedFrame(PositionName::rightHalf, probe.workArea());
+    EXPECT_TRUE(waitUntil(
+        [&] { return clocks().size() == 1 && framedAt(clocks()[0].second, rightHalfFrame); },
+        30000))
+        << "the clock is not in the right half";
     delegate->closePopover();
     EXPECT_TRUE(probe.keyIsGrabbedByOthers(kX11Keycode, controlAlt));
+    ASSERT_TRUE(XdoTool::key(QStringLiteral("ctrl+alt+k")));
+    ASSERT_TRUE(settledIn(wsID, ItemStateEnum::inactive));
+    EXPECT_TRUE(waitUntil([&] { return clocks().isEmpty(); }, 30000)) << "the clock is still up";
 
     // Chosen in the Editor with the keyboard: the list read again shows it.
     delegate->openMainWindow();
