@@ -13,6 +13,9 @@
 #include "support/FakeHotKeys.h"
 #include "support/Wait.h"
 
+#include <QLabel>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTemporaryDir>
 
 using namespace dexaro;
@@ -86,6 +89,15 @@ TEST(PopoverHotKeys, EveryListedWorkspaceIsBoundAtLoadAndForgottenOnceGone) {
     ASSERT_TRUE(waitUntil(
         [&] { return p.list()->itemState(QStringLiteral("1049")) == ItemStateEnum::active; }));
     EXPECT_EQ(p.closes, 1);
+
+    // Scrolled into view, a reused row shows that workspace and its state.
+    p.controller.view()->show();
+    QScrollBar* scroll = p.controller.scrollView()->verticalScrollBar();
+    scroll->setValue(scroll->maximum());
+    QCoreApplication::processEvents();
+    ASSERT_NE(p.row(QStringLiteral("1049")), nullptr);
+    EXPECT_EQ(p.row(QStringLiteral("1049"))->wsNameLabel()->text(), QStringLiteral("Workspace 49"));
+    EXPECT_TRUE(p.row(QStringLiteral("1049"))->wsLauncherToggle()->isChecked());
 
     all.removeLast();
     p.show(all);
