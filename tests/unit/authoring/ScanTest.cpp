@@ -10,6 +10,7 @@
 #include "support/RecordingAlerts.h"
 #include "support/Wait.h"
 
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QUrl>
 #include <atomic>
@@ -133,6 +134,18 @@ TEST(InstalledAppsScan, FolderTrees) {
         EXPECT_EQ(found, row.expected);
         EXPECT_EQ(result.installed.urls.size(), result.installed.apps.size());
     }
+}
+
+// A themed icon name goes through GTK's icon theme to a file: xterm's, which
+// scripts/deps.sh installs.
+TEST(InstalledAppsScan, ThemedIconResolvesToAFile) {
+    AppFolderTree tree;
+    tree.app("home/xterm.desktop", "XTerm", {"Icon=xterm-color"});
+    const InstalledAppsScanResult result = scan(tree);
+    ASSERT_EQ(result.installed.apps.size(), 1);
+    const QFileInfo icon(appImageFile(result.installed.apps[0].appImagePath));
+    EXPECT_TRUE(icon.isFile() && icon.completeBaseName() == "xterm-color")
+        << icon.filePath().toStdString();
 }
 
 // The desktop's entries in a tree's folders; while held, each reader waits at
