@@ -4,7 +4,9 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QGuiApplication>
+#include <QMenu>
 #include <QMetaObject>
+#include <QMouseEvent>
 #include <QWidget>
 #include <QWindow>
 #include <xcb/xcb.h>
@@ -128,10 +130,27 @@ std::optional<QRect> TrayStatusItem::embeddedGeometry(QWidget* widget) const {
 }
 
 bool TrayStatusItem::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_iconWidget &&
-        (event->type() == QEvent::Move || event->type() == QEvent::Resize ||
-         event->type() == QEvent::Show))
+    if (watched != m_iconWidget)
+        return StatusItem::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::Move:
+    case QEvent::Resize:
+    case QEvent::Show:
         checkGeometry();
+        break;
+    case QEvent::MouseButtonDblClick: {
+        // Qt makes a second press soon after the first a double click, and
+        // its icon opens the menu on presses only: every right press opens it.
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::RightButton && m_tray.contextMenu()) {
+            m_tray.contextMenu()->popup(mouse->globalPosition().toPoint());
+            return true;
+        }
+        break;
+    }
+    default:
+        break;
+    }
     return StatusItem::eventFilter(watched, event);
 }
 
