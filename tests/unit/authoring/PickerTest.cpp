@@ -2,7 +2,9 @@
 // races, icons that cannot be read, and the placement buttons.
 #include "authoring/AppIconLoader.h"
 #include "authoring/AppListCollectionView.h"
+#include "authoring/SearchBar.h"
 
+#include <QFocusEvent>
 #include <QImage>
 #include <QLineEdit>
 #include <QListView>
@@ -100,6 +102,16 @@ TEST_F(Picker, TheTextTypedLastWinsWhicheverSearchFinishesLast) {
     picker.searchField()->setText("  ");
     runJob(pending);
     EXPECT_EQ(namesOf(picker.installedApps()), names);
+}
+
+// A line edit focused by Tab selects its text, and the next key would replace
+// the search; the search field leaves the text unselected.
+TEST(PickerSearch, TheFieldFocusedByTabLeavesTheTypedTextUnselected) {
+    SearchBar field;
+    field.setText("saf");
+    QFocusEvent tab(QEvent::FocusIn, Qt::TabFocusReason);
+    QCoreApplication::sendEvent(&field, &tab);
+    EXPECT_FALSE(field.hasSelectedText());
 }
 
 TEST(PickerSearch, ResultsComeBackFromTheSearchPoolToTheGrid) {
