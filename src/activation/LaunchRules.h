@@ -14,8 +14,9 @@ namespace dexaro {
 QStringList linkAddresses(const QStringList& packedLinks, const QString& marker);
 
 // "https://" goes in front unless the address contains "http://" or
-// "https://" anywhere or starts with another scheme and "://". nullopt when the result does not
-// parse, or is a web address without a host (an empty link): such a link is skipped.
+// "https://" anywhere or starts with another scheme and "://". nullopt when
+// the result does not parse, or is a web address without a host (an empty
+// link): such a link is skipped.
 std::optional<QUrl> webAddressToOpen(const QString& address);
 
 // An entry's name in messages: the Name of the desktop entry it points to

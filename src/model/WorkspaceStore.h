@@ -64,10 +64,11 @@ public:
     QString fillWorkspace(ObjectStore::ObjectId record, const WorkspaceContents& contents);
 
     // The Editor's operations find the record by its identifier, which a rename
-    // keeps (two workspaces may share a name in an older store). Nothing is alerted here; on any
-    // failure the error says why and the context holds none of the operation's changes (nothing is
-    // left pending for a later save to write). updateWorkspaceWithID answers the record's
-    // identifier, or a null string on failure; it leaves date_add and id as they are.
+    // keeps (two workspaces may share a name in an older store). Nothing is
+    // alerted here; on any failure the error says why and the context holds
+    // none of the operation's changes (nothing is left pending for a later save
+    // to write). updateWorkspaceWithID answers the record's identifier, or a
+    // null string on failure; it leaves date_add and id as they are.
     QString updateWorkspaceWithID(const QString& wsID, const WorkspaceContents& contents,
                                   QString* error);
     bool deleteWorkspaceWithID(const QString& wsID, QString* error);
