@@ -1,6 +1,8 @@
 #include "authoring/LinkPopover.h"
 
+#include <QGraphicsOpacityEffect>
 #include <QLineEdit>
+#include <QPropertyAnimation>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -8,13 +10,16 @@ namespace dexaro {
 
 namespace {
 constexpr int gapBelowAnchor = 4;
+constexpr int fadeInMs = 150;
 } // namespace
 
 LinkPopover::LinkPopover(LinkKind kind, QWidget* parent)
     : FloatingPanel(parent), m_list(new LinkListView(kind, this)),
       m_add(new QPushButton(kind == LinkKind::url ? QStringLiteral("+ Add URL")
                                                   : QStringLiteral("+ Add file"),
-                            this)) {
+                            this)),
+      m_fade(new QGraphicsOpacityEffect(this)),
+      m_fadeIn(new QPropertyAnimation(m_fade, "opacity", this)) {
     setAccessibleName(kind == LinkKind::url ? QStringLiteral("Web links")
                                             : QStringLiteral("File links"));
     m_add->setAccessibleName(kind == LinkKind::url ? QStringLiteral("Add web link")
@@ -27,6 +32,14 @@ LinkPopover::LinkPopover(LinkKind kind, QWidget* parent)
     layout->setSpacing(8);
     layout->addWidget(m_add, 0, Qt::AlignLeft);
     layout->addWidget(m_list, 1);
+
+    m_fade->setEnabled(false);
+    setGraphicsEffect(m_fade);
+    m_fadeIn->setDuration(fadeInMs);
+    m_fadeIn->setStartValue(0.0);
+    m_fadeIn->setEndValue(1.0);
+    m_fadeIn->setEasingCurve(QEasingCurve::OutCubic);
+    connect(m_fadeIn, &QPropertyAnimation::finished, m_fade, [this] { m_fade->setEnabled(false); });
 
     // A new row is for typing into at once.
     connect(m_add, &QPushButton::clicked, this, [this] {
@@ -44,10 +57,15 @@ void LinkPopover::toggle(QWidget* anchorButton) {
     if (!anchorButton)
         return;
     m_anchor = anchorButton;
+    m_fade->setOpacity(0);
+    m_fade->setEnabled(true);
     place();
+    m_fadeIn->start();
 }
 
 void LinkPopover::closePopover() {
+    m_fadeIn->stop();
+    m_fade->setEnabled(false);
     hide();
 }
 

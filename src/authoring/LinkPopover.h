@@ -3,12 +3,14 @@
 // header, opened and closed by a button of the screen's grid header. It floats
 // over the window below that button and stays open while the user works
 // elsewhere in the window; it closes by its button, or when the screen closes
-// it. Closing it keeps its rows.
+// it. Closing it keeps its rows. It fades in when it opens and closes at once.
 #include "authoring/FloatingPanel.h"
 #include "authoring/LinkListView.h"
 
 #include <QPointer>
 
+class QGraphicsOpacityEffect;
+class QPropertyAnimation;
 class QPushButton;
 
 namespace dexaro {
@@ -37,6 +39,10 @@ private:
 
     LinkListView* m_list;
     QPushButton* m_add;
+    // Enabled only while the panel fades in: a widget drawn through an effect
+    // is drawn into an off-screen image first.
+    QGraphicsOpacityEffect* m_fade;
+    QPropertyAnimation* m_fadeIn;
     QPointer<QWidget> m_anchor;
 };
 

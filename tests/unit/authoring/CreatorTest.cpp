@@ -123,6 +123,29 @@ TEST_F(CreatorTest, EveryControlOfBothScreensHasAnAccessibleName) {
         }
 }
 
+// "Add URLs" opens its list below the button, ending fully opaque once it has
+// faded in; a second click closes it and keeps what was typed.
+TEST_F(CreatorTest, TheLinkButtonOpensItsListOpaqueAndClosesItKeepingTheRows) {
+    creator->resize(900, 700);
+    QAbstractButton* button = creator->collectionView()->addURLButton();
+    LinkPopover* popover = creator->urlPopover();
+    button->click();
+    ASSERT_TRUE(popover->isVisible());
+    const QPoint below = button->mapTo(creator.get(), button->rect().bottomLeft());
+    EXPECT_GT(popover->cardGeometry().top(), below.y());
+    const QPoint inCard = popover->cardGeometry().center() - popover->pos();
+    EXPECT_TRUE(waitUntil([&] {
+        return popover->grab().toImage().pixelColor(inCard).alpha() == 255;
+    })) << "left translucent";
+
+    popover->list()->addRow();
+    popover->list()->rowView(0)->nameField()->setText("Blog");
+    button->click();
+    EXPECT_FALSE(popover->isVisible());
+    button->click();
+    EXPECT_EQ(popover->list()->rowView(0)->nameField()->text(), "Blog");
+}
+
 // New rows go on top; deleting one keeps what was typed in the others, and
 // rows scrolled out of view are read back as well.
 TEST(LinkList, NewRowsOnTopDeleteKeepsTheOthersAndAllRowsAreReadBack) {
