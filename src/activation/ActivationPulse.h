@@ -1,7 +1,7 @@
 #pragma once
 // The indicator of a switched-on workspace: a green dot sending out a fading
 // ring, once per loop, painted.
-#include "activation/LoopingIndicator.h"
+#include "style/LoopingIndicator.h"
 
 namespace dexaro {
 

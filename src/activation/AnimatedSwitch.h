@@ -4,7 +4,7 @@
 // tools: named after its workspace, checked while on, described "Busy" while
 // its workspace is being switched. Clicking (or Space) emits clicked() and
 // leaves the checked state alone: the owner decides what the click does.
-#include "activation/ProgressAnimation.h"
+#include "style/ProgressAnimation.h"
 
 #include <QAbstractButton>
 

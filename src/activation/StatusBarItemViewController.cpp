@@ -4,7 +4,7 @@
 #include "activation/SettingsMenuActions.h"
 #include "activation/StatusBarPopoverCollectionView.h"
 #include "activation/StatusbarSettingsImageButton.h"
-#include "model/WorkspaceStore.h"
+#include "activation/WorkspaceActivation.h"
 #include "style/Colors.h"
 
 #include <QGraphicsOpacityEffect>
@@ -19,10 +19,11 @@ namespace {
 const QString statusBarTag = QStringLiteral("statusbar");
 }
 
-StatusBarItemViewController::StatusBarItemViewController(QObject* parent) : QObject(parent) {}
+StatusBarItemViewController::StatusBarItemViewController(WorkspaceActivation& activation,
+                                                         QObject* parent)
+    : QObject(parent), m_activation(activation) {}
 
 StatusBarItemViewController::~StatusBarItemViewController() {
-    stop();
     if (m_view && !m_view->parent())
         delete m_view;
 }
@@ -50,26 +51,15 @@ void StatusBarItemViewController::loadView() {
     viewDidLoad();
 }
 
-WorkspaceStore* StatusBarItemViewController::store() const {
-    return appDelegate.store;
-}
-
-bool StatusBarItemViewController::loadWorkspaceList() {
-    WorkspaceStore* workspaces = store();
-    if (!workspaces)
-        return false;
-    // A failed load was reported by the store; the list shown stays.
-    std::optional<QList<WSListModelPtr>> loaded = workspaces->loadWorkspaceList();
-    if (!loaded)
-        return false;
-    wsList = std::move(*loaded);
-    return true;
+// A failed load was reported by the store; the list shown stays.
+void StatusBarItemViewController::reloadIfMarked() {
+    if (appDelegate.consumeWorkspaceListUpdate &&
+        appDelegate.consumeWorkspaceListUpdate(statusBarTag))
+        m_activation.reloadWorkspaces();
 }
 
 void StatusBarItemViewController::viewDidLoad() {
-    if (appDelegate.consumeWorkspaceListUpdate &&
-        appDelegate.consumeWorkspaceListUpdate(statusBarTag))
-        loadWorkspaceList();
+    reloadIfMarked();
 
     m_settingsIcon =
         new StatusbarSettingsImageButton(QStringLiteral("settings-gears-icon"), m_view);
@@ -109,9 +99,7 @@ void StatusBarItemViewController::viewDidLoad() {
     // One pixel in from the root view's edges, which carry its hairline frame.
     m_scrollView->setGeometry(listLeft, 1, viewWidth - listLeft - 1, m_view->height() - 2);
 
-    m_list = new StatusBarPopoverCollectionView;
-    m_list->setHost(appDelegate);
-    m_list->wsList = wsList;
+    m_list = new StatusBarPopoverCollectionView(m_activation);
     m_scrollView->setWidget(m_list);
     m_list->setAutoFillBackground(false); // setWidget turned it on: the popover's colour shows
     m_list->reloadData();
@@ -122,25 +110,11 @@ void StatusBarItemViewController::viewDidAppear() {
         m_settingsIcon->setOpacity(m_settingsIcon->underMouse()
                                        ? StatusbarSettingsImageButton::hoverOpacity
                                        : StatusbarSettingsImageButton::restingOpacity);
-    if (appDelegate.consumeWorkspaceListUpdate &&
-        appDelegate.consumeWorkspaceListUpdate(statusBarTag)) {
-        if (loadWorkspaceList() && m_list) {
-            m_list->wsList = wsList;
-            m_list->reloadData();
-        }
-    }
+    reloadIfMarked();
 }
 
 void StatusBarItemViewController::reloadWSListCollectionView() {
-    if (!loadWorkspaceList() || !m_list)
-        return;
-    m_list->wsList = wsList;
-    m_list->reloadData();
-}
-
-void StatusBarItemViewController::handleWSDeleteNotifications(int workspaceIndex) {
-    if (m_list)
-        m_list->handleWSDeleteNotifications(workspaceIndex);
+    m_activation.reloadWorkspaces();
 }
 
 void StatusBarItemViewController::showPreferencesMenu() {
@@ -154,15 +128,6 @@ qreal StatusBarItemViewController::popoverOpacity() const {
     const auto* dimming =
         m_view ? qobject_cast<QGraphicsOpacityEffect*>(m_view->graphicsEffect()) : nullptr;
     return dimming && dimming->isEnabled() ? dimming->opacity() : 1.0;
-}
-
-bool StatusBarItemViewController::isAnyWorkspaceBusy() const {
-    return m_list && m_list->isAnyWorkspaceBusy();
-}
-
-void StatusBarItemViewController::stop() {
-    if (m_list)
-        m_list->stop();
 }
 
 } // namespace dexaro

@@ -4,18 +4,14 @@
 // settings icon (25 x 25 at 10, 10) with its menu and, 5 px after it, the
 // workspace list in a scroll area.
 //
-// Wiring: fill appDelegate (StatusBarHost) before the view is first asked
-// for; connect "ReloadStatusBarPopoverWSCollectionList" to
-// reloadWSListCollectionView(), "DeletedWS" to handleWSDeleteNotifications()
-// and the popover's opening to viewDidAppear(); call stop() at quit.
+// The list shows the workspaces of a WorkspaceActivation, which does the
+// switching. Wiring: fill appDelegate (StatusBarHost) before the view is first
+// asked for, and connect the popover's opening to viewDidAppear().
 #include "activation/StatusBarHost.h"
 #include "activation/StatusBarPopoverCollectionView.h"
-#include "model/Records.h"
 
-#include <QList>
 #include <QObject>
 #include <QPointer>
-#include <functional>
 
 class QMenu;
 class QScrollArea;
@@ -25,7 +21,7 @@ namespace dexaro {
 class CustomNSPopoverView;
 class StatusBarPopoverCollectionView;
 class StatusbarSettingsImageButton;
-class WorkspaceStore;
+class WorkspaceActivation;
 
 class StatusBarItemViewController : public QObject {
     Q_OBJECT
@@ -35,11 +31,12 @@ public:
     static constexpr int settingsIconSize = 25;
     static constexpr int listLeft = settingsIconInset + settingsIconSize + 5;
 
-    explicit StatusBarItemViewController(QObject* parent = nullptr);
+    explicit StatusBarItemViewController(WorkspaceActivation& activation,
+                                         QObject* parent = nullptr);
     ~StatusBarItemViewController() override;
 
     StatusBarHost appDelegate;
-    QList<WSListModelPtr> wsList;
+    WorkspaceActivation& activation() const { return m_activation; }
 
     // The root view, created on first use. The controller owns it until it is
     // put into a window; the window owns it afterwards.
@@ -57,26 +54,20 @@ public:
     virtual void viewDidLoad();
     virtual void viewDidAppear();
 
-    // Is any workspace being switched on or off now.
-    bool isAnyWorkspaceBusy() const;
-    // At quit: waits for the list's workers; later results are dropped.
-    void stop();
-
     // Height of the root view for a screen of that height.
     static int viewHeightFor(int screenHeight) { return screenHeight / 3; }
 
 public slots:
-    // "ReloadStatusBarPopoverWSCollectionList": the list again from the store.
+    // The list again from the store.
     void reloadWSListCollectionView();
-    // "DeletedWS" with its "workspaceIndex".
-    void handleWSDeleteNotifications(int workspaceIndex);
     // Pops the settings menu up beside the icon.
     void showPreferencesMenu();
 
 private:
     void loadView();
-    WorkspaceStore* store() const;
-    bool loadWorkspaceList();
+    void reloadIfMarked();
+
+    WorkspaceActivation& m_activation;
     CustomNSPopoverView* m_view = nullptr;
     QPointer<StatusBarPopoverCollectionView> m_list;
     QScrollArea* m_scrollView = nullptr;

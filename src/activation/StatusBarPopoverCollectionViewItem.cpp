@@ -2,10 +2,7 @@
 
 #include "activation/ActivationPulse.h"
 #include "activation/AnimatedSwitch.h"
-#include "activation/BusySpinner.h"
-#include "activation/LaunchRules.h"
-#include "activation/StatusBarPopoverCollectionView.h"
-#include "model/Packing.h"
+#include "style/BusySpinner.h"
 #include "model/Records.h"
 #include "style/Colors.h"
 
@@ -65,18 +62,14 @@ StatusBarPopoverCollectionViewItem::StatusBarPopoverCollectionViewItem(QWidget* 
 }
 
 void StatusBarPopoverCollectionViewItem::configure(int index, const WSListModel& workspace) {
-    itemIndex = index;
-    wsID = workspace.wsID;
-    wsAppURLs = workspace.apps;
-    wsURLLinkAdresses = linkAddresses(workspace.urlLinkAdresses, markers::urlLink);
-    wsFileURLLinkAdresses = linkAddresses(workspace.fileURLLinkAdresses, markers::fileLink);
+    m_index = index;
+    m_wsID = workspace.wsID;
     m_label->setText(workspace.wsName);
     setAccessibleName(workspace.wsName);
     m_toggle->setAccessibleName(workspace.wsName);
 }
 
-void StatusBarPopoverCollectionViewItem::applyItemState(StatusBarPopoverCollectionView* list) {
-    statusBarPopoverCollectionView = list;
+void StatusBarPopoverCollectionViewItem::applyItemState(ItemStateEnum state) {
     switch (state) {
     case ItemStateEnum::runningApp:
         showBusyLook();
@@ -143,12 +136,7 @@ void StatusBarPopoverCollectionViewItem::stopActivationIndicator() {
 }
 
 void StatusBarPopoverCollectionViewItem::handleWSToggleSwitchFromStatusBar() {
-    toggleWorkspace(true);
-}
-
-void StatusBarPopoverCollectionViewItem::toggleWorkspace(bool fromStatusBar) {
-    if (statusBarPopoverCollectionView)
-        statusBarPopoverCollectionView->toggleWorkspace(wsID, fromStatusBar);
+    emit toggleRequested(m_wsID);
 }
 
 void StatusBarPopoverCollectionViewItem::paintEvent(QPaintEvent*) {

@@ -1,12 +1,11 @@
 #pragma once
 // One row of the popover's workspace list: activity indicator, the workspace's
 // name and its switch. The list creates rows for what is scrolled into view and
-// reuses them; everything a row shows comes from the list's records, so a row
-// can be dropped and made again at any time.
+// reuses them; everything a row shows it is told, so a row can be dropped and
+// made again at any time. A click on its switch is only passed on.
 #include "activation/ItemStateEnum.h"
 
-#include <QPointer>
-#include <QStringList>
+#include <QString>
 #include <QWidget>
 
 class QLabel;
@@ -16,7 +15,6 @@ namespace dexaro {
 class ActivationPulse;
 class AnimatedSwitch;
 class BusySpinner;
-class StatusBarPopoverCollectionView;
 struct WSListModel;
 
 class StatusBarPopoverCollectionViewItem : public QWidget {
@@ -24,19 +22,13 @@ class StatusBarPopoverCollectionViewItem : public QWidget {
 public:
     explicit StatusBarPopoverCollectionViewItem(QWidget* parent = nullptr);
 
-    int itemIndex = -1;
-    ItemStateEnum state = ItemStateEnum::inactive;
-    QPointer<StatusBarPopoverCollectionView> statusBarPopoverCollectionView;
-    QString wsID = QStringLiteral("0");
-    QStringList wsAppURLs;
-    QStringList wsURLLinkAdresses;
-    QStringList wsFileURLLinkAdresses;
-
-    // Takes the row's texts and lists from the workspace.
+    // Shows the workspace at that position of the list.
     void configure(int index, const WSListModel& workspace);
+    int itemIndex() const { return m_index; }
+    const QString& wsID() const { return m_wsID; }
 
-    // Shows the look of `state` and remembers the list.
-    void applyItemState(StatusBarPopoverCollectionView* list);
+    // Shows the look of the state.
+    void applyItemState(ItemStateEnum state);
     void showSwitchedOnLook();
     void showSwitchedOffLook();
     void showBusyLook();
@@ -45,15 +37,17 @@ public:
     void startActivationIndicator();
     void stopActivationIndicator();
 
-    // The switch was clicked.
+    // The switch was clicked: asks for the workspace to be switched.
     void handleWSToggleSwitchFromStatusBar();
-    void toggleWorkspace(bool fromStatusBar);
 
     AnimatedSwitch* wsLauncherToggle() const { return m_toggle; }
     BusySpinner* spinnerIndicator() const { return m_spinner; }
     ActivationPulse* wsActivationIndicatorAnimationView() const { return m_pulse; }
     QWidget* wsActivationIndicatorView() const { return m_dot; }
     QLabel* wsNameLabel() const { return m_label; }
+
+signals:
+    void toggleRequested(const QString& wsID);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -63,6 +57,8 @@ protected:
 private:
     void applyColors();
 
+    int m_index = -1;
+    QString m_wsID;
     QWidget* m_dot;
     ActivationPulse* m_pulse;
     QLabel* m_label;

@@ -5,12 +5,18 @@
 #include "activation/PopoverPresenter.h"
 #include "activation/SettingsMenuActions.h"
 #include "activation/StatusBarItemViewController.h"
+#include "activation/WorkspaceActivation.h"
+#include "activation/WorkspaceCatalog.h"
 #include "app/AboutWindow.h"
 #include "app/AppIdentifiers.h"
 #include "app/CustomMainWindow.h"
-#include "authoring/AuthoringContext.h"
+#include "app/SharedObjects.h"
 #include "authoring/WSCreatorViewController.h"
 #include "authoring/WSEditorViewController.h"
+#include "model/WorkspaceStore.h"
+#include "platform/DesktopSwitchMonitor.h"
+#include "platform/ObjectStore.h"
+#include "platform/Platform.h"
 #include "platform/WindowAccess.h"
 #include "platform/WorkAreas.h"
 
@@ -18,6 +24,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QIcon>
+#include <QLockFile>
 #include <QMenu>
 #include <QScreen>
 #include <QTimer>
@@ -27,8 +34,6 @@
 namespace dexaro {
 
 namespace {
-
-QPointer<AppDelegate> sharedDelegate;
 
 // The background update check waits this long after start-up.
 constexpr int updateCheckDelayMs = 15000;
@@ -74,7 +79,6 @@ AppDelegate::AppDelegate(Platform& platform, AppServices services, QObject* pare
         m_exit = [](int status) {
             QCoreApplication::exit(status);
         };
-    sharedDelegate = this;
 }
 
 AppDelegate::~AppDelegate() {
@@ -85,14 +89,15 @@ AppDelegate::~AppDelegate() {
     delete m_statusMenu;
     delete m_aboutWindow;
     delete m_statusBarController;
-    // Placers still polling give up now, before the table and the window
-    // layer they read go.
-    if (m_placers)
-        m_placers->stop();
+    m_shared.reset();
 }
 
-AppDelegate* AppDelegate::shared() {
-    return sharedDelegate;
+CustomMainWindow* AppDelegate::mainWindow() const {
+    return m_window;
+}
+
+AboutWindow* AppDelegate::aboutWindow() const {
+    return m_aboutWindow;
 }
 
 AppDelegate::LaunchResult AppDelegate::applicationDidFinishLaunching(QString* error) {
@@ -164,6 +169,9 @@ AppDelegate::LaunchResult AppDelegate::applicationDidFinishLaunching(QString* er
     if (m_terminated)
         return LaunchResult::QuitDuringStartUp;
     installObservers();
+    // The workspaces, and with them every hot key, before anything is shown.
+    consumeWorkspaceListUpdate(statusBarTag);
+    m_shared->activation().reloadWorkspaces();
     buildStatusItem();
     buildMainWindow();
 
@@ -180,17 +188,24 @@ AppDelegate::LaunchResult AppDelegate::applicationDidFinishLaunching(QString* er
 }
 
 void AppDelegate::makeSharedObjects() {
-    m_shortcutMonitor = std::make_unique<MASShortcutMonitor>(m_platform.hotKeys());
-    m_binder = std::make_unique<MASShortcutBinder>(*m_shortcutMonitor, m_platform.userDefaults());
-    m_binder->setAlerts(m_alerts);
-    m_validator = std::make_unique<MASShortcutValidator>(m_platform.hotKeys(),
-                                                         &MASShortcutValidator::applicationMenus);
-    m_positionsStore = std::make_unique<PositionsDBManager>(*m_objectStore, *m_alerts);
-    m_positions = std::make_unique<AllPositionsHolder>();
-    m_positions->loadAllPositions(m_positionsStore->fetchAll());
-    WorkAreas& workAreas = m_platform.workAreas();
-    m_frames = std::make_unique<FrameCalculator>([&workAreas] { return screenMetrics(workAreas); });
-    m_placers = std::make_unique<WindowPlacers>(m_platform.windows(), *m_frames);
+    SharedHooks hooks;
+    hooks.settings = [this] {
+        return m_settings;
+    };
+    hooks.closePopover = [this] {
+        closePopover();
+    };
+    hooks.consumeEditorTag = [this] {
+        return consumeWorkspaceListUpdate(editorTag);
+    };
+    m_shared = std::make_unique<SharedObjects>(SharedDesktop::of(m_platform, m_alerts), *m_store,
+                                               std::move(hooks));
+    // Every list is out of date after a change; the popover's follows the
+    // activation's list at once.
+    connect(&m_shared->catalog(), &WorkspaceCatalog::changed, this, [this] {
+        setWorkspaceListUpdated();
+        consumeWorkspaceListUpdate(statusBarTag);
+    });
 }
 
 void AppDelegate::loadSettings() {
@@ -244,16 +259,13 @@ void AppDelegate::watchScreen(QScreen* screen) {
 }
 
 void AppDelegate::buildStatusItem() {
-    m_statusBarController = new StatusBarItemViewController;
+    m_statusBarController = new StatusBarItemViewController(m_shared->activation());
     StatusBarHost& host = m_statusBarController->appDelegate;
     host.consumeWorkspaceListUpdate = [this](const QString& tag) {
         return consumeWorkspaceListUpdate(tag);
     };
     host.closePopover = [this] {
         closePopover();
-    };
-    host.isPopoverShown = [this] {
-        return isPopoverShown();
     };
     host.openMainWindow = [this] {
         openMainWindow();
@@ -267,19 +279,6 @@ void AppDelegate::buildStatusItem() {
     host.quit = [this] {
         requestQuit();
     };
-    host.store = m_store.get();
-    host.binder = m_binder.get();
-    host.positions = m_positions.get();
-    host.workspaceServices = &m_platform.workspace();
-    host.alerts = m_alerts;
-    host.settings = [this] {
-        return m_settings;
-    };
-    // The placers outlive every launch: the controller stops its workers first.
-    host.placeWindow = [placers = m_placers.get()](const RunningApplication& app,
-                                                   PositionName position) {
-        placers->startPlacingAppWindow(app.pid, position, app.wmClass);
-    };
 
     m_presenter = std::make_unique<PopoverPresenter>(m_platform, m_statusItem.get(),
                                                      m_statusBarController->view());
@@ -290,10 +289,6 @@ void AppDelegate::buildStatusItem() {
         emit popoverShown();
     });
     connect(m_presenter.get(), &PopoverPresenter::closed, this, &AppDelegate::popoverClosed);
-    connect(this, &AppDelegate::reloadStatusBarPopoverWSCollectionList, m_statusBarController,
-            &StatusBarItemViewController::reloadWSListCollectionView);
-    connect(this, &AppDelegate::deletedWS, m_statusBarController,
-            &StatusBarItemViewController::handleWSDeleteNotifications);
 
     if (!m_statusItem)
         return;
@@ -325,29 +320,7 @@ void AppDelegate::buildMainWindow() {
     m_window = new CustomMainWindow(m_settings, *m_store, *m_loginItem);
     m_window->setAlerts(m_alerts);
 
-    AuthoringContext authoring;
-    authoring.store = m_store.get();
-    authoring.alerts = m_alerts;
-    authoring.userDefaults = &m_platform.userDefaults();
-    authoring.validator = m_validator.get();
-    authoring.monitor = m_shortcutMonitor.get();
-    authoring.binder = m_binder.get();
-    authoring.positionsStore = m_positionsStore.get();
-    authoring.positions = m_positions.get();
-    authoring.desktopEntries = &m_platform.desktopEntries();
-    authoring.scanDefaultApps = [this] {
-        return m_settings.scanDefaultApps;
-    };
-    authoring.workspaceListChanged = [this] {
-        setWorkspaceListUpdated();
-        emit reloadStatusBarPopoverWSCollectionList();
-    };
-    authoring.consumeEditorTag = [this] {
-        return consumeWorkspaceListUpdate(editorTag);
-    };
-    authoring.deletedWS = [this](int workspaceIndex) {
-        emit deletedWS(workspaceIndex);
-    };
+    const AuthoringContext authoring = m_shared->authoringContext();
     m_window->setScreenViews(new WSCreatorViewController(authoring),
                              new WSEditorViewController(authoring));
     connect(m_window, &CustomMainWindow::quitRequested, this, [this] { requestQuit(); });
@@ -467,8 +440,8 @@ AppDelegate::TerminateReply AppDelegate::applicationShouldTerminate() {
 void AppDelegate::applicationWillTerminate() {
     closePopover();
     // Openings and closings under way end here; nothing is launched after quit.
-    if (m_statusBarController)
-        m_statusBarController->stop();
+    if (m_shared)
+        m_shared->activation().stop();
     for (const auto& connection : m_observers)
         disconnect(connection);
     m_observers.clear();

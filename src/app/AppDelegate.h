@@ -1,48 +1,41 @@
 #pragma once
 // The application delegate: the hub of the program. It keeps the start-up
-// order and owns what start-up makes: the store, the settings, the status item
-// with its popover (shown and hidden by the PopoverPresenter), the main window,
-// and the objects that several parts share (the hot-key binder, the placement
-// table and its store, the window placers), which it hands to whoever needs
-// them. Every screen reaches it through AppDelegate::shared().
+// order and owns what start-up makes: the store, the settings, the shared
+// objects (SharedObjects: hot keys, placements, switching, the catalog), the
+// status item with its popover (shown and hidden by the PopoverPresenter) and
+// the main window.
 //
 // Start-up runs in applicationDidFinishLaunching(); quitting, from the menu,
 // Ctrl-Q, SIGTERM or SIGINT, runs through requestQuit().
-#include "app/AboutWindow.h"
-#include "app/CustomMainWindow.h"
 #include "model/AppSettings.h"
-#include "model/WorkspaceStore.h"
 #include "platform/Alerts.h"
-#include "platform/DesktopSwitchMonitor.h"
 #include "platform/LoginItem.h"
-#include "platform/ObjectStore.h"
-#include "platform/Platform.h"
-#include "platform/Popover.h"
 #include "platform/SessionBus.h"
 #include "platform/StatusItem.h"
 #include "platform/Updater.h"
-#include "positioning/AllPositionsHolder.h"
-#include "positioning/PositionName.h"
-#include "positioning/PositionsDBManager.h"
-#include "positioning/WindowPlacer.h"
-#include "shortcuts/MASShortcutBinder.h"
-#include "shortcuts/MASShortcutMonitor.h"
-#include "shortcuts/MASShortcutValidator.h"
 
-#include <QLockFile>
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
 #include <functional>
 #include <memory>
 
+class QLockFile;
 class QMenu;
 class QScreen;
 
 namespace dexaro {
 
+class AboutWindow;
+class CustomMainWindow;
+class DesktopSwitchMonitor;
+class ObjectStore;
+class Platform;
+class Popover;
 class PopoverPresenter;
+class SharedObjects;
 class StatusBarItemViewController;
+class WorkspaceStore;
 
 // The delegate's own services, made from the platform by default; tests put
 // fakes in their place.
@@ -72,9 +65,6 @@ public:
     AppDelegate(Platform& platform, AppServices services, QObject* parent = nullptr);
     ~AppDelegate() override;
 
-    // The delegate of the running program (the one created last), or nullptr.
-    static AppDelegate* shared();
-
     // Start-up.
     // - AlreadyRunning: another Dexaro holds the store's lock or the program's
     //   name on the session bus; it has been asked to open its popover (a
@@ -97,17 +87,13 @@ public:
     StatusItem* statusItem() const { return m_statusItem.get(); }
     Popover* popover() const;
     StatusBarItemViewController* statusBarController() const { return m_statusBarController; }
-    CustomMainWindow* mainWindow() const { return m_window; }
+    CustomMainWindow* mainWindow() const;
     // The about window once it was first shown, else null.
-    AboutWindow* aboutWindow() const { return m_aboutWindow; }
+    AboutWindow* aboutWindow() const;
 
     // Shared by the parts that start-up hands them to; they exist once the
     // store has opened (applicationDidFinishLaunching answered Started).
-    MASShortcutBinder& sharedBinder() { return *m_binder; }
-    MASShortcutValidator& shortcutValidator() { return *m_validator; }
-    AllPositionsHolder& positions() { return *m_positions; }
-    PositionsDBManager& positionsStore() { return *m_positionsStore; }
-    WindowPlacers& placers() { return *m_placers; }
+    SharedObjects& shared() { return *m_shared; }
 
     // The status item's action: closes the popover when shown, else shows it.
     void statusBarClickHandler();
@@ -150,10 +136,6 @@ public:
 signals:
     void popoverShown();
     void popoverClosed();
-    // The stored workspaces changed: the popover reloads its list.
-    void reloadStatusBarPopoverWSCollectionList();
-    // The workspace at that index of the list the popover shows was deleted.
-    void deletedWS(int workspaceIndex);
 
 private:
     void makeSharedObjects();
@@ -179,14 +161,7 @@ private:
     QString m_storePath;
     std::unique_ptr<ObjectStore> m_objectStore;
     std::unique_ptr<WorkspaceStore> m_store;
-    // Shared objects; each is destroyed before what it refers to.
-    std::unique_ptr<MASShortcutMonitor> m_shortcutMonitor;
-    std::unique_ptr<MASShortcutBinder> m_binder;
-    std::unique_ptr<MASShortcutValidator> m_validator;
-    std::unique_ptr<PositionsDBManager> m_positionsStore;
-    std::unique_ptr<AllPositionsHolder> m_positions;
-    std::unique_ptr<FrameCalculator> m_frames;
-    std::unique_ptr<WindowPlacers> m_placers;
+    std::unique_ptr<SharedObjects> m_shared;
     StatusBarItemViewController* m_statusBarController = nullptr;
     std::unique_ptr<PopoverPresenter> m_presenter;
     QMenu* m_statusMenu = nullptr;

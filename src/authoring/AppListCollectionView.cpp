@@ -1,6 +1,6 @@
 #include "authoring/AppListCollectionView.h"
 
-#include "activation/BusySpinner.h"
+#include "style/BusySpinner.h"
 #include "authoring/AppListGridView.h"
 #include "authoring/AppListItemDelegate.h"
 #include "authoring/AppListItemModel.h"

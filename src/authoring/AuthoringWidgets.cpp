@@ -158,4 +158,9 @@ QString quoted(const QString& name) {
     return QLatin1Char('"') + name + QLatin1Char('"');
 }
 
+QString partlyDoneText(const QString& done, const QString& name, const QStringList& notDone) {
+    return QStringLiteral("Workspace with a name %1 was %2, but %3.")
+        .arg(quoted(name), done, notDone.join(QStringLiteral("; ")));
+}
+
 } // namespace dexaro

@@ -76,4 +76,8 @@ std::optional<Refusal> refusalFor(const QString& name, const QString& emptyInfor
 // The name between double quotes, as the confirmation and success texts show it.
 QString quoted(const QString& name);
 
+// The one text for a workspace that was stored (done: "created", "updated",
+// "deleted") while parts of the operation failed, as the catalog lists them.
+QString partlyDoneText(const QString& done, const QString& name, const QStringList& notDone);
+
 } // namespace dexaro

@@ -1,5 +1,6 @@
 #include "authoring/WSCreatorViewController.h"
 
+#include "activation/WorkspaceCatalog.h"
 #include "authoring/AppListCollectionView.h"
 #include "authoring/AuthoringWidgets.h"
 #include "authoring/InstalledAppsScanner.h"
@@ -8,7 +9,6 @@
 #include "authoring/WSNameCheckerPopover.h"
 #include "authoring/WSNameTyping.h"
 #include "authoring/WSTextField.h"
-#include "model/WorkspaceStore.h"
 #include "platform/Alerts.h"
 #include "shortcuts/MASShortcutView.h"
 #include "style/Colors.h"
@@ -22,8 +22,7 @@
 namespace dexaro {
 
 WSCreatorViewController::WSCreatorViewController(const AuthoringContext& context, QWidget* parent)
-    : WSMainView(parent), m_context(context),
-      m_positionManager(*context.positionsStore, *context.positions) {
+    : WSMainView(parent), m_context(context) {
     setObjectName(QStringLiteral("WSCreatorViewController"));
     setAccessibleName(QStringLiteral("Create workspace"));
     setColors(colorFromHex(0xfbfbfd), std::nullopt);
@@ -83,8 +82,7 @@ void WSCreatorViewController::buildView() {
     // under the new workspace's key. (Bound to the shared scratch key, it would
     // be emptied whenever the Editor resets that key.)
     m_shortcutView->shortcutValueChange = [this](MASShortcutView* view) {
-        if (!m_storingShortcut)
-            m_shortcutValue = view->shortcutValue();
+        m_shortcutValue = view->shortcutValue();
     };
 }
 
@@ -115,61 +113,45 @@ void WSCreatorViewController::saveWS() {
     const QString name = trimmedWorkspaceName(m_nameField->text());
     const QStringList apps =
         chosenApplications(m_collectionView->selectedAppURLs(), m_scanner->result());
-    WorkspaceStore& store = *m_context.store;
+    WorkspaceCatalog& catalog = *m_context.catalog;
     if (const std::optional<Refusal> refusal = refusalFor(
             name,
             QStringLiteral("Workspace's name does not contain any character. Please, choose a "
                            "right name!"),
-            [&] { return store.workspaceNameExists(name, 0); }, apps, *m_urlPopover->list(),
-            *m_filePopover->list())) {
+            [&] { return catalog.store().workspaceNameExists(name, 0); }, apps,
+            *m_urlPopover->list(), *m_filePopover->list())) {
         refuse(refusal->message, refusal->informative);
         return;
     }
 
-    ObjectStore& objects = store.context();
-    const ObjectStore::ObjectId record = store.insertWorkspace();
     const WorkspaceContents contents{name, apps, urlLinks(*m_urlPopover->list()),
                                      fileLinks(*m_filePopover->list())};
-    const QString wsID = store.fillWorkspace(record, contents);
-    QString error;
-    if (!objects.save(&error)) {
-        // Nothing of the failed workspace stays behind: no pending record for a
-        // later save to write, no shortcut. What the user typed stays on screen.
-        objects.discardChanges(record);
-        refuse(QStringLiteral("Could not save the Workspace!"), error);
+    const WorkspaceCatalog::Result result =
+        catalog.create(contents, m_shortcutValue, m_positionManager.placementsFor(apps));
+    if (!result.stored()) {
+        // What the user typed stays on screen.
+        refuse(QStringLiteral("Could not save the Workspace!"), result.error);
         return;
     }
 
-    // Stored: now its shortcut and placements, under the new identifier.
-    storeShortcut(wsID);
-    m_positionManager.save(wsID, apps);
-    if (m_context.workspaceListChanged)
-        m_context.workspaceListChanged();
     resetScreen();
-    m_context.alerts->inform(
-        alertTitle, QStringLiteral("Added new Workspace!"),
-        QStringLiteral("Workspace with a name %1 created successfully!").arg(quoted(name)));
     m_urlPopover->list()->empty();
     m_filePopover->list()->empty();
-}
-
-void WSCreatorViewController::storeShortcut(const QString& wsID) {
-    const std::optional<MASShortcut> shortcut = m_shortcutValue;
-    m_storingShortcut = true;
-    if (shortcut) {
-        m_shortcutView->setAssociatedUserDefaultsKey(wsID);
-        m_shortcutView->setShortcutValue(shortcut);
-        m_shortcutView->setAssociatedUserDefaultsKey(QString());
+    if (result.notDone.isEmpty()) {
+        m_context.alerts->inform(
+            alertTitle, QStringLiteral("Added new Workspace!"),
+            QStringLiteral("Workspace with a name %1 created successfully!").arg(quoted(name)));
+    } else {
+        m_context.alerts->warn(alertTitle, QStringLiteral("Added new Workspace, not all of it!"),
+                               partlyDoneText(QStringLiteral("created"), name, result.notDone));
     }
-    m_shortcutView->setShortcutValue(std::nullopt);
-    m_storingShortcut = false;
 }
 
 void WSCreatorViewController::resetScreen() {
     m_saveButton->setEnabled(false);
     m_nameField->clear();
     m_nameTyping->closeWarning();
-    m_shortcutValue.reset();
+    m_shortcutView->setShortcutValue(std::nullopt);
     m_collectionView->clearSelection();
 }
 

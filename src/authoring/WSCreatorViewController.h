@@ -1,9 +1,9 @@
 #pragma once
 // The Creator, the main window's first tab: a new workspace's name,
 // applications picked from the installed ones, links, files, placements and
-// shortcut. "Save" checks the input in a fixed order, stores the workspace,
-// then its shortcut and placements, tells the rest of Dexaro, confirms and
-// empties the screen for the next one. Main thread only.
+// shortcut. "Save" checks the input in a fixed order, has the catalog store the
+// workspace with its shortcut and placements, says how that went and empties
+// the screen for the next one. Main thread only.
 #include "authoring/AuthoringContext.h"
 #include "positioning/WSCreatorPositionManager.h"
 #include "shortcuts/MASShortcut.h"
@@ -57,13 +57,11 @@ private:
     void buildView();
     void scanFinished();
     void refuse(const QString& message, const QString& informative);
-    void storeShortcut(const QString& wsID);
     void resetScreen();
 
     AuthoringContext m_context;
     WSCreatorPositionManager m_positionManager;
     std::optional<MASShortcut> m_shortcutValue;
-    bool m_storingShortcut = false;
     bool m_firstScanDone = false;
 
     WSTextField* m_nameField = nullptr;

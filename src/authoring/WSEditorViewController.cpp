@@ -1,6 +1,7 @@
 #include "authoring/WSEditorViewController.h"
 
-#include "activation/BusySpinner.h"
+#include "style/BusySpinner.h"
+#include "activation/WorkspaceCatalog.h"
 #include "authoring/AppListCollectionView.h"
 #include "authoring/AuthoringWidgets.h"
 #include "authoring/InstalledAppsScanner.h"
@@ -12,13 +13,9 @@
 #include "authoring/WSNameTyping.h"
 #include "authoring/WSTextField.h"
 #include "model/Packing.h"
-#include "model/WorkspaceStore.h"
 #include "platform/Alerts.h"
-#include "platform/UserDefaults.h"
-#include "positioning/PositionsDBManager.h"
-#include "shortcuts/MASShortcutBinder.h"
-#include "shortcuts/MASShortcutMonitor.h"
 #include "shortcuts/MASShortcutView.h"
+#include "style/BusySpinner.h"
 #include "style/Colors.h"
 
 #include <QComboBox>
@@ -51,7 +48,7 @@ QStringList uniqueTitles(const QList<WSListModelPtr>& list) {
 
 WSEditorViewController::WSEditorViewController(const AuthoringContext& context, QWidget* parent)
     : WSMainView(parent), m_context(context),
-      m_positionManager(*context.positionsStore, *context.positions),
+      m_positionManager(*context.positionsStore),
       m_wsList{std::make_shared<WSListModel>()} {
     setObjectName(QStringLiteral("WSEditorViewController"));
     setAccessibleName(QStringLiteral("Edit workspace"));
@@ -62,7 +59,7 @@ WSEditorViewController::WSEditorViewController(const AuthoringContext& context, 
                                          context.scanDefaultApps, this);
     connect(m_scanner, &InstalledAppsScanner::scanFinished, this,
             &WSEditorViewController::scanFinished);
-    m_loader = new WSEditorListLoader(context.store->context().path(), this);
+    m_loader = new WSEditorListLoader(context.catalog->store().context().path(), this);
     connect(m_loader, &WSEditorListLoader::loaded, this, &WSEditorViewController::listLoaded);
     connect(m_loader, &WSEditorListLoader::failed, this, &WSEditorViewController::listFailed);
 
@@ -304,28 +301,27 @@ void WSEditorViewController::saveWS() {
     const QStringList apps =
         chosenApplications(m_collectionView->selectedAppURLs(), m_scanner->result());
     const WSListModelPtr ws = m_wsList[m_currentIndex];
-    WorkspaceStore& store = *m_context.store;
+    WorkspaceCatalog& catalog = *m_context.catalog;
     // The workspace's own stored name is no duplicate of itself.
     if (const std::optional<Refusal> refusal = refusalFor(
             name,
             QStringLiteral("Workspace's name does not contain any character. Please, choose "
                            "right name!"),
-            [&] { return store.workspaceNameExists(name, name == ws->wsName ? 1 : 0); }, apps,
-            *m_urlPopover->list(), *m_filePopover->list())) {
+            [&] { return catalog.store().workspaceNameExists(name, name == ws->wsName ? 1 : 0); },
+            apps, *m_urlPopover->list(), *m_filePopover->list())) {
         refuse(refusal->message, refusal->informative);
         return;
     }
 
     const WorkspaceContents contents{name, apps, urlLinks(*m_urlPopover->list()),
                                      fileLinks(*m_filePopover->list())};
-    QString error;
-    const QString wsID = store.updateWorkspaceWithID(ws->wsID, contents, &error);
-    if (wsID.isEmpty()) {
-        refuse(QStringLiteral("Workspace could not be updated!"), error);
+    const WorkspaceCatalog::Result result =
+        catalog.update(ws->wsID, contents, m_positionManager.placementsFor(ws->wsID, apps));
+    if (!result.stored()) {
+        refuse(QStringLiteral("Workspace could not be updated!"), result.error);
         return;
     }
 
-    m_positionManager.save(wsID, apps);
     ws->wsName = name;
     ws->apps = apps;
     ws->urlLinkAdresses = unpack(packURLLinks(contents.urls), separators::urls);
@@ -333,13 +329,16 @@ void WSEditorViewController::saveWS() {
     const QStringList titles = uniqueTitles(m_wsList);
     for (int i = 0; i < m_popUpButton->count() && i < titles.size(); ++i)
         m_popUpButton->setItemText(i, titles[i]);
-    if (m_context.workspaceListChanged)
-        m_context.workspaceListChanged();
     m_nameField->setText(name);
     closeLinkPopovers();
-    m_context.alerts->inform(
-        alertTitle, QStringLiteral("Updated Workspace!"),
-        QStringLiteral("Workspace with a name %1 updated successfully!").arg(quoted(name)));
+    if (result.notDone.isEmpty()) {
+        m_context.alerts->inform(
+            alertTitle, QStringLiteral("Updated Workspace!"),
+            QStringLiteral("Workspace with a name %1 updated successfully!").arg(quoted(name)));
+    } else {
+        m_context.alerts->warn(alertTitle, QStringLiteral("Updated Workspace, not all of it!"),
+                               partlyDoneText(QStringLiteral("updated"), name, result.notDone));
+    }
 }
 
 // ---- deleting -------------------------------------------------------------------
@@ -357,32 +356,25 @@ void WSEditorViewController::deleteWS() {
     if (answer != 0)
         return;
 
-    QString error;
-    if (!m_context.store->deleteWorkspaceWithID(ws->wsID, &error)) {
+    const WorkspaceCatalog::Result result = m_context.catalog->remove(ws->wsID);
+    if (!result.stored()) {
         m_context.alerts->warn(
             deleteAlertTitle,
-            QStringLiteral("Could not delete Workspace with the name %1!").arg(ws->wsName), error);
+            QStringLiteral("Could not delete Workspace with the name %1!").arg(ws->wsName),
+            result.error);
         return;
     }
 
-    if (m_context.deletedWS)
-        m_context.deletedWS(index - 1);
     m_wsList.removeAt(index);
     m_popUpButton->removeItem(index);
     m_popUpButton->setCurrentIndex(0);
-    // The shortcut goes with the workspace: its hot key, its binding and the
-    // stored value under its identifier.
-    m_context.monitor->unregisterShortcut(m_shortcutView->shortcutValue());
     resetRecorderToScratchKey();
-    m_context.binder->breakBinding(ws->wsID);
-    QString defaultsError;
-    if (!m_context.userDefaults->removeValue(ws->wsID, &defaultsError))
-        qWarning().noquote() << "Dexaro: could not remove a deleted workspace's shortcut:"
-                             << defaultsError;
     showNoSelection();
-    m_context.positionsStore->remove(ws->wsID);
-    if (m_context.workspaceListChanged)
-        m_context.workspaceListChanged();
+    if (!result.notDone.isEmpty())
+        m_context.alerts->warn(deleteAlertTitle,
+                               QStringLiteral("Deleted Workspace, not all of it!"),
+                               partlyDoneText(QStringLiteral("deleted"), ws->wsName,
+                                              result.notDone));
     // The Editor reloads now; its tag is not needed for that.
     if (m_context.consumeEditorTag)
         m_context.consumeEditorTag();

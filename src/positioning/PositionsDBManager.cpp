@@ -17,8 +17,11 @@ PositionsDBManager::PositionsDBManager(ObjectStore& context, Alerts& alerts)
     : m_context(context), m_alerts(alerts) {}
 
 void PositionsDBManager::warn(const QString& message, const QString& informative,
-                              const QString& title) {
-    m_alerts.warn(title, message, informative);
+                              QString* error, const QString& title) {
+    if (error)
+        *error = QStringLiteral("%1 %2").arg(message, informative).trimmed();
+    else
+        m_alerts.warn(title, message, informative);
 }
 
 QHash<QString, QString> PositionsDBManager::fetchAll() {
@@ -54,56 +57,59 @@ std::optional<QString> PositionsDBManager::positionsOf(const QString& wsID) {
     return positions.toString();
 }
 
-bool PositionsDBManager::save(const QString& wsID, const QString& placementString) {
+bool PositionsDBManager::save(const QString& wsID, const QString& placementString,
+                              QString* error) {
     if (wsID.isEmpty() && placementString.isEmpty())
         return false;
-    QString error;
-    const auto records = m_context.fetch(schema::positions, wsIDAttribute, wsID, &error);
+    QString fetchError;
+    const auto records = m_context.fetch(schema::positions, wsIDAttribute, wsID, &fetchError);
     if (!records) {
-        warn(couldNotGet, error);
+        warn(couldNotGet, fetchError, error);
         return false;
     }
     if (records->isEmpty())
-        return insert(wsID, placementString);
+        return insert(wsID, placementString, error);
     m_context.setValue(records->first(), appPositionsAttribute, placementString);
-    return saveOrDiscard({records->first()}, couldNotGet);
+    return saveOrDiscard({records->first()}, couldNotGet, error);
 }
 
 // A refused insert answers false, so that a caller never takes a placement
 // the store did not keep for a saved one.
-bool PositionsDBManager::insert(const QString& wsID, const QString& placementString) {
+bool PositionsDBManager::insert(const QString& wsID, const QString& placementString,
+                                QString* error) {
     if (wsID.isEmpty() && placementString.isEmpty())
         return false;
     const ObjectStore::ObjectId record = m_context.insert(schema::positions);
     m_context.setValue(record, appPositionsAttribute, placementString);
     m_context.setValue(record, wsIDAttribute, wsID);
-    return saveOrDiscard({record}, QStringLiteral("Could not save the positions!"),
+    return saveOrDiscard({record}, QStringLiteral("Could not save the positions!"), error,
                          QStringLiteral("Position saving"));
 }
 
-bool PositionsDBManager::remove(const QString& wsID) {
+bool PositionsDBManager::remove(const QString& wsID, QString* error) {
     const QString couldNotDelete = QStringLiteral("Could not delete positions data!");
-    QString error;
-    const auto records = m_context.fetch(schema::positions, wsIDAttribute, wsID, &error);
+    QString fetchError;
+    const auto records = m_context.fetch(schema::positions, wsIDAttribute, wsID, &fetchError);
     if (!records) {
-        warn(couldNotDelete, error);
+        warn(couldNotDelete, fetchError, error);
         return false;
     }
     for (ObjectStore::ObjectId record : *records)
         m_context.remove(record);
-    return saveOrDiscard(*records, couldNotDelete);
+    return saveOrDiscard(*records, couldNotDelete, error);
 }
 
 // A change the store refused is dropped, so that the next save (of anything
 // else, or at quit) does not write what the user was told did not happen.
 bool PositionsDBManager::saveOrDiscard(const QList<ObjectStore::ObjectId>& changed,
-                                       const QString& message, const QString& title) {
-    QString error;
-    if (m_context.save(&error))
+                                       const QString& message, QString* error,
+                                       const QString& title) {
+    QString saveError;
+    if (m_context.save(&saveError))
         return true;
     for (ObjectStore::ObjectId record : changed)
         m_context.discardChanges(record);
-    warn(message, error, title);
+    warn(message, saveError, error, title);
     return false;
 }
 

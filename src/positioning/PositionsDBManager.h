@@ -1,7 +1,8 @@
 #pragma once
 // The stored placements: one PositionsEntity record (wsID, appPositions) per
-// workspace holding its placement string. Failures are shown as alerts and
-// leave stored data as it was. Main thread only.
+// workspace holding its placement string. Failures leave stored data as it
+// was and are shown as alerts, or, where the caller asks for the error, only
+// handed back. Main thread only.
 #include "platform/ObjectStore.h"
 
 #include <QHash>
@@ -27,16 +28,17 @@ public:
     std::optional<QString> positionsOf(const QString& wsID);
     // Updates the first record of the workspace or inserts one. false when both
     // texts are empty or the store refused.
-    bool save(const QString& wsID, const QString& placementString);
+    bool save(const QString& wsID, const QString& placementString, QString* error = nullptr);
     // Removes every record of the workspace.
-    bool remove(const QString& wsID);
+    bool remove(const QString& wsID, QString* error = nullptr);
 
 private:
     static QString defaultTitle() { return QStringLiteral("Dexaro positions"); }
-    bool insert(const QString& wsID, const QString& placementString);
+    bool insert(const QString& wsID, const QString& placementString, QString* error);
     bool saveOrDiscard(const QList<ObjectStore::ObjectId>& changed, const QString& message,
-                       const QString& title = defaultTitle());
-    void warn(const QString& message, const QString& informative,
+                       QString* error, const QString& title = defaultTitle());
+    // An alert, or the error handed back when the caller asked for it.
+    void warn(const QString& message, const QString& informative, QString* error = nullptr,
               const QString& title = defaultTitle());
 
     ObjectStore& m_context;

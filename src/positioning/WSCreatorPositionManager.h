@@ -10,23 +10,14 @@
 
 namespace dexaro {
 
-class AllPositionsHolder;
-class PositionsDBManager;
-
 class WSCreatorPositionManager {
 public:
-    WSCreatorPositionManager(PositionsDBManager& db, AllPositionsHolder& holder);
-
     PositionMap positionsCache;
 
     void setPosition(const QString& appURLString, qint64 rawValue);
-    // Writes the selected applications' placements to the table, and to the
-    // store unless there are none. false when the store refused.
-    bool save(const QString& wsID, const QStringList& selectedAppURLs);
-
-private:
-    PositionsDBManager& m_db;
-    AllPositionsHolder& m_holder;
+    // The selected applications' placements, to be stored with the new
+    // workspace; the others' are forgotten.
+    PositionMap placementsFor(const QStringList& selectedAppURLs);
 };
 
 } // namespace dexaro

@@ -1,13 +1,10 @@
 #include "positioning/WSEditorPositionManager.h"
 
-#include "platform/Alerts.h"
-#include "positioning/AllPositionsHolder.h"
 #include "positioning/PositionsDBManager.h"
 
 namespace dexaro {
 
-WSEditorPositionManager::WSEditorPositionManager(PositionsDBManager& db, AllPositionsHolder& holder)
-    : m_db(db), m_holder(holder) {}
+WSEditorPositionManager::WSEditorPositionManager(PositionsDBManager& db) : m_db(db) {}
 
 PositionMap WSEditorPositionManager::positionsFor(const QString& wsID) {
     if (auto it = m_cache.constFind(wsID); it != m_cache.constEnd())
@@ -38,19 +35,13 @@ void WSEditorPositionManager::setPosition(const QString& wsID, const QString& ap
         entry->insert(appPositionKey(appURLString), rawValue);
 }
 
-bool WSEditorPositionManager::save(const QString& wsID, const QStringList& selectedAppURLs) {
+std::optional<PositionMap>
+WSEditorPositionManager::placementsFor(const QString& wsID, const QStringList& selectedAppURLs) {
     const auto entry = m_cache.find(wsID);
-    if (entry == m_cache.end()) {
-        m_db.alerts().warn(QStringLiteral("Dexaro positions"),
-                           QStringLiteral("Could not save position!"),
-                           QStringLiteral("Could not save app position!"));
-        return false;
-    }
+    if (entry == m_cache.end())
+        return std::nullopt;
     *entry = keepSelected(*entry, selectedAppURLs);
-    const QString text = writePlacementString(*entry);
-    for (auto it = entry->cbegin(); it != entry->cend(); ++it)
-        m_holder.setAppPosition(wsID, it.key(), it.value());
-    return m_db.save(wsID, text);
+    return *entry;
 }
 
 } // namespace dexaro

@@ -11,12 +11,11 @@
 
 namespace dexaro {
 
-class AllPositionsHolder;
 class PositionsDBManager;
 
 class WSEditorPositionManager {
 public:
-    WSEditorPositionManager(PositionsDBManager& db, AllPositionsHolder& holder);
+    explicit WSEditorPositionManager(PositionsDBManager& db);
 
     // The workspace shown in the Editor; the position picker records into it.
     QString currentSelectedWSID;
@@ -27,16 +26,15 @@ public:
     std::optional<qint64> positionOf(const QString& wsID, const QString& appURLString) const;
     // Only for a loaded workspace; otherwise nothing changes.
     void setPosition(const QString& wsID, const QString& appURLString, qint64 rawValue);
-    // Keeps the placements of the selected applications, writes them to the
-    // table and the store. false (with an alert) when the workspace was never
-    // loaded or the store refused.
-    bool save(const QString& wsID, const QStringList& selectedAppURLs);
+    // Keeps the placements of the selected applications and answers them, to
+    // be stored with the workspace; nothing when the workspace was never loaded.
+    std::optional<PositionMap> placementsFor(const QString& wsID,
+                                             const QStringList& selectedAppURLs);
 
     bool isLoaded(const QString& wsID) const { return m_cache.contains(wsID); }
 
 private:
     PositionsDBManager& m_db;
-    AllPositionsHolder& m_holder;
     QHash<QString, PositionMap> m_cache;
 };
 

@@ -5,7 +5,7 @@
 // of a 2560 x 1440 screen.
 //   QT_QPA_PLATFORM=offscreen build/bin/dexaro-screenshots docs
 #include "activation/ActivationPulse.h"
-#include "activation/BusySpinner.h"
+#include "style/BusySpinner.h"
 #include "activation/CustomNSPopoverView.h"
 #include "activation/StatusBarItemViewController.h"
 #include "activation/StatusBarPopoverCollectionView.h"

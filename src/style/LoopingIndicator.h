@@ -1,7 +1,7 @@
 #pragma once
 // A small painted view that one looping animation drives: the base of a row's
 // busy spinner and activation pulse. Clicks go through it to the row.
-#include "activation/ProgressAnimation.h"
+#include "style/ProgressAnimation.h"
 
 #include <QWidget>
 #include <chrono>

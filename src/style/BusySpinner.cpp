@@ -1,4 +1,4 @@
-#include "activation/BusySpinner.h"
+#include "style/BusySpinner.h"
 
 #include "style/Colors.h"
 

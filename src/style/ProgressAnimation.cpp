@@ -1,4 +1,4 @@
-#include "activation/ProgressAnimation.h"
+#include "style/ProgressAnimation.h"
 
 #include <QEvent>
 #include <QWidget>

@@ -1,7 +1,7 @@
 #pragma once
 // The spinner shown in place of a row's switch while its workspace is being
 // switched on or off: an arc turning once per loop, painted.
-#include "activation/LoopingIndicator.h"
+#include "style/LoopingIndicator.h"
 
 namespace dexaro {
 
