@@ -7,8 +7,13 @@
 //     closed; context switches of all of this process's threads over 10 s.
 #include "activation/StatusBarItemViewController.h"
 #include "activation/StatusBarPopoverCollectionView.h"
+#include "activation/WorkspaceActivation.h"
 #include "app/AppDelegate.h"
+#include "app/CustomMainWindow.h"
+#include "app/SharedObjects.h"
 #include "model/WorkspaceStore.h"
+#include "platform/ObjectStore.h"
+#include "platform/Popover.h"
 #include "platform/WindowAccess.h"
 #include "positioning/PositionsDBManager.h"
 #include "support/BenchDesktop.h"
@@ -113,11 +118,9 @@ public:
 
     bool started() const { return m_started; }
     const QStringList& ids() const { return m_ids; }
-    StatusBarPopoverCollectionView& list() {
-        return *delegate->statusBarController()->wsListCollectionView();
-    }
+    WorkspaceActivation& activation() { return delegate->shared().activation(); }
     bool settled(const QString& id, ItemStateEnum state) {
-        return waitFor([&] { return list().itemState(id) == state; }, 30000);
+        return waitFor([&] { return activation().itemState(id) == state; }, 30000);
     }
 
     std::unique_ptr<AppDelegate> delegate;
@@ -139,7 +142,7 @@ private:
 
 // True when every launched window of the workspace stands on its frame.
 bool allPlaced(Session& session, const QString& id, const QList<PositionName>& placements) {
-    const QList<RunningApplication> apps = session.list().records().launchedApps(id);
+    const QList<RunningApplication> apps = session.activation().records().launchedApps(id);
     if (apps.size() != placements.size())
         return false;
     FrameCalculator frames([] { return screenMetrics(bench::desktop().workAreas()); });
@@ -174,7 +177,7 @@ void SwitchToAllPlaced(benchmark::State& state) {
     for (auto _ : state) {
         QElapsedTimer timer;
         timer.start();
-        session.list().toggleWorkspace(id, true);
+        session.activation().toggleWorkspace(id, true);
         const bool placed = waitFor([&] { return allPlaced(session, id, placements); }, 30000);
         state.SetIterationTime(double(timer.nsecsElapsed()) / 1e9);
         if (!placed) {
@@ -183,7 +186,7 @@ void SwitchToAllPlaced(benchmark::State& state) {
         }
         session.settled(id, ItemStateEnum::active);
         state.PauseTiming();
-        session.list().toggleWorkspace(id, true);
+        session.activation().toggleWorkspace(id, true);
         session.settled(id, ItemStateEnum::inactive);
         waitFor([] { return false; }, 500); // the clocks go
         state.ResumeTiming();
@@ -198,7 +201,7 @@ void IdleWakeupsWithThreeWorkspacesOn(benchmark::State& state) {
         return;
     }
     for (const QString& id : session.ids())
-        session.list().toggleWorkspace(id, true);
+        session.activation().toggleWorkspace(id, true);
     for (const QString& id : session.ids())
         session.settled(id, ItemStateEnum::active);
     session.delegate->closePopover();
@@ -211,7 +214,7 @@ void IdleWakeupsWithThreeWorkspacesOn(benchmark::State& state) {
         state.counters["wakeups_in_10s"] = double(switchesSince(before));
     }
     for (const QString& id : session.ids())
-        session.list().toggleWorkspace(id, true);
+        session.activation().toggleWorkspace(id, true);
     for (const QString& id : session.ids())
         session.settled(id, ItemStateEnum::inactive);
 }

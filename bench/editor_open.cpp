@@ -3,16 +3,11 @@
 // connection, the scan of installed applications runs beside it), and the
 // list read alone. Run offscreen:
 //   QT_QPA_PLATFORM=offscreen bench_editor_open
-#include "authoring/AuthoringContext.h"
+#include "app/SharedObjects.h"
 #include "authoring/WSEditorViewController.h"
 #include "model/WorkspaceStore.h"
 #include "platform/Platform.h"
 #include "platform/UserDefaults.h"
-#include "positioning/AllPositionsHolder.h"
-#include "positioning/PositionsDBManager.h"
-#include "shortcuts/MASShortcutBinder.h"
-#include "shortcuts/MASShortcutMonitor.h"
-#include "shortcuts/MASShortcutValidator.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -48,38 +43,20 @@ struct Fixture {
         objects->save();
         defaults = std::make_unique<UserDefaults>(dir.filePath(QStringLiteral("Dexaro.conf")));
         Platform& platform = bench::desktop();
-        monitor = std::make_unique<MASShortcutMonitor>(platform.hotKeys());
-        binder = std::make_unique<MASShortcutBinder>(*monitor, *defaults);
-        validator = std::make_unique<MASShortcutValidator>(platform.hotKeys(),
-                                                           [] { return QList<MenuInfo>{}; });
-        positionsStore = std::make_unique<PositionsDBManager>(*objects, alerts);
-
-        context.store = store.get();
-        context.alerts = &alerts;
-        context.userDefaults = defaults.get();
-        context.validator = validator.get();
-        context.monitor = monitor.get();
-        context.binder = binder.get();
-        context.positionsStore = positionsStore.get();
-        context.positions = &positions;
-        context.desktopEntries = &platform.desktopEntries();
-        context.scanDefaultApps = [] {
-            return QStringLiteral("1");
-        };
-        context.consumeEditorTag = [] {
-            return true;
-        };
+        shared = std::make_unique<SharedObjects>(
+            SharedDesktop{alerts, platform.hotKeys(), *defaults, platform.desktopEntries(),
+                          platform.windows(), platform.workAreas(), platform.workspace()},
+            *store, SharedHooks{{}, {}, [] {
+                                    return true;
+                                }});
+        context = shared->authoringContext();
     }
     QTemporaryDir dir;
     bench::SilentAlerts alerts;
     std::unique_ptr<ObjectStore> objects;
     std::unique_ptr<WorkspaceStore> store;
     std::unique_ptr<UserDefaults> defaults;
-    std::unique_ptr<MASShortcutMonitor> monitor;
-    std::unique_ptr<MASShortcutBinder> binder;
-    std::unique_ptr<MASShortcutValidator> validator;
-    std::unique_ptr<PositionsDBManager> positionsStore;
-    AllPositionsHolder positions;
+    std::unique_ptr<SharedObjects> shared;
     AuthoringContext context;
 };
 

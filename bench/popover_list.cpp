@@ -4,6 +4,7 @@
 #include "activation/CustomNSPopoverView.h"
 #include "activation/StatusBarItemViewController.h"
 #include "activation/StatusBarPopoverCollectionView.h"
+#include "activation/WorkspaceActivation.h"
 #include "model/Packing.h"
 
 #include <QCoreApplication>
@@ -35,11 +36,11 @@ QList<WSListModelPtr> workspaces(int64_t count) {
 // Content built, list filled, shown and painted once.
 void BM_PopoverBuildAndFirstPaint(benchmark::State& state) {
     const QList<WSListModelPtr> list = workspaces(state.range(0));
+    WorkspaceActivation activation{{}};
     for (auto _ : state) {
-        StatusBarItemViewController controller;
+        StatusBarItemViewController controller(activation);
         CustomNSPopoverView* root = controller.view();
-        controller.wsListCollectionView()->wsList = list;
-        controller.wsListCollectionView()->reloadData();
+        activation.setWorkspaces(list);
         root->show();
         QPixmap painted = root->grab();
         benchmark::DoNotOptimize(painted);
@@ -55,12 +56,12 @@ BENCHMARK(BM_PopoverBuildAndFirstPaint)->Arg(1000)->Unit(benchmark::kMillisecond
 // and a repaint.
 void BM_PopoverReload(benchmark::State& state) {
     const QList<WSListModelPtr> list = workspaces(state.range(0));
-    StatusBarItemViewController controller;
+    WorkspaceActivation activation{{}};
+    StatusBarItemViewController controller(activation);
     CustomNSPopoverView* root = controller.view();
     root->show();
     for (auto _ : state) {
-        controller.wsListCollectionView()->wsList = list;
-        controller.wsListCollectionView()->reloadData();
+        activation.setWorkspaces(list);
         QPixmap painted = root->grab();
         benchmark::DoNotOptimize(painted);
     }

@@ -41,18 +41,34 @@ QString UserDefaults::path() const {
     return d->path;
 }
 
+// The group under key as the file holds it (registered defaults aside).
+static std::optional<QVariantMap> storedGroup(QSettings& settings, const QString& key) {
+    if (!settings.childGroups().contains(key))
+        return std::nullopt;
+    QVariantMap entries;
+    settings.beginGroup(key);
+    for (const QString& entry : settings.childKeys())
+        entries.insert(entry, settings.value(entry));
+    settings.endGroup();
+    return entries;
+}
+
+static void replaceGroup(QSettings& settings, const QString& key,
+                         const std::optional<QVariantMap>& entries) {
+    settings.remove(key);
+    if (!entries)
+        return;
+    settings.beginGroup(key);
+    for (auto it = entries->cbegin(); it != entries->cend(); ++it)
+        settings.setValue(it.key(), it.value());
+    settings.endGroup();
+}
+
 std::optional<QVariantMap> UserDefaults::value(const QString& key) const {
     if (!isValidKey(key))
         return std::nullopt;
-    QSettings& settings = d->settings;
-    if (settings.childGroups().contains(key)) {
-        QVariantMap entries;
-        settings.beginGroup(key);
-        for (const QString& entry : settings.childKeys())
-            entries.insert(entry, settings.value(entry));
-        settings.endGroup();
-        return entries;
-    }
+    if (std::optional<QVariantMap> stored = storedGroup(d->settings, key))
+        return stored;
     const auto registered = d->registered.constFind(key);
     if (registered != d->registered.cend())
         return registered.value();
@@ -90,17 +106,18 @@ bool UserDefaults::canWrite(const QString& key, QString* error) const {
     return true;
 }
 
+// A value that could not be written is not kept in memory either: what this
+// run reads is what the next one will.
 bool UserDefaults::setValue(const QString& key, const QVariantMap& entries, QString* error) {
     if (!canWrite(key, error))
         return false;
     QSettings& settings = d->settings;
-    settings.remove(key);
-    settings.beginGroup(key);
-    for (auto it = entries.cbegin(); it != entries.cend(); ++it)
-        settings.setValue(it.key(), it.value());
-    settings.endGroup();
-    if (writeFailed(settings, error))
+    const std::optional<QVariantMap> before = storedGroup(settings, key);
+    replaceGroup(settings, key, entries);
+    if (writeFailed(settings, error)) {
+        replaceGroup(settings, key, before);
         return false;
+    }
     emit changed(key);
     return true;
 }
@@ -109,11 +126,14 @@ bool UserDefaults::removeValue(const QString& key, QString* error) {
     if (!canWrite(key, error))
         return false;
     QSettings& settings = d->settings;
-    if (!settings.childGroups().contains(key))
+    const std::optional<QVariantMap> before = storedGroup(settings, key);
+    if (!before)
         return true;
-    settings.remove(key);
-    if (writeFailed(settings, error))
+    replaceGroup(settings, key, std::nullopt);
+    if (writeFailed(settings, error)) {
+        replaceGroup(settings, key, before);
         return false;
+    }
     emit changed(key);
     return true;
 }

@@ -21,8 +21,8 @@ struct PositionCaches {
     RecordingAlerts alerts;
     PositionsDBManager db{*store, alerts};
     AllPositionsHolder holder;
-    WSCreatorPositionManager creator{db, holder};
-    WSEditorPositionManager editor{db, holder};
+    WSCreatorPositionManager creator;
+    WSEditorPositionManager editor{db};
 };
 
 } // namespace dexaro::test

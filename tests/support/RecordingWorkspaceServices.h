@@ -2,13 +2,16 @@
 // A WorkspaceServices that launches nothing: it records every call and answers
 // as configured. Launches succeed with a made-up process unless their entry is
 // listed in failingEntries; with holdLaunches their completions wait until
-// releaseHeldLaunches(). Safe from any thread, as the real one is.
+// releaseHeldLaunches(); with blockLaunches the launching thread itself waits
+// in openApplication until releaseBlockedLaunches(), as behind a slow start.
+// Safe from any thread, as the real one is.
 #include "platform/WorkspaceServices.h"
 
 #include <QFileInfo>
 #include <QHash>
 #include <QList>
 #include <QSet>
+#include <condition_variable>
 #include <mutex>
 
 namespace dexaro::test {
@@ -25,11 +28,17 @@ public:
     // entry -> localizedName; without an entry here the name is the file's base name.
     QHash<QString, QString> localizedNames;
     bool holdLaunches = false;
+    bool blockLaunches = false; // read and changed under the lock: use the methods below
 
     void openApplication(const QString& entry, const OpenConfiguration& configuration,
                          OpenCompletion completion) override {
         std::unique_lock guard(m_lock);
         m_launches.append({entry, configuration});
+        if (blockLaunches) {
+            ++m_blocked;
+            m_unblocked.wait(guard, [this] { return !blockLaunches; });
+            --m_blocked;
+        }
         if (holdLaunches) {
             m_held.append({entry, std::move(completion)});
             return;
@@ -44,6 +53,18 @@ public:
     bool isTerminated(const RunningApplication& app) override {
         std::lock_guard guard(m_lock);
         return m_terminated.contains(app) || m_forceTerminated.contains(app);
+    }
+
+    void setBlockLaunches(bool block) {
+        {
+            std::lock_guard guard(m_lock);
+            blockLaunches = block;
+        }
+        m_unblocked.notify_all();
+    }
+    int blockedCount() const {
+        std::lock_guard guard(m_lock);
+        return m_blocked;
     }
 
     // Delivers the completions held so far, on the calling thread.
@@ -93,6 +114,8 @@ private:
     }
 
     mutable std::mutex m_lock;
+    std::condition_variable m_unblocked;
+    int m_blocked = 0;
     QList<Launch> m_launches;
     QList<std::pair<QString, OpenCompletion>> m_held;
     QList<RunningApplication> m_terminated;

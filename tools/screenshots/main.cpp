@@ -5,14 +5,15 @@
 // of a 2560 x 1440 screen.
 //   QT_QPA_PLATFORM=offscreen build/bin/dexaro-screenshots docs
 #include "activation/ActivationPulse.h"
-#include "style/BusySpinner.h"
 #include "activation/CustomNSPopoverView.h"
 #include "activation/StatusBarItemViewController.h"
 #include "activation/StatusBarPopoverCollectionView.h"
 #include "activation/StatusBarPopoverCollectionViewItem.h"
+#include "activation/WorkspaceActivation.h"
 #include "app/AboutWindow.h"
 #include "app/AppDelegate.h"
 #include "app/CustomMainWindow.h"
+#include "app/SharedObjects.h"
 #include "app/ToolbarItemView.h"
 #include "authoring/AppIconLoader.h"
 #include "authoring/AppListCollectionView.h"
@@ -23,7 +24,9 @@
 #include "authoring/WSTextField.h"
 #include "model/AppSettings.h"
 #include "model/WorkspaceStore.h"
+#include "platform/ObjectStore.h"
 #include "platform/Platform.h"
+#include "platform/Popover.h"
 #include "platform/UserDefaults.h"
 #include "positioning/AllPositionsHolder.h"
 #include "positioning/PositionsDBManager.h"
@@ -31,6 +34,7 @@
 #include "shortcuts/MASShortcutMonitor.h"
 #include "shortcuts/MASShortcutValidator.h"
 #include "shortcuts/MASShortcutView.h"
+#include "style/BusySpinner.h"
 #include "support/AppFolderTree.h"
 #include "support/DesktopPalette.h"
 #include "support/FolderDesktopEntries.h"
@@ -61,7 +65,8 @@ using Picture = std::function<QPixmap()>;
 // The popover, shown at the given height, as `draw` leaves it.
 QPixmap popoverPicture(int height,
                        const std::function<QPixmap(StatusBarItemViewController&)>& draw) {
-    StatusBarItemViewController controller;
+    WorkspaceActivation activation{{}};
+    StatusBarItemViewController controller(activation);
     CustomNSPopoverView* root = controller.view();
     root->setFixedSize(StatusBarItemViewController::viewWidth, height);
     root->move(0, 0);
@@ -78,17 +83,18 @@ QPixmap popoverRows() {
         StatusBarPopoverCollectionView* list = controller.wsListCollectionView();
         const char* names[] = {"Writing", "Morning mail and calendar", "Development",
                                "Research: papers, notes and the reference manager", "Evening"};
-        list->wsList.clear();
+        QList<WSListModelPtr> workspaces;
         for (int i = 0; i < 5; ++i) {
             auto model = std::make_shared<WSListModel>();
             model->wsID = QString::number(i + 1);
             model->wsName = QString::fromUtf8(names[i]);
-            list->wsList.append(model);
+            workspaces.append(model);
         }
-        list->records().setState(QStringLiteral("2"), ItemStateEnum::runningApp);
-        list->records().setState(QStringLiteral("3"), ItemStateEnum::active);
-        list->records().setState(QStringLiteral("4"), ItemStateEnum::active);
-        list->reloadData();
+        WorkspaceActivation& activation = controller.activation();
+        activation.records().setState(QStringLiteral("2"), ItemStateEnum::runningApp);
+        activation.records().setState(QStringLiteral("3"), ItemStateEnum::active);
+        activation.records().setState(QStringLiteral("4"), ItemStateEnum::active);
+        activation.setWorkspaces(workspaces);
         QCoreApplication::processEvents();
         // The animations frozen at telling moments.
         list->itemForWorkspace("2")->spinnerIndicator()->animation().setCurrentProgress(0.3);
@@ -174,11 +180,12 @@ struct AuthoringScene {
         objects = WorkspaceStore::openStore(dir.filePath(QStringLiteral("Dexaro.sqlite")), nullptr);
         store = std::make_unique<WorkspaceStore>(*objects, alerts);
         defaults = std::make_unique<UserDefaults>(dir.filePath(QStringLiteral("Dexaro.conf")));
-        monitor = std::make_unique<MASShortcutMonitor>(desktop().hotKeys());
-        binder = std::make_unique<MASShortcutBinder>(*monitor, *defaults);
-        validator = std::make_unique<MASShortcutValidator>(desktop().hotKeys(),
-                                                           [] { return QList<MenuInfo>{}; });
-        positionsStore = std::make_unique<PositionsDBManager>(*objects, alerts);
+        shared = std::make_unique<SharedObjects>(
+            SharedDesktop{alerts, desktop().hotKeys(), *defaults, entries, desktop().windows(),
+                          desktop().workAreas(), desktop().workspace()},
+            *store, SharedHooks{{}, {}, [] {
+                                    return true;
+                                }});
         const struct {
             const char* name;
             QRgb colour;
@@ -234,29 +241,7 @@ struct AuthoringScene {
         objects->save();
     }
 
-    AuthoringContext context() {
-        AuthoringContext c;
-        c.store = store.get();
-        c.alerts = &alerts;
-        c.userDefaults = defaults.get();
-        c.validator = validator.get();
-        c.monitor = monitor.get();
-        c.binder = binder.get();
-        c.positionsStore = positionsStore.get();
-        c.positions = &positions;
-        c.desktopEntries = &entries;
-        c.scanDefaultApps = [] {
-            return QStringLiteral("1");
-        };
-        c.workspaceListChanged = [] {
-        };
-        c.consumeEditorTag = [] {
-            return true;
-        };
-        c.deletedWS = [](int) {
-        };
-        return c;
-    }
+    AuthoringContext context() { return shared->authoringContext(); }
 
     // The window once the screen's scan is in and the tiles' icons (decoded on
     // a pool as the tiles are first painted) have arrived.
@@ -309,11 +294,7 @@ struct AuthoringScene {
     std::unique_ptr<ObjectStore> objects;
     std::unique_ptr<WorkspaceStore> store;
     std::unique_ptr<UserDefaults> defaults;
-    std::unique_ptr<MASShortcutMonitor> monitor;
-    std::unique_ptr<MASShortcutBinder> binder;
-    std::unique_ptr<MASShortcutValidator> validator;
-    std::unique_ptr<PositionsDBManager> positionsStore;
-    AllPositionsHolder positions;
+    std::unique_ptr<SharedObjects> shared;
     QStringList wsIDs;
     const MASShortcut shortcut{46, MASShortcut::ControlFlag | MASShortcut::OptionFlag};
 };

@@ -1,18 +1,15 @@
-// The popover's list and its controller: the list read from the store when
-// marked, states kept by workspace across reloads, and hot keys bound for
-// every listed workspace, rows or not (the real program's hot key is x11_app's).
-// Its speed with 1,000 workspaces is bench/popover_list's, its wake-ups while
+// The popover's list and its controller over a WorkspaceActivation: the list
+// read from the store when marked, rows drawn from the activation's states
+// (also rows made or reused later), and a switch's click passed to it. Its
+// speed with 1,000 workspaces is bench/popover_list's, its wake-ups while
 // closed bench/activation's.
-#include "PopoverFixture.h"
+#include "ActivationFixture.h"
 #include "activation/AnimatedSwitch.h"
 #include "activation/CustomNSPopoverView.h"
 #include "model/WorkspaceStore.h"
-#include "platform/UserDefaults.h"
-#include "shortcuts/MASShortcutBinder.h"
-#include "shortcuts/MASShortcutMonitor.h"
-#include "support/FakeHotKeys.h"
 #include "support/Wait.h"
 
+#include <QAccessible>
 #include <QLabel>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -36,8 +33,8 @@ TEST(PopoverController, ReadsTheStoreWhenMarkedAndOnReloadKeepingStatesByWorkspa
     auto context =
         WorkspaceStore::openStore(dir.filePath(QStringLiteral("Dexaro.sqlite")), nullptr);
     ASSERT_TRUE(context);
-    Popover p;
-    WorkspaceStore store(*context, p.alerts);
+    RecordingAlerts storeAlerts;
+    WorkspaceStore store(*context, storeAlerts);
     const auto create = [&](const QString& name) {
         const QString id =
             store.fillWorkspace(store.insertWorkspace(), {name, {entry(name)}, {}, {}});
@@ -46,69 +43,70 @@ TEST(PopoverController, ReadsTheStoreWhenMarkedAndOnReloadKeepingStatesByWorkspa
     };
     const QString mail = create(QStringLiteral("Mail"));
     create(QStringLiteral("Notes"));
+    Activation a([&](ActivationServices& s) { s.store = &store; });
     bool marked = true;
-    p.host().consumeWorkspaceListUpdate = [&](const QString&) {
+    StatusBarItemViewController controller(*a.activation);
+    controller.appDelegate.consumeWorkspaceListUpdate = [&](const QString&) {
         return std::exchange(marked, false);
     };
-    p.host().store = &store;
-    p.controller.view();
-    ASSERT_EQ(p.list()->wsList.size(), 2);
-    p.toggle(mail);
+    controller.view();
+    ASSERT_EQ(a.activation->workspaces().size(), 2);
+    a.toggle(mail);
     // Opening the popover again without a mark keeps the list as it is.
     create(QStringLiteral("Calendar"));
-    p.controller.viewDidAppear();
-    EXPECT_EQ(p.list()->wsList.size(), 2);
+    controller.viewDidAppear();
+    EXPECT_EQ(a.activation->workspaces().size(), 2);
 
-    p.controller.reloadWSListCollectionView();
-    ASSERT_EQ(p.list()->wsList.size(), 3);
-    EXPECT_TRUE(p.row(mail)->wsLauncherToggle()->isChecked());
+    controller.reloadWSListCollectionView();
+    ASSERT_EQ(a.activation->workspaces().size(), 3);
+    EXPECT_TRUE(
+        controller.wsListCollectionView()->itemForWorkspace(mail)->wsLauncherToggle()->isChecked());
 }
 
-TEST(PopoverHotKeys, EveryListedWorkspaceIsBoundAtLoadAndForgottenOnceGone) {
-    constexpr quint32 controlOption = 0x1800, control = 0x1000; // event-manager form
-    QTemporaryDir dir;
-    UserDefaults defaults{dir.filePath(QStringLiteral("Dexaro/Dexaro.conf"))};
-    FakeHotKeys hotKeys;
-    MASShortcutMonitor monitor{hotKeys};
-    MASShortcutBinder binder{monitor, defaults};
-    ASSERT_TRUE(defaults.setValue(
-        QStringLiteral("1049"),
-        MASShortcut(40, MASShortcut::ControlFlag | MASShortcut::OptionFlag).encode()));
-    ASSERT_TRUE(defaults.setValue(QStringLiteral("1000"),
-                                  MASShortcut(41, MASShortcut::ControlFlag).encode()));
-    Popover p;
-    p.host().binder = &binder;
-    QList<WSListModelPtr> all = manyWorkspaces(50);
-    p.show(all);
-    ASSERT_EQ(p.row(QStringLiteral("1049")), nullptr) << "out of view";
-    ASSERT_EQ(hotKeys.registered.size(), 2);
+TEST(PopoverList, RowsShowTheActivationsStatesAndPassClicksOn) {
+    Activation a;
+    a.activation->setWorkspaces(manyWorkspaces(50));
+    const QString last = QStringLiteral("1049"), first = QStringLiteral("1000");
+    ASSERT_EQ(a.row(last), nullptr) << "out of view";
 
-    // The hot key of a workspace whose row was never made switches it on, and
-    // closes the popover first.
-    ASSERT_TRUE(hotKeys.press(40, controlOption));
-    ASSERT_TRUE(waitUntil(
-        [&] { return p.list()->itemState(QStringLiteral("1049")) == ItemStateEnum::active; }));
-    EXPECT_EQ(p.closes, 1);
+    // Switched on while its row did not exist (by its hot key, say).
+    a.activation->toggleWorkspace(last);
+    a.settle();
+    ASSERT_EQ(a.activation->itemState(last), ItemStateEnum::active);
 
     // Scrolled into view, a reused row shows that workspace and its state.
-    p.controller.view()->show();
-    QScrollBar* scroll = p.controller.scrollView()->verticalScrollBar();
+    a.popover().view()->show();
+    QScrollBar* scroll = a.popover().scrollView()->verticalScrollBar();
     scroll->setValue(scroll->maximum());
     QCoreApplication::processEvents();
-    ASSERT_NE(p.row(QStringLiteral("1049")), nullptr);
-    EXPECT_EQ(p.row(QStringLiteral("1049"))->wsNameLabel()->text(), QStringLiteral("Workspace 49"));
-    EXPECT_TRUE(p.row(QStringLiteral("1049"))->wsLauncherToggle()->isChecked());
+    StatusBarPopoverCollectionViewItem* row = a.row(last);
+    ASSERT_NE(row, nullptr);
+    EXPECT_EQ(row->wsNameLabel()->text(), QStringLiteral("Workspace 49"));
+    // The switch is a checkable control named after its workspace.
+    QAccessibleInterface* access = QAccessible::queryAccessibleInterface(row->wsLauncherToggle());
+    ASSERT_TRUE(access);
+    EXPECT_EQ(std::tuple(access->role(), access->text(QAccessible::Name), access->state().checked),
+              std::tuple(QAccessible::CheckBox, QStringLiteral("Workspace 49"), true));
 
-    all.removeLast();
-    p.show(all);
-    EXPECT_EQ(hotKeys.countFor(40, controlOption), 0);
+    // A click switches it off through the activation, and the row follows.
+    a.closes = 0;
+    row->wsLauncherToggle()->click();
+    a.settle();
+    EXPECT_EQ(a.activation->itemState(last), ItemStateEnum::inactive);
+    EXPECT_FALSE(row->wsLauncherToggle()->isChecked());
+    EXPECT_EQ(a.closes, 1) << "switching off closes the popover";
 
-    // A hot key pressed after its list is gone does nothing.
-    delete p.controller.view();
-    ASSERT_TRUE(hotKeys.press(41, control));
+    // A click switching on keeps the popover open; the list changing draws again.
+    scroll->setValue(0);
     QCoreApplication::processEvents();
-    QCoreApplication::processEvents();
-    EXPECT_EQ(p.services.launches().size(), 1);
+    ASSERT_NE(a.row(first), nullptr);
+    a.row(first)->wsLauncherToggle()->click();
+    a.settle();
+    EXPECT_EQ(a.activation->itemState(first), ItemStateEnum::active);
+    EXPECT_EQ(a.closes, 1);
+    a.activation->setWorkspaces(manyWorkspaces(1));
+    EXPECT_EQ(a.list()->visibleItems().size(), 1);
+    EXPECT_TRUE(a.row(first)->wsLauncherToggle()->isChecked());
 }
 
 } // namespace

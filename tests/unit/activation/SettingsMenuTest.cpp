@@ -1,6 +1,7 @@
 // The popover's settings menu: the four commands in order, each closing the
 // popover first.
 #include "activation/StatusBarItemViewController.h"
+#include "activation/WorkspaceActivation.h"
 
 #include <QAction>
 #include <QMenu>
@@ -11,7 +12,8 @@ using namespace dexaro;
 namespace {
 
 TEST(SettingsMenu, OffersTheFourCommandsEachClosingThePopoverFirst) {
-    StatusBarItemViewController controller;
+    WorkspaceActivation activation{{}};
+    StatusBarItemViewController controller{activation};
     QStringList calls;
     const auto record = [&calls](const char* name) {
         return [&calls, name] {

@@ -1,14 +1,19 @@
-// Switching workspaces on and off from the popover's list, over recording
-// services: what is launched, closed and reported, and the row states. Real
-// launches, links and files are x11_launch's; a real hot key's switch x11_app's.
-#include "PopoverFixture.h"
-#include "activation/AnimatedSwitch.h"
+// Switching workspaces on and off through WorkspaceActivation, with no widget,
+// over recording services: what is launched, closed and reported, the states,
+// the hot keys and quitting. Real launches, links and files are x11_launch's; a
+// real hot key's switch x11_app's; what the popover draws PopoverListTest's.
+#include "ActivationFixture.h"
 #include "model/Identifier.h"
 #include "model/TemporaryGlobalDataHolder.h"
+#include "platform/UserDefaults.h"
 #include "positioning/AllPositionsHolder.h"
+#include "shortcuts/MASShortcutBinder.h"
+#include "shortcuts/MASShortcutMonitor.h"
+#include "support/FakeHotKeys.h"
 #include "support/Wait.h"
 
-#include <QAccessible>
+#include <QSignalSpy>
+#include <QTemporaryDir>
 
 using namespace dexaro;
 using namespace dexaro::test;
@@ -16,6 +21,7 @@ using namespace dexaro::test;
 namespace {
 
 const QString ws = QStringLiteral("-4242");
+using Answer = WorkspaceActivation::Answer;
 
 TEST(Switching, SwitchingOnReportsOnlyWhenEveryApplicationFails) {
     const struct {
@@ -31,18 +37,22 @@ TEST(Switching, SwitchingOnReportsOnlyWhenEveryApplicationFails) {
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
-        Popover p;
+        Activation a;
         for (const QString& app : r.apps.first(r.failing))
-            p.services.failingEntries.insert(entry(app));
-        p.show({workspace(ws, QStringLiteral("Work"), r.apps)});
-        p.toggle(ws);
+            a.services.failingEntries.insert(entry(app));
+        a.activation->setWorkspaces({workspace(ws, QStringLiteral("Work"), r.apps)});
+        QSignalSpy states(a.activation.get(), &WorkspaceActivation::stateChanged);
+        a.toggle(ws);
         const bool on = r.informative == nullptr; // and only a failure closes the popover
-        const QString shown = p.alerts.shown.isEmpty() ? QString() : p.alerts.shown[0].informative;
-        EXPECT_EQ(std::tuple(p.row(ws)->wsLauncherToggle()->isChecked(),
-                             p.list()->records().launchedApps(ws).size(), p.closes,
-                             p.alerts.shown.size(), shown),
+        const QString shown = a.alerts.shown.isEmpty() ? QString() : a.alerts.shown[0].informative;
+        EXPECT_EQ(std::tuple(a.activation->isOn(ws),
+                             a.activation->records().launchedApps(ws).size(), a.closes,
+                             a.alerts.shown.size(), shown),
                   std::tuple(on, r.apps.size() - r.failing, on ? 0 : 1, on ? 0 : 1,
                              QString::fromUtf8(r.informative)));
+        ASSERT_EQ(states.size(), 1);
+        EXPECT_EQ(states[0][1].value<ItemStateEnum>(),
+                  on ? ItemStateEnum::active : ItemStateEnum::inactive);
     }
 }
 
@@ -54,105 +64,151 @@ TEST(Switching, SettingsDecideHowItOpensAndHowItClosesWhatItRecorded) {
     } rows[] = {{"1", true}, {"0", false}, {"", false}, {"true", false}};
     for (const auto& r : rows) {
         SCOPED_TRACE(r.value.toStdString());
-        Popover p;
-        p.settings.hideApps = p.settings.createNewInstance = r.value;
+        Activation a;
+        a.settings.hideApps = a.settings.createNewInstance = r.value;
         // "Gone" fails to start; "Nameless" has no name but is recorded all the same.
-        p.services.failingEntries = {entry(QStringLiteral("Gone"))};
-        p.services.localizedNames[entry(QStringLiteral("Nameless"))] = QString();
-        p.show(
+        a.services.failingEntries = {entry(QStringLiteral("Gone"))};
+        a.services.localizedNames[entry(QStringLiteral("Nameless"))] = QString();
+        a.activation->setWorkspaces(
             {workspace(ws, QStringLiteral("Work"),
                        {QStringLiteral("Mail"), QStringLiteral("Gone"), QStringLiteral("Nameless")},
                        {QStringLiteral("example.org")})});
-        p.toggle(ws);
-        const auto launches = p.services.launches();
+        a.toggle(ws);
+        const auto launches = a.services.launches();
         ASSERT_EQ(launches.size(), 3);
         EXPECT_EQ(launches[0].configuration.hides, r.counts);
         EXPECT_EQ(launches[0].configuration.createsNewApplicationInstance, r.counts);
-        ASSERT_EQ(p.list()->records().launchedApps(ws).size(), 2);
+        ASSERT_EQ(a.activation->records().launchedApps(ws).size(), 2);
 
-        p.settings.forceTerminate = r.value;
-        p.toggle(ws);
-        EXPECT_EQ((r.counts ? p.services.forceTerminated() : p.services.terminated()).size(), 2)
+        a.settings.forceTerminate = r.value;
+        a.toggle(ws);
+        EXPECT_EQ((r.counts ? a.services.forceTerminated() : a.services.terminated()).size(), 2)
             << "every recorded application, nameless too";
-        EXPECT_TRUE((r.counts ? p.services.terminated() : p.services.forceTerminated()).isEmpty());
-        EXPECT_EQ(p.list()->itemState(ws), ItemStateEnum::inactive);
-        EXPECT_TRUE(p.list()->records().launchedAppNames(ws).isEmpty());
-        EXPECT_EQ(p.closes, 1) << "switching off closes the popover";
+        EXPECT_TRUE((r.counts ? a.services.terminated() : a.services.forceTerminated()).isEmpty());
+        EXPECT_EQ(a.activation->itemState(ws), ItemStateEnum::inactive);
+        EXPECT_TRUE(a.activation->records().launchedAppNames(ws).isEmpty());
+        EXPECT_EQ(a.closes, 1) << "switching off closes the popover";
     }
 }
 
 TEST(Switching, EditedApplicationListWinsAndEveryLaunchIsPlaced) {
-    Popover p;
     const QString edited = QStringLiteral("-777001");
     TemporaryGlobalDataHolder::shared().setUpdatedAppList(edited, {entry(QStringLiteral("Term"))});
     AllPositionsHolder positions;
     positions.setAppPosition(edited, appPositionKey(entry(QStringLiteral("Term"))),
                              rawValue(PositionName::leftHalf));
-    p.host().positions = &positions;
-    p.show({workspace(edited, QStringLiteral("Edited"), {QStringLiteral("Mail")})});
-    p.toggle(edited);
-    const auto placed = p.placed();
-    ASSERT_EQ(p.services.launches().size(), 1);
+    Activation a([&](ActivationServices& s) { s.positions = &positions; });
+    a.activation->setWorkspaces({workspace(edited, QStringLiteral("Edited"), {"Mail"})});
+    a.toggle(edited);
+    const auto placed = a.placed();
+    ASSERT_EQ(a.services.launches().size(), 1);
     ASSERT_EQ(placed.size(), 1);
-    EXPECT_EQ(std::tuple(p.services.launches()[0].entry, placed[0].first.entry, placed[0].second),
+    EXPECT_EQ(std::tuple(a.services.launches()[0].entry, placed[0].first.entry, placed[0].second),
               std::tuple(entry(QStringLiteral("Term")), entry(QStringLiteral("Term")),
                          PositionName::leftHalf));
 }
 
-TEST(Switching, SwitchingIsIgnoredWhileTheWorkspaceIsBusy) {
-    Popover p;
-    p.services.holdLaunches = true;
-    p.show(
-        {workspace(ws, QStringLiteral("Work"), {QStringLiteral("Mail"), QStringLiteral("Notes")})});
-    p.list()->toggleWorkspace(ws, true);
-    ASSERT_TRUE(waitUntil([&] { return p.services.heldCount() == 2; }));
-    p.list()->workPool().waitForDone();
-    EXPECT_EQ(p.list()->itemState(ws), ItemStateEnum::runningApp);
+// What each request answers, and that a busy workspace finishes first.
+TEST(Switching, RequestsAnswerWhatTheyDidAndWaitForABusyWorkspace) {
+    Activation a;
+    a.services.holdLaunches = true;
+    a.activation->setWorkspaces({workspace(ws, QStringLiteral("Work"), {"Mail", "Notes"})});
+    EXPECT_EQ(a.activation->switchOff(ws), Answer::unchanged);
+    EXPECT_EQ(a.activation->toggleWorkspace(QStringLiteral("404")), Answer::unknownWorkspace);
+    EXPECT_EQ(a.activation->switchOn(ws), Answer::switching);
+    ASSERT_TRUE(waitUntil([&] { return a.services.heldCount() == 2; }));
+    a.activation->waitForWorkers();
+    EXPECT_EQ(a.activation->itemState(ws), ItemStateEnum::runningApp);
 
     // The hot key asks to switch off while the opening still waits for launches.
-    p.list()->toggleWorkspace(ws, false);
-    p.settle();
-    EXPECT_TRUE(p.services.terminated().isEmpty());
-    p.services.releaseHeldLaunches();
-    p.settle();
-    EXPECT_EQ(p.list()->records().launchedApps(ws).size(), 2);
+    EXPECT_EQ(a.activation->toggleWorkspace(ws), Answer::busy);
+    EXPECT_EQ(a.activation->switchOn(ws), Answer::busy);
+    a.settle();
+    EXPECT_TRUE(a.services.terminated().isEmpty());
+    a.services.releaseHeldLaunches();
+    a.settle();
+    EXPECT_EQ(a.activation->records().launchedApps(ws).size(), 2);
+    EXPECT_EQ(a.activation->switchOn(ws), Answer::unchanged);
 
-    p.toggle(ws);
-    EXPECT_EQ(p.services.terminated().size(), 2);
-    EXPECT_EQ(p.services.launches().size(), 2) << "nothing launched again";
-    EXPECT_EQ(p.list()->itemState(ws), ItemStateEnum::inactive);
+    a.toggle(ws);
+    EXPECT_EQ(a.services.terminated().size(), 2);
+    EXPECT_EQ(a.services.launches().size(), 2) << "nothing launched again";
+    EXPECT_EQ(a.activation->itemState(ws), ItemStateEnum::inactive);
+    a.activation->stop();
+    EXPECT_EQ(a.activation->switchOn(ws), Answer::stopped);
 }
 
-TEST(Switching, DeletionNoticeFollowsTheWorkspaceNotThePosition) {
-    Popover p;
+// Once quit is asked for, nothing more is launched or opened, and quitting
+// does not wait for a slow start to finish.
+TEST(Switching, QuitDuringAnOpeningLaunchesNothingMore) {
+    Activation a;
+    a.services.setBlockLaunches(true);
+    a.activation->setWorkspaces(
+        {workspace(ws, QStringLiteral("Slow"), {"A", "B", "C", "D", "E"}, {"example.org"})});
+    a.activation->switchOn(ws);
+    ASSERT_TRUE(waitUntil([&] { return a.services.blockedCount() == 1; }));
+    a.activation->stop(50);
+    EXPECT_EQ(a.services.blockedCount(), 1) << "stop() returned while the start was under way";
+    a.services.setBlockLaunches(false);
+    ASSERT_TRUE(a.activation->waitForWorkers(30000));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(a.services.launches().size(), 1);
+    EXPECT_TRUE(a.placed().isEmpty()) << "the placers are going away";
+    EXPECT_TRUE(a.alerts.shown.isEmpty());
+}
+
+// Hot keys belong to the activation's list: they switch with no popover built,
+// follow the list and go with the workspace.
+TEST(Switching, HotKeysSwitchWithNoPopoverAndFollowTheList) {
+    constexpr quint32 controlOption = 0x1800; // event-manager form
+    QTemporaryDir dir;
+    UserDefaults defaults{dir.filePath(QStringLiteral("Dexaro/Dexaro.conf"))};
+    FakeHotKeys hotKeys;
+    MASShortcutMonitor monitor{hotKeys};
+    MASShortcutBinder binder{monitor, defaults};
+    ASSERT_TRUE(defaults.setValue(
+        ws, MASShortcut(40, MASShortcut::ControlFlag | MASShortcut::OptionFlag).encode()));
+    Activation a([&](ActivationServices& s) { s.binder = &binder; });
+    const WSListModelPtr work = workspace(ws, QStringLiteral("Work"), {"Mail"});
+    a.activation->setWorkspaces({work});
+    ASSERT_EQ(hotKeys.countFor(40, controlOption), 1);
+
+    ASSERT_TRUE(hotKeys.press(40, controlOption));
+    ASSERT_TRUE(waitUntil([&] { return a.activation->itemState(ws) == ItemStateEnum::active; }));
+    EXPECT_EQ(a.closes, 1) << "a hot key closes the popover first";
+    ASSERT_TRUE(hotKeys.press(40, controlOption));
+    ASSERT_TRUE(waitUntil([&] { return a.activation->itemState(ws) == ItemStateEnum::inactive; }));
+    EXPECT_EQ(a.services.terminated().size(), 1);
+    EXPECT_FALSE(a.controller) << "no popover was built";
+
+    a.activation->setWorkspaces({});
+    EXPECT_EQ(hotKeys.countFor(40, controlOption), 0);
+    a.activation->setWorkspaces({work});
+    a.activation.reset();
+    EXPECT_EQ(hotKeys.countFor(40, controlOption), 0) << "gone with the activation";
+}
+
+TEST(Switching, AForgottenWorkspaceIsOffAndRecordsNothingMore) {
+    Activation a;
     const QString first = QStringLiteral("101"), second = QStringLiteral("202");
-    p.show({workspace(first, QStringLiteral("First"), {QStringLiteral("Mail")}),
-            workspace(second, QStringLiteral("Second"), {QStringLiteral("Notes")})});
-    p.toggle(second);
-    ASSERT_EQ(p.list()->itemState(second), ItemStateEnum::active);
-    // The switch is a checkable control named after its workspace.
-    QAccessibleInterface* access =
-        QAccessible::queryAccessibleInterface(p.row(second)->wsLauncherToggle());
-    ASSERT_TRUE(access);
-    EXPECT_EQ(std::tuple(access->role(), access->text(QAccessible::Name), access->state().checked),
-              std::tuple(QAccessible::CheckBox, QStringLiteral("Second"), true));
+    a.activation->setWorkspaces({workspace(first, QStringLiteral("First"), {"Mail"}),
+                                 workspace(second, QStringLiteral("Second"), {"Notes"})});
+    a.toggle(second);
+    a.services.holdLaunches = true;
+    a.toggle(first);
+    ASSERT_EQ(a.services.heldCount(), 1);
 
-    // "First" is deleted: the notice names its position in the list shown now.
-    p.list()->handleWSDeleteNotifications(0);
-    p.list()->wsList = {p.list()->wsList.at(1)};
-    p.list()->reloadData();
-    EXPECT_EQ(p.list()->records().launchedApps(second).size(), 1);
-    EXPECT_TRUE(p.row(second)->wsLauncherToggle()->isChecked());
-
-    // Notices outside the list are ignored; the switched-on one is forgotten
-    // without closing anything.
-    p.list()->handleWSDeleteNotifications(5);
-    p.list()->handleWSDeleteNotifications(-1);
-    EXPECT_EQ(p.list()->itemState(second), ItemStateEnum::active);
-    p.list()->handleWSDeleteNotifications(0);
-    EXPECT_EQ(p.list()->itemState(second), ItemStateEnum::inactive);
-    EXPECT_TRUE(p.list()->records().launchedApps(second).isEmpty());
-    EXPECT_TRUE(p.services.terminated().isEmpty());
+    // Deleted while opening: its late launch records nothing.
+    a.activation->forgetWorkspace(first);
+    a.services.releaseHeldLaunches();
+    a.settle();
+    EXPECT_EQ(a.activation->itemState(first), ItemStateEnum::inactive);
+    EXPECT_TRUE(a.activation->records().launchedApps(first).isEmpty());
+    // The other is untouched; forgotten, nothing of it is closed.
+    EXPECT_EQ(a.activation->records().launchedApps(second).size(), 1);
+    a.activation->forgetWorkspace(second);
+    EXPECT_FALSE(a.activation->isOn(second));
+    EXPECT_TRUE(a.services.terminated().isEmpty());
 }
 
 } // namespace

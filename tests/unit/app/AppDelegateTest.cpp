@@ -4,7 +4,14 @@
 // presses are the X11 tests'; the workspace list's freshness after changes in
 // the main window is x11_authoring's.
 #include "app/AppDelegate.h"
+#include "activation/StatusBarItemViewController.h"
+#include "activation/WorkspaceActivation.h"
 #include "app/AppIdentifiers.h"
+#include "app/CustomMainWindow.h"
+#include "app/SharedObjects.h"
+#include "model/WorkspaceStore.h"
+#include "platform/ObjectStore.h"
+#include "platform/Popover.h"
 #include "support/DesktopPlatform.h"
 #include "support/QtPrinters.h"
 #include "support/RecordingAlerts.h"

@@ -1,11 +1,13 @@
 #pragma once
 // The Creator and the Editor, shown, over a real store, user defaults and
 // placement store in a temporary folder, with recorded alerts, fake hot keys
-// and applications in a folder of the test's own. Three workspaces are stored
-// (Home, Office with a web link, Games), each with a shortcut whose hot key is
-// bound as the popover's rows bind them.
+// and applications in a folder of the test's own, wired as the program wires
+// them (SharedObjects). Three workspaces are stored (Home, Office with a web
+// link, Games), each with a shortcut whose hot key is bound.
+#include "activation/WorkspaceActivation.h"
+#include "activation/WorkspaceCatalog.h"
+#include "app/SharedObjects.h"
 #include "authoring/AppListCollectionView.h"
-#include "authoring/AuthoringContext.h"
 #include "authoring/InstalledAppsScanner.h"
 #include "authoring/LinkListView.h"
 #include "authoring/LinkPopover.h"
@@ -14,11 +16,7 @@
 #include "authoring/WSTextField.h"
 #include "model/WorkspaceStore.h"
 #include "platform/UserDefaults.h"
-#include "positioning/AllPositionsHolder.h"
-#include "positioning/PositionsDBManager.h"
 #include "shortcuts/MASShortcutBinder.h"
-#include "shortcuts/MASShortcutMonitor.h"
-#include "shortcuts/MASShortcutValidator.h"
 #include "shortcuts/MASShortcutView.h"
 #include "support/AppFolderTree.h"
 #include "support/DesktopPlatform.h"
@@ -52,10 +50,13 @@ protected:
         ids << seed("Home", {"Alpha"}, shortcut(0))
             << seed("Office", {"Beta", "Gamma"}, shortcut(1), {{"Mail", "mail.example.org"}})
             << seed("Games", {"Gamma"}, shortcut(2));
-        for (const QString& id : ids)
-            binder.bindShortcut(id, [] {});
-        creator = std::make_unique<WSCreatorViewController>(context());
-        editor = std::make_unique<WSEditorViewController>(context());
+        shared.activation().reloadWorkspaces();
+        QObject::connect(&shared.catalog(), &WorkspaceCatalog::changed, [this] {
+            ++listChanges;
+            editorOutOfDate = true;
+        });
+        creator = std::make_unique<WSCreatorViewController>(shared.authoringContext());
+        editor = std::make_unique<WSEditorViewController>(shared.authoringContext());
         creator->show();
         editor->show();
         ASSERT_TRUE(waitUntil(
@@ -74,23 +75,6 @@ protected:
                 QString::number(screen.collectionView()->selectedAppURLs().size()),
                 QString::number(screen.urlPopover()->list()->rowCount() +
                                 screen.filePopover()->list()->rowCount())};
-    }
-
-    AuthoringContext context() {
-        AuthoringContext c{
-            &store,     &alerts,  &defaults, &validator, &monitor, &binder, &positionsStore,
-            &positions, &entries, {},        {},         {},       {}};
-        c.workspaceListChanged = [this] {
-            ++listChanges;
-            editorOutOfDate = true;
-        };
-        c.consumeEditorTag = [this] {
-            return std::exchange(editorOutOfDate, false);
-        };
-        c.deletedWS = [this](int index) {
-            deletedIndexes << index;
-        };
-        return c;
     }
 
     QString storePath() const { return apps.path(QStringLiteral("Dexaro.sqlite")); }
@@ -171,16 +155,15 @@ protected:
     std::unique_ptr<ObjectStore> objects = WorkspaceStore::openStore(storePath(), nullptr);
     WorkspaceStore store{*objects, alerts};
     UserDefaults defaults{apps.path(QStringLiteral("Dexaro.conf"))};
-    MASShortcutMonitor monitor{hotKeys};
-    MASShortcutBinder binder{monitor, defaults};
-    MASShortcutValidator validator{hotKeys, [] {
-                                       return QList<MenuInfo>{};
-                                   }};
-    PositionsDBManager positionsStore{*objects, alerts};
-    AllPositionsHolder positions;
     int listChanges = 0;
     bool editorOutOfDate = true; // the Editor reads the list when next shown
-    QList<int> deletedIndexes;
+    SharedObjects shared{{alerts, hotKeys, defaults, entries, desktop().windows(),
+                          desktop().workAreas(), desktop().workspace()},
+                         store,
+                         {{}, {}, [this] {
+                              return std::exchange(editorOutOfDate, false);
+                          }}};
+    MASShortcutBinder& binder = shared.binder();
     QStringList ids;
     std::unique_ptr<WSCreatorViewController> creator;
     std::unique_ptr<WSEditorViewController> editor;

@@ -82,26 +82,23 @@ TEST_F(PositionStores, StoreFailuresAreShownAndReported) {
     EXPECT_EQ(alerts.shown.size(), 5) << "every failure is shown";
 }
 
-TEST_F(PositionStores, EditorRecordsOnlyIntoLoadedWorkspacesAndSavesTheSelected) {
+// The Editor records only into workspaces it loaded, and keeps the selected
+// applications' placements for the save (which the catalog writes).
+TEST_F(PositionStores, EditorRecordsOnlyIntoLoadedWorkspacesAndKeepsTheSelected) {
     ASSERT_TRUE(db.save(ws1, placements({{gedit, 3}})));
-    // Not loaded: choices are dropped, and a save is refused with an alert.
-    editor.setPosition(ws1, xterm, 7);
-    EXPECT_FALSE(editor.save(ws1, {gedit}));
-    EXPECT_EQ(alerts.shown.size(), 1);
+    editor.setPosition(ws1, xterm, 7); // not loaded: dropped
+    EXPECT_FALSE(editor.placementsFor(ws1, {gedit}).has_value());
 
     EXPECT_EQ(editor.positionsFor(ws1), (PositionMap{{appPositionKey(gedit), 3}}));
     editor.setPosition(ws1, xterm, 7);
     editor.setPosition(ws1, clock, 9);
-    EXPECT_TRUE(editor.save(ws1, {gedit, xterm}));
-    EXPECT_EQ(readPlacementString(*db.positionsOf(ws1)),
+    EXPECT_EQ(editor.placementsFor(ws1, {gedit, xterm}),
               readPlacementString(placements({{gedit, 3}, {xterm, 7}})));
-    EXPECT_EQ(launchReads(), (QList<PositionName>{PositionName::rightHalf, PositionName::topRight,
-                                                  PositionName::def}));
-
-    // A workspace without a record starts empty and gets one at its first save.
+    EXPECT_EQ(editor.positionsFor(ws1), readPlacementString(placements({{gedit, 3}, {xterm, 7}})))
+        << "the unselected one is gone from the cache too";
+    // A workspace without a record starts empty.
     EXPECT_TRUE(editor.positionsFor(ws2).isEmpty());
-    EXPECT_TRUE(editor.save(ws2, {}));
-    EXPECT_EQ(db.positionsOf(ws2), QStringLiteral(""));
+    EXPECT_EQ(editor.placementsFor(ws2, {}), PositionMap{});
 }
 
 TEST(AllPositions, ReadersSeeConsistentValuesWhileTheMainThreadWrites) {

@@ -117,7 +117,7 @@ TEST_F(Binding, KeysThatCannotNameAStoredValueBindNothing) {
 }
 
 // The stored form on disk, one group per key as other versions read it, and a
-// file that cannot be written.
+// file that cannot be written: the value it refused is not read back either.
 TEST(UserDefaultsFile, ShortcutIsAnIniGroupAndAFailedWriteIsReported) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("Dexaro/Dexaro.conf"));
@@ -136,6 +136,7 @@ TEST(UserDefaultsFile, ShortcutIsAnIniGroupAndAFailedWriteIsReported) {
     EXPECT_FALSE(
         blocked.setValue(QStringLiteral("1"), MASShortcut(keys::K, Control).encode(), &error));
     EXPECT_FALSE(error.isEmpty() || notified);
+    EXPECT_FALSE(blocked.value(QStringLiteral("1")).has_value());
 }
 
 } // namespace
