@@ -2,8 +2,8 @@
 
 #include "activation/ActivationPulse.h"
 #include "activation/AnimatedSwitch.h"
-#include "style/BusySpinner.h"
 #include "model/Records.h"
+#include "style/BusySpinner.h"
 #include "style/Colors.h"
 
 #include <QEvent>

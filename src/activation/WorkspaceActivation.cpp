@@ -76,10 +76,9 @@ void checkLaunchFailures(const SharedPtr& shared, const OpeningPtr& opening, con
     }
     const QString wsID = opening->wsID;
     const bool allFailed = !failed.isEmpty() && failed.size() == opening->apps.size();
-    const bool changed = allFailed
-                             ? shared->records.resetIf(wsID, opening->generation)
-                             : shared->records.setStateIf(wsID, opening->generation,
-                                                          ItemStateEnum::active);
+    const bool changed =
+        allFailed ? shared->records.resetIf(wsID, opening->generation)
+                  : shared->records.setStateIf(wsID, opening->generation, ItemStateEnum::active);
     if (!changed)
         return;
     postToMain(shared, self, [=](WorkspaceActivation& activation) {
@@ -124,7 +123,9 @@ struct OpeningRun {
     // is asked for, nothing further is opened.
     void openContents() const {
         WorkspaceServices* services = opening->services;
-        const auto stopped = [this] { return shared->stopped.load(); };
+        const auto stopped = [this] {
+            return shared->stopped.load();
+        };
         for (const QString& entry : opening->apps) {
             if (!services || stopped()) {
                 appLaunchFinished(entry, std::nullopt);
@@ -229,8 +230,7 @@ WorkspaceActivation::Answer WorkspaceActivation::toggleWorkspace(const QString& 
     return isOn(wsID) ? switchOff(wsID, fromStatusBar) : switchOn(wsID, fromStatusBar);
 }
 
-WorkspaceActivation::Answer WorkspaceActivation::switchOn(const QString& wsID,
-                                                          bool fromStatusBar) {
+WorkspaceActivation::Answer WorkspaceActivation::switchOn(const QString& wsID, bool fromStatusBar) {
     const WSListModelPtr listed = workspace(wsID);
     if (isStopped())
         return Answer::stopped;

@@ -33,8 +33,8 @@ WorkspaceCatalog::Result WorkspaceCatalog::create(const WorkspaceContents& conte
     if (shortcut) {
         QString error;
         if (!m_defaults.setValue(wsID, shortcut->encode(), &error))
-            result.notDone << QStringLiteral("its keyboard shortcut could not be saved (%1)")
-                                  .arg(error);
+            result.notDone
+                << QStringLiteral("its keyboard shortcut could not be saved (%1)").arg(error);
     }
     storePlacements(wsID, placements, false, result);
     finish();
@@ -66,11 +66,11 @@ WorkspaceCatalog::Result WorkspaceCatalog::remove(const QString& wsID) {
     m_binder.breakBinding(wsID);
     QString error;
     if (!m_defaults.removeValue(wsID, &error))
-        result.notDone << QStringLiteral("its keyboard shortcut could not be removed (%1)")
-                              .arg(error);
+        result.notDone
+            << QStringLiteral("its keyboard shortcut could not be removed (%1)").arg(error);
     if (!m_positionsStore.remove(wsID, &error))
-        result.notDone << QStringLiteral("its window placements could not be removed (%1)")
-                              .arg(error);
+        result.notDone
+            << QStringLiteral("its window placements could not be removed (%1)").arg(error);
     finish();
     return result;
 }
@@ -85,8 +85,8 @@ void WorkspaceCatalog::storePlacements(const QString& wsID, const PositionMap& p
         return;
     QString error;
     if (!m_positionsStore.save(wsID, text, &error))
-        result.notDone << QStringLiteral("its window placements could not be saved (%1)")
-                              .arg(error);
+        result.notDone
+            << QStringLiteral("its window placements could not be saved (%1)").arg(error);
 }
 
 // The activation's list again (binding a new workspace's hot key, dropping a

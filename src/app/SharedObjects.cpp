@@ -15,13 +15,16 @@
 namespace dexaro {
 
 SharedDesktop SharedDesktop::of(Platform& platform, Alerts* alerts) {
-    return {alerts ? *alerts : platform.alerts(), platform.hotKeys(),   platform.userDefaults(),
-            platform.desktopEntries(),            platform.windows(),   platform.workAreas(),
+    return {alerts ? *alerts : platform.alerts(),
+            platform.hotKeys(),
+            platform.userDefaults(),
+            platform.desktopEntries(),
+            platform.windows(),
+            platform.workAreas(),
             platform.workspace()};
 }
 
-SharedObjects::SharedObjects(const SharedDesktop& desktop, WorkspaceStore& store,
-                             SharedHooks hooks)
+SharedObjects::SharedObjects(const SharedDesktop& desktop, WorkspaceStore& store, SharedHooks hooks)
     : m_desktop(desktop), m_hooks(std::move(hooks)) {
     m_monitor = std::make_unique<MASShortcutMonitor>(desktop.hotKeys);
     m_binder = std::make_unique<MASShortcutBinder>(*m_monitor, desktop.userDefaults);

@@ -1,6 +1,5 @@
 #include "authoring/AppListCollectionView.h"
 
-#include "style/BusySpinner.h"
 #include "authoring/AppListGridView.h"
 #include "authoring/AppListItemDelegate.h"
 #include "authoring/AppListItemModel.h"
@@ -8,6 +7,7 @@
 #include "authoring/SearchBar.h"
 #include "positioning/WSCreatorPositionManager.h"
 #include "positioning/WSEditorPositionManager.h"
+#include "style/BusySpinner.h"
 
 #include <QHBoxLayout>
 #include <QIcon>

@@ -1,6 +1,5 @@
 #include "authoring/WSEditorViewController.h"
 
-#include "style/BusySpinner.h"
 #include "activation/WorkspaceCatalog.h"
 #include "authoring/AppListCollectionView.h"
 #include "authoring/AuthoringWidgets.h"
@@ -48,8 +47,7 @@ QStringList uniqueTitles(const QList<WSListModelPtr>& list) {
 
 WSEditorViewController::WSEditorViewController(const AuthoringContext& context, QWidget* parent)
     : WSMainView(parent), m_context(context),
-      m_positionManager(*context.positionsStore),
-      m_wsList{std::make_shared<WSListModel>()} {
+      m_positionManager(*context.positionsStore), m_wsList{std::make_shared<WSListModel>()} {
     setObjectName(QStringLiteral("WSEditorViewController"));
     setAccessibleName(QStringLiteral("Edit workspace"));
     setColors(colorFromHex(0xfbfbfd), std::nullopt);
@@ -371,10 +369,9 @@ void WSEditorViewController::deleteWS() {
     resetRecorderToScratchKey();
     showNoSelection();
     if (!result.notDone.isEmpty())
-        m_context.alerts->warn(deleteAlertTitle,
-                               QStringLiteral("Deleted Workspace, not all of it!"),
-                               partlyDoneText(QStringLiteral("deleted"), ws->wsName,
-                                              result.notDone));
+        m_context.alerts->warn(
+            deleteAlertTitle, QStringLiteral("Deleted Workspace, not all of it!"),
+            partlyDoneText(QStringLiteral("deleted"), ws->wsName, result.notDone));
     // The Editor reloads now; its tag is not needed for that.
     if (m_context.consumeEditorTag)
         m_context.consumeEditorTag();

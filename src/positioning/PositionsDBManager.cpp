@@ -16,8 +16,8 @@ const QString couldNotGet = QStringLiteral("Could not get positions data!");
 PositionsDBManager::PositionsDBManager(ObjectStore& context, Alerts& alerts)
     : m_context(context), m_alerts(alerts) {}
 
-void PositionsDBManager::warn(const QString& message, const QString& informative,
-                              QString* error, const QString& title) {
+void PositionsDBManager::warn(const QString& message, const QString& informative, QString* error,
+                              const QString& title) {
     if (error)
         *error = QStringLiteral("%1 %2").arg(message, informative).trimmed();
     else
@@ -57,8 +57,7 @@ std::optional<QString> PositionsDBManager::positionsOf(const QString& wsID) {
     return positions.toString();
 }
 
-bool PositionsDBManager::save(const QString& wsID, const QString& placementString,
-                              QString* error) {
+bool PositionsDBManager::save(const QString& wsID, const QString& placementString, QString* error) {
     if (wsID.isEmpty() && placementString.isEmpty())
         return false;
     QString fetchError;
