@@ -28,4 +28,21 @@ QList<QAction*> SettingsMenuActions::addTo(QMenu* menu, const StatusBarHost& hos
     return actions;
 }
 
+QMenu* SettingsMenuActions::makeTrayMenu(const StatusBarHost& host,
+                                         std::function<bool()> isPopoverShown,
+                                         std::function<void()> togglePopover) {
+    auto* menu = new QMenu;
+    menu->setAccessibleName(QStringLiteral("Dexaro"));
+    QAction* toggle = menu->addAction(QStringLiteral("Show Workspaces"));
+    QObject::connect(toggle, &QAction::triggered, menu, std::move(togglePopover));
+    QObject::connect(menu, &QMenu::aboutToShow, menu,
+                     [toggle, isPopoverShown = std::move(isPopoverShown)] {
+                         toggle->setText(isPopoverShown() ? QStringLiteral("Hide Workspaces")
+                                                          : QStringLiteral("Show Workspaces"));
+                     });
+    menu->addSeparator();
+    addTo(menu, host);
+    return menu;
+}
+
 } // namespace dexaro

@@ -6,6 +6,7 @@
 
 #include <QList>
 #include <QString>
+#include <functional>
 
 class QAction;
 class QMenu;
@@ -21,6 +22,12 @@ struct SettingsMenuActions {
 
     // Appends the four actions to menu (which owns them), in menu order.
     static QList<QAction*> addTo(QMenu* menu, const StatusBarHost& host);
+
+    // The tray icon's context menu, for trays that never deliver a left click:
+    // "Show Workspaces" (or "Hide Workspaces" while the popover is shown),
+    // then the four commands. The caller owns it.
+    static QMenu* makeTrayMenu(const StatusBarHost& host, std::function<bool()> isPopoverShown,
+                               std::function<void()> togglePopover);
 };
 
 } // namespace dexaro

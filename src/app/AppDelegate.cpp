@@ -11,6 +11,7 @@
 #include "app/AppIdentifiers.h"
 #include "app/CustomMainWindow.h"
 #include "app/SharedObjects.h"
+#include "app/SingleInstance.h"
 #include "authoring/WSCreatorViewController.h"
 #include "authoring/WSEditorViewController.h"
 #include "model/WorkspaceStore.h"
@@ -24,7 +25,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QIcon>
-#include <QLockFile>
 #include <QMenu>
 #include <QScreen>
 #include <QTimer>
@@ -37,17 +37,6 @@ namespace {
 
 // The background update check waits this long after start-up.
 constexpr int updateCheckDelayMs = 15000;
-// Panel thickness assumed when the work area shows no panel.
-constexpr int defaultStatusBarThickness = 24;
-
-// The desktop's status bar: the thicker of the panels along the top and the
-// bottom edge of the monitor, as its work area shows them.
-int statusBarThickness(const QRect& full, const QRect& work) {
-    const int top = work.top() - full.top();
-    const int bottom = full.bottom() - work.bottom();
-    const int thickness = std::max(top, bottom);
-    return thickness > 0 ? thickness : defaultStatusBarThickness;
-}
 
 } // namespace
 
@@ -68,7 +57,8 @@ AppDelegate::AppDelegate(Platform& platform, AppServices services, QObject* pare
       m_loginItem(std::move(services.loginItem)), m_sessionBus(std::move(services.sessionBus)),
       m_updater(std::move(services.updater)), m_statusItem(std::move(services.statusItem)),
       m_checkAccessibility(std::move(services.checkAccessibility)),
-      m_exit(std::move(services.exit)), m_storePath(std::move(services.storePath)) {
+      m_exit(std::move(services.exit)), m_storePath(std::move(services.storePath)),
+      m_instance(std::make_unique<SingleInstance>()) {
     if (!m_updater)
         m_updater = std::make_unique<NullUpdater>();
     if (!m_checkAccessibility)
@@ -103,36 +93,14 @@ AboutWindow* AppDelegate::aboutWindow() const {
 AppDelegate::LaunchResult AppDelegate::applicationDidFinishLaunching(QString* error) {
     const QString storePath =
         m_storePath.isEmpty() ? WorkspaceStore::defaultStorePath() : m_storePath;
-    // One Dexaro per store, with or without a session bus: a lock beside the
-    // store. A lock that cannot be made (a folder that cannot be written) stops
-    // nothing here; opening the store tells what is wrong.
-    QDir().mkpath(QFileInfo(storePath).absolutePath());
-    m_instanceLock = std::make_unique<QLockFile>(storePath + QStringLiteral(".lock"));
-    m_instanceLock->setStaleLockTime(0); // only a live Dexaro holds it
-    const bool otherInstance =
-        !m_instanceLock->tryLock(0) && m_instanceLock->error() == QLockFile::LockFailedError;
-    if (otherInstance) {
-        if (m_sessionBus)
-            m_sessionBus->postNotification(showPopoverNotification, MainAppBundleIdentifier);
+    if (!m_instance->claim(storePath, m_sessionBus.get()))
         return LaunchResult::AlreadyRunning;
-    }
-
-    // One Dexaro per session: the launcher and a second start find it by its name.
     if (m_sessionBus) {
-        QString busError;
-        if (!m_sessionBus->registerName(MainAppBundleIdentifier, &busError)) {
-            if (m_sessionBus->isNameOwned(MainAppBundleIdentifier)) {
-                m_sessionBus->postNotification(showPopoverNotification, MainAppBundleIdentifier);
-                return LaunchResult::AlreadyRunning;
-            }
-            // No session bus: Dexaro runs, but no launcher can reach it.
-            std::fprintf(stderr, "Dexaro: %s\n", qPrintable(busError));
-        }
-        m_sessionBus->subscribe(showPopoverNotification);
+        m_sessionBus->subscribe(SingleInstance::showPopoverNotification);
         connect(m_sessionBus.get(), &SessionBus::notificationReceived, this,
                 [this](const QString& name, const QString& sender) {
-                    if (name == showPopoverNotification && sender == MainAppBundleIdentifier &&
-                        !m_terminated)
+                    if (name == SingleInstance::showPopoverNotification &&
+                        sender == MainAppBundleIdentifier && !m_terminated)
                         showPopover();
                 });
     }
@@ -297,21 +265,14 @@ void AppDelegate::buildStatusItem() {
 
     // Trays that never deliver a left click still offer the settings menu's
     // commands, and the popover.
-    m_statusMenu = new QMenu;
-    m_statusMenu->setAccessibleName(QStringLiteral("Dexaro"));
-    QAction* toggle = m_statusMenu->addAction(QStringLiteral("Show Workspaces"));
-    connect(toggle, &QAction::triggered, this, [this] {
-        if (isPopoverShown())
-            closePopover();
-        else
-            showPopover();
-    });
-    connect(m_statusMenu, &QMenu::aboutToShow, this, [this, toggle] {
-        toggle->setText(isPopoverShown() ? QStringLiteral("Hide Workspaces")
-                                         : QStringLiteral("Show Workspaces"));
-    });
-    m_statusMenu->addSeparator();
-    SettingsMenuActions::addTo(m_statusMenu, host);
+    m_statusMenu = SettingsMenuActions::makeTrayMenu(
+        host, [this] { return isPopoverShown(); },
+        [this] {
+            if (isPopoverShown())
+                closePopover();
+            else
+                showPopover();
+        });
     m_statusItem->setMenu(m_statusMenu);
     m_statusItem->setVisible(true);
 }
@@ -381,32 +342,9 @@ void AppDelegate::showAboutWindow() {
     m_aboutWindow->showCentred();
 }
 
-QRect AppDelegate::mainWindowFrame(const QRect& workArea, int statusBarThickness) {
-    constexpr int minimumWidth = 480;
-    constexpr int minimumHeight = 320;
-    const int width = std::max(workArea.width() - 100, std::min(minimumWidth, workArea.width()));
-    const int height = std::max(workArea.height() - 5 * statusBarThickness,
-                                std::min(minimumHeight, workArea.height()));
-    QRect frame(0, 0, width, height);
-    frame.moveCenter(workArea.center());
-    return frame;
-}
-
 void AppDelegate::fitMainWindow() {
-    if (!m_window)
-        return;
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    const auto monitor = m_platform.workAreas().primary();
-    const qreal ratio = screen->devicePixelRatio();
-    auto logical = [ratio](const QRect& r) {
-        return QRect(qRound(r.x() / ratio), qRound(r.y() / ratio), qRound(r.width() / ratio),
-                     qRound(r.height() / ratio));
-    };
-    const QRect full = monitor ? logical(monitor->geometry) : screen->geometry();
-    const QRect work = monitor ? logical(monitor->workArea) : full;
-    m_window->setGeometry(mainWindowFrame(work, statusBarThickness(full, work)));
+    if (m_window)
+        m_window->fitToPrimaryWorkArea(m_platform.workAreas());
 }
 
 bool AppDelegate::consumeWorkspaceListUpdate(const QString& tag) {

@@ -20,7 +20,6 @@
 #include <functional>
 #include <memory>
 
-class QLockFile;
 class QMenu;
 class QScreen;
 
@@ -34,6 +33,7 @@ class Platform;
 class Popover;
 class PopoverPresenter;
 class SharedObjects;
+class SingleInstance;
 class StatusBarItemViewController;
 class WorkspaceStore;
 
@@ -112,8 +112,6 @@ public:
 
     // Sizes the main window to the primary screen's work area and centres it.
     void fitMainWindow();
-    // The main window's frame for a work area and a panel thickness.
-    static QRect mainWindowFrame(const QRect& workArea, int statusBarThickness);
 
     // Workspace list freshness: tags of the screens whose list is out of date.
     static inline const QString statusBarTag = QStringLiteral("statusbar");
@@ -123,9 +121,6 @@ public:
     // After a workspace was created, changed or deleted: every list is out of date.
     void setWorkspaceListUpdated();
     const QStringList& wsListUpdated() const { return m_wsListUpdated; }
-
-    // The notification a second start sends to the running Dexaro.
-    static inline const QString showPopoverNotification = QStringLiteral("showPopover");
 
     // The quit path: save, maybe ask, then end the main loop with status 0.
     // False when the quit was cancelled.
@@ -147,7 +142,6 @@ private:
 
     // Fields, in the order the program builds them.
     Platform& m_platform;
-    std::unique_ptr<QLockFile> m_instanceLock;
     QPointer<CustomMainWindow> m_window;
     AppSettings m_settings;
     std::unique_ptr<Alerts> m_ownAlerts;
@@ -159,6 +153,7 @@ private:
     std::function<bool(bool)> m_checkAccessibility;
     std::function<void(int)> m_exit;
     QString m_storePath;
+    std::unique_ptr<SingleInstance> m_instance;
     std::unique_ptr<ObjectStore> m_objectStore;
     std::unique_ptr<WorkspaceStore> m_store;
     std::unique_ptr<SharedObjects> m_shared;

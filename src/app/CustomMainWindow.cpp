@@ -4,11 +4,14 @@
 #include "app/SettingsView.h"
 #include "app/ToolbarItemView.h"
 #include "app/WindowShortcuts.h"
+#include "platform/WorkAreas.h"
 #include "style/Colors.h"
 #include "style/WSMainView.h"
 
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QIcon>
+#include <QScreen>
 #include <QVBoxLayout>
 
 namespace dexaro {
@@ -153,6 +156,48 @@ void CustomMainWindow::switchMainContent(int code) {
     showView(next);
     if (code == EditorView)
         next->setFocus(Qt::OtherFocusReason);
+}
+
+namespace {
+
+// Panel thickness assumed when the work area shows no panel.
+constexpr int defaultStatusBarThickness = 24;
+
+// The desktop's status bar: the thicker of the panels along the top and the
+// bottom edge of the monitor, as its work area shows them.
+int statusBarThickness(const QRect& full, const QRect& work) {
+    const int top = work.top() - full.top();
+    const int bottom = full.bottom() - work.bottom();
+    const int thickness = std::max(top, bottom);
+    return thickness > 0 ? thickness : defaultStatusBarThickness;
+}
+
+} // namespace
+
+QRect CustomMainWindow::frameFor(const QRect& workArea, int statusBarThickness) {
+    constexpr int minimumWidth = 480;
+    constexpr int minimumHeight = 320;
+    const int width = std::max(workArea.width() - 100, std::min(minimumWidth, workArea.width()));
+    const int height = std::max(workArea.height() - 5 * statusBarThickness,
+                                std::min(minimumHeight, workArea.height()));
+    QRect frame(0, 0, width, height);
+    frame.moveCenter(workArea.center());
+    return frame;
+}
+
+void CustomMainWindow::fitToPrimaryWorkArea(WorkAreas& workAreas) {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const auto monitor = workAreas.primary();
+    const qreal ratio = screen->devicePixelRatio();
+    auto logical = [ratio](const QRect& r) {
+        return QRect(qRound(r.x() / ratio), qRound(r.y() / ratio), qRound(r.width() / ratio),
+                     qRound(r.height() / ratio));
+    };
+    const QRect full = monitor ? logical(monitor->geometry) : screen->geometry();
+    const QRect work = monitor ? logical(monitor->workArea) : full;
+    setGeometry(frameFor(work, statusBarThickness(full, work)));
 }
 
 } // namespace dexaro

@@ -10,6 +10,7 @@ namespace dexaro {
 
 class Alerts;
 class LoginItem;
+class WorkAreas;
 class ToolbarItemView;
 class WSMainView;
 class WorkspaceStore;
@@ -31,6 +32,11 @@ public:
     void setScreenViews(QWidget* creator, QWidget* editor);
     // Where the settings screen reports failures it cannot leave to the store.
     void setAlerts(Alerts* alerts);
+
+    // Sizes the window to the primary monitor's work area and centres it.
+    void fitToPrimaryWorkArea(WorkAreas& workAreas);
+    // The window's frame for a work area and a panel thickness.
+    static QRect frameFor(const QRect& workArea, int statusBarThickness);
 
     // Shows the screen with that code; the code shown already, or an unknown
     // one, changes nothing. The settings screen is built anew on each visit.

@@ -269,7 +269,7 @@ struct AuthoringScene {
         auto* creatorView = new WSCreatorViewController(context());
         auto* editorView = new WSEditorViewController(context());
         window.setScreenViews(creatorView, editorView);
-        window.setGeometry(AppDelegate::mainWindowFrame(workArea, 24));
+        window.setGeometry(CustomMainWindow::frameFor(workArea, 24));
         window.show();
         if (!editor) {
             creatorView->nameField()->setText(QStringLiteral("Morning routine"));

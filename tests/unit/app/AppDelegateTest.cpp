@@ -9,6 +9,7 @@
 #include "app/AppIdentifiers.h"
 #include "app/CustomMainWindow.h"
 #include "app/SharedObjects.h"
+#include "app/SingleInstance.h"
 #include "model/WorkspaceStore.h"
 #include "platform/ObjectStore.h"
 #include "platform/Popover.h"
@@ -107,7 +108,7 @@ TEST_F(AppDelegateTest, OneDexaroAtATimeByTheSessionBusOrElseByTheStoresLock) {
     second.reset();
     auto first = start(); // each fake bus is a bus of its own: they never meet
     first->closePopover();
-    bus->deliver(AppDelegate::showPopoverNotification, QStringLiteral("someone.else"));
+    bus->deliver(SingleInstance::showPopoverNotification, QStringLiteral("someone.else"));
     EXPECT_FALSE(first->isPopoverShown()) << "only Dexaro's own request counts";
     EXPECT_EQ(makeDelegate()->applicationDidFinishLaunching(),
               AppDelegate::LaunchResult::AlreadyRunning);
@@ -208,6 +209,6 @@ TEST(MainWindowFrame, FillsTheWorkAreaLessMarginsAndIsCentred) {
         {"tiny screen keeps a usable window", QRect(0, 0, 500, 300), 24, QRect(10, 0, 480, 300)},
     };
     for (const auto& row : rows)
-        EXPECT_EQ(AppDelegate::mainWindowFrame(row.workArea, row.thickness), row.expected)
+        EXPECT_EQ(CustomMainWindow::frameFor(row.workArea, row.thickness), row.expected)
             << row.name;
 }
