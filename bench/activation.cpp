@@ -118,7 +118,7 @@ public:
 
     bool started() const { return m_started; }
     const QStringList& ids() const { return m_ids; }
-    WorkspaceActivation& activation() { return delegate->shared().activation(); }
+    WorkspaceActivation& activation() { return delegate->sharedObjects().activation(); }
     bool settled(const QString& id, ItemStateEnum state) {
         return waitFor([&] { return activation().itemState(id) == state; }, 30000);
     }

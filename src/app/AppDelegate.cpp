@@ -156,18 +156,12 @@ AppDelegate::LaunchResult AppDelegate::applicationDidFinishLaunching(QString* er
 }
 
 void AppDelegate::makeSharedObjects() {
-    SharedHooks hooks;
-    hooks.settings = [this] {
-        return m_settings;
-    };
-    hooks.closePopover = [this] {
-        closePopover();
-    };
-    hooks.consumeEditorTag = [this] {
-        return consumeWorkspaceListUpdate(editorTag);
-    };
-    m_shared = std::make_unique<SharedObjects>(SharedDesktop::of(m_platform, m_alerts), *m_store,
-                                               std::move(hooks));
+    m_shared = std::make_unique<SharedObjects>(
+        SharedDesktop::of(m_platform, m_alerts), *m_store,
+        SharedHooks{[this] { return m_settings; }, [this] { closePopover(); },
+                    [this] {
+                        return consumeWorkspaceListUpdate(editorTag);
+                    }});
     // Every list is out of date after a change; the popover's follows the
     // activation's list at once.
     connect(&m_shared->catalog(), &WorkspaceCatalog::changed, this, [this] {

@@ -93,7 +93,7 @@ public:
 
     // Shared by the parts that start-up hands them to; they exist once the
     // store has opened (applicationDidFinishLaunching answered Started).
-    SharedObjects& shared() { return *m_shared; }
+    SharedObjects& sharedObjects() { return *m_shared; }
 
     // The status item's action: closes the popover when shown, else shows it.
     void statusBarClickHandler();
