@@ -294,22 +294,25 @@ WorkspaceActivation::Answer WorkspaceActivation::switchOff(const QString& wsID,
     closePopover();
     emit switchingStarted(wsID, false);
 
+    // What was launched is taken now: a deletion right after this forgets the
+    // records, not what is being closed.
+    const QList<RunningApplication> apps = m_shared->records.launchedApps(wsID);
     WorkspaceServices* services = m_services.workspaceServices;
-    m_pool.start([shared = m_shared, self = QPointer(this), services, wsID, generation, force] {
-        const QList<RunningApplication> apps = shared->records.launchedApps(wsID);
-        if (services) {
-            for (const RunningApplication& app : apps) {
-                if (force)
-                    services->forceTerminate(app);
-                else
-                    services->terminate(app);
+    m_pool.start(
+        [shared = m_shared, self = QPointer(this), services, apps, wsID, generation, force] {
+            if (services) {
+                for (const RunningApplication& app : apps) {
+                    if (force)
+                        services->forceTerminate(app);
+                    else
+                        services->terminate(app);
+                }
             }
-        }
-        if (shared->records.resetIf(wsID, generation))
-            postToMain(shared, self, [wsID](WorkspaceActivation& activation) {
-                emit activation.stateChanged(wsID, activation.itemState(wsID));
-            });
-    });
+            if (shared->records.resetIf(wsID, generation))
+                postToMain(shared, self, [wsID](WorkspaceActivation& activation) {
+                    emit activation.stateChanged(wsID, activation.itemState(wsID));
+                });
+        });
     return Answer::switching;
 }
 

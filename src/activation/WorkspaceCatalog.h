@@ -37,6 +37,7 @@ public:
                      QObject* parent = nullptr);
 
     WorkspaceStore& store() const { return m_store; }
+    WorkspaceActivation& activation() const { return m_activation; }
 
     // A new workspace with its shortcut (none: no hot key) and placements.
     Result create(const WorkspaceContents& contents, const std::optional<MASShortcut>& shortcut,

@@ -102,6 +102,8 @@ void WSCreatorViewController::scanFinished() {
     if (!m_firstScanDone) {
         m_firstScanDone = true;
         m_collectionView->setBusy(false);
+        if (std::exchange(m_saveAfterScan, false))
+            saveWS();
     }
 }
 
@@ -110,6 +112,12 @@ void WSCreatorViewController::refuse(const QString& message, const QString& info
 }
 
 void WSCreatorViewController::saveWS() {
+    // Until the first scan is in, nothing tells which picked applications are
+    // installed: the save waits for it instead of refusing them.
+    if (!m_firstScanDone) {
+        m_saveAfterScan = true;
+        return;
+    }
     const QString name = trimmedWorkspaceName(m_nameField->text());
     const QStringList apps =
         chosenApplications(m_collectionView->selectedAppURLs(), m_scanner->result());

@@ -63,6 +63,7 @@ private:
     WSCreatorPositionManager m_positionManager;
     std::optional<MASShortcut> m_shortcutValue;
     bool m_firstScanDone = false;
+    bool m_saveAfterScan = false;
 
     WSTextField* m_nameField = nullptr;
     WSNameCheckerPopover* m_nameWarning = nullptr;

@@ -1,5 +1,6 @@
 #include "authoring/WSEditorViewController.h"
 
+#include "activation/WorkspaceActivation.h"
 #include "activation/WorkspaceCatalog.h"
 #include "authoring/AppListCollectionView.h"
 #include "authoring/AuthoringWidgets.h"
@@ -57,6 +58,8 @@ WSEditorViewController::WSEditorViewController(const AuthoringContext& context, 
                                          context.scanDefaultApps, this);
     connect(m_scanner, &InstalledAppsScanner::scanFinished, this,
             &WSEditorViewController::scanFinished);
+    // The spinner runs until the first list is in the grid.
+    m_collectionView->setBusy(true);
     m_loader = new WSEditorListLoader(context.catalog->store().context().path(), this);
     connect(m_loader, &WSEditorListLoader::loaded, this, &WSEditorViewController::listLoaded);
     connect(m_loader, &WSEditorListLoader::failed, this, &WSEditorViewController::listFailed);
@@ -168,6 +171,12 @@ void WSEditorViewController::showEvent(QShowEvent* event) {
 void WSEditorViewController::scanFinished() {
     m_collectionView->setInstalledApps(m_scanner->result().apps);
     m_collectionView->clearSearch();
+    if (!m_firstScanDone) {
+        m_firstScanDone = true;
+        m_collectionView->setBusy(false);
+        if (std::exchange(m_saveAfterScan, false))
+            saveWS();
+    }
 }
 
 void WSEditorViewController::reloadList() {
@@ -295,6 +304,12 @@ void WSEditorViewController::refuse(const QString& message, const QString& infor
 void WSEditorViewController::saveWS() {
     if (m_currentIndex <= 0 || m_currentIndex >= m_wsList.size())
         return;
+    // Until the first scan is in, nothing tells which picked applications are
+    // installed: the save waits for it instead of refusing them.
+    if (!m_firstScanDone) {
+        m_saveAfterScan = true;
+        return;
+    }
     const QString name = trimmedWorkspaceName(m_nameField->text());
     const QStringList apps =
         chosenApplications(m_collectionView->selectedAppURLs(), m_scanner->result());
@@ -346,13 +361,32 @@ void WSEditorViewController::deleteWS() {
     if (index <= 0 || index >= m_wsList.size())
         return;
     const WSListModelPtr ws = m_wsList[index];
-    const int answer = m_context.alerts->ask(
-        deleteAlertTitle, QStringLiteral("Are sure?"),
+    WorkspaceActivation& activation = m_context.catalog->activation();
+    const QString question =
         QStringLiteral("Do you really want to delete workspace with the name %1?")
-            .arg(quoted(ws->wsName)),
-        {QStringLiteral("OK"), QStringLiteral("Cancel")});
-    if (answer != 0)
+            .arg(quoted(ws->wsName));
+    // A workspace that is on leaves what it opened beyond Dexaro's reach:
+    // the confirmation says so and can switch it off first.
+    if (activation.isOn(ws->wsID)) {
+        const int answer = m_context.alerts->ask(
+            deleteAlertTitle, QStringLiteral("Are sure?"),
+            QStringLiteral("%1 It is switched on: the applications it opened keep running "
+                           "unless it is switched off first.")
+                .arg(question),
+            {QStringLiteral("Switch Off and Delete"), QStringLiteral("Delete"),
+             QStringLiteral("Cancel")});
+        if (answer == 2 || answer < 0)
+            return;
+        if (answer == 0 && activation.switchOff(ws->wsID) == WorkspaceActivation::Answer::busy) {
+            m_context.alerts->warn(deleteAlertTitle,
+                                   QStringLiteral("Workspace is being switched on or off"),
+                                   QStringLiteral("Try again once it is done."));
+            return;
+        }
+    } else if (m_context.alerts->ask(deleteAlertTitle, QStringLiteral("Are sure?"), question,
+                                     {QStringLiteral("OK"), QStringLiteral("Cancel")}) != 0) {
         return;
+    }
 
     const WorkspaceCatalog::Result result = m_context.catalog->remove(ws->wsID);
     if (!result.stored()) {

@@ -94,6 +94,8 @@ private:
     WSEditorPositionManager m_positionManager;
     QList<WSListModelPtr> m_wsList;
     int m_currentIndex = 0;
+    bool m_firstScanDone = false;
+    bool m_saveAfterScan = false;
 
     QComboBox* m_popUpButton = nullptr;
     BusySpinner* m_spinner = nullptr;

@@ -2,8 +2,8 @@
 // The Creator and the Editor, shown, over a real store, user defaults and
 // placement store in a temporary folder, with recorded alerts, fake hot keys
 // and applications in a folder of the test's own, wired as the program wires
-// them (SharedObjects). Three workspaces are stored (Home, Office with a web
-// link, Games), each with a shortcut whose hot key is bound.
+// them (SharedObjects); launches are only recorded. Three workspaces are stored (Home, Office with
+// a web link, Games), each with a shortcut whose hot key is bound.
 #include "activation/WorkspaceActivation.h"
 #include "activation/WorkspaceCatalog.h"
 #include "app/SharedObjects.h"
@@ -24,6 +24,7 @@
 #include "support/FolderDesktopEntries.h"
 #include "support/QtPrinters.h"
 #include "support/RecordingAlerts.h"
+#include "support/RecordingWorkspaceServices.h"
 #include "support/RunSql.h"
 #include "support/Wait.h"
 
@@ -157,12 +158,13 @@ protected:
     UserDefaults defaults{apps.path(QStringLiteral("Dexaro.conf"))};
     int listChanges = 0;
     bool editorOutOfDate = true; // the Editor reads the list when next shown
-    SharedObjects shared{{alerts, hotKeys, defaults, entries, desktop().windows(),
-                          desktop().workAreas(), desktop().workspace()},
-                         store,
-                         {{}, {}, [this] {
-                              return std::exchange(editorOutOfDate, false);
-                          }}};
+    RecordingWorkspaceServices launches;
+    SharedObjects shared{
+        {alerts, hotKeys, defaults, entries, desktop().windows(), desktop().workAreas(), launches},
+        store,
+        {{}, {}, [this] {
+             return std::exchange(editorOutOfDate, false);
+         }}};
     MASShortcutBinder& binder = shared.binder();
     QStringList ids;
     std::unique_ptr<WSCreatorViewController> creator;

@@ -119,6 +119,24 @@ TEST_F(CreatorTest, AShortcutThatCannotBeStoredIsToldInTheOneMessage) {
         << "listed in the popover at once";
 }
 
+// Before the screens' first scan ends their grids show the spinner, and a
+// save waits for the scan instead of refusing the picked applications.
+TEST_F(CreatorTest, ASaveBeforeTheFirstScanWaitsForIt) {
+    WSCreatorViewController fresh(shared.authoringContext());
+    WSEditorViewController freshEditor(shared.authoringContext());
+    EXPECT_TRUE(fresh.collectionView()->isBusy());
+    EXPECT_TRUE(freshEditor.collectionView()->isBusy());
+    fresh.nameField()->setText("Early");
+    fresh.collectionView()->setSelectedAppURLs({url("Alpha")});
+    fresh.saveWS();
+    EXPECT_TRUE(alerts.shown.isEmpty());
+    fresh.show();
+    ASSERT_TRUE(waitUntil([&] { return !alerts.shown.isEmpty(); }));
+    EXPECT_EQ(onlyAlert(), "Workspace creating|Added new Workspace!|success");
+    EXPECT_EQ(storedWorkspaces().last().mid(1, 2), (QStringList{"Early", url("Alpha")}));
+    EXPECT_FALSE(fresh.collectionView()->isBusy());
+}
+
 // Pasted line breaks are dropped; past 40 characters the warning shows.
 TEST_F(CreatorTest, TypingDropsLineBreaksAndWarnsPastTheLimit) {
     creator->nameField()->setText(QStringLiteral("Wo\nr\r\n\u2028k\u2029"));

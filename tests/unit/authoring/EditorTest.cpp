@@ -2,6 +2,7 @@
 // selecting again) and the duplicate rules, a cancelled or refused write, and
 // deleting.
 #include "AuthoringFixture.h"
+#include "activation/WorkspaceActivation.h"
 #include "model/TemporaryGlobalDataHolder.h"
 
 namespace dexaro::test {
@@ -109,6 +110,41 @@ TEST_F(EditorTest, SelectingShowsTheWorkspaceAndDeletingLeavesTheOthers) {
     EXPECT_EQ(shown(*editor), nothingSelected);
     EXPECT_EQ(defaults.value(ids[2]), shortcut(2).encode());
     EXPECT_TRUE(binder.isRegisteredAction(ids[2]));
+}
+
+// A workspace that is on: the confirmation says what deleting leaves running
+// and can switch it off first; deleted as it is, nothing of it is closed.
+TEST_F(EditorTest, DeletingAWorkspaceThatIsOnOffersToSwitchItOffFirst) {
+    WorkspaceActivation& activation = shared.activation();
+    const auto switchOn = [&](const QString& id) {
+        activation.switchOn(id);
+        return waitUntil([&] { return activation.itemState(id) == ItemStateEnum::active; });
+    };
+    const auto deleteAnswering = [&](int index, int answer) {
+        select(index);
+        alerts.shown.clear();
+        alerts.answer = answer;
+        editor->deleteWS();
+        activation.waitForWorkers();
+        QCoreApplication::processEvents();
+        return waitUntil([this] { return !editor->isLoadingList(); });
+    };
+    ASSERT_TRUE(switchOn(ids[1]));
+    ASSERT_TRUE(deleteAnswering(2, 2)); // Cancel
+    ASSERT_EQ(alerts.shown.size(), 1);
+    EXPECT_EQ(alerts.shown[0].buttons, (QStringList{"Switch Off and Delete", "Delete", "Cancel"}));
+    EXPECT_TRUE(alerts.shown[0].informative.contains("keep running"));
+    EXPECT_TRUE(activation.isOn(ids[1]));
+
+    ASSERT_TRUE(deleteAnswering(2, 0)); // Switch Off and Delete
+    EXPECT_EQ(launches.terminated().size(), 2) << "both of its applications";
+    EXPECT_EQ(activation.workspace(ids[1]), nullptr);
+
+    ASSERT_TRUE(switchOn(ids[2]));
+    ASSERT_TRUE(deleteAnswering(2, 1)); // Delete as it is
+    EXPECT_EQ(launches.terminated().size(), 2) << "nothing of it closed";
+    EXPECT_FALSE(activation.isOn(ids[2]));
+    EXPECT_EQ(popUpTitles(), (QStringList{placeholder, "Home"}));
 }
 
 } // namespace
