@@ -10,6 +10,7 @@
 
 #include <QCoreApplication>
 #include <QPointer>
+#include <cstdio>
 #include <mutex>
 
 namespace dexaro {
@@ -133,7 +134,11 @@ struct OpeningRun {
             }
             services->openApplication(
                 entry, opening->configuration,
-                [run = *this, entry](std::optional<RunningApplication> app, const QString&) {
+                [run = *this, entry](std::optional<RunningApplication> app, const QString& error) {
+                    // The alert names the application; the console says why.
+                    if (!app)
+                        std::fprintf(stderr, "Dexaro: %s was not opened: %s\n", qPrintable(entry),
+                                     qPrintable(error));
                     run.appLaunchFinished(entry, app);
                 });
         }

@@ -12,6 +12,7 @@
 #include "app/CustomMainWindow.h"
 #include "app/SharedObjects.h"
 #include "app/SingleInstance.h"
+#include "app/WorkspaceBusRequests.h"
 #include "authoring/WSCreatorViewController.h"
 #include "authoring/WSEditorViewController.h"
 #include "model/WorkspaceStore.h"
@@ -48,6 +49,7 @@ AppServices AppServices::fromPlatform(Platform& platform) {
         AppcastUpdater::configuredFeedURL(), AppcastUpdater::configuredVersion(), platform.alerts(),
         [&platform](const QUrl& url) { platform.workspace().openURL(url); });
     services.statusItem = platform.makeStatusItem();
+    services.workspaceBus = platform.makeWorkspaceBusService();
     return services;
 }
 
@@ -56,6 +58,7 @@ AppDelegate::AppDelegate(Platform& platform, AppServices services, QObject* pare
       m_alerts(m_ownAlerts ? m_ownAlerts.get() : &platform.alerts()),
       m_loginItem(std::move(services.loginItem)), m_sessionBus(std::move(services.sessionBus)),
       m_updater(std::move(services.updater)), m_statusItem(std::move(services.statusItem)),
+      m_workspaceBus(std::move(services.workspaceBus)),
       m_checkAccessibility(std::move(services.checkAccessibility)),
       m_exit(std::move(services.exit)), m_storePath(std::move(services.storePath)),
       m_instance(std::make_unique<SingleInstance>()) {
@@ -79,6 +82,7 @@ AppDelegate::~AppDelegate() {
     delete m_statusMenu;
     delete m_aboutWindow;
     delete m_statusBarController;
+    m_busRequests.reset();
     m_shared.reset();
 }
 
@@ -140,6 +144,9 @@ AppDelegate::LaunchResult AppDelegate::applicationDidFinishLaunching(QString* er
     // The workspaces, and with them every hot key, before anything is shown.
     consumeWorkspaceListUpdate(statusBarTag);
     m_shared->activation().reloadWorkspaces();
+    if (m_workspaceBus)
+        m_busRequests = std::make_unique<WorkspaceBusRequests>(m_shared->activation(),
+                                                               std::move(m_workspaceBus));
     buildStatusItem();
     buildMainWindow();
 

@@ -13,6 +13,7 @@
 #include "platform/SessionBus.h"
 #include "platform/StatusItem.h"
 #include "platform/Updater.h"
+#include "platform/WorkspaceBus.h"
 
 #include <QObject>
 #include <QPointer>
@@ -35,6 +36,7 @@ class PopoverPresenter;
 class SharedObjects;
 class SingleInstance;
 class StatusBarItemViewController;
+class WorkspaceBusRequests;
 class WorkspaceStore;
 
 // The delegate's own services, made from the platform by default; tests put
@@ -45,6 +47,7 @@ struct AppServices {
     std::unique_ptr<SessionBus> sessionBus;
     std::unique_ptr<Updater> updater;
     std::unique_ptr<StatusItem> statusItem;
+    std::unique_ptr<WorkspaceBusService> workspaceBus; // none: no requests over the bus
     // Asks whether windows of other applications can be placed (the
     // platform's window layer when empty).
     std::function<bool(bool prompt)> checkAccessibility;
@@ -150,6 +153,7 @@ private:
     std::unique_ptr<SessionBus> m_sessionBus;
     std::unique_ptr<Updater> m_updater;
     std::unique_ptr<StatusItem> m_statusItem;
+    std::unique_ptr<WorkspaceBusService> m_workspaceBus;
     std::function<bool(bool)> m_checkAccessibility;
     std::function<void(int)> m_exit;
     QString m_storePath;
@@ -157,6 +161,7 @@ private:
     std::unique_ptr<ObjectStore> m_objectStore;
     std::unique_ptr<WorkspaceStore> m_store;
     std::unique_ptr<SharedObjects> m_shared;
+    std::unique_ptr<WorkspaceBusRequests> m_busRequests;
     StatusBarItemViewController* m_statusBarController = nullptr;
     std::unique_ptr<PopoverPresenter> m_presenter;
     QMenu* m_statusMenu = nullptr;

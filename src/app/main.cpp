@@ -2,15 +2,45 @@
 // from the desktop's status area.
 #include "app/AppDelegate.h"
 #include "app/AppIdentifiers.h"
+#include "app/CommandLine.h"
+#include "model/WorkspaceStore.h"
 #include "platform/Platform.h"
 #include "platform/TerminationSignals.h"
 
 #include <QApplication>
 #include <QIcon>
+#include <QProcess>
+#include <QTextStream>
 #include <csignal>
 #include <cstdio>
 
+namespace {
+
+// The command line's requests: no display, no widgets.
+int runCommandLine(int argc, char* argv[], const dexaro::CommandLine::Request& request) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Dexaro"));
+    const std::unique_ptr<dexaro::WorkspaceBusClient> bus =
+        dexaro::WorkspaceBusClient::forSession();
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    dexaro::CommandLine::Environment environment{
+        *bus, dexaro::WorkspaceStore::defaultStorePath(),
+        [] { return QProcess::startDetached(QCoreApplication::applicationFilePath(), {}); }, out,
+        err};
+    return dexaro::CommandLine::run(request, environment);
+}
+
+} // namespace
+
 int main(int argc, char* argv[]) {
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const dexaro::CommandLine::Request request = dexaro::CommandLine::parse(arguments);
+    if (request.action != dexaro::CommandLine::Action::start || !request.error.isEmpty())
+        return runCommandLine(argc, argv, request);
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Dexaro"));
     QApplication::setDesktopFileName(dexaro::MainAppBundleIdentifier);

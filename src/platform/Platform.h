@@ -23,6 +23,7 @@ class SessionBus;
 class StatusItem;
 class UserDefaults;
 class WorkAreas;
+class WorkspaceBusService;
 class WorkspaceServices;
 
 class Platform {
@@ -43,6 +44,8 @@ public:
     // Services made for one owner.
     virtual std::unique_ptr<LoginItem> makeLoginItem() = 0;
     virtual std::unique_ptr<SessionBus> makeSessionBus() = 0;
+    // The workspaces' interface on the session bus (WorkspaceBus.h).
+    virtual std::unique_ptr<WorkspaceBusService> makeWorkspaceBusService() = 0;
     virtual std::unique_ptr<StatusItem> makeStatusItem() = 0;
     virtual std::unique_ptr<DesktopSwitchMonitor> makeDesktopSwitchMonitor() = 0;
     // The popover's mouse-down monitors (EventMonitor.h); each lives as long as

@@ -2,6 +2,7 @@
 
 #include "platform/UserDefaults.h"
 #include "platform/linux/DBusSessionBus.h"
+#include "platform/linux/DBusWorkspaceBus.h"
 #include "platform/linux/GioDesktopEntries.h"
 #include "platform/linux/GioWorkspaceServices.h"
 #include "platform/linux/GlobalMouseDownMonitor.h"
@@ -89,6 +90,10 @@ std::unique_ptr<LoginItem> LinuxPlatform::makeLoginItem() {
 
 std::unique_ptr<SessionBus> LinuxPlatform::makeSessionBus() {
     return std::make_unique<DBusSessionBus>();
+}
+
+std::unique_ptr<WorkspaceBusService> LinuxPlatform::makeWorkspaceBusService() {
+    return std::make_unique<DBusWorkspaceService>();
 }
 
 std::unique_ptr<StatusItem> LinuxPlatform::makeStatusItem() {

@@ -21,6 +21,7 @@ public:
 
     std::unique_ptr<LoginItem> makeLoginItem() override;
     std::unique_ptr<SessionBus> makeSessionBus() override;
+    std::unique_ptr<WorkspaceBusService> makeWorkspaceBusService() override;
     std::unique_ptr<StatusItem> makeStatusItem() override;
     std::unique_ptr<DesktopSwitchMonitor> makeDesktopSwitchMonitor() override;
     std::unique_ptr<EventMonitor>

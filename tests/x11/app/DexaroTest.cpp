@@ -1,8 +1,15 @@
 // Dexaro started for real in the test session (Xvfb, openbox, tint2 with its
 // tray, a D-Bus session bus) and driven by real clicks and keys: its tray icon,
 // popover and menu, the main window's keys, second starts, the launcher at
-// login and a quit during a start-up alert.
+// login, a quit during a start-up alert, and its command line and bus
+// interface from other processes.
+#include "model/WorkspaceStore.h"
+#include "platform/ObjectStore.h"
+#include "positioning/PositionName.h"
+#include "positioning/PositionsDBManager.h"
+#include "support/PlacedFrame.h"
 #include "support/ProcessChecks.h"
+#include "support/RecordingAlerts.h"
 #include "support/RunProgram.h"
 #include "support/XClient.h"
 #include "support/XdgSandbox.h"
@@ -13,6 +20,7 @@
 #include <QDir>
 #include <QScopeGuard>
 #include <QTemporaryDir>
+#include <QUrl>
 #include <csignal>
 #include <gtest/gtest.h>
 
@@ -233,6 +241,104 @@ TEST_F(Dexaro, SigtermDuringTheAlertOfAnUnreadableStoreEndsStartUpAndLeavesTheFi
     EXPECT_TRUE(ended(dexaro, 1));
     QFile file(storePath());
     EXPECT_TRUE(file.open(QIODevice::ReadOnly) && file.readAll() == garbage) << "touched";
+}
+
+// Other programs switch workspaces: `dexaro --toggle` starts Dexaro and the
+// workspace's clock goes to its left half; dbus-send lists it on and sees
+// the StateChanged signals; `dexaro --off` closes the clock; `--list` reads
+// the store while Dexaro is not running.
+TEST_F(Dexaro, TheCommandLineAndTheBusSwitchWorkspacesFromOtherProcesses) {
+    const QString entryPath = path("data/applications/clock.desktop");
+    ASSERT_TRUE(QDir().mkpath(path("data/applications")));
+    XdgSandbox::writeText(entryPath, "[Desktop Entry]\nType=Application\nName=Clock\n"
+                                     "Exec=xclock -geometry 120x120+400+300\n");
+    QString id;
+    {
+        ASSERT_TRUE(QDir().mkpath(path("data/Dexaro")));
+        RecordingAlerts alerts;
+        auto objects = WorkspaceStore::openStore(storePath(), nullptr);
+        ASSERT_TRUE(objects);
+        WorkspaceStore store(*objects, alerts);
+        const QString entry = QUrl::fromLocalFile(entryPath).toString();
+        id = store.fillWorkspace(store.insertWorkspace(),
+                                 {QStringLiteral("Clock Work"), {entry}, {}, {}});
+        ASSERT_TRUE(objects->save());
+        PositionsDBManager placements(*objects, alerts);
+        ASSERT_TRUE(placements.save(id, QStringLiteral("%1==%2;;")
+                                            .arg(appPositionKey(entry))
+                                            .arg(rawValue(PositionName::leftHalf))));
+    }
+    const auto command = [&](const QString& program, const QStringList& arguments,
+                             QString* out = nullptr) {
+        QProcess process;
+        process.setProcessEnvironment(environment());
+        // What it and a Dexaro it starts say goes to the test's output.
+        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process.start(program, arguments);
+        const bool finished = process.waitForFinished(60000);
+        if (out)
+            *out = QString::fromUtf8(process.readAllStandardOutput());
+        return finished && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    };
+    const auto dexaroCommand = [&](const QStringList& arguments, QString* out = nullptr) {
+        return command(dexaroProgram, arguments, out);
+    };
+    const auto clocks = [&] {
+        QList<QRect> found;
+        for (xcb_window_t window : probe.clientWindows())
+            if (probe.wmClass(window).value(1) == QLatin1String("XClock"))
+                found << probe.frameRect(window).value_or(QRect());
+        return found;
+    };
+    const auto busList = [&] {
+        QString out;
+        command(QStringLiteral("dbus-send"),
+                {"--session", "--print-reply", "--dest=org.dexaro.Dexaro", "/org/dexaro/Dexaro",
+                 "org.dexaro.Workspaces1.List"},
+                &out);
+        return out;
+    };
+
+    QString listed;
+    ASSERT_EQ(dexaroCommand({"--list"}, &listed), 0);
+    EXPECT_EQ(listed, id + "\toff\tClock Work\n") << "read from the store";
+    EXPECT_EQ(dexaroCommand({"--on", "Nothing"}), 1);
+    EXPECT_TRUE(marker.running(dexaroProgram).isEmpty()) << "started for a name that is nowhere";
+
+    QProcess monitor;
+    monitor.start(QStringLiteral("dbus-monitor"),
+                  {"--session", "type='signal',interface='org.dexaro.Workspaces1'"});
+    ASSERT_TRUE(monitor.waitForStarted(30000));
+    const auto cleanUp = qScopeGuard([&] {
+        monitor.kill();
+        monitor.waitForFinished(30000);
+    });
+    QByteArray signalsSeen;
+    const auto signalled = [&](const QByteArray& state) {
+        return waitUntil(
+            [&] {
+                signalsSeen += monitor.readAllStandardOutput();
+                return signalsSeen.contains("string \"" + id.toUtf8() + "\"\n   string \"" + state +
+                                            "\"");
+            },
+            30000);
+    };
+
+    ASSERT_EQ(dexaroCommand({"--toggle", "clock work"}), 0) << "any letter case";
+    ASSERT_EQ(marker.running(dexaroProgram).size(), 1);
+    const QRect leftHalf = placedFrame(PositionName::leftHalf, probe.workArea());
+    EXPECT_TRUE(
+        waitUntil([&] { return clocks().size() == 1 && framedAt(clocks()[0], leftHalf); }, 30000))
+        << "the clock is not in the left half";
+    EXPECT_TRUE(signalled("on"));
+    EXPECT_TRUE(busList().contains("string \"on\"")) << busList().toStdString();
+    ASSERT_EQ(dexaroCommand({"--list"}, &listed), 0);
+    EXPECT_EQ(listed, id + "\ton\tClock Work\n") << "asked of the running Dexaro";
+
+    EXPECT_EQ(dexaroCommand({"--off", id}), 0) << "by identifier";
+    EXPECT_TRUE(signalled("off"));
+    EXPECT_TRUE(waitUntil([&] { return clocks().isEmpty(); }, 30000)) << "the clock is still up";
+    EXPECT_EQ(marker.running(dexaroProgram).size(), 1) << "one Dexaro all along";
 }
 
 } // namespace
