@@ -68,7 +68,8 @@ TEST(LaunchRules, ApplicationNamesInMessages) {
     file.close();
     const std::pair<QString, QString> rows[] = {
         {QUrl::fromLocalFile(file.fileName()).toString(), QStringLiteral("Text Editor")},
-        {QStringLiteral("file:///usr/share/applications/firefox-esr.desktop"),
+        // An entry that is not there is named by its file name.
+        {QUrl::fromLocalFile(dir.filePath(QStringLiteral("firefox-esr.desktop"))).toString(),
          QStringLiteral("firefox-esr")},
         {QStringLiteral("file:///Applications/My%20Notes.app/"), QStringLiteral("My Notes")},
         // An entry whose file name does not decode has no name.
