@@ -134,7 +134,7 @@ void launchWorkspaceContents(const SharedPtr& shared,
         }
         QStringList failedFiles;
         for (const QString& path : opening->files) {
-            if (!path.isEmpty() && !services->openFile(path))
+            if (!path.isEmpty() && !services->openFile(fileLinkPath(path)))
                 failedFiles.append(path);
         }
         if (!failedFiles.isEmpty()) {

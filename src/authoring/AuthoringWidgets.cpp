@@ -151,6 +151,14 @@ std::optional<Refusal> refusalFor(const QString& name, const QString& emptyInfor
                                       "separate stored links (such as \"*:///:*\" or \"@@\"). "
                                       "Please, change it.")
                            .arg(rows.join(QStringLiteral(", ")))};
+    rows.clear();
+    for (int row : urls.unopenableRows())
+        rows.append(QStringLiteral("web link %1").arg(row + 1));
+    if (!rows.isEmpty())
+        return Refusal{QStringLiteral("Web link cannot be opened!"),
+                       QStringLiteral("The address of %1 can never be opened. Please, correct "
+                                      "it or delete the link.")
+                           .arg(rows.join(QStringLiteral(", ")))};
     return std::nullopt;
 }
 

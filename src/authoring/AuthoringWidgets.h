@@ -68,7 +68,8 @@ struct Refusal {
 // the trimmed name (emptyInformative is the screen's own text for an empty
 // one), a duplicate (nameTaken asks the store), the applications, and links
 // whose text holds the separators of stored links (they would be cut apart when
-// read back). The first that fails answers its refusal.
+// read back), then web links whose address can never open. The first that
+// fails answers its refusal.
 std::optional<Refusal> refusalFor(const QString& name, const QString& emptyInformative,
                                   const std::function<bool()>& nameTaken, const QStringList& apps,
                                   const LinkListView& urls, const LinkListView& files);

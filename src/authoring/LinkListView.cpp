@@ -1,5 +1,6 @@
 #include "authoring/LinkListView.h"
 
+#include "activation/LaunchRules.h"
 #include "model/Packing.h"
 
 #include <QDir>
@@ -117,19 +118,43 @@ void LinkListView::empty() {
     emit rowsChanged();
 }
 
-QList<int> LinkListView::unstorableRows() const {
-    QList<int> unstorable;
+bool LinkListView::isUnstorable(const LinkRowView* row) const {
     const QString& separator = separatorOf(m_kind);
-    for (int i = 0; i < m_rows.size(); ++i) {
-        for (const QString& text :
-             {m_rows[i]->nameField()->text(), m_rows[i]->addressField()->text()}) {
-            if (text.contains(marker()) || text.contains(separator)) {
-                unstorable.append(i);
-                break;
-            }
-        }
-    }
-    return unstorable;
+    for (const QString& text : {row->nameField()->text(), row->addressField()->text()})
+        if (text.contains(marker()) || text.contains(separator))
+            return true;
+    return false;
+}
+
+bool LinkListView::isUnopenable(const LinkRowView* row) const {
+    const QString address = row->addressField()->text();
+    return m_kind == LinkKind::url && !address.trimmed().isEmpty() && !webAddressCanOpen(address);
+}
+
+QList<int> LinkListView::unstorableRows() const {
+    QList<int> rows;
+    for (int i = 0; i < m_rows.size(); ++i)
+        if (isUnstorable(m_rows[i]))
+            rows.append(i);
+    return rows;
+}
+
+QList<int> LinkListView::unopenableRows() const {
+    QList<int> rows;
+    for (int i = 0; i < m_rows.size(); ++i)
+        if (isUnopenable(m_rows[i]))
+            rows.append(i);
+    return rows;
+}
+
+void LinkListView::checkRow(LinkRowView* row) {
+    if (isUnstorable(row))
+        row->setProblem(QStringLiteral("The name or address contains text Dexaro uses to "
+                                       "separate stored links."));
+    else if (isUnopenable(row))
+        row->setProblem(QStringLiteral("This address can never be opened."));
+    else
+        row->setProblem(QString());
 }
 
 void LinkListView::setFileChooser(FileChooser chooser) {
@@ -153,6 +178,9 @@ LinkRowView* LinkListView::insertRow(int index, const LinkRow& link) {
     connect(row, &LinkRowView::deleteRequested, this,
             [this](LinkRowView* which) { removeRow(int(m_rows.indexOf(which))); });
     connect(row, &LinkRowView::selectFileRequested, this, &LinkListView::chooseFile);
+    for (QLineEdit* field : {row->nameField(), row->addressField()})
+        connect(field, &QLineEdit::textChanged, row, [this, row] { checkRow(row); });
+    checkRow(row);
     return row;
 }
 

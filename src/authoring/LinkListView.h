@@ -4,7 +4,9 @@
 // scroll area. The rows are real widgets, so what the user typed lives in them
 // until the screen reads currentRows(), also for rows scrolled out of view.
 //
-// Addresses are free text: the list adds no scheme and trims or tests nothing.
+// Addresses are free text: the list adds no scheme and trims nothing. A row
+// whose text cannot be stored as typed, or whose web address can never open,
+// is marked as it is typed (LinkRowView::problem()).
 #include "authoring/LinkRowView.h"
 
 #include <QList>
@@ -56,6 +58,10 @@ public:
     // an address holding the link marker or the list separator. Saving them
     // would lose the link.
     QList<int> unstorableRows() const;
+    // The web-link rows whose address can never open ("javascript:...", ":",
+    // "http://"); none on a file list. Saving them would store a link that
+    // is then skipped.
+    QList<int> unopenableRows() const;
 
     LinkRowView* rowView(int index) const { return m_rows.value(index); }
     QScrollArea* scrollArea() const { return m_scroll; }
@@ -76,6 +82,9 @@ private:
     void clearRows();
     void renumber();
     void chooseFile(LinkRowView* row);
+    bool isUnstorable(const LinkRowView* row) const;
+    bool isUnopenable(const LinkRowView* row) const;
+    void checkRow(LinkRowView* row);
 
     LinkKind m_kind;
     QScrollArea* m_scroll;

@@ -25,6 +25,11 @@ public:
 
     void setNumber(int number);
 
+    // Why the row's text cannot be saved as typed, shown on the row (a red
+    // frame, its tool tip and accessible description); empty when it can.
+    void setProblem(const QString& problem);
+    const QString& problem() const { return m_problem; }
+
 signals:
     void deleteRequested(dexaro::LinkRowView* row);
     void selectFileRequested(dexaro::LinkRowView* row);
@@ -37,6 +42,7 @@ private:
     QLineEdit* m_address;
     QPushButton* m_selectFile = nullptr;
     QPushButton* m_delete;
+    QString m_problem;
 };
 
 } // namespace dexaro
