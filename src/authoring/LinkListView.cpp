@@ -98,16 +98,23 @@ QList<LinkRow> LinkListView::currentRows() const {
 void LinkListView::setFromStoredStrings(const QStringList& stored) {
     QList<LinkRow> rows;
     for (const QString& link : stored) {
-        const QStringList parts = link.split(marker());
-        rows.append(parts.size() == 2 ? LinkRow{parts[0], parts[1]} : LinkRow{});
+        // A string with the marker more than once (stored before such text
+        // was refused) keeps all of it: the name up to the first marker, the
+        // rest as its address, so that saving writes back the same string.
+        const qsizetype at = link.indexOf(marker());
+        rows.append(at < 0 ? LinkRow{link, QString()}
+                           : LinkRow{link.left(at), link.mid(at + marker().size())});
     }
     // A workspace without links stores one empty string.
     if (stored.size() == 1 && stored.first().isEmpty())
         rows.clear();
 
     clearRows();
-    for (const LinkRow& row : rows)
-        insertRow(int(m_rows.size()), row);
+    for (const LinkRow& row : rows) {
+        LinkRowView* view = insertRow(int(m_rows.size()), row);
+        view->setStoredText(row.name, row.address);
+        checkRow(view);
+    }
     m_scroll->verticalScrollBar()->setValue(0);
     renumber();
     emit rowsChanged();
@@ -119,11 +126,10 @@ void LinkListView::empty() {
 }
 
 bool LinkListView::isUnstorable(const LinkRowView* row) const {
-    const QString& separator = separatorOf(m_kind);
-    for (const QString& text : {row->nameField()->text(), row->addressField()->text()})
-        if (text.contains(marker()) || text.contains(separator))
-            return true;
-    return false;
+    if (row->holdsStoredText())
+        return false; // written back exactly as it was read
+    return !linkReadsBack(row->nameField()->text(), row->addressField()->text(), marker(),
+                          separatorOf(m_kind));
 }
 
 bool LinkListView::isUnopenable(const LinkRowView* row) const {
@@ -141,8 +147,9 @@ QList<int> LinkListView::unstorableRows() const {
 
 QList<int> LinkListView::unopenableRows() const {
     QList<int> rows;
+    // A row stored so by an older Dexaro shows its mark but is saved back.
     for (int i = 0; i < m_rows.size(); ++i)
-        if (isUnopenable(m_rows[i]))
+        if (isUnopenable(m_rows[i]) && !m_rows[i]->holdsStoredText())
             rows.append(i);
     return rows;
 }

@@ -62,6 +62,14 @@ void LinkRowView::setProblem(const QString& problem) {
     update();
 }
 
+void LinkRowView::setStoredText(const QString& name, const QString& address) {
+    m_stored.emplace(name, address);
+}
+
+bool LinkRowView::holdsStoredText() const {
+    return m_stored && m_stored->first == m_name->text() && m_stored->second == m_address->text();
+}
+
 void LinkRowView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);

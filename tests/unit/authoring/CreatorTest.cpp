@@ -89,8 +89,12 @@ TEST_F(CreatorTest, ARefusedSaveLeavesNothingBehindAndTheNextOneWritesItOnce) {
     ASSERT_EQ(rows.size(), 4);
     const QString id = rows.last().at(0);
     EXPECT_EQ(rows.last().mid(1),
-              (QStringList{"Team", url("Alpha") + "0,.,1" + url("Beta"), // the grid's order
-                           "Blog*:///:*example.org/blog@@0100..1x@@*:///:*only.address",
+              (QStringList{"Team",
+                           url("Alpha") + "0,.,1" +
+                               url("Beta"), // the grid's order
+                                            // A string without a marker keeps its text, as a name.
+                           "Blog*:///:*example.org/blog@@0100..1x@@damaged, no "
+                           "marker*:///:*@@0100..1x@@*:///:*only.address",
                            "Doc*:///:/:///:*/tmp/a b.txt"}));
     EXPECT_EQ(querySql(storePath(), "SELECT wsID, appPositions FROM PositionsEntity"),
               (QList<QStringList>{{id, QString::number(appPositionKey(url("Alpha"))) + "==3;;"}}));

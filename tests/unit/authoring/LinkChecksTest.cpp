@@ -4,6 +4,7 @@
 #include "activation/LaunchRules.h"
 #include "authoring/AuthoringWidgets.h"
 #include "authoring/LinkListView.h"
+#include "model/Packing.h"
 #include "support/QtPrinters.h"
 
 #include <QDir>
@@ -115,6 +116,82 @@ TEST(LinkChecks, RowsThatCannotBeStoredOrOpenedAreMarkedAndRefused) {
     ASSERT_TRUE(refusal);
     EXPECT_EQ(refusal->message, "Web link cannot be opened!");
     EXPECT_TRUE(refusal->informative.contains("web link 2, web link 3, web link 4"))
+        << qPrintable(refusal->informative);
+}
+
+// A link reads back only when its marker and the list's separator are found
+// exactly where they were put, also across the border of name and address
+// and of neighbouring links.
+TEST(LinkChecks, LinksReadBackOnlyWhenNoMarkerOrSeparatorFormsAcrossABorder) {
+    struct Row {
+        QString name, address;
+        LinkKind kind;
+        bool readsBack;
+    };
+    const Row rows[] = {
+        {"Docs", "https://docs.example", LinkKind::url, true},
+        {"", "", LinkKind::url, true},
+        {"Docs*:///:", "*https://docs.example", LinkKind::url, false},
+        {"Docs", ":///:*x", LinkKind::url, true}, // split finds the first marker only
+        {"Docs", "*:///:*x", LinkKind::url, false},
+        {"a*:///:*b", "c", LinkKind::url, false},
+        {"Notes", "/home/u/*:///:*.txt", LinkKind::file, true}, // the web marker in a file link
+        {"Notes*:///:/:///:", "/n.txt", LinkKind::file, false},
+        // The separator inside, or formed with a neighbour's separator.
+        {"a", "x@@0100..1x@@y", LinkKind::url, false},
+        {"a", "x@@0100..1x", LinkKind::url, false},
+        {"0100..1x@@b", "x", LinkKind::url, false},
+        {"a", "x@", LinkKind::url, true},
+    };
+    for (const Row& row : rows) {
+        const bool url = row.kind == LinkKind::url;
+        const QString& marker = url ? markers::urlLink : markers::fileLink;
+        const QString& separator = url ? separators::urls : separators::fileURLs;
+        EXPECT_EQ(linkReadsBack(row.name, row.address, marker, separator), row.readsBack)
+            << qPrintable(row.name + " | " + row.address);
+        if (!row.readsBack)
+            continue;
+        // What is accepted reads back as typed between any neighbours.
+        const QString element = packLink(row.name, row.address, marker);
+        const QString other = packLink("n", "x", marker);
+        EXPECT_EQ(unpack(pack({other, element, element, other}, separator), separator),
+                  (QStringList{other, element, element, other}));
+    }
+}
+
+// Stored strings are shown and saved back whole, also those with the marker
+// more than once or none; once a row is edited it is held to the rules again.
+TEST(LinkChecks, StoredRowsAreKeptAsTheyWereReadAndTypedOnesMustReadBack) {
+    LinkListView urls(LinkKind::url);
+    LinkListView files(LinkKind::file);
+    const QStringList stored = {"Docs*:///:*https://docs.example",
+                                "Odd*:///:*name*:///:*https://odd.example", "Bare name"};
+    urls.setFromStoredStrings(stored);
+    QStringList saved;
+    for (const LinkRow& row : urls.currentRows())
+        saved.append(packLink(row.name, row.address, markers::urlLink));
+    EXPECT_EQ(saved.first(), stored.first());
+    EXPECT_EQ(saved.at(1), stored.at(1));
+    EXPECT_TRUE(saved.at(2).startsWith("Bare name")) << qPrintable(saved.at(2));
+    EXPECT_EQ(urls.unstorableRows(), QList<int>{});
+    // The kept row never opens: it says so, but does not stop a save.
+    EXPECT_EQ(urls.rowView(1)->problem(), "This address can never be opened.");
+    EXPECT_EQ(urls.unopenableRows(), QList<int>{});
+    EXPECT_FALSE(refusalFor(
+        "Name", {}, [] { return false; }, {"file:///a.desktop"}, urls, files));
+
+    // Typed so that the marker forms across the border: refused.
+    urls.rowView(0)->nameField()->setText("Docs*:///:");
+    urls.rowView(0)->addressField()->setText("*https://docs.example");
+    EXPECT_NE(urls.rowView(0)->problem(), QString());
+    // The kept row, once edited, too.
+    urls.rowView(1)->nameField()->setText("Odd!");
+    EXPECT_EQ(urls.unstorableRows(), (QList<int>{0, 1}));
+    const auto refusal = refusalFor(
+        "Name", {}, [] { return false; }, {"file:///a.desktop"}, urls, files);
+    ASSERT_TRUE(refusal);
+    EXPECT_EQ(refusal->message, "Links cannot be stored!");
+    EXPECT_TRUE(refusal->informative.contains("web link 1, web link 2"))
         << qPrintable(refusal->informative);
 }
 
