@@ -59,7 +59,7 @@ WSEditorViewController::WSEditorViewController(const AuthoringContext& context, 
     buildView();
 
     m_scanner = new InstalledAppsScanner(*context.desktopEntries, *context.alerts,
-                                         context.scanDefaultApps, this);
+                                         context.scanDefaultApps, alertTitle, this);
     connect(m_scanner, &InstalledAppsScanner::scanFinished, this,
             &WSEditorViewController::scanFinished);
     m_loader = new WSEditorListLoader(context.store->context().path(), this);
