@@ -7,6 +7,7 @@
 #include "activation/StatusBarPopoverCollectionView.h"
 #include "model/Packing.h"
 #include "model/Records.h"
+#include "model/WorkspaceNames.h"
 #include "style/Colors.h"
 
 #include <QEvent>
@@ -70,7 +71,7 @@ void StatusBarPopoverCollectionViewItem::configure(int index, const WSListModel&
     wsAppURLs = workspace.apps;
     wsURLLinkAdresses = linkAddresses(workspace.urlLinkAdresses, markers::urlLink);
     wsFileURLLinkAdresses = linkAddresses(workspace.fileURLLinkAdresses, markers::fileLink);
-    m_label->setText(workspace.wsName);
+    m_label->setText(displayedWorkspaceName(workspace.wsName));
     setAccessibleName(workspace.wsName);
     m_toggle->setAccessibleName(workspace.wsName);
 }

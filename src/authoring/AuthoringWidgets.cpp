@@ -7,6 +7,7 @@
 #include "authoring/LinkPopover.h"
 #include "authoring/NameChecks.h"
 #include "authoring/WSTextField.h"
+#include "model/WorkspaceNames.h"
 #include "shortcuts/MASShortcutView.h"
 
 #include <QHBoxLayout>
@@ -163,7 +164,7 @@ std::optional<Refusal> refusalFor(const QString& name, const QString& emptyInfor
 }
 
 QString quoted(const QString& name) {
-    return QLatin1Char('"') + name + QLatin1Char('"');
+    return QLatin1Char('"') + displayedWorkspaceName(name) + QLatin1Char('"');
 }
 
 } // namespace dexaro

@@ -12,6 +12,7 @@
 #include "authoring/WSNameTyping.h"
 #include "authoring/WSTextField.h"
 #include "model/Packing.h"
+#include "model/WorkspaceNames.h"
 #include "model/WorkspaceStore.h"
 #include "platform/Alerts.h"
 #include "platform/UserDefaults.h"
@@ -38,7 +39,8 @@ namespace {
 QStringList uniqueTitles(const QList<WSListModelPtr>& list) {
     QStringList titles;
     for (qsizetype i = 0; i < list.size(); ++i) {
-        const QString name = i == 0 ? WSEditorViewController::placeholderTitle : list[i]->wsName;
+        const QString name = i == 0 ? WSEditorViewController::placeholderTitle
+                                    : displayedWorkspaceName(list[i]->wsName);
         QString title = name;
         for (int n = 2; titles.contains(title); ++n)
             title = QStringLiteral("%1 (%2)").arg(name).arg(n);
@@ -310,8 +312,10 @@ void WSEditorViewController::saveWS() {
             name,
             QStringLiteral("Workspace's name does not contain any character. Please, choose "
                            "right name!"),
-            [&] { return store.workspaceNameExists(name, name == ws->wsName ? 1 : 0); }, apps,
-            *m_urlPopover->list(), *m_filePopover->list())) {
+            [&] {
+                return store.workspaceNameExists(name, sameWorkspaceName(name, ws->wsName) ? 1 : 0);
+            },
+            apps, *m_urlPopover->list(), *m_filePopover->list())) {
         refuse(refusal->message, refusal->informative);
         return;
     }

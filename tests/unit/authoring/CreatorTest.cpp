@@ -9,6 +9,7 @@
 
 #include <QAccessible>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSettings>
 
 namespace dexaro::test {
@@ -109,6 +110,17 @@ TEST_F(CreatorTest, TypingDropsLineBreaksAndWarnsPastTheLimit) {
     EXPECT_TRUE(creator->nameLengthWarning()->isShown());
     creator->nameField()->setText(fortyWithFlag);
     EXPECT_FALSE(creator->nameLengthWarning()->isShown());
+
+    // A name that only looks like one leaves Save disabled; the save refuses it too.
+    const std::pair<QString, bool> names[] = {
+        {"   ", false}, {"​‍", false}, {" ﻿ ", false}, {"Work", true}};
+    for (const auto& [name, enabled] : names) {
+        creator->nameField()->setText(name);
+        EXPECT_EQ(creator->saveButton()->isEnabled(), enabled) << qPrintable(name);
+    }
+    fill("​ ⁠", {url("Beta")});
+    creator->saveWS();
+    EXPECT_EQ(onlyAlert(), "Workspace creating|Workspace's name is empty!");
 }
 
 // A screen-reader user finds every control of both screens by its name.
