@@ -8,6 +8,9 @@
 #include "authoring/NameChecks.h"
 #include "authoring/WSTextField.h"
 #include "model/WorkspaceNames.h"
+#include "model/WorkspaceStore.h"
+#include "platform/UserDefaults.h"
+#include "shortcuts/MASShortcutMonitor.h"
 #include "shortcuts/MASShortcutView.h"
 
 #include <QHBoxLayout>
@@ -76,6 +79,34 @@ MASShortcutView* makeShortcutRecorder(const AuthoringContext& context, QWidget* 
     recorder->setViewStyle(1);
     recorder->setUserDefaults(context.userDefaults);
     recorder->setMinimumHeight(30);
+    // A combination is one workspace's: the stored workspaces' shortcuts are
+    // asked when one is recorded.
+    recorder->setUsedBy([store = context.store, defaults = context.userDefaults](
+                            const MASShortcut& shortcut, const QString& ownKey) -> QString {
+        if (!store || !defaults)
+            return {};
+        const auto workspaces = store->loadEditorWorkspaceList(nullptr);
+        for (const WSListModelPtr& ws : workspaces.value_or(QList<WSListModelPtr>{})) {
+            if (ws->wsID.isEmpty() || ws->wsID == ownKey)
+                continue;
+            const std::optional<QVariantMap> stored = defaults->value(ws->wsID);
+            const std::optional<MASShortcut> theirs =
+                stored ? MASShortcut::decode(*stored) : std::nullopt;
+            if (theirs && *theirs == shortcut)
+                return displayedWorkspaceName(ws->wsName);
+        }
+        return {};
+    });
+    // Dexaro's own hot keys let go while it records: pressing another
+    // workspace's combination reaches the recorder, not that workspace.
+    if (MASShortcutMonitor* monitor = context.monitor)
+        QObject::connect(recorder, &MASShortcutView::recordingChanged, monitor,
+                         [monitor](bool recording) {
+                             if (recording)
+                                 monitor->suspend();
+                             else
+                                 monitor->resume();
+                         });
     return recorder;
 }
 
