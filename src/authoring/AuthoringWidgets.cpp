@@ -1,5 +1,6 @@
 #include "authoring/AuthoringWidgets.h"
 
+#include "activation/LaunchRules.h"
 #include "authoring/AppListCollectionView.h"
 #include "authoring/AuthoringContext.h"
 #include "authoring/InstalledAppsScan.h"
@@ -13,9 +14,11 @@
 #include "shortcuts/MASShortcutMonitor.h"
 #include "shortcuts/MASShortcutView.h"
 
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -132,11 +135,31 @@ QPushButton* screenButton(const QString& text, const QString& accessibleDescript
 }
 
 QStringList chosenApplications(const QSet<QString>& selected, const InstalledApps& scan) {
+    return chosenApplications(selected, scan.apps);
+}
+
+QStringList chosenApplications(const QSet<QString>& selected, const QList<AppListModel>& offered) {
     QStringList chosen;
-    for (const AppListModel& app : scan.apps)
-        if (selected.contains(app.appURL))
+    for (const AppListModel& app : offered)
+        if (selected.contains(app.appURL) && !chosen.contains(app.appURL))
             chosen << app.appURL;
     return chosen;
+}
+
+QList<AppListModel> keptApplications(const QStringList& stored, const InstalledApps& scan) {
+    QList<AppListModel> kept;
+    for (const QString& entry : stored) {
+        if (entry.isEmpty() || scan.urls.contains(entry))
+            continue;
+        QString name = appDisplayName(entry);
+        if (name.isEmpty())
+            name = entry;
+        const QUrl url(entry);
+        if (!url.isLocalFile() || !QFileInfo(url.toLocalFile()).isReadable())
+            name += QStringLiteral(" (not installed)");
+        kept.append({name, entry, QString::fromLatin1(placeholderAppImagePath)});
+    }
+    return kept;
 }
 
 QList<URLLinkModel> urlLinks(const LinkListView& list) {

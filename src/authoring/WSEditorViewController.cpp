@@ -279,8 +279,9 @@ void WSEditorViewController::popUpWsButtonSelectionHandler(int index) {
     m_pages->setCurrentWidget(m_editingPage);
     m_positionManager.currentSelectedWSID = ws.wsID;
     m_positionManager.positionsFor(ws.wsID);
-    // Applications the last scan did not find have no tile; "Save" keeps only
-    // those it found.
+    // Applications the scan does not list keep a tile of their own, so that
+    // "Save" keeps them unless the user takes them out.
+    m_collectionView->setKeptApps(keptApplications(ws.apps, m_scanner->result()));
     m_collectionView->setSelectedAppURLs(QSet<QString>(ws.apps.cbegin(), ws.apps.cend()));
     m_nameField->setEnabled(true);
     m_nameField->setText(ws.wsName);
@@ -304,7 +305,8 @@ void WSEditorViewController::saveWS() {
         return;
     const QString name = trimmedWorkspaceName(m_nameField->text());
     const QStringList apps =
-        chosenApplications(m_collectionView->selectedAppURLs(), m_scanner->result());
+        chosenApplications(m_collectionView->selectedAppURLs(),
+                           m_collectionView->originalInstalledAppsListForSearchBar());
     const WSListModelPtr ws = m_wsList[m_currentIndex];
     WorkspaceStore& store = *m_context.store;
     // The workspace's own stored name is no duplicate of itself.
