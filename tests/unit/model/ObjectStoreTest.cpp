@@ -2,7 +2,9 @@
 #include "support/QtPrinters.h"
 #include "support/RunSql.h"
 
+#include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <cstdio>
 #include <gtest/gtest.h>
@@ -196,4 +198,48 @@ TEST(ObjectStoreReplaced, AFileCopiedOrMovedOverALiveStoreIsNeverWrittenTo) {
     EXPECT_EQ(contents(damaged), bytes);
     EXPECT_EQ(contents(damaged + QStringLiteral("-wal")), wal);
     EXPECT_FALSE(QFile::exists(damaged + QStringLiteral("-shm")));
+}
+
+// A store on a full disk (a small tmpfs, where this machine lets the test
+// mount one): the save says why and keeps everything pending; nothing saved
+// before is lost, and once there is room the next save writes it all once.
+TEST(ObjectStoreFull, AFullDiskRefusesTheSaveAndLosesNothing) {
+    QTemporaryDir dir;
+    const QString mountPoint = dir.filePath(QStringLiteral("small"));
+    QDir().mkpath(mountPoint);
+    if (QProcess::execute(QStringLiteral("mount"),
+                          {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                           QStringLiteral("size=512k"), QStringLiteral("tmpfs"), mountPoint}) != 0)
+        GTEST_SKIP() << "no tmpfs can be mounted here";
+    struct Unmount {
+        QString at;
+        ~Unmount() { QProcess::execute(QStringLiteral("umount"), {at}); }
+    } unmount{mountPoint};
+
+    const QString path = mountPoint + QStringLiteral("/store.sqlite");
+    auto store = ObjectStore::open(path, kSchema, nullptr);
+    ASSERT_TRUE(store);
+    store->setValue(store->insert(things), nameKey, QStringLiteral("kept"));
+    ASSERT_TRUE(store->save());
+    // The rest of the disk taken.
+    const QString filler = mountPoint + QStringLiteral("/filler");
+    {
+        QFile file(filler);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        const QByteArray block(4096, 'f');
+        while (file.write(block) == block.size() && file.flush()) {
+        }
+    }
+    for (int i = 0; i < 20; ++i)
+        store->setValue(store->insert(things), nameKey, QString(8000, QLatin1Char('x')));
+    QString error;
+    EXPECT_FALSE(store->save(&error));
+    EXPECT_TRUE(error.contains(QStringLiteral("full"), Qt::CaseInsensitive)) << qPrintable(error);
+    EXPECT_TRUE(store->hasChanges());
+    EXPECT_EQ(rows(*ObjectStore::open(path, kSchema, nullptr)).size(), 1) << "the saved row";
+
+    ASSERT_TRUE(QFile::remove(filler));
+    EXPECT_TRUE(store->save(&error)) << qPrintable(error);
+    EXPECT_EQ(rows(*ObjectStore::open(path, kSchema, nullptr)).size(), 21);
+    store.reset();
 }
