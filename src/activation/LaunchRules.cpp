@@ -1,5 +1,8 @@
 #include "activation/LaunchRules.h"
 
+#include "platform/UriSchemes.h"
+
+#include <QDir>
 #include <QFile>
 #include <QHash>
 #include <QLocale>
@@ -18,14 +21,20 @@ QStringList linkAddresses(const QStringList& packedLinks, const QString& marker)
     return addresses;
 }
 
-std::optional<QUrl> webAddressToOpen(const QString& address) {
+std::optional<QUrl> webAddressToOpen(const QString& address, const SchemeHandled& schemeHandled) {
     // An address that starts with a scheme of its own (ftp://, sftp:// ...)
     // keeps it: "https://" in front would turn its scheme into a host name.
     static const QRegularExpression schemed(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]*://"));
-    QString text = address;
+    // "mailto:", "tel:": a scheme without "//", which looks like a host and
+    // port ("localhost:8080") unless the desktop knows the scheme.
+    static const QRegularExpression bareScheme(QStringLiteral("^([A-Za-z][A-Za-z0-9+.-]*):"));
+    QString text = address.trimmed();
     if (!text.contains(QLatin1String("http://")) && !text.contains(QLatin1String("https://")) &&
-        !schemed.match(text).hasMatch())
-        text.prepend(QLatin1String("https://"));
+        !schemed.match(text).hasMatch()) {
+        const QRegularExpressionMatch bare = bareScheme.match(text);
+        if (!bare.hasMatch() || !schemeHandled || !schemeHandled(bare.captured(1)))
+            text.prepend(QLatin1String("https://"));
+    }
     const QUrl url(text, QUrl::StrictMode);
     if (!url.isValid())
         return std::nullopt;
@@ -33,7 +42,24 @@ std::optional<QUrl> webAddressToOpen(const QString& address) {
     if ((scheme == QLatin1String("http") || scheme == QLatin1String("https")) &&
         url.host().isEmpty())
         return std::nullopt; // "https://" of an empty address: nothing to open
+    // Script run by whatever takes the address, never a page to open.
+    if (scheme == QLatin1String("javascript") || scheme == QLatin1String("vbscript"))
+        return std::nullopt;
     return url;
+}
+
+std::optional<QUrl> webAddressToOpen(const QString& address) {
+    return webAddressToOpen(address, desktopHandlesUriScheme);
+}
+
+bool webAddressCanOpen(const QString& address) {
+    return webAddressToOpen(address, [](const QString&) { return true; }).has_value();
+}
+
+QString fileLinkPath(const QString& address) {
+    if (address == QLatin1String("~") || address.startsWith(QLatin1String("~/")))
+        return QDir::homePath() + address.mid(1);
+    return address;
 }
 
 namespace {

@@ -3,6 +3,7 @@
 #include "activation/ActivationPulse.h"
 #include "activation/AnimatedSwitch.h"
 #include "model/Records.h"
+#include "model/WorkspaceNames.h"
 #include "style/BusySpinner.h"
 #include "style/Colors.h"
 
@@ -64,7 +65,7 @@ StatusBarPopoverCollectionViewItem::StatusBarPopoverCollectionViewItem(QWidget* 
 void StatusBarPopoverCollectionViewItem::configure(int index, const WSListModel& workspace) {
     m_index = index;
     m_wsID = workspace.wsID;
-    m_label->setText(workspace.wsName);
+    m_label->setText(displayedWorkspaceName(workspace.wsName));
     setAccessibleName(workspace.wsName);
     m_toggle->setAccessibleName(workspace.wsName);
 }

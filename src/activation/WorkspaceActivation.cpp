@@ -153,7 +153,7 @@ struct OpeningRun {
             for (const QString& path : opening->files) {
                 if (stopped())
                     break;
-                if (!path.isEmpty() && !services->openFile(path))
+                if (!path.isEmpty() && !services->openFile(fileLinkPath(path)))
                     failedFiles.append(path);
             }
             if (!failedFiles.isEmpty()) {

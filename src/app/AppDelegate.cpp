@@ -31,6 +31,7 @@
 #include <QTimer>
 #include <QWindow>
 #include <cstdio>
+#include <utility>
 
 namespace dexaro {
 
@@ -356,7 +357,7 @@ void AppDelegate::setWorkspaceListUpdated() {
     m_wsListUpdated = {statusBarTag, editorTag};
 }
 
-AppDelegate::TerminateReply AppDelegate::applicationShouldTerminate() {
+AppDelegate::TerminateReply AppDelegate::applicationShouldTerminate(QuitRequester by) {
     if (!m_objectStore || !m_objectStore->hasChanges())
         return TerminateReply::TerminateNow;
     QString saveError;
@@ -365,6 +366,8 @@ AppDelegate::TerminateReply AppDelegate::applicationShouldTerminate() {
 
     std::fprintf(stderr, "AppDelegate could not save changes while quitting: %s\n",
                  qPrintable(saveError));
+    if (by == QuitRequester::session)
+        return TerminateReply::TerminateNow; // a logout must not wait for a click
     m_alerts->warn(QStringLiteral("Dexaro"), QStringLiteral("The changes could not be saved."),
                    saveError);
     const int answer = m_alerts->ask(
@@ -389,13 +392,18 @@ void AppDelegate::applicationWillTerminate() {
         m_statusItem->setVisible(false);
 }
 
-bool AppDelegate::requestQuit() {
-    // A second request while the first one asks the user is the same request.
-    if (m_terminating || m_terminated)
-        return m_terminated;
-    m_terminating = true;
-    const TerminateReply reply = applicationShouldTerminate();
-    m_terminating = false;
+bool AppDelegate::requestQuit(QuitRequester by) {
+    if (m_terminated)
+        return true;
+    // A person's second request while the first one asks is the same request;
+    // the session's ends Dexaro there (the question's answer no longer counts).
+    if (m_terminating && by == QuitRequester::user)
+        return false;
+    const bool asking = std::exchange(m_terminating, true);
+    const TerminateReply reply = applicationShouldTerminate(by);
+    m_terminating = asking;
+    if (m_terminated)
+        return true; // the session quit while this one asked
     if (reply == TerminateReply::TerminateCancel)
         return false;
     m_terminated = true;

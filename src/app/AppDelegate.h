@@ -64,6 +64,9 @@ class AppDelegate : public QObject {
 public:
     enum class LaunchResult { Started, StoreFailed, AlreadyRunning, QuitDuringStartUp };
     enum class TerminateReply { TerminateNow, TerminateCancel };
+    // Who asks to quit: a person (menu, Ctrl-Q), or the session (SIGTERM,
+    // SIGINT), which waits for no one.
+    enum class QuitRequester { user, session };
 
     AppDelegate(Platform& platform, AppServices services, QObject* parent = nullptr);
     ~AppDelegate() override;
@@ -126,9 +129,11 @@ public:
     const QStringList& wsListUpdated() const { return m_wsListUpdated; }
 
     // The quit path: save, maybe ask, then end the main loop with status 0.
-    // False when the quit was cancelled.
-    bool requestQuit();
-    TerminateReply applicationShouldTerminate();
+    // False when the quit was cancelled. A quit by the session never asks nor
+    // shows anything: it tries the save once and ends, also while a person's
+    // quit is asking.
+    bool requestQuit(QuitRequester by = QuitRequester::user);
+    TerminateReply applicationShouldTerminate(QuitRequester by = QuitRequester::user);
     void applicationWillTerminate();
 
 signals:

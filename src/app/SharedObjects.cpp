@@ -70,6 +70,7 @@ AuthoringContext SharedObjects::authoringContext() {
     context.alerts = &m_desktop.alerts;
     context.userDefaults = &m_desktop.userDefaults;
     context.validator = m_validator.get();
+    context.monitor = m_monitor.get();
     context.positionsStore = m_positionsStore.get();
     context.desktopEntries = &m_desktop.desktopEntries;
     context.scanDefaultApps = [settings = m_hooks.settings] {

@@ -57,8 +57,9 @@ int main(int argc, char* argv[]) {
     const std::unique_ptr<dexaro::Platform> platform =
         dexaro::Platform::forDesktop(QCoreApplication::applicationFilePath());
     dexaro::AppDelegate delegate(*platform, dexaro::AppServices::fromPlatform(*platform));
-    QObject::connect(&terminationSignals, &dexaro::TerminationSignals::terminationRequested,
-                     &delegate, [&delegate] { delegate.requestQuit(); });
+    QObject::connect(
+        &terminationSignals, &dexaro::TerminationSignals::terminationRequested, &delegate,
+        [&delegate] { delegate.requestQuit(dexaro::AppDelegate::QuitRequester::session); });
 
     switch (delegate.applicationDidFinishLaunching()) {
     case dexaro::AppDelegate::LaunchResult::StoreFailed:

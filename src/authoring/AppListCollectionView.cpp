@@ -91,6 +91,23 @@ QList<AppListModel> AppListCollectionView::installedApps() const {
 }
 
 void AppListCollectionView::setInstalledApps(const QList<AppListModel>& apps) {
+    m_scannedApps = apps;
+    offerApps();
+}
+
+void AppListCollectionView::setKeptApps(const QList<AppListModel>& apps) {
+    m_keptApps = apps;
+    offerApps();
+}
+
+void AppListCollectionView::offerApps() {
+    QList<AppListModel> apps = m_scannedApps;
+    QSet<QString> scanned;
+    for (const AppListModel& app : std::as_const(m_scannedApps))
+        scanned.insert(app.appURL);
+    for (const AppListModel& app : std::as_const(m_keptApps))
+        if (!scanned.contains(app.appURL))
+            apps.append(app);
     m_allApps = apps;
     if (m_searchText.isEmpty()) {
         m_search->cancel();

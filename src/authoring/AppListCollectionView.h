@@ -44,6 +44,11 @@ public:
     // originalInstalledAppsListForSearchBar); the current search text, if
     // any, is applied again. Reloads.
     void setInstalledApps(const QList<AppListModel>& apps);
+    // Tiles for stored applications that the scan does not list (an entry
+    // deeper in the folders, one that is not shown in menus, one that is
+    // missing), after the scanned ones; an application the scan lists keeps
+    // its scanned tile. Set for the workspace being edited. Reloads.
+    void setKeptApps(const QList<AppListModel>& apps);
     QList<AppListModel> installedApps() const; // the tiles shown now
     const QList<AppListModel>& originalInstalledAppsListForSearchBar() const { return m_allApps; }
 
@@ -96,6 +101,9 @@ private:
     void placeSpinner();
 
     PositionPopoverWindowType m_type;
+    void offerApps();
+    QList<AppListModel> m_scannedApps;
+    QList<AppListModel> m_keptApps;
     QList<AppListModel> m_allApps;
     QList<AppListModel> m_installedApps;
     QSet<QString> m_selectedAppURLs;

@@ -10,6 +10,7 @@ namespace dexaro {
 
 class Alerts;
 class DesktopEntries;
+class MASShortcutMonitor;
 class MASShortcutValidator;
 class PositionsDBManager;
 class UserDefaults;
@@ -20,6 +21,7 @@ struct AuthoringContext {
     Alerts* alerts = nullptr;
     UserDefaults* userDefaults = nullptr; // where the recorders keep shortcuts
     MASShortcutValidator* validator = nullptr;
+    MASShortcutMonitor* monitor = nullptr;        // its hot keys let go while a recorder records
     PositionsDBManager* positionsStore = nullptr; // the Editor reads placements from it
     DesktopEntries* desktopEntries = nullptr;
     // The scanDefaultApps setting, read on the main thread when a scan starts.

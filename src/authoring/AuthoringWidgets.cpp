@@ -1,5 +1,9 @@
 #include "authoring/AuthoringWidgets.h"
 
+#include "activation/WorkspaceActivation.h"
+#include "activation/WorkspaceCatalog.h"
+
+#include "activation/LaunchRules.h"
 #include "authoring/AppListCollectionView.h"
 #include "authoring/AuthoringContext.h"
 #include "authoring/InstalledAppsScan.h"
@@ -7,11 +11,17 @@
 #include "authoring/LinkPopover.h"
 #include "authoring/NameChecks.h"
 #include "authoring/WSTextField.h"
+#include "model/WorkspaceNames.h"
+#include "model/WorkspaceStore.h"
+#include "platform/UserDefaults.h"
+#include "shortcuts/MASShortcutMonitor.h"
 #include "shortcuts/MASShortcutView.h"
 
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -75,6 +85,33 @@ MASShortcutView* makeShortcutRecorder(const AuthoringContext& context, QWidget* 
     recorder->setViewStyle(1);
     recorder->setUserDefaults(context.userDefaults);
     recorder->setMinimumHeight(30);
+    // A combination is one workspace's: the stored workspaces' shortcuts are
+    // asked when one is recorded.
+    recorder->setUsedBy([catalog = context.catalog, defaults = context.userDefaults](
+                            const MASShortcut& shortcut, const QString& ownKey) -> QString {
+        if (!catalog || !defaults)
+            return {};
+        for (const WSListModelPtr& ws : catalog->activation().workspaces()) {
+            if (!ws || ws->wsID.isEmpty() || ws->wsID == ownKey)
+                continue;
+            const std::optional<QVariantMap> stored = defaults->value(ws->wsID);
+            const std::optional<MASShortcut> theirs =
+                stored ? MASShortcut::decode(*stored) : std::nullopt;
+            if (theirs && *theirs == shortcut)
+                return displayedWorkspaceName(ws->wsName);
+        }
+        return {};
+    });
+    // Dexaro's own hot keys let go while it records: pressing another
+    // workspace's combination reaches the recorder, not that workspace.
+    if (MASShortcutMonitor* monitor = context.monitor)
+        QObject::connect(recorder, &MASShortcutView::recordingChanged, monitor,
+                         [monitor](bool recording) {
+                             if (recording)
+                                 monitor->suspend();
+                             else
+                                 monitor->resume();
+                         });
     return recorder;
 }
 
@@ -100,11 +137,31 @@ QPushButton* screenButton(const QString& text, const QString& accessibleDescript
 }
 
 QStringList chosenApplications(const QSet<QString>& selected, const InstalledApps& scan) {
+    return chosenApplications(selected, scan.apps);
+}
+
+QStringList chosenApplications(const QSet<QString>& selected, const QList<AppListModel>& offered) {
     QStringList chosen;
-    for (const AppListModel& app : scan.apps)
-        if (selected.contains(app.appURL))
+    for (const AppListModel& app : offered)
+        if (selected.contains(app.appURL) && !chosen.contains(app.appURL))
             chosen << app.appURL;
     return chosen;
+}
+
+QList<AppListModel> keptApplications(const QStringList& stored, const InstalledApps& scan) {
+    QList<AppListModel> kept;
+    for (const QString& entry : stored) {
+        if (entry.isEmpty() || scan.urls.contains(entry))
+            continue;
+        QString name = appDisplayName(entry);
+        if (name.isEmpty())
+            name = entry;
+        const QUrl url(entry);
+        if (!url.isLocalFile() || !QFileInfo(url.toLocalFile()).isReadable())
+            name += QStringLiteral(" (not installed)");
+        kept.append({name, entry, QString::fromLatin1(placeholderAppImagePath)});
+    }
+    return kept;
 }
 
 QList<URLLinkModel> urlLinks(const LinkListView& list) {
@@ -151,11 +208,19 @@ std::optional<Refusal> refusalFor(const QString& name, const QString& emptyInfor
                                       "separate stored links (such as \"*:///:*\" or \"@@\"). "
                                       "Please, change it.")
                            .arg(rows.join(QStringLiteral(", ")))};
+    rows.clear();
+    for (int row : urls.unopenableRows())
+        rows.append(QStringLiteral("web link %1").arg(row + 1));
+    if (!rows.isEmpty())
+        return Refusal{QStringLiteral("Web link cannot be opened!"),
+                       QStringLiteral("The address of %1 can never be opened. Please, correct "
+                                      "it or delete the link.")
+                           .arg(rows.join(QStringLiteral(", ")))};
     return std::nullopt;
 }
 
 QString quoted(const QString& name) {
-    return QLatin1Char('"') + name + QLatin1Char('"');
+    return QLatin1Char('"') + displayedWorkspaceName(name) + QLatin1Char('"');
 }
 
 QString partlyDoneText(const QString& done, const QString& name, const QStringList& notDone) {

@@ -53,6 +53,13 @@ QPushButton* screenButton(const QString& text, const QString& accessibleDescript
 // The selected applications that the last scan found, in the order of the
 // scan (the grid's order), so the stored order does not depend on hashing.
 QStringList chosenApplications(const QSet<QString>& selected, const InstalledApps& scan);
+// The selected applications among those the grid offers, in its order: the
+// scanned ones, then the kept ones (AppListCollectionView::setKeptApps).
+QStringList chosenApplications(const QSet<QString>& selected, const QList<AppListModel>& offered);
+
+// Tiles for the stored applications that the scan does not list: named as
+// messages name them, "(not installed)" when the entry cannot be read.
+QList<AppListModel> keptApplications(const QStringList& stored, const InstalledApps& scan);
 
 // The link rows as the user typed them.
 QList<URLLinkModel> urlLinks(const LinkListView& list);
@@ -68,7 +75,8 @@ struct Refusal {
 // the trimmed name (emptyInformative is the screen's own text for an empty
 // one), a duplicate (nameTaken asks the store), the applications, and links
 // whose text holds the separators of stored links (they would be cut apart when
-// read back). The first that fails answers its refusal.
+// read back), then web links whose address can never open. The first that
+// fails answers its refusal.
 std::optional<Refusal> refusalFor(const QString& name, const QString& emptyInformative,
                                   const std::function<bool()>& nameTaken, const QStringList& apps,
                                   const LinkListView& urls, const LinkListView& files);

@@ -6,6 +6,7 @@
 #include <QMetaObject>
 #include <QPointer>
 #include <QRunnable>
+#include <QSet>
 #include <QThreadPool>
 #include <mutex>
 #include <utility>
@@ -13,7 +14,6 @@
 namespace dexaro {
 namespace {
 
-const QString alertTitle = QStringLiteral("Workspace creating");
 const QString couldNotList = QStringLiteral("Could not get installed apps' list!");
 constexpr int shownProblems = 3;
 
@@ -32,6 +32,19 @@ QThreadPool& scanPool() {
     return pool;
 }
 
+// The problems already told in this run, by either screen's scanner. Used on
+// the main thread only.
+QStringList untold(const QStringList& problems) {
+    static QSet<QString> told;
+    QStringList fresh;
+    for (const QString& problem : problems)
+        if (!told.contains(problem)) {
+            told.insert(problem);
+            fresh.append(problem);
+        }
+    return fresh;
+}
+
 } // namespace
 
 // The worker's way back to its scanner, cut when the scanner is destroyed.
@@ -42,9 +55,10 @@ struct InstalledAppsScanner::Link {
 
 InstalledAppsScanner::InstalledAppsScanner(DesktopEntries& entries, Alerts& alerts,
                                            std::function<QString()> scanDefaultApps,
-                                           QObject* parent)
+                                           QString alertTitle, QObject* parent)
     : QObject(parent), m_entries(entries), m_alerts(alerts),
-      m_scanDefaultApps(std::move(scanDefaultApps)), m_link(std::make_shared<Link>()) {
+      m_scanDefaultApps(std::move(scanDefaultApps)), m_alertTitle(std::move(alertTitle)),
+      m_link(std::make_shared<Link>()) {
     m_link->scanner = this;
 }
 
@@ -106,11 +120,13 @@ void InstalledAppsScanner::finish(InstalledAppsScanResult result) {
 }
 
 void InstalledAppsScanner::report(const InstalledAppsScanResult& result) {
-    if (!result.unlistableFolders.isEmpty())
-        m_alerts.warn(alertTitle, QStringLiteral("Application scanning"),
-                      couldNotList + QLatin1Char('\n') + summary(result.unlistableFolders));
-    if (!result.unreadableEntries.isEmpty())
-        m_alerts.warn(alertTitle, couldNotList, summary(result.unreadableEntries));
+    const QStringList folders = untold(result.unlistableFolders);
+    const QStringList entries = untold(result.unreadableEntries);
+    if (!folders.isEmpty())
+        m_alerts.warn(m_alertTitle, QStringLiteral("Application scanning"),
+                      couldNotList + QLatin1Char('\n') + summary(folders));
+    if (!entries.isEmpty())
+        m_alerts.warn(m_alertTitle, couldNotList, summary(entries));
 }
 
 } // namespace dexaro

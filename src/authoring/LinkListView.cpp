@@ -1,5 +1,6 @@
 #include "authoring/LinkListView.h"
 
+#include "activation/LaunchRules.h"
 #include "model/Packing.h"
 
 #include <QDir>
@@ -97,16 +98,23 @@ QList<LinkRow> LinkListView::currentRows() const {
 void LinkListView::setFromStoredStrings(const QStringList& stored) {
     QList<LinkRow> rows;
     for (const QString& link : stored) {
-        const QStringList parts = link.split(marker());
-        rows.append(parts.size() == 2 ? LinkRow{parts[0], parts[1]} : LinkRow{});
+        // A string with the marker more than once (stored before such text
+        // was refused) keeps all of it: the name up to the first marker, the
+        // rest as its address, so that saving writes back the same string.
+        const qsizetype at = link.indexOf(marker());
+        rows.append(at < 0 ? LinkRow{link, QString()}
+                           : LinkRow{link.left(at), link.mid(at + marker().size())});
     }
     // A workspace without links stores one empty string.
     if (stored.size() == 1 && stored.first().isEmpty())
         rows.clear();
 
     clearRows();
-    for (const LinkRow& row : rows)
-        insertRow(int(m_rows.size()), row);
+    for (const LinkRow& row : rows) {
+        LinkRowView* view = insertRow(int(m_rows.size()), row);
+        view->setStoredText(row.name, row.address);
+        checkRow(view);
+    }
     m_scroll->verticalScrollBar()->setValue(0);
     renumber();
     emit rowsChanged();
@@ -117,19 +125,43 @@ void LinkListView::empty() {
     emit rowsChanged();
 }
 
+bool LinkListView::isUnstorable(const LinkRowView* row) const {
+    if (row->holdsStoredText())
+        return false; // written back exactly as it was read
+    return !linkReadsBack(row->nameField()->text(), row->addressField()->text(), marker(),
+                          separatorOf(m_kind));
+}
+
+bool LinkListView::isUnopenable(const LinkRowView* row) const {
+    const QString address = row->addressField()->text();
+    return m_kind == LinkKind::url && !address.trimmed().isEmpty() && !webAddressCanOpen(address);
+}
+
 QList<int> LinkListView::unstorableRows() const {
-    QList<int> unstorable;
-    const QString& separator = separatorOf(m_kind);
-    for (int i = 0; i < m_rows.size(); ++i) {
-        for (const QString& text :
-             {m_rows[i]->nameField()->text(), m_rows[i]->addressField()->text()}) {
-            if (text.contains(marker()) || text.contains(separator)) {
-                unstorable.append(i);
-                break;
-            }
-        }
-    }
-    return unstorable;
+    QList<int> rows;
+    for (int i = 0; i < m_rows.size(); ++i)
+        if (isUnstorable(m_rows[i]))
+            rows.append(i);
+    return rows;
+}
+
+QList<int> LinkListView::unopenableRows() const {
+    QList<int> rows;
+    // A row stored so by an older Dexaro shows its mark but is saved back.
+    for (int i = 0; i < m_rows.size(); ++i)
+        if (isUnopenable(m_rows[i]) && !m_rows[i]->holdsStoredText())
+            rows.append(i);
+    return rows;
+}
+
+void LinkListView::checkRow(LinkRowView* row) {
+    if (isUnstorable(row))
+        row->setProblem(QStringLiteral("The name or address contains text Dexaro uses to "
+                                       "separate stored links."));
+    else if (isUnopenable(row))
+        row->setProblem(QStringLiteral("This address can never be opened."));
+    else
+        row->setProblem(QString());
 }
 
 void LinkListView::setFileChooser(FileChooser chooser) {
@@ -153,6 +185,9 @@ LinkRowView* LinkListView::insertRow(int index, const LinkRow& link) {
     connect(row, &LinkRowView::deleteRequested, this,
             [this](LinkRowView* which) { removeRow(int(m_rows.indexOf(which))); });
     connect(row, &LinkRowView::selectFileRequested, this, &LinkListView::chooseFile);
+    for (QLineEdit* field : {row->nameField(), row->addressField()})
+        connect(field, &QLineEdit::textChanged, row, [this, row] { checkRow(row); });
+    checkRow(row);
     return row;
 }
 

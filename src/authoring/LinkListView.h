@@ -4,7 +4,9 @@
 // scroll area. The rows are real widgets, so what the user typed lives in them
 // until the screen reads currentRows(), also for rows scrolled out of view.
 //
-// Addresses are free text: the list adds no scheme and trims or tests nothing.
+// Addresses are free text: the list adds no scheme and trims nothing. A row
+// whose text cannot be stored as typed, or whose web address can never open,
+// is marked as it is typed (LinkRowView::problem()).
 #include "authoring/LinkRowView.h"
 
 #include <QList>
@@ -45,17 +47,23 @@ public:
     // Every row from the top, as typed.
     QList<LinkRow> currentRows() const;
     // Fills the list from a record's stored link strings (name, marker,
-    // address): a string with exactly one marker gives its name and address,
-    // any other string an empty row; the one empty string of a workspace
-    // without links gives no rows at all.
+    // address): the text before the first marker is the name, the rest the
+    // address (a string without a marker is a name); the one empty string of
+    // a workspace without links gives no rows at all. A row left as it was
+    // read is saved back unchanged, however it reads.
     void setFromStoredStrings(const QStringList& stored);
     void empty();
     int rowCount() const { return int(m_rows.size()); }
 
-    // The rows whose text cannot be stored and read back as typed: a name or
-    // an address holding the link marker or the list separator. Saving them
-    // would lose the link.
+    // The rows whose text cannot be stored and read back as typed (the link
+    // marker or the list separator in a name or an address, or formed across
+    // their border, linkReadsBack); rows still as they were read are not
+    // counted. Saving them would lose the link.
     QList<int> unstorableRows() const;
+    // The web-link rows whose address can never open ("javascript:...", ":",
+    // "http://"), except rows still as they were read; none on a file list.
+    // Saving them would store a link that is then skipped.
+    QList<int> unopenableRows() const;
 
     LinkRowView* rowView(int index) const { return m_rows.value(index); }
     QScrollArea* scrollArea() const { return m_scroll; }
@@ -76,6 +84,9 @@ private:
     void clearRows();
     void renumber();
     void chooseFile(LinkRowView* row);
+    bool isUnstorable(const LinkRowView* row) const;
+    bool isUnopenable(const LinkRowView* row) const;
+    void checkRow(LinkRowView* row);
 
     LinkKind m_kind;
     QScrollArea* m_scroll;

@@ -53,11 +53,30 @@ void LinkRowView::setNumber(int number) {
         m_selectFile->setAccessibleName(QStringLiteral("Select file or app for ") + link);
 }
 
+void LinkRowView::setProblem(const QString& problem) {
+    if (problem == m_problem)
+        return;
+    m_problem = problem;
+    setToolTip(problem);
+    setAccessibleDescription(problem);
+    update();
+}
+
+void LinkRowView::setStoredText(const QString& name, const QString& address) {
+    m_stored.emplace(name, address);
+}
+
+bool LinkRowView::holdsStoredText() const {
+    return m_stored && m_stored->first == m_name->text() && m_stored->second == m_address->text();
+}
+
 void LinkRowView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(Qt::NoPen);
     painter.setBrush(isDarkAppearance(this) ? colorFromHex(0x363A3F) : colorFromHex(0xF2F3F6));
+    if (!m_problem.isEmpty())
+        painter.setPen(QPen(colorFromHex(0xE5484D), 1.5));
     painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 6, 6);
 }
 

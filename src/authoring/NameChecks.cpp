@@ -1,5 +1,7 @@
 #include "authoring/NameChecks.h"
 
+#include "model/WorkspaceNames.h"
+
 #include <QTextBoundaryFinder>
 
 namespace dexaro {
@@ -22,7 +24,7 @@ QString withoutLineBreaks(const QString& text) {
 }
 
 QString trimmedWorkspaceName(const QString& text) {
-    return text.trimmed();
+    return canonicalWorkspaceName(text);
 }
 
 bool isWorkspaceNameTooLong(const QString& text) {

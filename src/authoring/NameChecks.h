@@ -15,7 +15,8 @@ int userPerceivedLength(const QString& text);
 // separators), as a pasted name is cleaned at once.
 QString withoutLineBreaks(const QString& text);
 
-// The name as it is saved: white space and line breaks trimmed at both ends.
+// The name as it is saved: white space, line breaks and invisible format
+// characters trimmed at both ends, in NFC (canonicalWorkspaceName).
 QString trimmedWorkspaceName(const QString& text);
 
 // Whether the trimmed name is longer than the limit.

@@ -29,7 +29,7 @@ WSCreatorViewController::WSCreatorViewController(const AuthoringContext& context
     buildView();
 
     m_scanner = new InstalledAppsScanner(*context.desktopEntries, *context.alerts,
-                                         context.scanDefaultApps, this);
+                                         context.scanDefaultApps, alertTitle, this);
     connect(m_scanner, &InstalledAppsScanner::scanFinished, this,
             &WSCreatorViewController::scanFinished);
     // The spinner runs until the first list is in the grid. The first scan

@@ -13,6 +13,8 @@
 #include "authoring/WSNameTyping.h"
 #include "authoring/WSTextField.h"
 #include "model/Packing.h"
+#include "model/WorkspaceNames.h"
+#include "model/WorkspaceStore.h"
 #include "platform/Alerts.h"
 #include "shortcuts/MASShortcutView.h"
 #include "style/BusySpinner.h"
@@ -35,7 +37,8 @@ namespace {
 QStringList uniqueTitles(const QList<WSListModelPtr>& list) {
     QStringList titles;
     for (qsizetype i = 0; i < list.size(); ++i) {
-        const QString name = i == 0 ? WSEditorViewController::placeholderTitle : list[i]->wsName;
+        const QString name = i == 0 ? WSEditorViewController::placeholderTitle
+                                    : displayedWorkspaceName(list[i]->wsName);
         QString title = name;
         for (int n = 2; titles.contains(title); ++n)
             title = QStringLiteral("%1 (%2)").arg(name).arg(n);
@@ -55,7 +58,7 @@ WSEditorViewController::WSEditorViewController(const AuthoringContext& context, 
     buildView();
 
     m_scanner = new InstalledAppsScanner(*context.desktopEntries, *context.alerts,
-                                         context.scanDefaultApps, this);
+                                         context.scanDefaultApps, alertTitle, this);
     connect(m_scanner, &InstalledAppsScanner::scanFinished, this,
             &WSEditorViewController::scanFinished);
     // The spinner runs until the first list is in the grid.
@@ -281,8 +284,9 @@ void WSEditorViewController::popUpWsButtonSelectionHandler(int index) {
     m_pages->setCurrentWidget(m_editingPage);
     m_positionManager.currentSelectedWSID = ws.wsID;
     m_positionManager.positionsFor(ws.wsID);
-    // Applications the last scan did not find have no tile; "Save" keeps only
-    // those it found.
+    // Applications the scan does not list keep a tile of their own, so that
+    // "Save" keeps them unless the user takes them out.
+    m_collectionView->setKeptApps(keptApplications(ws.apps, m_scanner->result()));
     m_collectionView->setSelectedAppURLs(QSet<QString>(ws.apps.cbegin(), ws.apps.cend()));
     m_nameField->setEnabled(true);
     m_nameField->setText(ws.wsName);
@@ -312,7 +316,8 @@ void WSEditorViewController::saveWS() {
     }
     const QString name = trimmedWorkspaceName(m_nameField->text());
     const QStringList apps =
-        chosenApplications(m_collectionView->selectedAppURLs(), m_scanner->result());
+        chosenApplications(m_collectionView->selectedAppURLs(),
+                           m_collectionView->originalInstalledAppsListForSearchBar());
     const WSListModelPtr ws = m_wsList[m_currentIndex];
     WorkspaceCatalog& catalog = *m_context.catalog;
     // The workspace's own stored name is no duplicate of itself.
@@ -320,7 +325,10 @@ void WSEditorViewController::saveWS() {
             name,
             QStringLiteral("Workspace's name does not contain any character. Please, choose "
                            "right name!"),
-            [&] { return catalog.store().workspaceNameExists(name, name == ws->wsName ? 1 : 0); },
+            [&] {
+                return catalog.store().workspaceNameExists(
+                    name, sameWorkspaceName(name, ws->wsName) ? 1 : 0);
+            },
             apps, *m_urlPopover->list(), *m_filePopover->list())) {
         refuse(refusal->message, refusal->informative);
         return;

@@ -36,8 +36,8 @@ void WSNameTyping::textChanged() {
         m_field->setCursorPosition(cursor - removedBefore);
         m_cleaning = false;
     }
-    if (cleaned.isEmpty()) {
-        m_save->setEnabled(false);
+    if (trimmedWorkspaceName(cleaned).isEmpty()) {
+        m_save->setEnabled(false); // spaces or invisible characters only
     } else if (isWorkspaceNameTooLong(cleaned)) {
         if (!m_warning->isShown()) {
             m_warning->showBeside(m_field);

@@ -16,6 +16,16 @@ QString packLink(const QString& name, const QString& address, const QString& mar
     return name + marker + address;
 }
 
+bool linkReadsBack(const QString& name, const QString& address, const QString& marker,
+                   const QString& separator) {
+    const QString element = packLink(name, address, marker);
+    if (element.split(marker) != QStringList{name, address})
+        return false;
+    // Whatever stands beside it, the separator is found only where it is put.
+    return (element + separator).indexOf(separator) == element.size() &&
+           (separator + element).lastIndexOf(separator) == 0;
+}
+
 template <typename Link>
 static QString packLinks(const QList<Link>& links, const QString& marker,
                          const QString& separator) {

@@ -24,6 +24,12 @@ QStringList unpack(const QString& packed, const QString& separator);
 
 // A link row as stored: name + marker + address.
 QString packLink(const QString& name, const QString& address, const QString& marker);
+// Whether the link, stored with packLink in a list joined on separator, reads
+// back as the same name and address: the marker is found only where packLink
+// put it (not also across the border of name or address: "Docs*:///:" before
+// the marker), and the separator nowhere in the element nor across its ends.
+bool linkReadsBack(const QString& name, const QString& address, const QString& marker,
+                   const QString& separator);
 
 struct URLLinkModel;
 struct FileURLLinkModel;

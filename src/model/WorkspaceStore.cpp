@@ -3,10 +3,12 @@
 #include "model/Identifier.h"
 #include "model/Packing.h"
 #include "model/TemporaryGlobalDataHolder.h"
+#include "model/WorkspaceNames.h"
 #include "platform/Alerts.h"
 
 #include <QDir>
 #include <QStandardPaths>
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 
@@ -158,13 +160,17 @@ std::optional<QList<WSListModelPtr>> WorkspaceStore::readEditorWorkspaceList(Obj
 
 bool WorkspaceStore::workspaceNameExists(const QString& name, int allowed) {
     QString error;
-    const auto records = m_context.fetch(schema::workspaces, kName, name, &error);
+    // Every record: names that look alike (sameWorkspaceName) are one name.
+    const auto records = m_context.fetch(schema::workspaces, {}, {}, &error);
     if (!records) {
         m_alerts.warn(QStringLiteral("Workspace checking"),
                       QStringLiteral("Could not check Workspace existence!"), error);
         return false;
     }
-    return records->size() > allowed;
+    const auto same = std::count_if(records->cbegin(), records->cend(), [&](auto record) {
+        return sameWorkspaceName(m_context.value(record, kName).toString(), name);
+    });
+    return same > allowed;
 }
 
 ObjectStore::ObjectId WorkspaceStore::insertWorkspace() {

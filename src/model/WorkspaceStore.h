@@ -56,6 +56,8 @@ public:
     static std::optional<QList<WSListModelPtr>> readEditorWorkspaceList(ObjectStore& context,
                                                                         QString* error);
 
+    // Whether more than allowed stored workspaces have this name
+    // (sameWorkspaceName: names that look alike count).
     bool workspaceNameExists(const QString& name, int allowed);
 
     // Inserts an empty Workspaces record (pending until save) and fills it.

@@ -1,9 +1,11 @@
 #include "platform/ObjectStore.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <algorithm>
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 namespace dexaro {
 
@@ -97,6 +99,67 @@ bool sameValue(const QVariant& a, const QVariant& b) {
     return a.toString() == b.toString();
 }
 
+// What tells the file Dexaro opened from another put in its place: which file
+// the path names (device, inode), and its size, time of change and header. A
+// file copied over the store keeps the inode but not the rest; one moved over
+// it is another inode.
+struct FileState {
+    dev_t device = 0;
+    ino_t inode = 0;
+    qint64 size = -1;
+    qint64 changedNs = 0;
+    QByteArray header;
+    bool operator==(const FileState&) const = default;
+};
+
+FileState fileState(const QString& path) {
+    FileState state;
+    struct stat status {};
+    if (::stat(QFile::encodeName(path).constData(), &status) != 0)
+        return state;
+    state.device = status.st_dev;
+    state.inode = status.st_ino;
+    state.size = qint64(status.st_size);
+    state.changedNs = qint64(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec;
+    QFile file(path);
+    if (file.open(QIODevice::ReadOnly))
+        state.header = file.read(100);
+    return state;
+}
+
+// PRAGMA quick_check over a read-only connection: a connection that may write
+// would, on closing, move the write-ahead log into the file and delete it. The
+// empty log and the shared-memory file the check had to make are removed again.
+bool quickCheck(const QString& path, QString* problem) {
+    const QString wal = path + QStringLiteral("-wal");
+    const QString shm = path + QStringLiteral("-shm");
+    const bool hadWal = QFile::exists(wal);
+    const bool hadShm = QFile::exists(shm);
+    sqlite3* db = nullptr;
+    bool ok = false;
+    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX,
+                        nullptr) != SQLITE_OK) {
+        *problem = errorText(db, path);
+    } else {
+        sqlite3_busy_timeout(db, 2000);
+        Statement check(db, QStringLiteral("PRAGMA quick_check"));
+        if (!check.ok() || check.step() != SQLITE_ROW) {
+            *problem = errorText(db, path);
+        } else if (const QString verdict = check.column(0).toString();
+                   verdict != QLatin1String("ok")) {
+            *problem = QStringLiteral("%1: the database is damaged (%2)").arg(path, verdict);
+        } else {
+            ok = true;
+        }
+    }
+    sqlite3_close(db);
+    if (!hadWal && QFileInfo(wal).size() == 0)
+        QFile::remove(wal);
+    if (!hadShm)
+        QFile::remove(shm);
+    return ok;
+}
+
 } // namespace
 
 struct ObjectStore::Private {
@@ -116,10 +179,39 @@ struct ObjectStore::Private {
     QList<QHash<qint64, ObjectId>> byRow; // by entity: rowid -> handle
     QList<ObjectId> inserted;             // pending inserts, in order
     ObjectId nextId = 1;
+    std::optional<FileState> opened; // the file as this store last left it
 
     ~Private() {
-        if (db)
-            sqlite3_close(db);
+        if (!db)
+            return;
+        // The write-ahead log belongs to the file this store opened: closing
+        // would copy it into a file copied over that one, and a file moved
+        // over it would read it at its next opening. It is kept beside it
+        // instead, under another name, and the file is left as it was put there.
+        const bool overwritten = !replaced().isEmpty();
+        if (overwritten)
+            sqlite3_db_config(db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+        sqlite3_close(db);
+        if (overwritten) {
+            const QString wal = path + QStringLiteral("-wal");
+            if (QFile::exists(wal))
+                QFile::rename(wal, wal + QStringLiteral(".replaced"));
+            QFile::remove(path + QStringLiteral("-shm"));
+        }
+    }
+
+    // Empty while the path still names the file as this store left it; else why not.
+    QString replaced() const {
+        if (!opened)
+            return {};
+        const FileState now = fileState(path);
+        if (now == *opened)
+            return {};
+        const bool another = now.inode != opened->inode || now.device != opened->device;
+        return QStringLiteral("%1 was %2 by another program while Dexaro ran; nothing was "
+                              "written to it. Quit and start Dexaro again to use the file "
+                              "that is there now.")
+            .arg(path, another ? QStringLiteral("replaced") : QStringLiteral("overwritten"));
     }
 
     int column(int entity, const QString& attribute) const {
@@ -153,6 +245,12 @@ std::unique_ptr<ObjectStore> ObjectStore::open(const QString& path, const QList<
     if (info.exists() && (!info.isFile() || !info.isReadable() || !info.isWritable()))
         return fail(QStringLiteral("%1 cannot be read and written").arg(path));
 
+    // Read before anything is written: a file that is not a database, or a
+    // damaged one, must be left exactly as it is (its -wal and -shm too).
+    QString message;
+    if (info.exists() && !quickCheck(path, &message))
+        return fail(message);
+
     std::unique_ptr<ObjectStore> store(new ObjectStore);
     Private& p = *store->d;
     p.path = path;
@@ -161,21 +259,6 @@ std::unique_ptr<ObjectStore> ObjectStore::open(const QString& path, const QList<
                         nullptr) != SQLITE_OK)
         return fail(errorText(p.db, path));
     sqlite3_busy_timeout(p.db, 2000);
-
-    // Read before anything is written: a file that is not a database, or a
-    // damaged one, must be left exactly as it is.
-    QString message;
-    {
-        Statement check(p.db, QStringLiteral("PRAGMA quick_check"));
-        if (!check.ok())
-            return fail(errorText(p.db, path));
-        int rc = check.step();
-        if (rc != SQLITE_ROW)
-            return fail(errorText(p.db, path));
-        const QString verdict = check.column(0).toString();
-        if (verdict != QLatin1String("ok"))
-            return fail(QStringLiteral("%1: the database is damaged (%2)").arg(path, verdict));
-    }
     if (sqlite3_db_readonly(p.db, "main") == 1)
         return fail(QStringLiteral("%1 is read-only").arg(path));
 
@@ -221,6 +304,7 @@ std::unique_ptr<ObjectStore> ObjectStore::open(const QString& path, const QList<
             }
         }
     }
+    p.opened = fileState(path);
     return store;
 }
 
@@ -355,6 +439,12 @@ bool ObjectStore::hasChanges() const {
 bool ObjectStore::save(QString* error) {
     if (!hasChanges())
         return true;
+    // A file put in the store's place meanwhile gets nothing of this store's.
+    if (const QString replaced = d->replaced(); !replaced.isEmpty()) {
+        if (error)
+            *error = replaced;
+        return false;
+    }
     QString message;
     if (!exec(d->db, QStringLiteral("BEGIN IMMEDIATE"), &message)) {
         if (error)
@@ -440,6 +530,9 @@ bool ObjectStore::save(QString* error) {
     }
     if (!exec(d->db, QStringLiteral("COMMIT"), &message))
         return fail(message);
+    // The commit may have moved the log into the file.
+    if (d->opened)
+        d->opened = fileState(d->path);
 
     // Committed: the pending state becomes the stored state.
     auto settle = [&](Private::Object& object) {

@@ -28,6 +28,14 @@ public:
     void unregisterAllShortcuts();
     bool isShortcutRegistered(const MASShortcut& shortcut) const;
 
+    // While a recorder records, Dexaro's own hot keys let go of their keys, so
+    // that the recorder sees the press (and no workspace switches on). Each
+    // suspend() is matched by one resume(); registrations made meanwhile take
+    // their keys at the last resume().
+    void suspend();
+    void resume();
+    bool isSuspended() const { return m_suspensions > 0; }
+
     HotKeys& hotKeys() const { return m_hotKeys; }
 
 private:
@@ -35,6 +43,8 @@ private:
 
     HotKeys& m_hotKeys;
     std::unordered_map<MASShortcut, std::unique_ptr<MASHotKey>> m_registered;
+    std::unordered_map<MASShortcut, std::function<void()>> m_suspended; // keys let go
+    int m_suspensions = 0;
 };
 
 } // namespace dexaro

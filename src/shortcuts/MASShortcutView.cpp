@@ -15,6 +15,7 @@
 #include <QStyleOptionButton>
 #include <QStylePainter>
 #include <QToolTip>
+#include <utility>
 
 namespace dexaro {
 namespace {
@@ -77,6 +78,9 @@ MASShortcutView::MASShortcutView(MASShortcutValidator& validator, Alerts& alerts
 MASShortcutView::~MASShortcutView() {
     if (currentRecordingView == this)
         currentRecordingView = nullptr;
+    // Whoever follows the recording (the suspended hot keys) hears it end.
+    if (std::exchange(m_recording, false))
+        emit recordingChanged(false);
     m_monitoring = m_observing = false;
     updateFilter();
 }
@@ -484,7 +488,13 @@ bool MASShortcutView::handleRecordingKey(QKeyEvent* event) {
             return true;
         }
         QString explanation;
-        if (validator.isShortcutAlreadyTakenBySystem(shortcut, &explanation)) {
+        QString usedBy = m_usedBy ? m_usedBy(shortcut, m_defaultsKey) : QString();
+        if (!usedBy.isEmpty())
+            explanation = QStringLiteral("It is already the shortcut of the workspace "
+                                         "\u201c%1\u201d. Choose another one, or change that "
+                                         "workspace's shortcut first.")
+                              .arg(usedBy);
+        if (!usedBy.isEmpty() || validator.isShortcutAlreadyTakenBySystem(shortcut, &explanation)) {
             setResignObserving(false);
             setEventMonitoring(false);
             m_alerts.critical(QStringLiteral("Keyboard shortcut"),

@@ -57,6 +57,12 @@ public:
     void setAssociatedUserDefaultsKey(const QString& key);
     void setUserDefaults(UserDefaults* defaults);
 
+    // Who else uses a combination: the name of the workspace, other than the
+    // one bound to ownKey, whose shortcut it is; empty when none. A recorded
+    // combination that another workspace uses is refused with its name.
+    using UsedBy = std::function<QString(const MASShortcut& shortcut, const QString& ownKey)>;
+    void setUsedBy(UsedBy usedBy) { m_usedBy = std::move(usedBy); }
+
     // What the control shows: the title, the glyph at its right edge, and the
     // tool tip at a point (empty where there is none).
     QString titleText() const;
@@ -111,6 +117,7 @@ private:
     bool m_hinting = false;
     QString m_placeholder;
     QString m_defaultsKey;
+    UsedBy m_usedBy;
     QPointer<UserDefaults> m_defaults;
     QMetaObject::Connection m_defaultsConnection;
     bool m_writingDefaults = false;

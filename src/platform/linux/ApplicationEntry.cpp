@@ -23,8 +23,12 @@ QString quoted(const QString& text) {
 }
 
 // The local path of a file:// URL; empty when the text is something else.
+// Entries are stored in QUrl's display form, where a space or a non-ASCII
+// letter of the file name stays as it is ("file:///a/My Clock.desktop"), or
+// fully encoded ("My%20Clock.desktop"): both name the same file. "%" itself
+// is always encoded in either form.
 QString localPath(const QString& entry) {
-    const QUrl url(entry, QUrl::StrictMode);
+    const QUrl url(entry, QUrl::TolerantMode);
     if (!url.isValid() || !url.isLocalFile())
         return {};
     return url.toLocalFile();

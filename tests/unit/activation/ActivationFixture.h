@@ -18,7 +18,7 @@
 namespace dexaro::test {
 
 inline QString entry(const QString& name) {
-    return QStringLiteral("file:///usr/share/applications/%1.desktop").arg(name);
+    return QStringLiteral("file:///dexaro-test/applications/%1.desktop").arg(name);
 }
 
 inline WSListModelPtr workspace(const QString& id, const QString& name, const QStringList& apps,

@@ -27,8 +27,8 @@ using namespace dexaro;
 
 namespace {
 
-const QString mail = QStringLiteral("file:///usr/share/applications/mail.desktop");
-const QString notes = QStringLiteral("file:///usr/share/applications/notes.desktop");
+const QString mail = QStringLiteral("file:///dexaro-test/applications/mail.desktop");
+const QString notes = QStringLiteral("file:///dexaro-test/applications/notes.desktop");
 constexpr quint32 controlOption = 0x1800; // event-manager form
 
 struct Catalog : testing::Test {

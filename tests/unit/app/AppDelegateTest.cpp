@@ -197,6 +197,37 @@ TEST_F(AppDelegateTest, QuitSavesPendingChangesAndAFailedSaveAsksWhetherToQuitAn
     EXPECT_EQ(exitStatuses, QList<int>{0});
 }
 
+// The session's quit (SIGTERM at logout) waits for no one: after a failed save
+// it shows nothing and ends, also while a person's quit asks.
+TEST_F(AppDelegateTest, ASessionQuitNeverWaitsForAClickEvenWhenTheSaveFails) {
+    auto delegate = start();
+    ObjectStore& context = delegate->store().context();
+    runSql(storePath, "CREATE TRIGGER refuse BEFORE INSERT ON Settings "
+                      "BEGIN SELECT RAISE(ABORT, 'refused by the test'); END;");
+    context.setValue(context.insert(schema::settings), QStringLiteral("name"), "pending");
+    alerts->answer = 1; // a person would cancel
+    EXPECT_FALSE(delegate->requestQuit());
+    alerts->shown.clear();
+    EXPECT_TRUE(delegate->requestQuit(AppDelegate::QuitRequester::session));
+    EXPECT_TRUE(alerts->shown.isEmpty());
+    EXPECT_EQ(exitStatuses, QList<int>{0});
+
+    // The signal arrives while a person's quit asks.
+    exitStatuses.clear();
+    delegate.reset();
+    auto second = start();
+    ObjectStore& other = second->store().context();
+    other.setValue(other.insert(schema::settings), QStringLiteral("name"), "pending");
+    bool signalled = false;
+    alerts->onShown = [&] {
+        if (alerts->shown.last().buttons.isEmpty() || std::exchange(signalled, true))
+            return; // the warning before the question
+        EXPECT_TRUE(second->requestQuit(AppDelegate::QuitRequester::session));
+    };
+    EXPECT_TRUE(second->requestQuit());
+    EXPECT_EQ(exitStatuses, QList<int>{0}) << "ended once, by the session";
+}
+
 TEST(MainWindowFrame, FillsTheWorkAreaLessMarginsAndIsCentred) {
     const struct {
         const char* name;

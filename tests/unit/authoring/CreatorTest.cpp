@@ -12,6 +12,7 @@
 
 #include <QAccessible>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSettings>
 
 namespace dexaro::test {
@@ -92,8 +93,12 @@ TEST_F(CreatorTest, ARefusedSaveLeavesNothingBehindAndTheNextOneWritesItOnce) {
     ASSERT_EQ(rows.size(), 4);
     const QString id = rows.last().at(0);
     EXPECT_EQ(rows.last().mid(1),
-              (QStringList{"Team", url("Alpha") + "0,.,1" + url("Beta"), // the grid's order
-                           "Blog*:///:*example.org/blog@@0100..1x@@*:///:*only.address",
+              (QStringList{"Team",
+                           url("Alpha") + "0,.,1" +
+                               url("Beta"), // the grid's order
+                                            // A string without a marker keeps its text, as a name.
+                           "Blog*:///:*example.org/blog@@0100..1x@@damaged, no "
+                           "marker*:///:*@@0100..1x@@*:///:*only.address",
                            "Doc*:///:/:///:*/tmp/a b.txt"}));
     EXPECT_EQ(querySql(storePath(), "SELECT wsID, appPositions FROM PositionsEntity"),
               (QList<QStringList>{{id, QString::number(appPositionKey(url("Alpha"))) + "==3;;"}}));
@@ -145,6 +150,17 @@ TEST_F(CreatorTest, TypingDropsLineBreaksAndWarnsPastTheLimit) {
     EXPECT_TRUE(creator->nameLengthWarning()->isShown());
     creator->nameField()->setText(fortyWithFlag);
     EXPECT_FALSE(creator->nameLengthWarning()->isShown());
+
+    // A name that only looks like one leaves Save disabled; the save refuses it too.
+    const std::pair<QString, bool> names[] = {
+        {"   ", false}, {"​‍", false}, {" ﻿ ", false}, {"Work", true}};
+    for (const auto& [name, enabled] : names) {
+        creator->nameField()->setText(name);
+        EXPECT_EQ(creator->saveButton()->isEnabled(), enabled) << qPrintable(name);
+    }
+    fill("​ ⁠", {url("Beta")});
+    creator->saveWS();
+    EXPECT_EQ(onlyAlert(), "Workspace creating|Workspace's name is empty!");
 }
 
 // A screen-reader user finds every control of both screens by its name.

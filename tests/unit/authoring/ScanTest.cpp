@@ -15,6 +15,7 @@
 #include <QUrl>
 #include <atomic>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace dexaro;
 using test::AppFolderTree;
@@ -188,8 +189,8 @@ TEST(InstalledAppsScanner, OneRunAtATimeWholeListsOneAlertPerKindSafeToDestroy) 
     build(tree, {"home/a.desktop=a", "home/b.desktop=b", "home/c.desktop=c"});
     TreeEntries entries(tree);
     test::RecordingAlerts alerts;
-    auto scanner =
-        std::make_unique<InstalledAppsScanner>(entries, alerts, [] { return QStringLiteral("1"); });
+    auto scanner = std::make_unique<InstalledAppsScanner>(
+        entries, alerts, [] { return QStringLiteral("1"); }, QStringLiteral("Workspace creating"));
     QList<QStringList> handed;
     QObject::connect(scanner.get(), &InstalledAppsScanner::scanFinished,
                      [&] { handed.append(described(tree, scanner->result())); });
@@ -232,6 +233,57 @@ TEST(InstalledAppsScanner, OneRunAtATimeWholeListsOneAlertPerKindSafeToDestroy) 
     ASSERT_TRUE(test::waitUntil([&] { return entries.readersAlive == 0; }));
     QCoreApplication::processEvents();
     EXPECT_EQ(handed.size(), 3);
+}
+
+// An entry that cannot be read (a dangling or looping link, a pipe) is told
+// once a run, under the title of the screen that found it first, however
+// often either screen scans again; a new one is told by itself.
+TEST(InstalledAppsScanner, EachProblemIsToldOnceARunUnderTheScreensTitle) {
+    AppFolderTree tree;
+    build(tree, {"home/a.desktop=a", "home/dangling.desktop->@nowhere",
+                 "home/loop.desktop->@home/loop.desktop"});
+    ASSERT_EQ(::mkfifo(QFile::encodeName(tree.path("home/pipe.desktop")).constData(), 0600), 0);
+    TreeEntries entries(tree);
+    test::RecordingAlerts alerts;
+    const auto noDefaults = [] {
+        return QStringLiteral("1");
+    };
+    InstalledAppsScanner creator(entries, alerts, noDefaults, QStringLiteral("Workspace creating"));
+    InstalledAppsScanner editor(entries, alerts, noDefaults, QStringLiteral("Workspace updating"));
+    const auto scan = [](InstalledAppsScanner& scanner) {
+        int finished = 0;
+        const QMetaObject::Connection c = QObject::connect(
+            &scanner, &InstalledAppsScanner::scanFinished, [&finished] { ++finished; });
+        scanner.scanInstalledApps();
+        const bool done = test::waitUntil([&] { return finished == 1; });
+        QObject::disconnect(c);
+        return done;
+    };
+    // Per alert: title, message, and the entries' file names.
+    const auto told = [&] {
+        QStringList lines;
+        for (const test::RecordedAlert& alert : alerts.shown) {
+            QStringList names;
+            for (const QString& line : alert.informative.split('\n'))
+                names << QFileInfo(line.section(':', 0, 0)).fileName();
+            lines << alert.title + '|' + alert.message + '|' + names.join(',');
+        }
+        alerts.shown.clear();
+        return lines;
+    };
+
+    ASSERT_TRUE(scan(creator));
+    EXPECT_EQ(told(), QStringList{"Workspace creating|Could not get installed apps' list!|"
+                                  "dangling.desktop,loop.desktop,pipe.desktop"});
+    ASSERT_TRUE(scan(creator));
+    ASSERT_TRUE(scan(editor));
+    EXPECT_EQ(told(), QStringList{});
+    EXPECT_EQ(described(tree, editor.result()), QStringList{"a=home/a.desktop"});
+
+    tree.link("home/new.desktop", tree.path("gone"));
+    ASSERT_TRUE(scan(editor));
+    EXPECT_EQ(told(), QStringList{"Workspace updating|Could not get installed apps' list!|"
+                                  "new.desktop"});
 }
 
 } // namespace

@@ -2,8 +2,11 @@
 #include "support/QtPrinters.h"
 #include "support/RunSql.h"
 
+#include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
+#include <cstdio>
 #include <gtest/gtest.h>
 
 using namespace dexaro;
@@ -113,4 +116,130 @@ TEST(ObjectStoreOpen, RefusesFilesThatAreNotIntactDatabasesAndMigratesOlderTable
     store->setValue(store->fetch(things)->value(0), sizeKey, 3.0);
     EXPECT_TRUE(store->save());
     EXPECT_EQ(rows(*store), QStringList{QStringLiteral("old/3")});
+}
+
+// A file copied or moved over the store while it is open (a backup tool, an
+// older copy put back) gets nothing written into it: the save says why, and
+// closing the store leaves the file as it was put there. A damaged file found
+// at the next start is left exactly as it is, its -wal and -shm too.
+TEST(ObjectStoreReplaced, AFileCopiedOrMovedOverALiveStoreIsNeverWrittenTo) {
+    QTemporaryDir dir;
+    // The older copy: a clean database of the same schema.
+    const QString older = dir.filePath(QStringLiteral("older.sqlite"));
+    {
+        auto store = ObjectStore::open(older, kSchema, nullptr);
+        store->setValue(store->insert(things), nameKey, QStringLiteral("older"));
+        ASSERT_TRUE(store->save());
+    }
+    ASSERT_FALSE(QFile::exists(older + QStringLiteral("-wal")));
+    const QByteArray olderBytes = contents(older);
+
+    for (const bool moved : {false, true}) {
+        SCOPED_TRACE(moved ? "moved over" : "copied over");
+        const QString path =
+            dir.filePath(moved ? QStringLiteral("m.sqlite") : QStringLiteral("c.sqlite"));
+        auto store = ObjectStore::open(path, kSchema, nullptr);
+        ASSERT_TRUE(store);
+        store->setValue(store->insert(things), nameKey, QStringLiteral("live"));
+        ASSERT_TRUE(store->save()); // in the write-ahead log
+        if (moved) {
+            const QString incoming = dir.filePath(QStringLiteral("incoming.sqlite"));
+            ASSERT_TRUE(QFile::copy(older, incoming));
+            ASSERT_EQ(::rename(QFile::encodeName(incoming).constData(),
+                               QFile::encodeName(path).constData()),
+                      0);
+        } else {
+            QFile file(path); // same inode, other bytes
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write(olderBytes);
+        }
+
+        store->setValue(store->insert(things), nameKey, QStringLiteral("after"));
+        QString error;
+        EXPECT_FALSE(store->save(&error));
+        EXPECT_TRUE(error.contains(moved ? "was replaced" : "was overwritten"))
+            << qPrintable(error);
+        EXPECT_TRUE(store->hasChanges()) << "the change stays pending";
+        EXPECT_EQ(contents(path), olderBytes);
+        store.reset();
+        EXPECT_EQ(contents(path), olderBytes) << "closing wrote into the file";
+        EXPECT_FALSE(QFile::exists(path + QStringLiteral("-wal")));
+        EXPECT_TRUE(QFile::exists(path + QStringLiteral("-wal.replaced")))
+            << "what was saved before is kept";
+        // Read back: the file put there, untouched.
+        auto reopened = ObjectStore::open(path, kSchema, &error);
+        ASSERT_TRUE(reopened) << qPrintable(error);
+        EXPECT_EQ(rows(*reopened), QStringList{QStringLiteral("older/-")});
+    }
+
+    // A damaged database with a log beside it: refused, all three files unchanged.
+    const QString damaged = dir.filePath(QStringLiteral("damaged.sqlite"));
+    for (int i = 0; i < 200; ++i) {
+        auto store = ObjectStore::open(damaged, kSchema, nullptr);
+        store->setValue(store->insert(things), nameKey, QString(200, QLatin1Char('x')));
+        ASSERT_TRUE(store->save());
+        // The last log left behind, as by a crash.
+        if (i == 199)
+            ASSERT_TRUE(QFile::copy(damaged + QStringLiteral("-wal"), dir.filePath("wal")));
+    }
+    ASSERT_TRUE(QFile::copy(dir.filePath("wal"), damaged + QStringLiteral("-wal")));
+    QByteArray bytes = contents(damaged);
+    bytes.replace(4096, 4096, QByteArray(4096, char(0xA5)));
+    {
+        QFile file(damaged);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(bytes);
+    }
+    const QByteArray wal = contents(damaged + QStringLiteral("-wal"));
+    ASSERT_FALSE(wal.isEmpty());
+    QString error;
+    EXPECT_FALSE(ObjectStore::open(damaged, kSchema, &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(contents(damaged), bytes);
+    EXPECT_EQ(contents(damaged + QStringLiteral("-wal")), wal);
+    EXPECT_FALSE(QFile::exists(damaged + QStringLiteral("-shm")));
+}
+
+// A store on a full disk (a small tmpfs, where this machine lets the test
+// mount one): the save says why and keeps everything pending; nothing saved
+// before is lost, and once there is room the next save writes it all once.
+TEST(ObjectStoreFull, AFullDiskRefusesTheSaveAndLosesNothing) {
+    QTemporaryDir dir;
+    const QString mountPoint = dir.filePath(QStringLiteral("small"));
+    QDir().mkpath(mountPoint);
+    if (QProcess::execute(QStringLiteral("mount"),
+                          {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                           QStringLiteral("size=512k"), QStringLiteral("tmpfs"), mountPoint}) != 0)
+        GTEST_SKIP() << "no tmpfs can be mounted here";
+    struct Unmount {
+        QString at;
+        ~Unmount() { QProcess::execute(QStringLiteral("umount"), {at}); }
+    } unmount{mountPoint};
+
+    const QString path = mountPoint + QStringLiteral("/store.sqlite");
+    auto store = ObjectStore::open(path, kSchema, nullptr);
+    ASSERT_TRUE(store);
+    store->setValue(store->insert(things), nameKey, QStringLiteral("kept"));
+    ASSERT_TRUE(store->save());
+    // The rest of the disk taken.
+    const QString filler = mountPoint + QStringLiteral("/filler");
+    {
+        QFile file(filler);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        const QByteArray block(4096, 'f');
+        while (file.write(block) == block.size() && file.flush()) {
+        }
+    }
+    for (int i = 0; i < 20; ++i)
+        store->setValue(store->insert(things), nameKey, QString(8000, QLatin1Char('x')));
+    QString error;
+    EXPECT_FALSE(store->save(&error));
+    EXPECT_TRUE(error.contains(QStringLiteral("full"), Qt::CaseInsensitive)) << qPrintable(error);
+    EXPECT_TRUE(store->hasChanges());
+    EXPECT_EQ(rows(*ObjectStore::open(path, kSchema, nullptr)).size(), 1) << "the saved row";
+
+    ASSERT_TRUE(QFile::remove(filler));
+    EXPECT_TRUE(store->save(&error)) << qPrintable(error);
+    EXPECT_EQ(rows(*ObjectStore::open(path, kSchema, nullptr)).size(), 21);
+    store.reset();
 }

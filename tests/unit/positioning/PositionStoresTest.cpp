@@ -11,9 +11,9 @@ using namespace dexaro;
 
 namespace {
 
-const QString gedit = QStringLiteral("file:///usr/share/applications/org.gnome.gedit.desktop");
-const QString xterm = QStringLiteral("file:///usr/share/applications/debian-uxterm.desktop");
-const QString clock = QStringLiteral("file:///usr/share/applications/xclock.desktop");
+const QString gedit = QStringLiteral("file:///dexaro-test/applications/org.gnome.gedit.desktop");
+const QString xterm = QStringLiteral("file:///dexaro-test/applications/debian-uxterm.desktop");
+const QString clock = QStringLiteral("file:///dexaro-test/applications/xclock.desktop");
 const QString ws1 = QStringLiteral("ws1"), ws2 = QStringLiteral("ws2");
 
 QString placements(const QList<std::pair<QString, int>>& apps) {
