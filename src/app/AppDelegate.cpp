@@ -20,14 +20,11 @@
 #include "platform/ObjectStore.h"
 #include "platform/Platform.h"
 #include "platform/WindowAccess.h"
-#include "platform/WorkAreas.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QFileInfo>
 #include <QIcon>
 #include <QMenu>
-#include <QScreen>
 #include <QTimer>
 #include <QWindow>
 #include <cstdio>
@@ -35,12 +32,8 @@
 
 namespace dexaro {
 
-namespace {
-
 // The background update check waits this long after start-up.
 constexpr int updateCheckDelayMs = 15000;
-
-} // namespace
 
 AppServices AppServices::fromPlatform(Platform& platform) {
     AppServices services;
@@ -98,17 +91,11 @@ AboutWindow* AppDelegate::aboutWindow() const {
 AppDelegate::LaunchResult AppDelegate::applicationDidFinishLaunching(QString* error) {
     const QString storePath =
         m_storePath.isEmpty() ? WorkspaceStore::defaultStorePath() : m_storePath;
-    if (!m_instance->claim(storePath, m_sessionBus.get()))
+    if (!m_instance->claim(storePath, m_sessionBus.get(), [this] {
+            if (!m_terminated)
+                showPopover();
+        }))
         return LaunchResult::AlreadyRunning;
-    if (m_sessionBus) {
-        m_sessionBus->subscribe(SingleInstance::showPopoverNotification);
-        connect(m_sessionBus.get(), &SessionBus::notificationReceived, this,
-                [this](const QString& name, const QString& sender) {
-                    if (name == SingleInstance::showPopoverNotification &&
-                        sender == MainAppBundleIdentifier && !m_terminated)
-                        showPopover();
-                });
-    }
 
     // The updater, and its background check a little after start-up.
     QTimer::singleShot(updateCheckDelayMs, this,
@@ -201,17 +188,6 @@ void AppDelegate::loadSettings() {
 }
 
 void AppDelegate::installObservers() {
-    auto* app = qGuiApp;
-    m_observers << connect(app, &QGuiApplication::screenAdded, this, [this](QScreen* screen) {
-        watchScreen(screen);
-        fitMainWindow();
-    });
-    m_observers << connect(app, &QGuiApplication::screenRemoved, this,
-                           [this](QScreen*) { fitMainWindow(); });
-    m_observers << connect(app, &QGuiApplication::primaryScreenChanged, this,
-                           [this](QScreen*) { fitMainWindow(); });
-    for (QScreen* screen : QGuiApplication::screens())
-        watchScreen(screen);
     m_desktopSwitchMonitor = m_platform.makeDesktopSwitchMonitor();
     m_observers << connect(m_desktopSwitchMonitor.get(), &DesktopSwitchMonitor::desktopSwitched,
                            this, &AppDelegate::workspaceChangingNotificationHandler);
@@ -219,13 +195,6 @@ void AppDelegate::installObservers() {
 
 void AppDelegate::workspaceChangingNotificationHandler() {
     closePopover();
-}
-
-void AppDelegate::watchScreen(QScreen* screen) {
-    connect(screen, &QScreen::geometryChanged, this, &AppDelegate::fitMainWindow,
-            Qt::UniqueConnection);
-    connect(screen, &QScreen::availableGeometryChanged, this, &AppDelegate::fitMainWindow,
-            Qt::UniqueConnection);
 }
 
 void AppDelegate::buildStatusItem() {
@@ -287,7 +256,7 @@ void AppDelegate::buildMainWindow() {
     m_window->setScreenViews(new WSCreatorViewController(authoring),
                              new WSEditorViewController(authoring));
     connect(m_window, &CustomMainWindow::quitRequested, this, [this] { requestQuit(); });
-    fitMainWindow();
+    m_window->followPrimaryWorkArea(m_platform.workAreas());
     m_window->hide();
 }
 
@@ -342,11 +311,6 @@ void AppDelegate::showAboutWindow() {
                 &AppDelegate::closePopover);
     }
     m_aboutWindow->showCentred();
-}
-
-void AppDelegate::fitMainWindow() {
-    if (m_window)
-        m_window->fitToPrimaryWorkArea(m_platform.workAreas());
 }
 
 bool AppDelegate::consumeWorkspaceListUpdate(const QString& tag) {

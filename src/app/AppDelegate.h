@@ -22,7 +22,6 @@
 #include <memory>
 
 class QMenu;
-class QScreen;
 
 namespace dexaro {
 
@@ -116,9 +115,6 @@ public:
     // Builds the about window the first time; shows it centred.
     void showAboutWindow();
 
-    // Sizes the main window to the primary screen's work area and centres it.
-    void fitMainWindow();
-
     // Workspace list freshness: tags of the screens whose list is out of date.
     static inline const QString statusBarTag = QStringLiteral("statusbar");
     static inline const QString editorTag = QStringLiteral("editor");
@@ -144,7 +140,6 @@ private:
     void makeSharedObjects();
     void loadSettings();
     void installObservers();
-    void watchScreen(QScreen* screen);
     void buildStatusItem();
     void buildMainWindow();
 

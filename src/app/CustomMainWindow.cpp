@@ -185,6 +185,25 @@ QRect CustomMainWindow::frameFor(const QRect& workArea, int statusBarThickness) 
     return frame;
 }
 
+void CustomMainWindow::followPrimaryWorkArea(WorkAreas& workAreas) {
+    const auto fit = [this, &workAreas] {
+        fitToPrimaryWorkArea(workAreas);
+    };
+    const auto watch = [this, fit](QScreen* screen) {
+        connect(screen, &QScreen::geometryChanged, this, fit);
+        connect(screen, &QScreen::availableGeometryChanged, this, fit);
+    };
+    for (QScreen* screen : QGuiApplication::screens())
+        watch(screen);
+    connect(qGuiApp, &QGuiApplication::screenAdded, this, [watch, fit](QScreen* screen) {
+        watch(screen);
+        fit();
+    });
+    connect(qGuiApp, &QGuiApplication::screenRemoved, this, fit);
+    connect(qGuiApp, &QGuiApplication::primaryScreenChanged, this, fit);
+    fit();
+}
+
 void CustomMainWindow::fitToPrimaryWorkArea(WorkAreas& workAreas) {
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (!screen)

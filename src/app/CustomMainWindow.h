@@ -33,7 +33,9 @@ public:
     // Where the settings screen reports failures it cannot leave to the store.
     void setAlerts(Alerts* alerts);
 
-    // Sizes the window to the primary monitor's work area and centres it.
+    // Sizes the window to the primary monitor's work area and centres it, now
+    // and whenever a screen comes, goes or changes.
+    void followPrimaryWorkArea(WorkAreas& workAreas);
     void fitToPrimaryWorkArea(WorkAreas& workAreas);
     // The window's frame for a work area and a panel thickness.
     static QRect frameFor(const QRect& workArea, int statusBarThickness);

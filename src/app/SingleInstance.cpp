@@ -13,7 +13,8 @@ namespace dexaro {
 SingleInstance::SingleInstance() = default;
 SingleInstance::~SingleInstance() = default;
 
-bool SingleInstance::claim(const QString& storePath, SessionBus* bus) {
+bool SingleInstance::claim(const QString& storePath, SessionBus* bus,
+                           std::function<void()> showPopover) {
     // A lock that cannot be made (a folder that cannot be written) stops
     // nothing here; opening the store tells what is wrong.
     QDir().mkpath(QFileInfo(storePath).absolutePath());
@@ -28,14 +29,21 @@ bool SingleInstance::claim(const QString& storePath, SessionBus* bus) {
     if (!bus)
         return true;
     QString busError;
-    if (bus->registerName(MainAppBundleIdentifier, &busError))
-        return true;
-    if (bus->isNameOwned(MainAppBundleIdentifier)) {
-        bus->postNotification(showPopoverNotification, MainAppBundleIdentifier);
-        return false;
+    if (!bus->registerName(MainAppBundleIdentifier, &busError)) {
+        if (bus->isNameOwned(MainAppBundleIdentifier)) {
+            bus->postNotification(showPopoverNotification, MainAppBundleIdentifier);
+            return false;
+        }
+        // No session bus: Dexaro runs, but no launcher can reach it.
+        std::fprintf(stderr, "Dexaro: %s\n", qPrintable(busError));
     }
-    // No session bus: Dexaro runs, but no launcher can reach it.
-    std::fprintf(stderr, "Dexaro: %s\n", qPrintable(busError));
+    bus->subscribe(showPopoverNotification);
+    QObject::connect(
+        bus, &SessionBus::notificationReceived, bus,
+        [showPopover = std::move(showPopover)](const QString& name, const QString& sender) {
+            if (name == showPopoverNotification && sender == MainAppBundleIdentifier && showPopover)
+                showPopover();
+        });
     return true;
 }
 
