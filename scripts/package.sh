@@ -19,7 +19,14 @@ if [ ${#missing[@]} -gt 0 ]; then
     exit 1
 fi
 
-build=build-package
+build="build-package"
+# One build at a time in build-package/.
+mkdir -p "$build"
+exec 9>"$build/.dexaro-build.lock"
+if ! flock -n 9; then
+    echo "package.sh: $build/ is in use by another run; waiting for it to finish." >&2
+    flock 9
+fi
 # Debian's hardening flags (stack protector, fortified functions, full RELRO,
 # immediate binding), as a Debian package's build uses them.
 export DEB_BUILD_MAINT_OPTIONS=hardening=+all

@@ -48,8 +48,23 @@ cleanup() {
 trap cleanup EXIT
 
 version=$(sed -n 's/^project(Dexaro VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
-deb=$(bash scripts/package.sh | tail -n 1)
+if ! bash scripts/package.sh >"$tmp/package.log" 2>&1; then
+    tail -n 40 "$tmp/package.log" >&2
+    echo "test-package: FAIL: scripts/package.sh could not build the package" >&2
+    exit 1
+fi
+deb=$(tail -n 1 "$tmp/package.log")
 echo "test-package: $(basename "$deb"), $(du -k "$deb" | cut -f1) KiB"
+
+# Debian's own package checks, where lintian is installed (it is not in
+# scripts/deps.sh: the check runs without it).
+if command -v lintian >/dev/null; then
+    if lintian --fail-on error,warning "$deb" >"$tmp/lintian.log" 2>&1; then
+        pass "lintian: no errors or warnings"
+    else
+        fail "lintian: $(grep -E '^[EW]: ' "$tmp/lintian.log" | tr '\n' ' ')"
+    fi
+fi
 
 # What the package must install.
 files=(
@@ -131,7 +146,7 @@ out=$(cd / && env -u DISPLAY -u WAYLAND_DISPLAY timeout 20 /usr/bin/dexaro --ver
 if grep -q "$version" <<<"$out"; then
     pass "dexaro --version: $out"
 else
-    fail "/usr/bin/dexaro --version does not print $version: $(head -c 300 <<<"$out")"
+    fail "/usr/bin/dexaro --version does not print $version: $(head -c 300 <<<"$out" | tr '\n' ' ')"
 fi
 
 # The installed Dexaro's first start, in a private desktop session with a
@@ -154,7 +169,7 @@ kill -KILL $pid 2>/dev/null || true
 wait $pid 2>/dev/null || true
 INNER
 (cd "$home" && env -u XDG_CONFIG_HOME -u XDG_DATA_HOME -u XDG_CACHE_HOME -u XDG_STATE_HOME \
-    HOME="$home" bash "$here/scripts/x11-session.sh" bash "$tmp/first-start.sh" "$entry") || true
+    HOME="$home" bash "$here/scripts/x11-session.sh" bash "$tmp/first-start.sh" "$entry" 8>&-) || true
 if [ -s "$entry" ]; then
     grep -qxF "Exec=/usr/libexec/dexaro/dexaro-launcher" "$entry" ||
         fail "the login entry does not start the installed launcher: $(grep '^Exec=' "$entry")"
