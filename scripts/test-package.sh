@@ -18,8 +18,9 @@ apt=("${as_root[@]}" apt-get -o DPkg::Lock::Timeout=300 -y -qq)
 installed() { dpkg-query -W -f='${Status}' dexaro 2>/dev/null | grep -q " installed$"; }
 
 # One check at a time on this machine: a second would remove the package
-# under the first.
-exec 8>/tmp/dexaro-package-check.lock
+# under the first. The lock is taken on dpkg's folder itself (dpkg locks files
+# inside it, never the folder), so the check leaves no lock file behind.
+exec 8</var/lib/dpkg
 if ! flock -n 8; then
     echo "test-package: another package check is running; waiting for it." >&2
     flock 8
