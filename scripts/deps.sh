@@ -19,6 +19,8 @@ packages=(
     # real X clients and tools the tests drive
     xterm x11-apps xdotool x11-utils x11-xkb-utils x11-xserver-utils desktop-file-utils sqlite3
     imagemagick
+    # the Debian package (scripts/package.sh) and its check (scripts/test-package.sh)
+    dpkg-dev file librsvg2-bin appstream
 )
 
 missing=()

@@ -2,6 +2,7 @@
 # Installs what is missing, builds Dexaro with AddressSanitizer and UBSan into
 # build-tests/, and runs every test: unit and widget tests offscreen, X11 tests
 # inside a private desktop session (Xvfb, openbox, tint2, D-Bus session bus).
+# Last, the Debian package is built, installed, checked and removed again.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -33,3 +34,7 @@ bash ../scripts/x11-session.sh ctest --output-on-failure --timeout 300 -j2 9>&-
 # The popover once more beside a tray at the bottom edge of the screen.
 DEXARO_TRAY_AT=bottom bash ../scripts/x11-session.sh \
     ctest --output-on-failure --timeout 300 --no-tests=error -R '^Dexaro\.PopoverAtTheTray' 9>&-
+
+# The Debian package: built, installed on this machine, checked, removed again.
+cd ..
+bash scripts/test-package.sh 9>&-

@@ -88,6 +88,30 @@ TEST(XdgAutostartLoginItem, EntryStartsTheLauncherWhateverItsPathHolds) {
     }
 }
 
+// The program's path is what the login entry is derived from: an installed
+// Dexaro's entry must start the installed launcher, a build's its own.
+TEST(XdgAutostartLoginItem, EntryStartsTheLauncherOfTheSamePrefix) {
+    const struct {
+        const char* program;
+        const char* launcher;
+    } rows[] = {
+        {"/usr/bin/dexaro", "/usr/libexec/dexaro/dexaro-launcher"},
+        {"/usr/local/bin/dexaro", "/usr/local/libexec/dexaro/dexaro-launcher"},
+        {"/home/me/Dexaro/build/bin/dexaro",
+         "/home/me/Dexaro/build/libexec/dexaro/dexaro-launcher"},
+        {"/opt/dexaro/bin/../bin/dexaro", "/opt/dexaro/libexec/dexaro/dexaro-launcher"},
+    };
+    for (const auto& row : rows) {
+        const QString launcher =
+            XdgAutostartLoginItem::launcherPathFor(QString::fromUtf8(row.program));
+        EXPECT_EQ(launcher, QString::fromUtf8(row.launcher)) << row.program;
+        const QByteArray text = XdgAutostartLoginItem::entryText(launcher);
+        EXPECT_TRUE(text.contains("\nExec=" + QByteArray(row.launcher) + "\n")) << text.constData();
+        EXPECT_TRUE(text.contains("\nTryExec=" + QByteArray(row.launcher) + "\n"))
+            << text.constData();
+    }
+}
+
 TEST(XdgAutostartLoginItem, AnUnwritableFolderIsReported) {
     QTemporaryDir dir;
     qputenv("XDG_CONFIG_HOME", dir.path().toUtf8());
