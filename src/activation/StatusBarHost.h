@@ -17,6 +17,8 @@ struct StatusBarHost {
     // The settings menu's commands (the popover is closed before each).
     // Shows, raises and focuses the main window on the tab it showed last.
     std::function<void()> openMainWindow;
+    // The same, on the Creator (the empty popover's button).
+    std::function<void()> createWorkspace;
     // Asks the updater for a check whose outcome the user sees.
     std::function<void()> checkForUpdates;
     std::function<void()> showAbout;

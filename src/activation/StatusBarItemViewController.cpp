@@ -9,9 +9,12 @@
 
 #include <QGraphicsOpacityEffect>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QMenu>
+#include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QVBoxLayout>
 
 namespace dexaro {
 
@@ -47,6 +50,8 @@ void StatusBarItemViewController::loadView() {
         m_scrollView = nullptr;
         m_settingsIcon = nullptr;
         m_settingsMenu = nullptr;
+        m_emptyState = nullptr;
+        m_createButton = nullptr;
     });
     viewDidLoad();
 }
@@ -103,6 +108,50 @@ void StatusBarItemViewController::viewDidLoad() {
     m_scrollView->setWidget(m_list);
     m_list->setAutoFillBackground(false); // setWidget turned it on: the popover's colour shows
     m_list->reloadData();
+
+    buildEmptyState();
+    connect(&m_activation, &WorkspaceActivation::workspacesChanged, this,
+            &StatusBarItemViewController::showEmptyStateIfEmpty);
+    showEmptyStateIfEmpty();
+}
+
+void StatusBarItemViewController::buildEmptyState() {
+    m_emptyState = new QWidget(m_view);
+    m_emptyState->setObjectName(QStringLiteral("StatusBarEmptyState"));
+    m_emptyState->setGeometry(m_scrollView->geometry());
+    auto* column = new QVBoxLayout(m_emptyState);
+    column->setContentsMargins(20, 20, 20 + listLeft, 20);
+    column->setSpacing(14);
+    column->addStretch(2);
+    auto* line = new QLabel(QStringLiteral("No workspaces yet"), m_emptyState);
+    line->setObjectName(QStringLiteral("StatusBarEmptyStateText"));
+    line->setAlignment(Qt::AlignCenter);
+    line->setWordWrap(true);
+    QFont font = line->font();
+    font.setPixelSize(17);
+    line->setFont(font);
+    // The window text of the popover's own palette: readable light and dark.
+    line->setForegroundRole(QPalette::WindowText);
+    column->addWidget(line);
+    m_createButton = new QPushButton(QStringLiteral("Create a Workspace"), m_emptyState);
+    m_createButton->setObjectName(QStringLiteral("StatusBarCreateButton"));
+    m_createButton->setAccessibleDescription(QStringLiteral("Open the main window on the Creator"));
+    column->addWidget(m_createButton, 0, Qt::AlignHCenter);
+    column->addStretch(3);
+    connect(m_createButton, &QPushButton::clicked, this, [this] {
+        if (appDelegate.closePopover)
+            appDelegate.closePopover();
+        if (appDelegate.createWorkspace)
+            appDelegate.createWorkspace();
+    });
+}
+
+void StatusBarItemViewController::showEmptyStateIfEmpty() {
+    if (!m_emptyState || !m_scrollView)
+        return;
+    const bool empty = m_activation.workspaces().isEmpty();
+    m_emptyState->setVisible(empty);
+    m_scrollView->setVisible(!empty);
 }
 
 void StatusBarItemViewController::viewDidAppear() {

@@ -13,7 +13,9 @@
 #include <QObject>
 #include <QPointer>
 
+class QLabel;
 class QMenu;
+class QPushButton;
 class QScrollArea;
 
 namespace dexaro {
@@ -45,6 +47,9 @@ public:
     StatusBarPopoverCollectionView* wsListCollectionView() const { return m_list; }
     QScrollArea* scrollView() const { return m_scrollView; }
     StatusbarSettingsImageButton* settingsIcon() const { return m_settingsIcon; }
+    // With no workspace stored: a line saying so and a button to make one.
+    QWidget* emptyState() const { return m_emptyState; }
+    QPushButton* createButton() const { return m_createButton; }
     // "Preferences": the four commands of SettingsMenuActions.
     QMenu* settingsMenu() const { return m_settingsMenu; }
     // The popover's opacity: dimmed while the settings menu is open.
@@ -65,6 +70,8 @@ public slots:
 
 private:
     void loadView();
+    void buildEmptyState();
+    void showEmptyStateIfEmpty();
     void reloadIfMarked();
 
     WorkspaceActivation& m_activation;
@@ -73,6 +80,8 @@ private:
     QScrollArea* m_scrollView = nullptr;
     StatusbarSettingsImageButton* m_settingsIcon = nullptr;
     QMenu* m_settingsMenu = nullptr;
+    QWidget* m_emptyState = nullptr;
+    QPushButton* m_createButton = nullptr;
 };
 
 } // namespace dexaro

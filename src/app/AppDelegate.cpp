@@ -12,6 +12,7 @@
 #include "app/CustomMainWindow.h"
 #include "app/SharedObjects.h"
 #include "app/SingleInstance.h"
+#include "app/ToolbarItemView.h"
 #include "app/WorkspaceBusRequests.h"
 #include "authoring/WSCreatorViewController.h"
 #include "authoring/WSEditorViewController.h"
@@ -207,6 +208,12 @@ void AppDelegate::buildStatusItem() {
         closePopover();
     };
     host.openMainWindow = [this] {
+        openMainWindow();
+    };
+    host.createWorkspace = [this] {
+        if (ToolbarItemView* creator =
+                m_window ? m_window->toolbarItem(CustomMainWindow::CreatorView) : nullptr)
+            creator->select();
         openMainWindow();
     };
     host.checkForUpdates = [this] {

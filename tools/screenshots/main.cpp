@@ -107,6 +107,12 @@ QPixmap popoverRows() {
     });
 }
 
+// A first start: no workspace yet.
+QPixmap popoverEmpty() {
+    return popoverPicture(
+        260, [](StatusBarItemViewController& controller) { return controller.view()->grab(); });
+}
+
 QPixmap settingsMenu() {
     return popoverPicture(240, [](StatusBarItemViewController& controller) {
         CustomNSPopoverView* root = controller.view();
@@ -332,6 +338,7 @@ int main(int argc, char** argv) {
     }
     const std::pair<const char*, Picture> pictures[] = {{"main-window-configs", configs},
                                                         {"popover", popoverRows},
+                                                        {"popover-empty", popoverEmpty},
                                                         {"settings-menu", settingsMenu},
                                                         {"about", about},
                                                         {"creator", creator},

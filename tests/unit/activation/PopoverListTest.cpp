@@ -7,10 +7,13 @@
 #include "activation/AnimatedSwitch.h"
 #include "activation/CustomNSPopoverView.h"
 #include "model/WorkspaceStore.h"
+#include "support/DesktopPalette.h"
 #include "support/Wait.h"
 
 #include <QAccessible>
+#include <QApplication>
 #include <QLabel>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -107,6 +110,51 @@ TEST(PopoverList, RowsShowTheActivationsStatesAndPassClicksOn) {
     a.activation->setWorkspaces(manyWorkspaces(1));
     EXPECT_EQ(a.list()->visibleItems().size(), 1);
     EXPECT_TRUE(a.row(first)->wsLauncherToggle()->isChecked());
+}
+
+// A first start: no workspace yet. The popover says so and offers the
+// Creator, readable in both appearances and by a screen reader; the first
+// workspace replaces it with the list.
+TEST(PopoverList, WithNoWorkspaceItSaysSoAndOffersTheCreator) {
+    for (const bool dark : {false, true}) {
+        SCOPED_TRACE(dark ? "dark" : "light");
+        std::optional<QPalette> palette;
+        if (dark)
+            palette.emplace(darkDesktopPalette());
+        const QPalette before = QApplication::palette();
+        if (palette)
+            QApplication::setPalette(*palette);
+        Activation a;
+        QStringList calls;
+        a.popover().appDelegate.closePopover = [&] {
+            calls << "close";
+        };
+        a.popover().appDelegate.createWorkspace = [&] {
+            calls << "create";
+        };
+        a.popover().view()->show();
+        QWidget* empty = a.popover().emptyState();
+        ASSERT_TRUE(empty && empty->isVisible());
+        EXPECT_FALSE(a.popover().scrollView()->isVisible());
+        auto* line = empty->findChild<QLabel*>();
+        ASSERT_TRUE(line);
+        QAccessibleInterface* text = QAccessible::queryAccessibleInterface(line);
+        EXPECT_EQ(text->text(QAccessible::Name), QStringLiteral("No workspaces yet"));
+        QAccessibleInterface* button =
+            QAccessible::queryAccessibleInterface(a.popover().createButton());
+        EXPECT_EQ(std::tuple(button->role(), button->text(QAccessible::Name)),
+                  std::tuple(QAccessible::Button, QStringLiteral("Create a Workspace")));
+        // Light text on the dark popover, dark text on the light one.
+        const QColor ink = line->palette().color(line->foregroundRole());
+        EXPECT_EQ(ink.lightnessF() > 0.5, dark) << ink.name().toStdString();
+
+        a.popover().createButton()->click();
+        EXPECT_EQ(calls, (QStringList{"close", "create"}));
+        a.activation->setWorkspaces(manyWorkspaces(1));
+        EXPECT_FALSE(empty->isVisible());
+        EXPECT_TRUE(a.popover().scrollView()->isVisible());
+        QApplication::setPalette(before);
+    }
 }
 
 } // namespace
