@@ -56,8 +56,9 @@ TEST(LinkChecks, WebAddressesKeepTheirSchemeOrGetHttps) {
         EXPECT_EQ(url ? url->toString() : QString(), QString::fromUtf8(row.opened)) << row.address;
         EXPECT_EQ(url.has_value(), row.opened != nullptr) << row.address;
         // What opens on this desktop can open on some desktop.
-        if (url)
+        if (url) {
             EXPECT_TRUE(webAddressCanOpen(QString::fromUtf8(row.address))) << row.address;
+        }
     }
     // Whether a scheme is opened depends on the desktop, never whether the
     // address is refused while typed.
