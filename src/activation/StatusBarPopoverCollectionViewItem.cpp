@@ -10,6 +10,8 @@
 #include <QEvent>
 #include <QLabel>
 #include <QPainter>
+#include <QTextLayout>
+#include <algorithm>
 
 namespace dexaro {
 
@@ -29,6 +31,33 @@ protected:
         painter.drawEllipse(QRectF(rect()).adjusted(1, 1, -1, -1));
     }
 };
+
+// The name in the lines the label has: words wider than the label and the
+// last line that fits end with "…" instead of being cut off.
+QString fittedName(const QString& name, const QFont& font, int width, int height) {
+    const QFontMetrics metrics(font);
+    if (width <= 0 || height <= 0)
+        return name;
+    QStringList words = name.split(QLatin1Char(' '));
+    for (QString& word : words)
+        if (metrics.horizontalAdvance(word) > width)
+            word = metrics.elidedText(word, Qt::ElideRight, width);
+    const QString text = words.join(QLatin1Char(' '));
+    const int maxLines = std::max(1, height / metrics.lineSpacing());
+    QTextLayout layout(text, font);
+    layout.beginLayout();
+    QStringList lines;
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(width);
+        if (lines.size() == maxLines - 1) {
+            lines << metrics.elidedText(text.mid(line.textStart()), Qt::ElideRight, width);
+            break;
+        }
+        lines << text.mid(line.textStart(), line.textLength()).trimmed();
+    }
+    layout.endLayout();
+    return lines.join(QLatin1Char('\n'));
+}
 
 QColor rowColor(bool dark) {
     return dark ? colorFromHex(0x3A3D42) : QColor(234, 234, 234);
@@ -65,7 +94,8 @@ StatusBarPopoverCollectionViewItem::StatusBarPopoverCollectionViewItem(QWidget* 
 void StatusBarPopoverCollectionViewItem::configure(int index, const WSListModel& workspace) {
     m_index = index;
     m_wsID = workspace.wsID;
-    m_label->setText(displayedWorkspaceName(workspace.wsName));
+    m_name = displayedWorkspaceName(workspace.wsName);
+    m_label->setText(fittedName(m_name, m_label->font(), m_label->width(), m_label->height()));
     setAccessibleName(workspace.wsName);
     m_toggle->setAccessibleName(workspace.wsName);
 }
@@ -167,6 +197,7 @@ void StatusBarPopoverCollectionViewItem::resizeEvent(QResizeEvent*) {
     m_dot->setGeometry(5, (h - 16) / 2, 16, 16);
     m_pulse->setGeometry(-2, (h - 30) / 2, 30, 30);
     m_label->setGeometry(35, 0, 200, h);
+    m_label->setText(fittedName(m_name, m_label->font(), m_label->width(), m_label->height()));
     applyColors();
     const int toggleWidth = w / 5;
     m_toggle->setGeometry(w - toggleWidth - 4, (h - 25) / 2, toggleWidth, 25);

@@ -59,6 +59,7 @@ private:
 
     int m_index = -1;
     QString m_wsID;
+    QString m_name; // as shown, before it is fitted to the label
     QWidget* m_dot;
     ActivationPulse* m_pulse;
     QLabel* m_label;

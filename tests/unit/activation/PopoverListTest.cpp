@@ -12,6 +12,7 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollArea>
@@ -110,6 +111,25 @@ TEST(PopoverList, RowsShowTheActivationsStatesAndPassClicksOn) {
     a.activation->setWorkspaces(manyWorkspaces(1));
     EXPECT_EQ(a.list()->visibleItems().size(), 1);
     EXPECT_TRUE(a.row(first)->wsLauncherToggle()->isChecked());
+}
+
+// A name too long for its row ends with "…" where it is cut; the switch
+// still carries the whole name for a screen reader.
+TEST(PopoverList, ANameTooLongForItsRowEndsWithAnEllipsis) {
+    Activation a;
+    const QString word = QString(40, u'W');
+    const QString words = QStringLiteral("Morning mail calendar notes and everything else after");
+    a.activation->setWorkspaces({workspace("1", word, {}), workspace("2", words, {})});
+    for (const QString& id : {QStringLiteral("1"), QStringLiteral("2")}) {
+        StatusBarPopoverCollectionViewItem* row = a.row(id);
+        ASSERT_TRUE(row);
+        const QString shown = row->wsNameLabel()->text();
+        EXPECT_TRUE(shown.endsWith(u'\u2026')) << shown.toStdString();
+        const QFontMetrics metrics(row->wsNameLabel()->font());
+        for (const QString& line : shown.split(u'\n'))
+            EXPECT_LE(metrics.horizontalAdvance(line), row->wsNameLabel()->width());
+        EXPECT_EQ(row->wsLauncherToggle()->accessibleName(), id == "1" ? word : words);
+    }
 }
 
 // A first start: no workspace yet. The popover says so and offers the
