@@ -20,6 +20,7 @@ namespace {
 
 constexpr quint64 Control = MASShortcut::ControlFlag;
 constexpr quint64 Option = MASShortcut::OptionFlag;
+constexpr quint64 Shift = MASShortcut::ShiftFlag, Command = MASShortcut::CommandFlag;
 constexpr auto ctrl = Qt::ControlModifier, alt = Qt::AltModifier;
 
 // X11 key codes (evdev + 8) of the keys the tests press.
@@ -115,6 +116,11 @@ TEST_F(Recorder, ShowsAndNamesTheShortcutByKeyNames) {
     EXPECT_EQ(std::pair(view.titleText(), accessible->text(QAccessible::Name)),
               std::pair(QStringLiteral("Ctrl+Alt+Right"),
                         QStringLiteral("Ctrl+Alt+Right keyboard shortcut")));
+
+    // Names are longer than glyphs: the recorder widens for a long one.
+    const int usual = view.sizeHint().width();
+    view.setShortcutValue(MASShortcut(keys::PageDown, Control | Option | Shift | Command));
+    EXPECT_GT(view.sizeHint().width(), usual);
 
     view.setRecording(true);
     QKeyEvent held(QEvent::KeyPress, Qt::Key_Alt, ctrl | alt, ScanAlt, 0, 0);
