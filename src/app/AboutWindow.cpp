@@ -1,5 +1,6 @@
 #include "app/AboutWindow.h"
 
+#include "platform/WorkAreas.h"
 #include "style/Colors.h"
 
 #include <QDate>
@@ -107,14 +108,30 @@ QString AboutWindow::rightsLine(int year) {
     return QStringLiteral("Copyright \u00A9 %1 the Dexaro developers.").arg(year);
 }
 
-void AboutWindow::showCentred() {
+void AboutWindow::showCentred(WorkAreas* workAreas) {
+    const bool wasVisible = isVisible();
     const QScreen* screen =
-        isVisible() && this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+        wasVisible && this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    const qreal ratio = screen ? screen->devicePixelRatio() : 1.0;
+    // Work areas are in device pixels, widgets in logical ones.
+    std::optional<WorkAreas::Monitor> monitor;
+    if (workAreas) {
+        const QPoint at = frameGeometry().center() * ratio;
+        monitor = wasVisible ? workAreas->monitorAt(at) : workAreas->primary();
+    }
     show();
     // The frame is known once shown; move() places the frame.
-    if (screen) {
+    std::optional<QRect> area;
+    if (monitor && !monitor->workArea.isEmpty()) {
+        const QRect& r = monitor->workArea;
+        area = QRect(qRound(r.x() / ratio), qRound(r.y() / ratio), qRound(r.width() / ratio),
+                     qRound(r.height() / ratio));
+    } else if (screen) {
+        area = screen->geometry();
+    }
+    if (area) {
         QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
+        frame.moveCenter(area->center());
         move(frame.topLeft());
     }
     raise();

@@ -10,6 +10,8 @@ class QLabel;
 
 namespace dexaro {
 
+class WorkAreas;
+
 // The logo, drawn from SVG for the appearance in effect.
 class AboutWindowLogoImageView : public QWidget {
     Q_OBJECT
@@ -49,9 +51,10 @@ public:
     // The labels from the name down, in order (the link among them).
     QList<QLabel*> texts() const { return m_texts; }
 
-    // Centres the window on the screen it is on (the primary one at first) and
-    // brings it to the front with the keyboard focus.
-    void showCentred();
+    // Centres the window in the work area of the monitor it is on (the primary
+    // one at first) and brings it to the front with the keyboard focus.
+    // Without work areas, centred on the primary screen as a whole.
+    void showCentred(WorkAreas* workAreas = nullptr);
 
 private:
     AboutWindowLogoImageView* m_logo = nullptr;

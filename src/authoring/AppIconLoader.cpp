@@ -1,5 +1,7 @@
 #include "authoring/AppIconLoader.h"
 
+#include "authoring/InstalledAppsScan.h"
+
 #include <QFileInfo>
 #include <QImageReader>
 #include <QMetaObject>
@@ -7,7 +9,9 @@
 
 namespace dexaro {
 
-AppIconLoader::AppIconLoader(QSize size, QObject* parent) : QObject(parent), m_size(size) {
+AppIconLoader::AppIconLoader(QSize size, QObject* parent)
+    : QObject(parent), m_size(size),
+      m_placeholder(load(QString::fromLatin1(placeholderAppImagePath), size)) {
     m_pool.setMaxThreadCount(2);
 }
 
@@ -22,8 +26,11 @@ void AppIconLoader::request(const QString& location) {
         return;
     m_pending.insert(location);
     const QSize size = m_size;
-    m_pool.start([this, location, size] {
-        const QImage image = load(location, size);
+    const QImage placeholder = m_placeholder;
+    m_pool.start([this, location, size, placeholder] {
+        QImage image = load(location, size);
+        if (image.isNull())
+            image = placeholder;
         QMetaObject::invokeMethod(
             this,
             [this, location, image] {

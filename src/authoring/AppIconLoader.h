@@ -2,7 +2,7 @@
 // Decodes application icons for the picker's tiles on a pool of its own, at
 // the tile's icon size. A location is a file:// URL, a qrc: URL or a plain
 // path; whatever cannot be read (missing, not a regular file, broken, too
-// large) gives a null image, which the tile shows as an empty icon.
+// large) is delivered as the placeholder icon, so that no tile stays blank.
 // Results are delivered on the thread that owns the loader.
 #include <QImage>
 #include <QObject>
@@ -16,9 +16,10 @@ class AppIconLoader : public QObject {
     Q_OBJECT
 public:
     // Larger files, or raster pictures stating a larger side, are refused
-    // rather than decoded.
+    // rather than decoded: a raster picture is decoded whole before it is
+    // scaled, and 4096 x 4096 is 64 MiB on each of the loader's two threads.
     static constexpr qint64 maxFileBytes = 16 * 1024 * 1024;
-    static constexpr int maxStatedSide = 8192;
+    static constexpr int maxStatedSide = 4096;
 
     explicit AppIconLoader(QSize size, QObject* parent = nullptr);
     ~AppIconLoader() override;
@@ -30,8 +31,11 @@ public:
     // Waits for every decode under way; the results still arrive as events.
     void waitForDone() { m_pool.waitForDone(); }
 
-    // Synchronous: the picture at location fitted into size (aspect kept).
+    // Synchronous: the picture at location fitted into size (aspect kept); a
+    // null image when it cannot be read.
     static QImage load(const QString& location, QSize size);
+    // The placeholder icon at the loader's size: what an unreadable icon shows.
+    const QImage& placeholder() const { return m_placeholder; }
     // The local file (or resource path) a location names; empty when it names none.
     static QString filePath(const QString& location);
 
@@ -40,6 +44,7 @@ signals:
 
 private:
     QSize m_size;
+    QImage m_placeholder;
     QSet<QString> m_pending;
     QThreadPool m_pool;
 };

@@ -47,13 +47,13 @@ std::optional<int> functionKeyIndex(quint64 keyCode) {
     return key ? std::optional<int>(int(key - functionKeys)) : std::nullopt;
 }
 
-std::optional<char16_t> glyph(quint64 keyCode) {
-    const KeyGlyph* row = find(keyGlyphs, [&](const KeyGlyph& r) { return r.keyCode == keyCode; });
-    return row ? std::optional(row->glyph) : std::nullopt;
+const char* keyName(quint64 keyCode) {
+    const KeyName* row = find(keyNames, [&](const KeyName& r) { return r.keyCode == keyCode; });
+    return row ? row->name : nullptr;
 }
 
 std::optional<char16_t> keyEquivalent(quint64 keyCode) {
-    if (const auto index = functionKeyIndex(keyCode); index && *index < namedFunctionKeys)
+    if (const auto index = functionKeyIndex(keyCode); index && *index < menuFunctionKeys)
         return char16_t(firstFunctionKeyEquivalent + *index);
     const KeyEquivalent* row =
         find(keyEquivalents, [&](const KeyEquivalent& r) { return r.keyCode == keyCode; });
@@ -61,7 +61,7 @@ std::optional<char16_t> keyEquivalent(quint64 keyCode) {
 }
 
 std::optional<char16_t> keyEquivalentOfQtKey(int qtKey) {
-    if (qtKey >= Qt::Key_F1 && qtKey < Qt::Key_F1 + namedFunctionKeys)
+    if (qtKey >= Qt::Key_F1 && qtKey < Qt::Key_F1 + menuFunctionKeys)
         return char16_t(firstFunctionKeyEquivalent + (qtKey - Qt::Key_F1));
     const KeyEquivalent* row = find(keyEquivalents, [&](const KeyEquivalent& r) {
         return r.qtKey == qtKey || r.otherQtKey == qtKey;

@@ -1,6 +1,6 @@
 #pragma once
 // The fixed key and modifier tables that the shortcut value, the validator and
-// the recorder share: function keys, key glyphs, menu key equivalents and
+// the recorder share: function keys, key names, menu key equivalents and
 // modifiers (KeyTables.cpp adds the Qt keys of synthesized key events).
 #include "platform/HotKeys.h"
 #include "platform/KeyCodes.h"
@@ -12,33 +12,40 @@
 
 namespace dexaro::keytables {
 
-// F1 to F20 in order: valid hot keys without modifiers. F1 to F19 are named
-// "F1".."F19" and have the menu characters 0xF704 to 0xF716.
+// F1 to F20 in order: valid hot keys without modifiers, named "F1".."F20".
+// F1 to F19 have the menu characters 0xF704 to 0xF716.
 inline constexpr quint16 functionKeys[] = {keys::F1,  keys::F2,  keys::F3,  keys::F4,  keys::F5,
                                            keys::F6,  keys::F7,  keys::F8,  keys::F9,  keys::F10,
                                            keys::F11, keys::F12, keys::F13, keys::F14, keys::F15,
                                            keys::F16, keys::F17, keys::F18, keys::F19, keys::F20};
-inline constexpr int namedFunctionKeys = 19;
+inline constexpr int menuFunctionKeys = 19;
 inline constexpr char16_t firstFunctionKeyEquivalent = 0xF704;
 
-// Keys shown by a fixed glyph rather than by what they type (Space has a
-// localized name instead).
-struct KeyGlyph {
+// Keys shown by a fixed name rather than by what they type, the way Linux
+// desktops name them (Space is looked up among the control's texts instead).
+struct KeyName {
     quint16 keyCode;
-    char16_t glyph;
+    const char* name;
 };
-inline constexpr KeyGlyph keyGlyphs[] = {
-    {keys::Return, u'↩'},        {keys::Tab, u'⇥'},           {keys::Delete, u'⌫'},
-    {keys::Escape, u'⎋'},        {keys::KeypadClear, u'⌧'},   {keys::KeypadEnter, u'⌅'},
-    {keys::Help, u'?'},          {keys::Home, u'↖'},          {keys::PageUp, u'⇞'},
-    {keys::ForwardDelete, u'⌦'}, {keys::End, u'↘'},           {keys::PageDown, u'⇟'},
-    {keys::LeftArrow, u'←'},     {keys::RightArrow, u'→'},    {keys::DownArrow, u'↓'},
-    {keys::UpArrow, u'↑'},       {keys::KeypadDecimal, u'.'}, {keys::KeypadMultiply, u'*'},
-    {keys::KeypadPlus, u'+'},    {keys::KeypadDivide, u'/'},  {keys::KeypadMinus, u'-'},
-    {keys::KeypadEquals, u'='},  {keys::Keypad0, u'0'},       {keys::Keypad1, u'1'},
-    {keys::Keypad2, u'2'},       {keys::Keypad3, u'3'},       {keys::Keypad4, u'4'},
-    {keys::Keypad5, u'5'},       {keys::Keypad6, u'6'},       {keys::Keypad7, u'7'},
-    {keys::Keypad8, u'8'},       {keys::Keypad9, u'9'}};
+// clang-format off
+inline constexpr KeyName keyNames[] = {
+    {keys::Return, "Return"},            {keys::Tab, "Tab"},
+    {keys::Delete, "Backspace"},         {keys::Escape, "Esc"},
+    {keys::KeypadClear, "Num Lock"},     {keys::KeypadEnter, "Keypad Enter"},
+    {keys::Help, "Insert"},              {keys::Home, "Home"},
+    {keys::PageUp, "Page Up"},           {keys::ForwardDelete, "Delete"},
+    {keys::End, "End"},                  {keys::PageDown, "Page Down"},
+    {keys::LeftArrow, "Left"},           {keys::RightArrow, "Right"},
+    {keys::DownArrow, "Down"},           {keys::UpArrow, "Up"},
+    {keys::KeypadDecimal, "Keypad ."},   {keys::KeypadMultiply, "Keypad *"},
+    {keys::KeypadPlus, "Keypad +"},      {keys::KeypadDivide, "Keypad /"},
+    {keys::KeypadMinus, "Keypad -"},     {keys::KeypadEquals, "Keypad ="},
+    {keys::Keypad0, "Keypad 0"},         {keys::Keypad1, "Keypad 1"},
+    {keys::Keypad2, "Keypad 2"},         {keys::Keypad3, "Keypad 3"},
+    {keys::Keypad4, "Keypad 4"},         {keys::Keypad5, "Keypad 5"},
+    {keys::Keypad6, "Keypad 6"},         {keys::Keypad7, "Keypad 7"},
+    {keys::Keypad8, "Keypad 8"},         {keys::Keypad9, "Keypad 9"}};
+// clang-format on
 
 // Menu key-equivalent characters of keys that do not type one (besides F1 to
 // F19), and the Qt keys by which a menu shortcut names them.
@@ -71,18 +78,18 @@ struct Modifier {
     MASShortcut::ModifierFlag flag;
     Qt::KeyboardModifier qt;
     HotKeys::CarbonModifier carbon;
-    char16_t glyph;
+    const char* name;                // as shown: "Ctrl+Alt+M"
     std::array<quint16, 2> keyCodes; // the left and right modifier keys
 };
 // clang-format off
 inline constexpr Modifier modifiers[] = {
-    {MASShortcut::ControlFlag, Qt::ControlModifier, HotKeys::CarbonControl, u'⌃',
+    {MASShortcut::ControlFlag, Qt::ControlModifier, HotKeys::CarbonControl, "Ctrl",
      {keys::Control, keys::RightControl}},
-    {MASShortcut::OptionFlag, Qt::AltModifier, HotKeys::CarbonOption, u'⌥',
+    {MASShortcut::OptionFlag, Qt::AltModifier, HotKeys::CarbonOption, "Alt",
      {keys::Option, keys::RightOption}},
-    {MASShortcut::ShiftFlag, Qt::ShiftModifier, HotKeys::CarbonShift, u'⇧',
+    {MASShortcut::ShiftFlag, Qt::ShiftModifier, HotKeys::CarbonShift, "Shift",
      {keys::Shift, keys::RightShift}},
-    {MASShortcut::CommandFlag, Qt::MetaModifier, HotKeys::CarbonCommand, u'⌘',
+    {MASShortcut::CommandFlag, Qt::MetaModifier, HotKeys::CarbonCommand, "Super",
      {keys::Command, keys::RightCommand}}
 };
 // clang-format on
@@ -92,7 +99,8 @@ std::optional<int> functionKeyIndex(quint64 keyCode);
 inline bool isFunctionKey(quint64 keyCode) {
     return functionKeyIndex(keyCode).has_value();
 }
-std::optional<char16_t> glyph(quint64 keyCode);
+// The fixed name of a key; nullptr for keys named by what they type.
+const char* keyName(quint64 keyCode);
 // The menu character of a key that types none (F1 to F19 included).
 std::optional<char16_t> keyEquivalent(quint64 keyCode);
 std::optional<char16_t> keyEquivalentOfQtKey(int qtKey);

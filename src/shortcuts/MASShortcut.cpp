@@ -15,10 +15,9 @@ std::optional<QString> fixedKeyName(quint64 keyCode) {
     if (keyCode == keys::Space)
         return shortcutLocalizedString(QStringLiteral("Space"),
                                        "Shortcut glyph name for SPACE key");
-    if (const auto glyph = keytables::glyph(keyCode))
-        return QString(QChar(*glyph));
-    const auto index = keytables::functionKeyIndex(keyCode);
-    if (index && *index < keytables::namedFunctionKeys)
+    if (const char* name = keytables::keyName(keyCode))
+        return QString::fromLatin1(name);
+    if (const auto index = keytables::functionKeyIndex(keyCode))
         return QStringLiteral("F%1").arg(*index + 1);
     return std::nullopt;
 }
@@ -87,12 +86,12 @@ quint32 MASShortcut::carbonFlags() const {
 }
 
 QString MASShortcut::modifierFlagsString() const {
-    QString glyphs;
+    QString names;
     for (const auto& modifier : keytables::modifiers) {
         if (m_modifierFlags & modifier.flag)
-            glyphs += QChar(modifier.glyph);
+            names += QLatin1String(modifier.name) + u'+';
     }
-    return glyphs;
+    return names;
 }
 
 QString MASShortcut::keyCodeString() const {
@@ -121,7 +120,15 @@ QString MASShortcut::keyCodeStringForKeyEquivalent(KeyboardLayout& layout) const
 }
 
 QString MASShortcut::description() const {
-    return modifierFlagsString() + keyCodeString();
+    return description(KeyboardLayout::current());
+}
+
+QString MASShortcut::description(KeyboardLayout& layout) const {
+    const QString key = keyCodeString(layout);
+    QString text = modifierFlagsString() + key;
+    if (key.isEmpty())
+        text.chop(1); // modifiers alone: "Ctrl+Alt"; nothing stays nothing
+    return text;
 }
 
 QVariantMap MASShortcut::encode() const {

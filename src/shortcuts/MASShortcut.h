@@ -53,17 +53,21 @@ public:
     quint32 carbonKeyCode() const;
     quint32 carbonFlags() const;
 
-    // "⌃⌥⇧⌘" in that order, only the flags that are set.
+    // The names of the flags that are set, each followed by "+", in the order
+    // Ctrl, Alt, Shift, Super: "Ctrl+Alt+" (shown while a shortcut is typed).
     QString modifierFlagsString() const;
-    // The key's display name: a fixed glyph or name, else what the key types in
+    // The key's display name: a fixed name ("Return", "Page Up", "F5"), else what the key types in
     // the current layout, upper-cased; empty for no key or an unknown key.
     QString keyCodeString() const;
     QString keyCodeString(KeyboardLayout& layout) const;
     // The key as a menu key-equivalent character.
     QString keyCodeStringForKeyEquivalent() const;
     QString keyCodeStringForKeyEquivalent(KeyboardLayout& layout) const;
-    // Modifier glyphs followed by the key name, e.g. "⌃⌥⌘K".
+    // The shortcut as shown to a person: modifier names and the key name joined
+    // by "+", e.g. "Ctrl+Alt+Super+K", "Shift+Page Up"; modifiers alone without
+    // the last "+".
     QString description() const;
+    QString description(KeyboardLayout& layout) const;
 
     bool operator==(const MASShortcut& other) const = default;
     size_t hash() const { return size_t(m_keyCode + m_modifierFlags); }

@@ -51,8 +51,8 @@ bool MASShortcutValidator::isShortcutAlreadyTakenBySystem(const MASShortcut& sho
                 QStringLiteral(
                     "This combination cannot be used because it is already used by a "
                     "system-wide keyboard shortcut.\nIf you really want to use this key "
-                    "combination, most shortcuts can be changed in the Keyboard & Mouse panel in "
-                    "System Preferences."),
+                    "combination, most shortcuts can be changed in the keyboard settings of your "
+                    "desktop."),
                 "Message for alert when shortcut is already used by the system");
         }
         return true;

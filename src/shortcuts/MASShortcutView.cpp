@@ -251,7 +251,10 @@ QSize MASShortcutView::sizeHint() const {
     const QSize contents(metrics.horizontalAdvance(QStringLiteral("Record Shortcut")),
                          metrics.height());
     const QSize natural = style()->sizeFromContents(QStyle::CT_PushButton, &option, contents, this);
-    return QSize(intrinsicWidth, natural.height());
+    // Key names are longer than glyphs: "Ctrl+Alt+Shift+Page Down" is shown whole.
+    const int shown =
+        m_value ? metrics.horizontalAdvance(m_value->description()) + hintAreaWidth() + 12 : 0;
+    return QSize(std::max(intrinsicWidth, shown), natural.height());
 }
 
 QString MASShortcutView::titleText() const {

@@ -1,5 +1,5 @@
 #pragma once
-// The shortcut recorder: a button that shows a shortcut in glyphs; click it,
+// The shortcut recorder: a button that shows a shortcut ("Ctrl+Alt+M"); click it,
 // press a key combination, and it takes the combination as its value after
 // checking it with the validator. Escape cancels, Delete clears, Tab moves on,
 // Ctrl-W and Ctrl-Q keep closing and quitting. At most one recorder records at
@@ -48,7 +48,7 @@ public:
     void setViewStyle(int style);
 
     bool isHinting() const { return m_hinting; }
-    // The modifiers held while recording, as glyphs.
+    // The modifiers held while recording, as names ("Ctrl+Alt+").
     QString shortcutPlaceholder() const { return m_placeholder; }
 
     // Binds the value to a user-defaults key of the defaults set with

@@ -12,7 +12,7 @@ const QHash<QString, QString>& localizable() {
             u"Space",
             u"This combination cannot be used because it is already used by a system-wide "
             u"keyboard shortcut.\nIf you really want to use this key combination, most shortcuts "
-            u"can be changed in the Keyboard & Mouse panel in System Preferences.",
+            u"can be changed in the keyboard settings of your desktop.",
             u"This shortcut cannot be used because it is already used by the menu item ‘%@’.",
             u"The key combination %@ cannot be used",
             u"OK",

@@ -21,17 +21,17 @@ namespace dexaro {
 // In the order they are made; each may use those before it.
 struct LinuxPlatform::Services {
     explicit Services(const QString& programPath)
-        : programPath(programPath), userDefaults(UserDefaults::standardPath()),
+        : programPath(programPath), alerts(workAreas), userDefaults(UserDefaults::standardPath()),
           keyboardLayout(makeXkbKeyboardLayout()), hotKeys(makeX11HotKeys()),
           windows(makeX11WindowAccess(alerts, workAreas)),
           workspace(makeGioWorkspaceServices(*windows)) {}
 
     QString programPath;
+    X11WorkAreas workAreas;
     MessageBoxAlerts alerts;
     UserDefaults userDefaults;
     std::unique_ptr<KeyboardLayout> keyboardLayout;
     std::unique_ptr<HotKeys> hotKeys;
-    X11WorkAreas workAreas;
     std::unique_ptr<AccessibilityBackend> windows;
     std::unique_ptr<WorkspaceServices> workspace;
     GioDesktopEntries desktopEntries;

@@ -5,11 +5,13 @@
 #include "authoring/SearchBar.h"
 
 #include <QFocusEvent>
+#include <QHash>
 #include <QImage>
 #include <QLineEdit>
 #include <QListView>
 #include <QTest>
 #include <QToolButton>
+#include <QUrl>
 #include <gtest/gtest.h>
 
 #include "support/AppFolderTree.h"
@@ -148,23 +150,39 @@ TEST_F(Picker, PicksFollowTheirApplicationsThroughSearchesAndRescans) {
     EXPECT_EQ(picker.selectedAppURLs(), (QSet<QString>{"Safari", "Maps"}));
 }
 
-// Decoded at tile size; what cannot be read gives an empty image, and the
-// tile shows its name only.
-TEST(PickerIcons, IconsAreDecodedAtTileSizeAndBadFilesGiveAnEmptyImage) {
+// Decoded at tile size; what cannot be read (missing, corrupt, stating a side
+// over the cap) gives an empty image, and a tile gets the placeholder icon.
+TEST(PickerIcons, IconsAreDecodedAtTileSizeAndBadFilesShowThePlaceholder) {
     test::AppFolderTree t;
     t.file("absurd.ppm", "P6\n100000 100000\n255\n"); // states a huge size, holds nothing
     t.file("huge.svg", "<svg xmlns='http://www.w3.org/2000/svg' width='20000' height='10000'>"
                        "<rect width='20000' height='10000' fill='red'/></svg>");
     t.file("broken.png", "\x89PNG\r\n\x1a\nnot really");
+    QImage wide(AppIconLoader::maxStatedSide + 1, 4, QImage::Format_RGB32);
+    wide.fill(Qt::blue);
+    ASSERT_TRUE(wide.save(t.path("wide.png")));
+    QImage fine(128, 128, QImage::Format_ARGB32);
+    fine.fill(Qt::green);
+    ASSERT_TRUE(fine.save(t.path("fine.png")));
     const struct {
         const char* file;
         QSize expected; // empty: an empty image
-    } cases[] = {
-        {"huge.svg", {56, 28}}, {"missing.png", {}}, {"absurd.ppm", {}}, {"broken.png", {}}};
+    } cases[] = {{"huge.svg", {56, 28}}, {"fine.png", {56, 56}}, {"missing.png", {}},
+                 {"absurd.ppm", {}},     {"broken.png", {}},     {"wide.png", {}}};
+    AppIconLoader loader({56, 56});
+    ASSERT_FALSE(loader.placeholder().isNull());
+    QHash<QString, QImage> delivered;
+    QObject::connect(
+        &loader, &AppIconLoader::loaded,
+        [&](const QString& location, const QImage& image) { delivered.insert(location, image); });
     for (const auto& c : cases) {
-        const QImage image =
-            AppIconLoader::load(QUrl::fromLocalFile(t.path(c.file)).toString(), {56, 56});
+        const QString location = QUrl::fromLocalFile(t.path(c.file)).toString();
+        const QImage image = AppIconLoader::load(location, {56, 56});
         EXPECT_EQ(image.isNull() ? QSize() : image.size(), c.expected) << c.file;
+        loader.request(location);
+        ASSERT_TRUE(test::waitUntil([&] { return delivered.contains(location); })) << c.file;
+        EXPECT_EQ(delivered.value(location) == loader.placeholder(), c.expected.isEmpty())
+            << c.file;
     }
 }
 

@@ -103,7 +103,7 @@ TEST_F(Binding, RefusedRegistrationIsReportedOnceAndKept) {
         EXPECT_TRUE(refusing.registered.isEmpty());
         ASSERT_EQ(alerts.shown.size(), 1);
         EXPECT_EQ(alerts.shown[0].message,
-                  QStringLiteral("The key combination ⌃⌥K cannot be used"));
+                  QStringLiteral("The key combination Ctrl+Alt+K cannot be used"));
         EXPECT_TRUE(defaults.value(QStringLiteral("9"))) << "the stored value stays";
     }
 }

@@ -20,11 +20,12 @@ namespace {
 
 constexpr quint64 Control = MASShortcut::ControlFlag;
 constexpr quint64 Option = MASShortcut::OptionFlag;
+constexpr quint64 Shift = MASShortcut::ShiftFlag, Command = MASShortcut::CommandFlag;
 constexpr auto ctrl = Qt::ControlModifier, alt = Qt::AltModifier;
 
 // X11 key codes (evdev + 8) of the keys the tests press.
 constexpr quint32 ScanA = 38, ScanK = 45, ScanL = 46, ScanW = 25, ScanQ = 24, ScanEscape = 9,
-                  ScanBackspace = 22, ScanDelete = 119, ScanTab = 23, ScanF5 = 71;
+                  ScanBackspace = 22, ScanDelete = 119, ScanTab = 23, ScanF5 = 71, ScanAlt = 64;
 
 class Recorder : public ::testing::Test {
 protected:
@@ -104,6 +105,31 @@ TEST_F(Recorder, KeysWhileRecording) {
         alerts.shown.clear();
         view.setRecording(false);
     }
+}
+
+// What a person and a screen reader meet: the names of the keys, never the
+// Mac glyphs (the names themselves are MASShortcutTest's table).
+TEST_F(Recorder, ShowsAndNamesTheShortcutByKeyNames) {
+    hotKeys.takenByOthers.insert({keys::L, 0x1800}); // Control-Option-L
+    view.setShortcutValue(MASShortcut(keys::RightArrow, Control | Option));
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(&view);
+    EXPECT_EQ(std::pair(view.titleText(), accessible->text(QAccessible::Name)),
+              std::pair(QStringLiteral("Ctrl+Alt+Right"),
+                        QStringLiteral("Ctrl+Alt+Right keyboard shortcut")));
+
+    // Names are longer than glyphs: the recorder widens for a long one.
+    const int usual = view.sizeHint().width();
+    view.setShortcutValue(MASShortcut(keys::PageDown, Control | Option | Shift | Command));
+    EXPECT_GT(view.sizeHint().width(), usual);
+
+    view.setRecording(true);
+    QKeyEvent held(QEvent::KeyPress, Qt::Key_Alt, ctrl | alt, ScanAlt, 0, 0);
+    QApplication::sendEvent(&window, &held);
+    EXPECT_EQ(view.titleText(), QStringLiteral("Ctrl+Alt+"));
+    press(Qt::Key_L, ctrl | alt, ScanL);
+    ASSERT_EQ(alerts.shown.size(), 1);
+    EXPECT_EQ(alerts.shown[0].message,
+              QStringLiteral("The key combination Ctrl+Alt+L cannot be used"));
 }
 
 TEST_F(Recorder, OneRecorderAtATimeAndNoneWhileDisabled) {
