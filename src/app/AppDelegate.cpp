@@ -317,7 +317,7 @@ void AppDelegate::showAboutWindow() {
         connect(m_aboutWindow, &CustomOrdinaryWindow::closePopoverRequested, this,
                 &AppDelegate::closePopover);
     }
-    m_aboutWindow->showCentred();
+    m_aboutWindow->showCentred(&m_platform.workAreas());
 }
 
 bool AppDelegate::consumeWorkspaceListUpdate(const QString& tag) {
