@@ -11,7 +11,7 @@
 #include "authoring/AuthoringContext.h"
 #include "authoring/WSCreatorViewController.h"
 #include "authoring/WSEditorViewController.h"
-#include "platform/WindowAccess.h"
+#include "platform/Windows.h"
 #include "platform/WorkAreas.h"
 
 #include <QApplication>
@@ -68,7 +68,7 @@ AppDelegate::AppDelegate(Platform& platform, AppServices services, QObject* pare
         m_updater = std::make_unique<NullUpdater>();
     if (!m_checkAccessibility)
         m_checkAccessibility = [&platform](bool prompt) {
-            return UIElement::checkAccessibilityTrust(prompt, platform.windows());
+            return platform.windows().isAvailable(prompt);
         };
     if (!m_exit)
         m_exit = [](int status) {
@@ -278,7 +278,7 @@ void AppDelegate::buildStatusItem() {
     // The placers outlive every launch: the controller stops its workers first.
     host.placeWindow = [placers = m_placers.get()](const RunningApplication& app,
                                                    PositionName position) {
-        placers->startPlacingAppWindow(app.pid, position, app.wmClass);
+        placers->startPlacingAppWindow(app, position);
     };
 
     m_presenter = std::make_unique<PopoverPresenter>(m_platform, m_statusItem.get(),

@@ -10,7 +10,7 @@
 #include "platform/linux/TrayStatusItem.h"
 #include "platform/linux/X11DesktopSwitchMonitor.h"
 #include "platform/linux/X11HotKeys.h"
-#include "platform/linux/X11WindowAccess.h"
+#include "platform/linux/X11Windows.h"
 #include "platform/linux/X11WorkAreas.h"
 #include "platform/linux/XdgAutostartLoginItem.h"
 #include "platform/linux/XkbKeyboardLayout.h"
@@ -22,7 +22,7 @@ struct LinuxPlatform::Services {
     explicit Services(const QString& programPath)
         : programPath(programPath), userDefaults(UserDefaults::standardPath()),
           keyboardLayout(makeXkbKeyboardLayout()), hotKeys(makeX11HotKeys()),
-          windows(makeX11WindowAccess(alerts, workAreas)),
+          windows(makeX11Windows(alerts, workAreas)),
           workspace(makeGioWorkspaceServices(*windows)) {}
 
     QString programPath;
@@ -31,7 +31,7 @@ struct LinuxPlatform::Services {
     std::unique_ptr<KeyboardLayout> keyboardLayout;
     std::unique_ptr<HotKeys> hotKeys;
     X11WorkAreas workAreas;
-    std::unique_ptr<AccessibilityBackend> windows;
+    std::unique_ptr<Windows> windows;
     std::unique_ptr<WorkspaceServices> workspace;
     GioDesktopEntries desktopEntries;
 };
@@ -62,7 +62,7 @@ KeyboardLayout& LinuxPlatform::keyboardLayout() {
     return *d->keyboardLayout;
 }
 
-AccessibilityBackend& LinuxPlatform::windows() {
+Windows& LinuxPlatform::windows() {
     return *d->windows;
 }
 
