@@ -19,6 +19,8 @@ packages=(
     # real X clients and tools the tests drive
     xterm x11-apps xdotool x11-utils x11-xkb-utils x11-xserver-utils desktop-file-utils sqlite3
     imagemagick
+    # unshare: a client in a PID namespace of its own, as a sandbox runs it
+    util-linux
 )
 
 missing=()

@@ -269,7 +269,9 @@ bool GioWorkspaceServices::openFile(const QString& path) {
 // The launch as far as it can still be told: a pid that no longer runs the
 // entry's program (it ended, and the number went to another program) no
 // longer names the launch's windows.
-static RunningApplication asItIsNow(const RunningApplication& app, bool ownProcess) {
+static RunningApplication asItIsNow(const RunningApplication& app, bool ownProcess,
+                                    Windows& windows) {
+    windows.appearanceMark(); // the layer's list as the display has it now
     RunningApplication now = app;
     if (!ownProcess)
         now.pid = -1;
@@ -278,8 +280,9 @@ static RunningApplication asItIsNow(const RunningApplication& app, bool ownProce
 
 void GioWorkspaceServices::terminate(const RunningApplication& app) {
     const bool own = mayEnd(app);
+    const RunningApplication now = asItIsNow(app, own, m_windows);
     const QList<WindowInfo> all = m_windows.windows();
-    const QList<WindowInfo> windows = launchWindows(all, asItIsNow(app, own), m_windows);
+    const QList<WindowInfo> windows = launchWindows(all, now, m_windows);
     for (const WindowInfo& window : windows)
         m_windows.close(window.id);
     if (!own || !windows.isEmpty())
@@ -302,7 +305,7 @@ void GioWorkspaceServices::forceTerminate(const RunningApplication& app) {
     }
     const bool own = mayEnd(app);
     const QList<WindowInfo> windows =
-        launchWindows(m_windows.windows(), asItIsNow(app, own), m_windows);
+        launchWindows(m_windows.windows(), asItIsNow(app, own, m_windows), m_windows);
     for (const WindowInfo& window : windows) {
         // A window of a process that is not the launch's own (a server that
         // ran before) is only asked to close.
@@ -324,7 +327,8 @@ bool GioWorkspaceServices::isTerminated(const RunningApplication& app) {
         return false;
     if (app.pid <= 0 && app.wmClass.isEmpty() && app.desktopId.isEmpty() && app.program.isEmpty())
         return true;
-    return launchWindows(m_windows.windows(), asItIsNow(app, false), m_windows).isEmpty();
+    return launchWindows(m_windows.windows(), asItIsNow(app, false, m_windows), m_windows)
+        .isEmpty();
 }
 
 std::unique_ptr<WorkspaceServices> makeGioWorkspaceServices(Windows& windows) {
