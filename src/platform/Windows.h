@@ -8,7 +8,9 @@
 // in root coordinates (origin at the top-left of the screen, y downwards).
 // Every call may be made from any thread. Notifications run on the layer's
 // own thread, one at a time and in the order the window manager made the
-// changes; a listener only takes note and returns.
+// changes; a listener only takes note and returns: it may read windows and
+// make requests, but neither waits for appearanceMark() nor drops a
+// subscription.
 #include <QList>
 #include <QRect>
 #include <QString>

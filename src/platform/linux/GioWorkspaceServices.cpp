@@ -204,6 +204,12 @@ GioWorkspaceServices::launch(const QString& entry, const OpenConfiguration& conf
     }
     // An entry started over D-Bus gives no process of its own.
     app.pid = launched.pids.isEmpty() ? -1 : launched.pids.first();
+    {
+        std::lock_guard lock(m_mutex);
+        m_recent.append(app);
+        if (m_recent.size() > 64)
+            m_recent.removeFirst();
+    }
     if (configuration.hides)
         hideAsTheyAppear(app);
     return app;
@@ -266,23 +272,42 @@ bool GioWorkspaceServices::openFile(const QString& path) {
     return opened;
 }
 
-// The launch as far as it can still be told: a pid that no longer runs the
-// entry's program (it ended, and the number went to another program) no
-// longer names the launch's windows.
-static RunningApplication asItIsNow(const RunningApplication& app, bool ownProcess,
-                                    Windows& windows) {
-    windows.appearanceMark(); // the layer's list as the display has it now
+QList<WindowInfo> GioWorkspaceServices::windowsOf(const RunningApplication& app, bool ownProcess) {
+    m_windows.appearanceMark(); // the layer's list as the display has it now
+    // A pid that no longer runs the entry's program (it ended, and the number
+    // went to another program) no longer names the launch's windows.
     RunningApplication now = app;
     if (!ownProcess)
         now.pid = -1;
-    return now;
+    QList<RunningApplication> others;
+    {
+        std::lock_guard lock(m_mutex);
+        for (const RunningApplication& other : m_recent)
+            if (other.startupId != app.startupId)
+                others.append(other);
+    }
+    QList<WindowInfo> windows;
+    for (const WindowInfo& window : m_windows.windows()) {
+        const LaunchMatch match = launchMatch(window, now, m_windows);
+        if (match == LaunchMatch::none)
+            continue;
+        const bool anothers =
+            match == LaunchMatch::byClass &&
+            std::any_of(others.begin(), others.end(), [&](const RunningApplication& other) {
+                const LaunchMatch theirs = launchMatch(window, other, m_windows);
+                return theirs == LaunchMatch::byStartupId ||
+                       (theirs == LaunchMatch::byProcess && procfs::isAlive(other.pid));
+            });
+        if (!anothers)
+            windows.append(window);
+    }
+    return windows;
 }
 
 void GioWorkspaceServices::terminate(const RunningApplication& app) {
     const bool own = mayEnd(app);
-    const RunningApplication now = asItIsNow(app, own, m_windows);
+    const QList<WindowInfo> windows = windowsOf(app, own);
     const QList<WindowInfo> all = m_windows.windows();
-    const QList<WindowInfo> windows = launchWindows(all, now, m_windows);
     for (const WindowInfo& window : windows)
         m_windows.close(window.id);
     if (!own || !windows.isEmpty())
@@ -304,8 +329,7 @@ void GioWorkspaceServices::forceTerminate(const RunningApplication& app) {
         return;
     }
     const bool own = mayEnd(app);
-    const QList<WindowInfo> windows =
-        launchWindows(m_windows.windows(), asItIsNow(app, own, m_windows), m_windows);
+    const QList<WindowInfo> windows = windowsOf(app, own);
     for (const WindowInfo& window : windows) {
         // A window of a process that is not the launch's own (a server that
         // ran before) is only asked to close.
@@ -327,8 +351,7 @@ bool GioWorkspaceServices::isTerminated(const RunningApplication& app) {
         return false;
     if (app.pid <= 0 && app.wmClass.isEmpty() && app.desktopId.isEmpty() && app.program.isEmpty())
         return true;
-    return launchWindows(m_windows.windows(), asItIsNow(app, false, m_windows), m_windows)
-        .isEmpty();
+    return windowsOf(app, false).isEmpty();
 }
 
 std::unique_ptr<WorkspaceServices> makeGioWorkspaceServices(Windows& windows) {

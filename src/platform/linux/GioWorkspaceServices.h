@@ -38,12 +38,17 @@ private:
     launch(const QString& entry, const OpenConfiguration& configuration, QString* error);
     void hideAsTheyAppear(const RunningApplication& app);
     void windowAppeared(const WindowInfo& window);
+    // The windows of the launch, without those that another launch made here
+    // shows for certain (by its startup id or its process): two launches of
+    // one application in two workspaces each close their own.
+    QList<WindowInfo> windowsOf(const RunningApplication& app, bool ownProcess);
 
     Windows& m_windows;
     std::chrono::milliseconds m_hideFor;
     std::mutex m_mutex;
     QList<std::shared_ptr<Hiding>> m_hiding;
     quint64 m_launches = 0;
+    QList<RunningApplication> m_recent; // the latest launches made here
     std::unique_ptr<WindowSubscription> m_subscription;
 };
 

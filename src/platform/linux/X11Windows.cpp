@@ -712,6 +712,11 @@ private:
     }
 
     void refreshInfo(WindowId id) {
+        {
+            std::lock_guard lock(m_mutex);
+            if (!m_tracked.contains(id))
+                return; // no longer managed: its last events are of no interest
+        }
         auto info = readWindowInfo(*m_events, *m_eventAtoms, id);
         if (!info)
             return;

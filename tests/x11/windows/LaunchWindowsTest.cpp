@@ -268,5 +268,22 @@ TEST_F(LaunchWindows, ForceEndsTheLaunchsOwnProcessesButOnlyAsksAHandedBackOne) 
     EXPECT_EQ(inner.value_or(0), 1u) << "not the sandbox's own pid";
 }
 
+TEST_F(LaunchWindows, TwoLaunchesOfOneApplicationInTwoWorkspacesEachCloseTheirOwn) {
+    // Its class names the entry, so each launch's window is also the other's
+    // by class; only the process and the startup id tell them apart.
+    const QString entry =
+        session().entry("twice", {"Exec=" + windowProgram, "StartupWMClass=DexaroWindow"});
+    const RunningApplication first = open(entry), second = open(entry);
+    const PlacementResult one = place(first, PositionName::leftHalf);
+    const PlacementResult two = place(second, PositionName::rightHalf);
+    ASSERT_TRUE(one.placed && two.placed);
+    EXPECT_NE(one.window, two.window);
+    services.terminate(first);
+    EXPECT_TRUE(waitUntil([&] { return processGone(first.pid); }));
+    EXPECT_TRUE(listed(two.window) && processLives(second.pid)) << "the other workspace's closed";
+    services.forceTerminate(second);
+    EXPECT_TRUE(waitUntil([&] { return processGone(second.pid); }));
+}
+
 } // namespace
 } // namespace dexaro::test
