@@ -3,6 +3,7 @@
 #include "platform/LaunchWindows.h"
 
 #include <QCoreApplication>
+#include <QHash>
 #include <QSet>
 #include <QThread>
 
@@ -56,6 +57,9 @@ struct WindowPlacers::State {
     // The placers' thread only.
     std::list<PlacementPtr> active;
     QSet<WindowId> claimed; // a window one placement has taken is no other's
+    // Windows placed for a launch, also after its placement ended: another
+    // launch of the same application does not take them by their class.
+    QHash<WindowId, QString> placedFor; // window -> startup id of its launch
 
     void run();
     void begin(const PlacementPtr& placement);
@@ -139,6 +143,8 @@ void WindowPlacers::State::begin(const PlacementPtr& p) {
 
 void WindowPlacers::State::handle(const WindowEvent& event) {
     const WindowId id = event.window.id;
+    if (event.type == WindowEvent::Type::gone)
+        placedFor.remove(id);
     for (auto it = active.begin(); it != active.end();) {
         const PlacementPtr p = *it++;
         if (!p->window) {
@@ -173,10 +179,23 @@ void WindowPlacers::State::handle(const WindowEvent& event) {
 void WindowPlacers::State::consider(const PlacementPtr& p, const WindowInfo& window) {
     if (p->window || claimed.contains(window.id) || !isMainWindowKind(window))
         return;
-    if (launchMatch(window, p->app, windows) == LaunchMatch::none)
+    const LaunchMatch match = launchMatch(window, p->app, windows);
+    if (match == LaunchMatch::none)
         return;
+    if (match == LaunchMatch::byClass) {
+        // Named by its class only: not when it is another launch's for certain.
+        if (const auto it = placedFor.constFind(window.id);
+            it != placedFor.constEnd() && *it != p->app.startupId)
+            return;
+        for (const PlacementPtr& other : active)
+            if (other != p && launchMatch(window, other->app, windows) > LaunchMatch::byClass)
+                return;
+    }
     p->window = window.id;
     claimed.insert(window.id);
+    if (placedFor.size() > 256)
+        placedFor.clear();
+    placedFor.insert(window.id, p->app.startupId);
     attempt(p);
 }
 
