@@ -18,8 +18,13 @@ public:
                                                                                 const QRect&) {
         return wanted;
     };
-    QHash<qint64, qint64> parents; // pid -> parent, for isOfProcessTree
     bool available = true;
+
+    // For isOfProcessTree.
+    void setParent(qint64 pid, qint64 parent) {
+        std::lock_guard lock(m_mutex);
+        m_parents.insert(pid, parent);
+    }
 
     // Adds a window; it gets the next id and appearance unless they are set.
     WindowInfo appear(WindowInfo info, const QRect& frame = QRect(10, 10, 300, 200)) {
@@ -71,7 +76,6 @@ public:
         std::lock_guard lock(m_mutex);
         return m_setFrames;
     }
-    QList<WindowId> closed, iconified, activated;
 
     bool isAvailable(bool) override { return available; }
     QList<WindowInfo> windows() override {
@@ -112,12 +116,13 @@ public:
         move(id, answered);
         return answered;
     }
-    bool close(WindowId id) override { return record(closed, id); }
-    bool iconify(WindowId id) override { return record(iconified, id); }
-    bool raise(WindowId) override { return true; }
-    bool activate(WindowId id) override { return record(activated, id); }
+    bool close(WindowId id) override { return window(id).has_value(); }
+    bool iconify(WindowId id) override { return window(id).has_value(); }
+    bool raise(WindowId id) override { return window(id).has_value(); }
+    bool activate(WindowId id) override { return window(id).has_value(); }
     bool isOfProcessTree(qint64 pid, qint64 root) override {
-        for (int depth = 0; depth < 32 && pid > 0; ++depth, pid = parents.value(pid, 0))
+        std::lock_guard lock(m_mutex);
+        for (int depth = 0; depth < 32 && pid > 0; ++depth, pid = m_parents.value(pid, 0))
             if (pid == root)
                 return true;
         return false;
@@ -150,11 +155,6 @@ private:
                 return &e;
         return nullptr;
     }
-    bool record(QList<WindowId>& list, WindowId id) {
-        std::lock_guard lock(m_mutex);
-        list.append(id);
-        return find(id) != nullptr;
-    }
     void tell(const WindowEvent& event) {
         std::lock_guard lock(m_listenersMutex);
         for (const Listener& listener : m_listeners)
@@ -163,7 +163,8 @@ private:
     }
 
     mutable std::mutex m_mutex;
-    QList<Entry> m_windows; // front to back
+    QHash<qint64, qint64> m_parents; // pid -> parent
+    QList<Entry> m_windows;          // front to back
     WindowId m_lastId = 0;
     quint64 m_lastAppearance = 0;
     int m_setFrames = 0;

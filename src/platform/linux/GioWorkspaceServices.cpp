@@ -122,7 +122,14 @@ struct GioWorkspaceServices::Hiding {
 };
 
 GioWorkspaceServices::GioWorkspaceServices(Windows& windows, std::chrono::milliseconds hideFor)
-    : m_windows(windows), m_hideFor(hideFor) {}
+    : m_windows(windows), m_hideFor(hideFor) {
+    // Made here, outside any lock of ours: the layer holds its own while it
+    // tells, and windowAppeared takes ours.
+    m_subscription = m_windows.subscribe([this](const WindowEvent& event) {
+        if (event.type == WindowEvent::Type::appeared || event.type == WindowEvent::Type::changed)
+            windowAppeared(event.window);
+    });
+}
 
 GioWorkspaceServices::~GioWorkspaceServices() {
     m_subscription.reset(); // no notification runs after this
@@ -221,12 +228,6 @@ void GioWorkspaceServices::hideAsTheyAppear(const RunningApplication& app) {
     hiding->until = std::chrono::steady_clock::now() + m_hideFor;
     {
         std::lock_guard lock(m_mutex);
-        if (!m_subscription)
-            m_subscription = m_windows.subscribe([this](const WindowEvent& event) {
-                if (event.type == WindowEvent::Type::appeared ||
-                    event.type == WindowEvent::Type::changed)
-                    windowAppeared(event.window);
-            });
         m_hiding.append(hiding);
     }
     // Those that came before the watch began.
@@ -236,6 +237,8 @@ void GioWorkspaceServices::hideAsTheyAppear(const RunningApplication& app) {
 
 void GioWorkspaceServices::windowAppeared(const WindowInfo& window) {
     std::lock_guard lock(m_mutex);
+    if (m_hiding.isEmpty())
+        return;
     const auto now = std::chrono::steady_clock::now();
     m_hiding.removeIf([&](const auto& hiding) { return hiding->until < now; });
     for (const auto& hiding : m_hiding) {

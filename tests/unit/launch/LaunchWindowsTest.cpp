@@ -13,7 +13,7 @@ namespace {
 
 TEST(LaunchWindows, AWindowIsTheLaunchsByStartupIdProcessOrNameAndNeverFromBefore) {
     FakeWindows windows;
-    windows.parents.insert(51, 50); // 51 is a child of the launched 50
+    windows.setParent(51, 50); // 51 is a child of the launched 50
     RunningApplication app;
     app.pid = 50;
     app.startupId = QStringLiteral("dexaro-1-7");

@@ -90,7 +90,7 @@ TEST(Placers, PlaceTheLaunchsFirstNormalWindowAtOnceAndNoOtherWindow) {
          }},
         {"a child's window", false,
          [](Fixture& f, const RunningApplication&) {
-             f.windows.parents.insert(5000, appPid);
+             f.windows.setParent(5000, appPid);
              return f.windows.appear(windowOf(5000)).id;
          }},
         {"splash, dialog and transient first", false,
