@@ -3,7 +3,6 @@
 #include "platform/LaunchWindows.h"
 
 #include <QCoreApplication>
-#include <QHash>
 #include <QSet>
 #include <QThread>
 
@@ -57,9 +56,10 @@ struct WindowPlacers::State {
     // The placers' thread only.
     std::list<PlacementPtr> active;
     QSet<WindowId> claimed; // a window one placement has taken is no other's
-    // Windows placed for a launch, also after its placement ended: another
-    // launch of the same application does not take them by their class.
-    QHash<WindowId, QString> placedFor; // window -> startup id of its launch
+    // The launches handed over lately, with when: a window that one of them
+    // shows for certain (by its startup id or process) is not another launch's
+    // of the same application by its class, also after its placement ended.
+    std::deque<std::pair<Clock::time_point, RunningApplication>> recent;
 
     void run();
     void begin(const PlacementPtr& placement);
@@ -122,6 +122,10 @@ void WindowPlacers::State::run() {
 
 void WindowPlacers::State::begin(const PlacementPtr& p) {
     active.push_back(p);
+    const auto now = Clock::now();
+    while (!recent.empty() && (recent.front().first < now - tuning.limit || recent.size() > 64))
+        recent.pop_front();
+    recent.emplace_back(now, p->app);
     if (const auto frame = frames.frame(p->position))
         p->target = frame->toRect();
     if (!p->target) {
@@ -143,8 +147,6 @@ void WindowPlacers::State::begin(const PlacementPtr& p) {
 
 void WindowPlacers::State::handle(const WindowEvent& event) {
     const WindowId id = event.window.id;
-    if (event.type == WindowEvent::Type::gone)
-        placedFor.remove(id);
     for (auto it = active.begin(); it != active.end();) {
         const PlacementPtr p = *it++;
         if (!p->window) {
@@ -184,18 +186,12 @@ void WindowPlacers::State::consider(const PlacementPtr& p, const WindowInfo& win
         return;
     if (match == LaunchMatch::byClass) {
         // Named by its class only: not when it is another launch's for certain.
-        if (const auto it = placedFor.constFind(window.id);
-            it != placedFor.constEnd() && *it != p->app.startupId)
-            return;
-        for (const PlacementPtr& other : active)
-            if (other != p && launchMatch(window, other->app, windows) > LaunchMatch::byClass)
+        for (const auto& [when, other] : recent)
+            if (!(other == p->app) && launchMatch(window, other, windows) > LaunchMatch::byClass)
                 return;
     }
     p->window = window.id;
     claimed.insert(window.id);
-    if (placedFor.size() > 256)
-        placedFor.clear();
-    placedFor.insert(window.id, p->app.startupId);
     attempt(p);
 }
 

@@ -273,9 +273,13 @@ TEST_F(LaunchWindows, TwoLaunchesOfOneApplicationInTwoWorkspacesEachCloseTheirOw
     // by class; only the process and the startup id tell them apart.
     const QString entry =
         session().entry("twice", {"Exec=" + windowProgram, "StartupWMClass=DexaroWindow"});
-    const RunningApplication first = open(entry), second = open(entry);
-    const PlacementResult one = place(first, PositionName::leftHalf);
+    // As a workspace opening does: each launch handed to the placers at once.
+    const RunningApplication first = open(entry);
+    auto placingFirst = std::async(
+        std::launch::async, [&] { return placers.placeAppWindow(first, PositionName::leftHalf); });
+    const RunningApplication second = open(entry);
     const PlacementResult two = place(second, PositionName::rightHalf);
+    const PlacementResult one = placingFirst.get();
     ASSERT_TRUE(one.placed && two.placed);
     EXPECT_NE(one.window, two.window);
     services.terminate(first);
