@@ -273,7 +273,10 @@ public:
         m_eventAtoms = std::make_unique<Atoms>(*m_events);
         m_requestAtoms = std::make_unique<Atoms>(*m_requests);
         m_wake = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-        const uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+        // The client list, and the frames the window manager puts around the
+        // clients: a user's drag moves the frame at once, the client hears of
+        // it (a synthetic configure) often only when the drag ends.
+        const uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
         xcb_change_window_attributes(m_events->c(), m_events->root(), XCB_CW_EVENT_MASK, &mask);
         refreshClientList(); // what is there already is known before the constructor returns
         m_thread = std::thread([this] { run(); });
@@ -639,6 +642,9 @@ private:
             const auto* e = reinterpret_cast<xcb_configure_notify_event_t*>(event);
             if (e->window == e->event)
                 refreshState(e->window, true);
+            else if (const auto it = m_clientOfFrame.constFind(e->window);
+                     e->event == m_events->root() && it != m_clientOfFrame.constEnd())
+                refreshState(*it, true);
             return;
         }
         default:
@@ -684,6 +690,20 @@ private:
                 continue;
             Tracked tracked;
             tracked.state = readWindowState(conn, *m_eventAtoms, id);
+            // The top-level window that holds it: the window manager's frame.
+            for (xcb_window_t window = id;;) {
+                auto tree = reply(
+                    xcb_query_tree_reply(conn.c(), xcb_query_tree(conn.c(), window), nullptr));
+                x11::roundTrips++;
+                if (!tree || tree->parent == XCB_NONE)
+                    break;
+                if (tree->parent == conn.root()) {
+                    if (window != id)
+                        m_clientOfFrame.insert(window, id);
+                    break;
+                }
+                window = tree->parent;
+            }
             std::lock_guard lock(m_mutex);
             info->appearance = ++m_lastAppearance;
             tracked.info = *info;
@@ -700,6 +720,8 @@ private:
                     continue;
                 }
                 events.append(WindowEvent{WindowEvent::Type::gone, it->info, {}, false});
+                m_clientOfFrame.removeIf(
+                    [&](const auto& entry) { return entry.value() == it.key(); });
                 it = m_tracked.erase(it);
             }
             m_order.clear();
@@ -838,7 +860,8 @@ private:
     quint64 m_syncDone = 0;
     bool m_stopping = false;
     bool m_broken = false;
-    quint64 m_syncServed = 0; // event thread only
+    quint64 m_syncServed = 0;                      // event thread only
+    QHash<xcb_window_t, WindowId> m_clientOfFrame; // event thread only
 
     std::mutex m_listenersMutex; // held while listeners run
     std::list<std::pair<quint64, Listener>> m_listeners;

@@ -15,6 +15,7 @@
 #include "support/X11Probe.h"
 #include "support/XClient.h"
 #include "support/XdgSandbox.h"
+#include "support/XdoTool.h"
 
 #include <QScopeGuard>
 #include <algorithm>
@@ -266,6 +267,56 @@ TEST_F(LaunchWindows, ForceEndsTheLaunchsOwnProcessesButOnlyAsksAHandedBackOne) 
     EXPECT_TRUE(waitUntil([&] { return processGone(own.pid); }));
     EXPECT_TRUE(waitUntil([&] { return !listed(ownPlaced.window); }));
     EXPECT_EQ(inner.value_or(0), 1u) << "not the sandbox's own pid";
+}
+
+TEST_F(LaunchWindows, AWindowTheUserDragsDuringTheSettlePeriodStaysWhereTheUserPutIt) {
+    const QString entry = session().entry("dragged", {"Exec=" + windowProgram});
+    const RunningApplication app = open(entry);
+    // A settle period long enough for the drag.
+    WindowPlacers patient{desktop().windows(),
+                          frames,
+                          {20, std::chrono::milliseconds(20000), std::chrono::milliseconds(8000)}};
+    std::optional<PlacementResult> result;
+    std::mutex mutex;
+    patient.startPlacingAppWindow(app, PositionName::leftHalf, [&](const PlacementResult& r) {
+        std::lock_guard lock(mutex);
+        result = r;
+    });
+    const QRect target = placedFrame(PositionName::leftHalf, probe.workArea());
+    xcb_window_t window = XCB_NONE;
+    ASSERT_TRUE(waitUntil([&] {
+        window = probe.windowOf(app.pid);
+        return window != XCB_NONE && framedAt(probe.frameRect(window).value_or(QRect()), target);
+    }));
+    // By its title bar, with the left button held, as a user does.
+    const QRect client = probe.clientRect(window).value_or(QRect());
+    const QPoint title(client.center().x(), (target.top() + client.top()) / 2);
+    // The window manager takes a press and a motion for the start of a drag
+    // only once it has seen the press: each step waits for the one before.
+    const auto at = [](QPoint p) {
+        return QStringList{QString::number(p.x()), QString::number(p.y())};
+    };
+    ASSERT_TRUE(XdoTool::run(QStringList{"mousemove"} + at(title) + QStringList{"mousedown", "1"}));
+    ASSERT_TRUE(waitUntil([&] { return probe.modifiers() & XCB_BUTTON_MASK_1; }));
+    for (const QPoint step : {QPoint(20, 16), QPoint(100, 80), QPoint(200, 160)}) {
+        ASSERT_TRUE(XdoTool::run(QStringList{"mousemove"} + at(title + step)));
+        waitUntil(
+            [&] {
+                return probe.frameRect(window).value_or(QRect()).topLeft() ==
+                       target.topLeft() + step;
+            },
+            2000);
+    }
+    ASSERT_TRUE(XdoTool::run({"mouseup", "1"}));
+    EXPECT_TRUE(waitUntil([&] {
+        std::lock_guard lock(mutex);
+        return result.has_value();
+    })) << "the watch went on after the user moved the window";
+    const QRect moved = probe.frameRect(window).value_or(QRect());
+    EXPECT_EQ(moved.topLeft(), target.topLeft() + QPoint(200, 160));
+    std::lock_guard lock(mutex);
+    EXPECT_EQ(result ? result->attempts : 0, 1);
+    services.forceTerminate(app);
 }
 
 TEST_F(LaunchWindows, TwoLaunchesOfOneApplicationInTwoWorkspacesEachCloseTheirOwn) {
