@@ -21,6 +21,36 @@
 #include <gio/gio.h>
 #pragma pop_macro("signals")
 
+// A launch context that names the launch's startup-notification id: GIO hands
+// it to a D-Bus activated application (its "desktop-startup-id"), and, for an
+// entry with StartupNotify, sets DESKTOP_STARTUP_ID from it.
+struct DexaroLaunchContext {
+    GAppLaunchContext parent;
+    gchar* startupId;
+};
+struct DexaroLaunchContextClass {
+    GAppLaunchContextClass parent;
+};
+G_DEFINE_TYPE(DexaroLaunchContext, dexaro_launch_context, G_TYPE_APP_LAUNCH_CONTEXT)
+
+static gchar* dexaroStartupNotifyId(GAppLaunchContext* context, GAppInfo*, GList*) {
+    return g_strdup(reinterpret_cast<DexaroLaunchContext*>(context)->startupId);
+}
+
+static void dexaroLaunchContextFinalize(GObject* object) {
+    g_free(reinterpret_cast<DexaroLaunchContext*>(object)->startupId);
+    G_OBJECT_CLASS(dexaro_launch_context_parent_class)->finalize(object);
+}
+
+static void dexaro_launch_context_class_init(DexaroLaunchContextClass* type) {
+    G_APP_LAUNCH_CONTEXT_CLASS(type)->get_startup_notify_id = dexaroStartupNotifyId;
+    G_OBJECT_CLASS(type)->finalize = dexaroLaunchContextFinalize;
+}
+
+static void dexaro_launch_context_init(DexaroLaunchContext* context) {
+    context->startupId = nullptr;
+}
+
 namespace dexaro {
 namespace {
 
@@ -191,7 +221,11 @@ GioWorkspaceServices::launch(const QString& entry, const OpenConfiguration& conf
                                      std::chrono::steady_clock::now().time_since_epoch())
                                      .count());
     }
-    GAppLaunchContext* context = g_app_launch_context_new();
+    auto* launchContext =
+        static_cast<DexaroLaunchContext*>(g_object_new(dexaro_launch_context_get_type(), nullptr));
+    launchContext->startupId = g_strdup(app.startupId.toUtf8().constData());
+    GAppLaunchContext* context = G_APP_LAUNCH_CONTEXT(launchContext);
+    // Also for an entry without StartupNotify: toolkits read it all the same.
     g_app_launch_context_setenv(context, "DESKTOP_STARTUP_ID", app.startupId.toUtf8().constData());
 
     Launched launched{loaded->identity().path, {}};
