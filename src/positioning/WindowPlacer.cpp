@@ -185,6 +185,11 @@ void WindowPlacers::State::consider(const PlacementPtr& p, const WindowInfo& win
     if (match == LaunchMatch::none)
         return;
     if (match == LaunchMatch::byClass) {
+        // A window whose pid is not written yet may turn out another launch's
+        // of the same program: it is looked at again once the pid comes
+        // (unless this launch has no process to tell it by).
+        if (window.pid == 0 && p->app.pid > 0)
+            return;
         // Named by its class only: not when it is another launch's for certain.
         for (const auto& [when, other] : recent)
             if (!(other == p->app) && launchMatch(window, other, windows) > LaunchMatch::byClass)

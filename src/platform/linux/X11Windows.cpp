@@ -15,6 +15,7 @@
 
 #include <QGuiApplication>
 #include <QHash>
+#include <QSet>
 
 #include <algorithm>
 #include <atomic>
@@ -484,12 +485,7 @@ public:
         }
         // A pid of a sandbox's namespace: a descendant of root that has that pid
         // in its own, innermost namespace.
-        for (qint64 descendant : procfs::descendants(root)) {
-            const QList<qint64> nested = procfs::namespacePids(descendant);
-            if (nested.size() > 1 && nested.last() == windowPid)
-                return true;
-        }
-        return false;
+        return sandboxPidsBelow(root, windowPid);
     }
 
     std::unique_ptr<WindowSubscription> subscribe(Listener listener) override {
@@ -560,6 +556,29 @@ private:
                 return;
             quietBy = Clock::now() + std::chrono::milliseconds(settleMs);
         }
+    }
+
+    // Whether a descendant of root runs in a PID namespace below this one with
+    // pid as its innermost pid. Looking through the process table costs
+    // milliseconds, and placements ask often while windows appear: what a look
+    // found for root serves until the next window appears (a sandbox's
+    // process is there before its window), and a second at most.
+    bool sandboxPidsBelow(qint64 root, qint64 pid) {
+        const auto now = Clock::now();
+        std::lock_guard lock(m_processMutex);
+        if (const auto it = m_sandboxPids.constFind(root);
+            it != m_sandboxPids.constEnd() && now - it->first < std::chrono::seconds(1))
+            return it->second.contains(pid);
+        if (m_sandboxPids.size() > 64)
+            m_sandboxPids.clear();
+        QSet<qint64> pids;
+        for (qint64 descendant : procfs::descendants(root)) {
+            const QList<qint64> nested = procfs::namespacePids(descendant);
+            if (nested.size() > 1)
+                pids.insert(nested.last());
+        }
+        m_sandboxPids.insert(root, {now, pids});
+        return pids.contains(pid);
     }
 
     quint64 changesOf(WindowId id) {
@@ -678,6 +697,10 @@ private:
             for (uint32_t id : clients)
                 if (!m_tracked.contains(id))
                     fresh.append(id);
+        }
+        if (!fresh.isEmpty()) {
+            std::lock_guard lock(m_processMutex);
+            m_sandboxPids.clear(); // a new window may come from a process new since
         }
         // Events first, then the read: no change between the two is missed.
         const uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE;
@@ -862,6 +885,9 @@ private:
     bool m_broken = false;
     quint64 m_syncServed = 0;                      // event thread only
     QHash<xcb_window_t, WindowId> m_clientOfFrame; // event thread only
+
+    std::mutex m_processMutex;
+    QHash<qint64, std::pair<Clock::time_point, QSet<qint64>>> m_sandboxPids; // by root
 
     std::mutex m_listenersMutex; // held while listeners run
     std::list<std::pair<quint64, Listener>> m_listeners;
