@@ -63,6 +63,7 @@ struct WindowPlacers::State {
 
     void run();
     void begin(const PlacementPtr& placement);
+    void lookAtPresent(const PlacementPtr& placement);
     void handle(const WindowEvent& event);
     void consider(const PlacementPtr& placement, const WindowInfo& window);
     void attempt(const PlacementPtr& placement);
@@ -96,8 +97,12 @@ void WindowPlacers::State::run() {
         arrived.swap(events);
         lock.unlock();
 
+        // Every launch handed over is known before any looks at the windows
+        // there: a window is not taken by class from the launch it is for.
         for (const PlacementPtr& p : started)
             begin(p);
+        for (const PlacementPtr& p : started)
+            lookAtPresent(p);
         for (const WindowEvent& event : arrived)
             handle(event);
         const auto now = Clock::now();
@@ -128,12 +133,15 @@ void WindowPlacers::State::begin(const PlacementPtr& p) {
     recent.emplace_back(now, p->app);
     if (const auto frame = frames.frame(p->position))
         p->target = frame->toRect();
+    p->attemptsLeft = tuning.attempts;
+    p->deadline = now + tuning.limit;
+}
+
+void WindowPlacers::State::lookAtPresent(const PlacementPtr& p) {
     if (!p->target) {
         finish(p); // no screen: the window is left alone
         return;
     }
-    p->attemptsLeft = tuning.attempts;
-    p->deadline = Clock::now() + tuning.limit;
     // The launch's windows already there: the oldest that qualifies.
     QList<WindowInfo> present = windows.windows();
     std::sort(present.begin(), present.end(),

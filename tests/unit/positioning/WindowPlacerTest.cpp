@@ -218,6 +218,30 @@ TEST(Placers, TwoLaunchesOfOneApplicationTakeOneWindowEach) {
     EXPECT_EQ(QSet<WindowId>({first.window, second->window}), QSet<WindowId>({one, two}));
 }
 
+TEST(Placers, AWindowWhosePidComesLateGoesToItsOwnLaunchNotToAnotherOfItsClass) {
+    Fixture f;
+    RunningApplication a = f.launch(), b = f.launch();
+    b.pid = appPid + 1;
+    f.start(a);
+    std::optional<PlacementResult> second;
+    std::mutex mutex;
+    f.placers->startPlacingAppWindow(b, PositionName::rightHalf, [&](const PlacementResult& r) {
+        std::lock_guard lock(mutex);
+        second = r;
+    });
+    // b's window, at first without its pid; then a's.
+    WindowInfo late = f.windows.appear(windowOf(0, WindowKind::normal, "Editor"));
+    late.pid = b.pid;
+    f.windows.change(late);
+    const WindowId own = f.windows.appear(windowOf(appPid, WindowKind::normal, "Editor")).id;
+    EXPECT_EQ(f.waitForEnd().window, own);
+    ASSERT_TRUE(waitUntil([&] {
+        std::lock_guard lock(mutex);
+        return second.has_value();
+    }));
+    EXPECT_EQ(second->window, late.id);
+}
+
 TEST(Placers, EndWithoutTouchingAWindowWhenThereIsNothingToDo) {
     const struct {
         const char* name;
