@@ -14,7 +14,7 @@
 #include "model/WorkspaceStore.h"
 #include "platform/ObjectStore.h"
 #include "platform/Popover.h"
-#include "platform/WindowAccess.h"
+#include "platform/Windows.h"
 #include "positioning/PositionsDBManager.h"
 #include "support/BenchDesktop.h"
 #include "support/BenchFakes.h"
@@ -148,12 +148,15 @@ bool allPlaced(Session& session, const QString& id, const QList<PositionName>& p
     FrameCalculator frames([] { return screenMetrics(bench::desktop().workAreas()); });
     int placed = 0;
     for (const RunningApplication& app : apps) {
-        const auto element = Application::make(app.pid, {}, bench::desktop().windows());
-        const auto windows = element ? element->windowList() : std::nullopt;
-        if (!windows || windows->isEmpty())
+        Windows& windows = bench::desktop().windows();
+        std::optional<QRect> placedFrame;
+        for (const WindowInfo& window : windows.windows())
+            if (window.pid == app.pid && !placedFrame)
+                placedFrame = windows.frame(window.id);
+        if (!placedFrame)
             return false;
-        const auto origin = windows->first().readAttribute<QPointF>(Attribute::position);
-        const auto size = windows->first().readAttribute<QSizeF>(Attribute::size);
+        const std::optional<QPointF> origin = QPointF(placedFrame->topLeft());
+        const std::optional<QSizeF> size = QSizeF(placedFrame->size());
         for (PositionName position : placements) {
             const auto frame = frames.frame(position);
             if (frame && origin && size && qAbs(origin->x() - frame->x()) <= 1 &&

@@ -1,106 +1,47 @@
 // Window placement under a real window manager. Run it inside a session:
 //   scripts/x11-session.sh build/bin/bench_placement
 //
-// PlacementLatency: xclock is launched and placed as a workspace launch does it
-// (default attempts and interval); each repetition measures the time from the
-// moment the window manager lists the new window to the moment the placer has
-// placed it. Median and worst over 20 launches.
-// AttemptCost: one attempt of the placer on a window already in place, with
-// the X round trips it waits for.
-#include "platform/WindowAccess.h"
+// MapToPlaced: a small client (dexaro-test-Window) is started and placed as a
+// workspace launch does it; each repetition measures the time from the
+// moment the window manager manages the new window (its "appeared"
+// notification) to the moment its placed frame is answered. Median, 95th
+// percentile and worst over 60 windows.
+// SetFrameCost: one frame asked for on a window already in place, and one that
+// moves and resizes it, with the X round trips they wait for.
+// IdleCpu: the processor time the window layer and the placers use while
+// nothing changes on the desktop, over two seconds.
+#include "platform/Windows.h"
 #include "positioning/WindowPlacer.h"
 #include "support/BenchDesktop.h"
 
 #include <QProcess>
 #include <benchmark/benchmark.h>
 #include <chrono>
-#include <cstdlib>
 #include <future>
-#include <poll.h>
-#include <xcb/xcb.h>
+#include <mutex>
+#include <sys/resource.h>
+#include <thread>
 
 using namespace dexaro;
 using Clock = std::chrono::steady_clock;
 
 namespace {
 
-// A second client watching the root window's client list.
-class Watcher {
-public:
-    Watcher() {
-        m_conn = xcb_connect(nullptr, nullptr);
-        m_root = xcb_setup_roots_iterator(xcb_get_setup(m_conn)).data->root;
-        m_clients = atom("_NET_CLIENT_LIST");
-        m_pid = atom("_NET_WM_PID");
-        const uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
-        xcb_change_window_attributes(m_conn, m_root, XCB_CW_EVENT_MASK, &mask);
-        xcb_flush(m_conn);
-    }
-    ~Watcher() { xcb_disconnect(m_conn); }
-
-    // Waits until a managed window of pid is listed; its time, or nullopt.
-    std::optional<Clock::time_point> waitForWindowOf(qint64 pid, std::chrono::seconds timeout) {
-        const auto deadline = Clock::now() + timeout;
-        while (Clock::now() < deadline) {
-            if (hasWindowOf(pid))
-                return Clock::now();
-            pollfd fd{xcb_get_file_descriptor(m_conn), POLLIN, 0};
-            ::poll(&fd, 1, 50);
-            while (xcb_generic_event_t* e = xcb_poll_for_event(m_conn))
-                std::free(e);
-        }
-        return std::nullopt;
-    }
-
-private:
-    xcb_atom_t atom(const char* name) {
-        auto* r =
-            xcb_intern_atom_reply(m_conn, xcb_intern_atom(m_conn, 0, strlen(name), name), nullptr);
-        const xcb_atom_t a = r ? r->atom : xcb_atom_t(XCB_ATOM_NONE);
-        std::free(r);
-        return a;
-    }
-    bool hasWindowOf(qint64 pid) {
-        auto* list = xcb_get_property_reply(
-            m_conn, xcb_get_property(m_conn, 0, m_root, m_clients, XCB_ATOM_WINDOW, 0, 4096),
-            nullptr);
-        bool found = false;
-        if (list) {
-            const auto* windows = static_cast<const xcb_window_t*>(xcb_get_property_value(list));
-            const int n = xcb_get_property_value_length(list) / 4;
-            for (int i = 0; i < n && !found; ++i) {
-                auto* p = xcb_get_property_reply(
-                    m_conn, xcb_get_property(m_conn, 0, windows[i], m_pid, XCB_ATOM_CARDINAL, 0, 1),
-                    nullptr);
-                if (p && xcb_get_property_value_length(p) == 4)
-                    found =
-                        *static_cast<const uint32_t*>(xcb_get_property_value(p)) == uint32_t(pid);
-                std::free(p);
-            }
-        }
-        std::free(list);
-        return found;
-    }
-
-    xcb_connection_t* m_conn;
-    xcb_window_t m_root;
-    xcb_atom_t m_clients;
-    xcb_atom_t m_pid;
-};
+const QString helper = QStringLiteral(DEXARO_BINARY_DIR "/bin/tests/dexaro-test-Window");
 
 FrameCalculator& frames() {
     static FrameCalculator calculator([] { return screenMetrics(bench::desktop().workAreas()); });
     return calculator;
 }
 
-// An xclock for the length of a benchmark: a client without size increments.
-class RunningClock {
+// A client for the length of a benchmark, or of one repetition.
+class Client {
 public:
-    RunningClock() {
-        m_process.start(QStringLiteral("xclock"), {});
+    Client() {
+        m_process.start(helper, {});
         m_started = m_process.waitForStarted(5000);
     }
-    ~RunningClock() {
+    ~Client() {
         m_process.kill();
         m_process.waitForFinished(5000);
     }
@@ -112,90 +53,130 @@ private:
     bool m_started = false;
 };
 
-void PlacementLatency(benchmark::State& state) {
-    Watcher watcher;
+// When the window layer first told of a window of each pid.
+class Appearances {
+public:
+    Appearances()
+        : m_subscription(bench::desktop().windows().subscribe([this](const WindowEvent& e) {
+              if (e.type != WindowEvent::Type::appeared)
+                  return;
+              std::lock_guard lock(m_mutex);
+              m_seen.try_emplace(e.window.pid, Clock::now());
+          })) {}
+    std::optional<Clock::time_point> of(qint64 pid) {
+        std::lock_guard lock(m_mutex);
+        const auto it = m_seen.find(pid);
+        return it == m_seen.end() ? std::nullopt : std::optional(it->second);
+    }
+
+private:
+    std::mutex m_mutex;
+    std::map<qint64, Clock::time_point> m_seen;
+    std::unique_ptr<WindowSubscription> m_subscription;
+};
+
+double percentile(std::vector<double> v, double p) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[std::min(v.size() - 1, size_t(p * double(v.size() - 1) + 0.5))];
+}
+
+void MapToPlaced(benchmark::State& state) {
+    Appearances appearances;
+    // No settle period: the placement ends the moment its frame is answered.
+    WindowPlacers placers(bench::desktop().windows(), frames(),
+                          {20, std::chrono::milliseconds(20000), std::chrono::milliseconds(0)});
     int index = 0;
     for (auto _ : state) {
         const PositionName position = index++ % 2 ? PositionName::leftHalf : PositionName::topRight;
-        RunningClock clock;
-        if (!clock.started()) {
-            state.SkipWithError("xclock did not start");
+        RunningApplication app;
+        app.windowsSince = bench::desktop().windows().appearanceMark();
+        std::promise<std::pair<PlacementResult, Clock::time_point>> done;
+        auto result = done.get_future();
+        Client client;
+        if (!client.started()) {
+            state.SkipWithError("the client did not start");
             break;
         }
-        const qint64 pid = clock.pid();
-        auto placed = std::async(std::launch::async, [pid, position] {
-            WindowPlacer placer(bench::desktop().windows(), frames());
-            const auto result = placer.place(pid, position);
-            return std::make_pair(result, Clock::now());
+        app.pid = client.pid();
+        placers.startPlacingAppWindow(app, position, [&](const PlacementResult& r) {
+            done.set_value({r, Clock::now()});
         });
-        const auto appeared = watcher.waitForWindowOf(pid, std::chrono::seconds(10));
-        const auto [result, done] = placed.get();
-        if (!appeared || !result.placed) {
+        const auto [placed, at] = result.get();
+        const auto appeared = appearances.of(app.pid);
+        if (!placed.placed || !appeared) {
             state.SkipWithError("the window was not placed");
             break;
         }
-        state.SetIterationTime(std::chrono::duration<double>(done - *appeared).count());
-        state.counters["attempts"] = result.attempts;
+        state.SetIterationTime(std::chrono::duration<double>(at - *appeared).count());
+        state.counters["attempts"] = placed.attempts;
     }
 }
-BENCHMARK(PlacementLatency)
+BENCHMARK(MapToPlaced)
     ->UseManualTime()
     ->Iterations(1)
-    ->Repetitions(20)
+    ->Repetitions(60)
     ->ReportAggregatesOnly(true)
+    ->ComputeStatistics("p95", [](const std::vector<double>& v) { return percentile(v, 0.95); })
     ->ComputeStatistics("max",
                         [](const std::vector<double>& v) {
                             return *std::max_element(v.begin(), v.end());
                         })
     ->Unit(benchmark::kMillisecond);
 
-void AttemptCost(benchmark::State& state) {
-    RunningClock clock;
-    if (!clock.started()) {
-        state.SkipWithError("xclock did not start");
-        return;
+// The client's window, once the layer knows it.
+std::optional<WindowId> windowOf(qint64 pid) {
+    const auto deadline = Clock::now() + std::chrono::seconds(10);
+    while (Clock::now() < deadline) {
+        for (const WindowInfo& w : bench::desktop().windows().windows())
+            if (w.pid == pid)
+                return w.id;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    const qint64 pid = clock.pid();
-    WindowPlacer placer(bench::desktop().windows(), frames(), {20, std::chrono::milliseconds(100)});
-    if (!placer.place(pid, PositionName::centerThird).placed) {
-        state.SkipWithError("the window was not placed");
-        return;
-    }
-    WindowPlacer once(bench::desktop().windows(), frames(), {1, std::chrono::milliseconds(0)});
-    quint64 trips = 0;
-    for (auto _ : state) {
-        const quint64 before = bench::desktop().windows().roundTrips();
-        const auto result = once.place(pid, PositionName::centerThird);
-        trips += bench::desktop().windows().roundTrips() - before;
-        benchmark::DoNotOptimize(result);
-    }
-    state.counters["roundTrips"] =
-        benchmark::Counter(double(trips), benchmark::Counter::kAvgIterations);
+    return std::nullopt;
 }
-BENCHMARK(AttemptCost)->Unit(benchmark::kMicrosecond);
 
-void MoveAndResizeCost(benchmark::State& state) {
-    RunningClock clock;
-    if (!clock.started()) {
-        state.SkipWithError("xclock did not start");
+void SetFrameCost(benchmark::State& state) {
+    Client client;
+    const auto window = client.started() ? windowOf(client.pid()) : std::nullopt;
+    if (!window) {
+        state.SkipWithError("no window");
         return;
     }
-    const qint64 pid = clock.pid();
-    WindowPlacer placer(bench::desktop().windows(), frames(), {20, std::chrono::milliseconds(100)});
+    Windows& windows = bench::desktop().windows();
+    const QRect frames[] = {QRect(100, 100, 400, 300), QRect(300, 200, 500, 350)};
+    const bool moves = state.range(0);
+    windows.setFrame(*window, frames[0]);
     quint64 trips = 0;
     int index = 0;
     for (auto _ : state) {
-        const PositionName position =
-            index++ % 2 ? PositionName::leftThird : PositionName::bottomRight;
-        const quint64 before = bench::desktop().windows().roundTrips();
-        const auto result = placer.place(pid, position);
-        trips += bench::desktop().windows().roundTrips() - before;
-        if (!result.placed)
-            state.SkipWithError("the window was not placed");
+        const quint64 before = windows.roundTrips();
+        const auto frame = windows.setFrame(*window, frames[moves ? ++index % 2 : 0]);
+        trips += windows.roundTrips() - before;
+        benchmark::DoNotOptimize(frame);
     }
     state.counters["roundTrips"] =
         benchmark::Counter(double(trips), benchmark::Counter::kAvgIterations);
 }
-BENCHMARK(MoveAndResizeCost)->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(SetFrameCost)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+double cpuSeconds() {
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+void IdleCpu(benchmark::State& state) {
+    Client clients[3];
+    WindowPlacers placers(bench::desktop().windows(), frames());
+    for (const Client& c : clients)
+        windowOf(c.pid());
+    for (auto _ : state) {
+        const double before = cpuSeconds();
+        std::this_thread::sleep_for(std::chrono::seconds(2));
+        state.counters["cpuMs"] = (cpuSeconds() - before) * 1000;
+    }
+}
+BENCHMARK(IdleCpu)->Iterations(1)->Unit(benchmark::kSecond);
 
 } // namespace

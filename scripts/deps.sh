@@ -21,6 +21,8 @@ packages=(
     imagemagick
     # the Debian package (scripts/package.sh) and its check (scripts/test-package.sh)
     dpkg-dev file librsvg2-bin appstream
+    # unshare: a client in a PID namespace of its own, as a sandbox runs it
+    util-linux
 )
 
 missing=()

@@ -20,7 +20,7 @@
 #include "platform/DesktopSwitchMonitor.h"
 #include "platform/ObjectStore.h"
 #include "platform/Platform.h"
-#include "platform/WindowAccess.h"
+#include "platform/Windows.h"
 
 #include <QApplication>
 #include <QDir>
@@ -61,7 +61,7 @@ AppDelegate::AppDelegate(Platform& platform, AppServices services, QObject* pare
         m_updater = std::make_unique<NullUpdater>();
     if (!m_checkAccessibility)
         m_checkAccessibility = [&platform](bool prompt) {
-            return UIElement::checkAccessibilityTrust(prompt, platform.windows());
+            return platform.windows().isAvailable(prompt);
         };
     if (!m_exit)
         m_exit = [](int status) {

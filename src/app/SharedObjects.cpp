@@ -4,7 +4,7 @@
 #include "activation/WorkspaceCatalog.h"
 #include "model/WorkspaceStore.h"
 #include "platform/Platform.h"
-#include "platform/WindowAccess.h"
+#include "platform/Windows.h"
 #include "positioning/AllPositionsHolder.h"
 #include "positioning/PositionsDBManager.h"
 #include "positioning/WindowPlacer.h"
@@ -49,7 +49,7 @@ SharedObjects::SharedObjects(const SharedDesktop& desktop, WorkspaceStore& store
     // The placers outlive every launch: the activation stops its workers first.
     services.placeWindow = [placers = m_placers.get()](const RunningApplication& app,
                                                        PositionName position) {
-        placers->startPlacingAppWindow(app.pid, position, app.wmClass);
+        placers->startPlacingAppWindow(app, position);
     };
     m_activation = std::make_unique<WorkspaceActivation>(std::move(services));
     m_catalog = std::make_unique<WorkspaceCatalog>(store, desktop.userDefaults, *m_positionsStore,

@@ -14,7 +14,7 @@
 
 namespace dexaro {
 
-class AccessibilityBackend;
+class Windows;
 class AllPositionsHolder;
 class Alerts;
 class DesktopEntries;
@@ -40,7 +40,7 @@ struct SharedDesktop {
     HotKeys& hotKeys;
     UserDefaults& userDefaults;
     DesktopEntries& desktopEntries;
-    AccessibilityBackend& windows;
+    Windows& windows;
     WorkAreas& workAreas;
     WorkspaceServices& workspace;
 

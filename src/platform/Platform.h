@@ -11,7 +11,6 @@ class QWindow;
 
 namespace dexaro {
 
-class AccessibilityBackend;
 class Alerts;
 class DesktopEntries;
 class DesktopSwitchMonitor;
@@ -23,6 +22,7 @@ class SessionBus;
 class StatusItem;
 class UserDefaults;
 class WorkAreas;
+class Windows;
 class WorkspaceBusService;
 class WorkspaceServices;
 
@@ -34,7 +34,7 @@ public:
     virtual Alerts& alerts() = 0;
     virtual HotKeys& hotKeys() = 0;
     virtual KeyboardLayout& keyboardLayout() = 0;
-    virtual AccessibilityBackend& windows() = 0;
+    virtual Windows& windows() = 0;
     virtual WorkAreas& workAreas() = 0;
     virtual WorkspaceServices& workspace() = 0;
     virtual UserDefaults& userDefaults() = 0;

@@ -13,12 +13,21 @@
 
 namespace dexaro {
 
-// A process launched (or handed back) for an application entry.
+// A process launched (or handed back) for an application entry, with what
+// tells its windows from others' (LaunchWindows.h has the rules).
 struct RunningApplication {
     qint64 pid = -1;       // -1: started over D-Bus, no process of its own
     QString localizedName; // the entry's Name; may be empty
     QString wmClass;       // the entry's StartupWMClass; may be empty
     QString entry;         // the application entry it came from
+
+    QString startupId;        // the startup-notification id the launch handed the application
+    QString desktopId;        // the entry's file name without ".desktop"
+    QString program;          // file name of the entry's Exec program
+    quint64 windowsSince = 0; // Windows::appearanceMark() when the launch began
+    // An instance that ran before the launch and was handed back: its windows
+    // from before count too, and it is never ended by force.
+    bool handedBack = false;
 
     bool operator==(const RunningApplication&) const = default;
 };
@@ -49,10 +58,14 @@ public:
     // as an application. False when the path does not exist or nothing opens it.
     virtual bool openFile(const QString& path) = 0;
 
-    // Asks the application to quit: each of its top-level windows is asked to
-    // close; a process without windows gets SIGTERM. Does not wait.
+    // Asks the application to quit: each window of the launch is asked to
+    // close; the launched process itself gets SIGTERM only when it shows no
+    // window at all (a process that was handed back never does). Does not wait.
     virtual void terminate(const RunningApplication& app) = 0;
-    // Ends the process at once (SIGKILL). Does not wait.
+    // Ends the launch's own processes at once (SIGKILL: the launched one and
+    // its descendants) and asks its other windows to close. A process that ran
+    // before the launch (handed back, or a shared server that showed the
+    // launch's window) is only asked, never killed. Does not wait.
     virtual void forceTerminate(const RunningApplication& app) = 0;
     virtual bool isTerminated(const RunningApplication& app) = 0;
 };

@@ -1,181 +1,319 @@
 #include "positioning/WindowPlacer.h"
 
-#include "platform/WindowAccess.h"
+#include "platform/LaunchWindows.h"
 
 #include <QCoreApplication>
+#include <QSet>
 #include <QThread>
-#include <QThreadPool>
 
+#include <algorithm>
+#include <condition_variable>
+#include <deque>
+#include <future>
+#include <list>
+#include <mutex>
+#include <optional>
 #include <thread>
 
 namespace dexaro {
 namespace {
 
-bool samePoint(const QPointF& a, const QPointF& b) {
-    return a.x() == b.x() && a.y() == b.y();
-}
+using Clock = std::chrono::steady_clock;
 
-bool sameSize(const QSizeF& a, const QSizeF& b) {
-    return a.width() == b.width() && a.height() == b.height();
-}
+struct Placement {
+    RunningApplication app;
+    PositionName position = PositionName::def;
+    WindowPlacers::Finished finished;
+    std::optional<QRect> target;
+    int attemptsLeft = 0;
+    Clock::time_point deadline;
+    WindowId window = 0; // the window taken, 0 while waiting for one
+    std::optional<Clock::time_point> settleUntil;
+    PlacementResult result;
+};
+
+using PlacementPtr = std::shared_ptr<Placement>;
 
 } // namespace
 
-bool PlacerStop::wait(std::chrono::milliseconds interval) {
-    std::unique_lock lock(m_mutex);
-    return !m_wake.wait_for(lock, interval, [this] { return m_stopped; });
-}
-
-void PlacerStop::stop() {
-    {
-        std::lock_guard lock(m_mutex);
-        m_stopped = true;
-    }
-    m_wake.notify_all();
-}
-
-WindowPlacer::WindowPlacer(AccessibilityBackend& backend, FrameCalculator& frames,
-                           PlacerTuning tuning, PlacerStop* stop)
-    : m_backend(backend), m_frames(frames), m_tuning(tuning), m_stop(stop) {}
-
-WindowPlacer::Result WindowPlacer::place(qint64 pid, PositionName position,
-                                         const QString& wmClass) {
-    Result result;
-    if (position == PositionName::def)
-        return result;
-    const auto frame = m_frames.frame(position);
-    if (!frame)
-        return result; // no screen: the window is left alone
-    QPointF targetOrigin = frame->topLeft();
-    QSizeF targetSize = frame->size();
-    // Looked up once: a process that is not running now will not come back,
-    // so there is no window to wait for.
-    if (!m_backend.isProcessRunning(pid) && wmClass.isEmpty())
-        return result;
-
-    for (int left = m_tuning.attempts; left > 0;) {
-        ++result.attempts;
-        if (attempt(pid, wmClass, targetOrigin, targetSize)) {
-            result.placed = true;
-            return result;
-        }
-        if (m_stop ? !m_stop->wait(m_tuning.interval)
-                   : (std::this_thread::sleep_for(m_tuning.interval), false))
-            return result;
-        --left;
-    }
-    return result;
-}
-
-// One attempt; true when the window is placed.
-bool WindowPlacer::attempt(qint64 pid, const QString& wmClass, QPointF& targetOrigin,
-                           QSizeF& targetSize) {
-    const auto app = Application::make(pid, wmClass, m_backend);
-    if (!app)
-        return false;
-    std::optional<QList<UIElement>> windows;
-    try {
-        windows = app->windowList();
-    } catch (const AXException&) {
-        return false;
-    }
-    if (!windows || windows->isEmpty())
-        return false;
-    const UIElement& window = windows->first();
-
-    QPointF origin;
-    try {
-        origin = window.readAttribute<QPointF>(Attribute::position).value_or(QPointF(0, 0));
-    } catch (const AXException&) {
-        return false;
-    }
-    bool positionFailed = false;
-    if (!samePoint(origin, targetOrigin)) {
-        try {
-            window.writeAttribute(Attribute::position, targetOrigin);
-            // Where the window manager really put it is the target from now on,
-            // so a later attempt does not fight its adjustment.
-            if (const auto placed = window.readAttribute<QPointF>(Attribute::position))
-                targetOrigin = *placed;
-        } catch (const AXException&) {
-            positionFailed = true;
-        }
-    }
-
-    QSizeF size;
-    try {
-        size = window.readAttribute<QSizeF>(Attribute::size).value_or(QSizeF(0, 0));
-    } catch (const AXException&) {
-        return false;
-    }
-    if (!sameSize(size, targetSize)) {
-        try {
-            window.writeAttribute(Attribute::size, targetSize);
-            try {
-                if (const auto sized = window.readAttribute<QSizeF>(Attribute::size))
-                    targetSize = *sized;
-            } catch (const AXException&) {
-            }
-        } catch (const AXException&) {
-        }
-    }
-    return !positionFailed;
-}
-
 struct WindowPlacers::State {
-    State(AccessibilityBackend& backend, FrameCalculator& frames, PlacerTuning tuning)
-        : backend(backend), frames(frames), tuning(tuning) {
-        // Every placer sleeps most of its time: no small cap.
-        pool.setMaxThreadCount(256);
-        pool.setExpiryTimeout(10000);
-    }
-    AccessibilityBackend& backend;
+    State(Windows& windows, FrameCalculator& frames, PlacerTuning tuning)
+        : windows(windows), frames(frames), tuning(tuning) {}
+
+    Windows& windows;
     FrameCalculator& frames;
     PlacerTuning tuning;
-    PlacerStop stop;
-    QThreadPool pool;
+
+    mutable std::mutex mutex; // guards what follows up to the thread
+    std::condition_variable wake;
+    std::deque<PlacementPtr> starting;
+    std::deque<WindowEvent> events;
+    int count = 0; // starting and active
+    bool stopping = false;
+    std::unique_ptr<WindowSubscription> subscription;
+    std::thread thread;
+
+    // The placers' thread only.
+    std::list<PlacementPtr> active;
+    QSet<WindowId> claimed; // a window one placement has taken is no other's
+    // The launches handed over lately, with when: a window that one of them
+    // shows for certain (by its startup id or process) is not another launch's
+    // of the same application by its class, also after its placement ended.
+    std::deque<std::pair<Clock::time_point, RunningApplication>> recent;
+
+    void run();
+    void begin(const PlacementPtr& placement);
+    void lookAtPresent(const PlacementPtr& placement);
+    void handle(const WindowEvent& event);
+    void consider(const PlacementPtr& placement, const WindowInfo& window);
+    void attempt(const PlacementPtr& placement);
+    void release(const PlacementPtr& placement);
+    void finish(const PlacementPtr& placement);
 };
 
-WindowPlacers::WindowPlacers(AccessibilityBackend& backend, FrameCalculator& frames,
-                             PlacerTuning tuning)
-    : m_state(std::make_unique<State>(backend, frames, tuning)) {}
+void WindowPlacers::State::run() {
+    std::unique_lock lock(mutex);
+    for (;;) {
+        std::optional<Clock::time_point> next;
+        for (const PlacementPtr& p : active) {
+            Clock::time_point due = p->deadline;
+            if (p->settleUntil)
+                due = std::min(due, *p->settleUntil);
+            if (!next || due < *next)
+                next = due;
+        }
+        const auto ready = [&] {
+            return stopping || !starting.empty() || !events.empty();
+        };
+        if (next)
+            wake.wait_until(lock, *next, ready);
+        else
+            wake.wait(lock, ready);
+        if (stopping)
+            break;
+        std::deque<PlacementPtr> started;
+        std::deque<WindowEvent> arrived;
+        started.swap(starting);
+        arrived.swap(events);
+        lock.unlock();
+
+        // Every launch handed over is known before any looks at the windows
+        // there: a window is not taken by class from the launch it is for.
+        for (const PlacementPtr& p : started)
+            begin(p);
+        for (const PlacementPtr& p : started)
+            lookAtPresent(p);
+        for (const WindowEvent& event : arrived)
+            handle(event);
+        const auto now = Clock::now();
+        for (auto it = active.begin(); it != active.end();) {
+            const PlacementPtr p = *it++;
+            if (now >= p->deadline || (p->settleUntil && now >= *p->settleUntil))
+                finish(p);
+        }
+        lock.lock();
+    }
+    // Stopped: every placement ends where it is.
+    std::deque<PlacementPtr> started;
+    started.swap(starting);
+    lock.unlock();
+    for (const PlacementPtr& p : started) {
+        active.push_back(p);
+        finish(p);
+    }
+    while (!active.empty())
+        finish(active.front());
+}
+
+void WindowPlacers::State::begin(const PlacementPtr& p) {
+    active.push_back(p);
+    const auto now = Clock::now();
+    while (!recent.empty() && (recent.front().first < now - tuning.limit || recent.size() > 64))
+        recent.pop_front();
+    recent.emplace_back(now, p->app);
+    if (const auto frame = frames.frame(p->position))
+        p->target = frame->toRect();
+    p->attemptsLeft = tuning.attempts;
+    p->deadline = now + tuning.limit;
+}
+
+void WindowPlacers::State::lookAtPresent(const PlacementPtr& p) {
+    if (!p->target) {
+        finish(p); // no screen: the window is left alone
+        return;
+    }
+    // The launch's windows already there: the oldest that qualifies.
+    QList<WindowInfo> present = windows.windows();
+    std::sort(present.begin(), present.end(),
+              [](const WindowInfo& a, const WindowInfo& b) { return a.appearance < b.appearance; });
+    for (const WindowInfo& window : present) {
+        consider(p, window);
+        if (p->window || p->result.attempts)
+            break;
+    }
+}
+
+void WindowPlacers::State::handle(const WindowEvent& event) {
+    const WindowId id = event.window.id;
+    for (auto it = active.begin(); it != active.end();) {
+        const PlacementPtr p = *it++;
+        if (!p->window) {
+            if (event.type == WindowEvent::Type::appeared ||
+                event.type == WindowEvent::Type::changed)
+                consider(p, event.window);
+            continue;
+        }
+        if (p->window != id)
+            continue;
+        if (event.type == WindowEvent::Type::gone) {
+            // Gone while being placed, or replaced: the next one is waited for.
+            release(p);
+            p->settleUntil.reset();
+            p->result.placed = false;
+        } else if (event.type == WindowEvent::Type::moved) {
+            if (event.byUser) {
+                finish(p); // the user's own move is the last word
+                continue;
+            }
+            // The application moved or resized it itself: once more. Events of
+            // a change already undone find the window back in place.
+            const auto now = windows.frame(id);
+            if (!now)
+                release(p);
+            else if (*now != *p->target)
+                attempt(p);
+        }
+    }
+}
+
+void WindowPlacers::State::consider(const PlacementPtr& p, const WindowInfo& window) {
+    if (p->window || claimed.contains(window.id) || !isMainWindowKind(window))
+        return;
+    const LaunchMatch match = launchMatch(window, p->app, windows);
+    if (match == LaunchMatch::none)
+        return;
+    if (match == LaunchMatch::byClass) {
+        // A window whose pid is not written yet may turn out another launch's
+        // of the same program: it is looked at again once the pid comes
+        // (unless this launch has no process to tell it by).
+        if (window.pid == 0 && p->app.pid > 0)
+            return;
+        // Named by its class only: not when it is another launch's for certain.
+        for (const auto& [when, other] : recent)
+            if (!(other == p->app) && launchMatch(window, other, windows) > LaunchMatch::byClass)
+                return;
+    }
+    p->window = window.id;
+    claimed.insert(window.id);
+    attempt(p);
+}
+
+void WindowPlacers::State::attempt(const PlacementPtr& p) {
+    if (p->attemptsLeft <= 0) {
+        finish(p);
+        return;
+    }
+    --p->attemptsLeft;
+    ++p->result.attempts;
+    const auto frame = windows.setFrame(p->window, *p->target);
+    if (!frame) {
+        release(p); // gone meanwhile: the next window of the launch is waited for
+        return;
+    }
+    // Where the window manager put it is the target from now on, so that a
+    // later attempt does not fight its adjustment.
+    p->target = *frame;
+    p->result.placed = true;
+    p->result.window = p->window;
+    p->result.frame = *frame;
+    if (!p->settleUntil)
+        p->settleUntil = Clock::now() + tuning.settle;
+}
+
+void WindowPlacers::State::release(const PlacementPtr& p) {
+    if (p->window)
+        claimed.remove(p->window);
+    p->window = 0;
+}
+
+void WindowPlacers::State::finish(const PlacementPtr& p) {
+    release(p);
+    active.remove(p);
+    if (p->finished)
+        p->finished(p->result);
+    std::lock_guard lock(mutex);
+    --count;
+}
+
+WindowPlacers::WindowPlacers(Windows& windows, FrameCalculator& frames, PlacerTuning tuning)
+    : m_state(std::make_unique<State>(windows, frames, tuning)) {
+    State* state = m_state.get();
+    state->subscription = windows.subscribe([state](const WindowEvent& event) {
+        std::lock_guard lock(state->mutex);
+        if (state->count == 0 || state->stopping)
+            return; // nothing is placed: nothing to hear
+        state->events.push_back(event);
+        state->wake.notify_one();
+    });
+    state->thread = std::thread([state] { state->run(); });
+}
 
 WindowPlacers::~WindowPlacers() {
     stop();
 }
 
 void WindowPlacers::stop() {
-    m_state->stop.stop();
-    m_state->pool.waitForDone();
+    m_state->subscription.reset();
+    {
+        std::lock_guard lock(m_state->mutex);
+        m_state->stopping = true;
+    }
+    m_state->wake.notify_all();
+    if (m_state->thread.joinable())
+        m_state->thread.join();
 }
 
 int WindowPlacers::activeCount() const {
-    return m_state->pool.activeThreadCount();
+    std::lock_guard lock(m_state->mutex);
+    return m_state->count;
 }
 
-void WindowPlacers::placeAppWindow(qint64 processIdentifier, PositionName position,
-                                   const QString& startupWMClass) {
+void WindowPlacers::startPlacingAppWindow(const RunningApplication& app, PositionName position,
+                                          Finished finished) {
     if (position == PositionName::def)
         return;
-    // Polling for seconds would freeze the user interface: hand the work over.
-    if (auto* app = QCoreApplication::instance();
-        app && QThread::currentThread() == app->thread()) {
-        startPlacingAppWindow(processIdentifier, position, startupWMClass);
+    auto p = std::make_shared<Placement>();
+    p->app = app;
+    p->position = position;
+    p->finished = std::move(finished);
+    std::lock_guard lock(m_state->mutex);
+    if (m_state->stopping)
         return;
+    ++m_state->count;
+    m_state->starting.push_back(std::move(p));
+    m_state->wake.notify_one();
+}
+
+PlacementResult WindowPlacers::placeAppWindow(const RunningApplication& app,
+                                              PositionName position) {
+    // Waiting for seconds would freeze the user interface: hand the work over.
+    if (auto* instance = QCoreApplication::instance();
+        instance && QThread::currentThread() == instance->thread()) {
+        startPlacingAppWindow(app, position);
+        return {};
     }
-    WindowPlacer placer(m_state->backend, m_state->frames, m_state->tuning, &m_state->stop);
-    placer.place(processIdentifier, position, startupWMClass);
-}
-
-void WindowPlacers::startPlacingAppWindow(qint64 processIdentifier, PositionName position,
-                                          const QString& startupWMClass) {
     if (position == PositionName::def)
-        return;
-    // The destructor waits for every placement, so the state outlives them.
-    m_state->pool.start([state = m_state.get(), processIdentifier, position, startupWMClass] {
-        WindowPlacer placer(state->backend, state->frames, state->tuning, &state->stop);
-        placer.place(processIdentifier, position, startupWMClass);
-    });
+        return {};
+    auto done = std::make_shared<std::promise<PlacementResult>>();
+    auto result = done->get_future();
+    startPlacingAppWindow(app, position,
+                          [done](const PlacementResult& placed) { done->set_value(placed); });
+    {
+        std::lock_guard lock(m_state->mutex);
+        if (m_state->stopping)
+            return {};
+    }
+    return result.get();
 }
 
 } // namespace dexaro

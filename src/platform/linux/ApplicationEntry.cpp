@@ -141,6 +141,9 @@ std::optional<ApplicationEntry> ApplicationEntry::load(const QString& entry, QSt
     result.m_entry = entry;
     result.m_name = name;
     result.m_identity.path = path;
+    result.m_desktopId = file.fileName().endsWith(QLatin1String(".desktop"))
+                             ? file.fileName().chopped(8)
+                             : file.fileName();
     result.m_dbusActivatable =
         g_key_file_get_boolean(keys.get(), group, "DBusActivatable", nullptr);
     const QString execLine = takeString(g_key_file_get_string(keys.get(), group, "Exec", nullptr));
@@ -163,6 +166,7 @@ std::optional<ApplicationEntry> ApplicationEntry::load(const QString& entry, QSt
             return std::nullopt;
         }
         result.m_identity.program = exec->resolved;
+        result.m_programName = QFileInfo(exec->program).fileName();
         result.m_identity.fixedArguments = exec->fixedArguments;
     }
 
@@ -184,6 +188,13 @@ std::optional<ApplicationEntry> ApplicationEntry::load(const QString& entry, QSt
         result.m_name = QString::fromUtf8(localized);
     result.m_wmClass = QString::fromUtf8(g_desktop_app_info_get_startup_wm_class(info));
     return result;
+}
+
+bool EntryIdentity::launchedFrom(qint64 pid) const {
+    if (path.isEmpty())
+        return false;
+    const auto file = procfs::environmentValue(pid, "GIO_LAUNCHED_DESKTOP_FILE");
+    return file && QFile::decodeName(*file) == path;
 }
 
 EntryIdentity EntryIdentity::fromEntry(const QString& entry) {

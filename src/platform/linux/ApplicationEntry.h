@@ -26,6 +26,9 @@ struct EntryIdentity {
     // arguments. The arguments matter: an entry whose program is an interpreter
     // (python3 app.py) must not claim every python3 process.
     bool matches(qint64 pid) const;
+    // Whether the process, or the process it descends from, was started from
+    // this entry (GIO_LAUNCHED_DESKTOP_FILE in its environment names it).
+    bool launchedFrom(qint64 pid) const;
 };
 
 class ApplicationEntry {
@@ -41,6 +44,10 @@ public:
     const QString& entry() const { return m_entry; }
     const QString& name() const { return m_name; } // localized Name
     const QString& wmClass() const { return m_wmClass; }
+    // The desktop-file id without ".desktop", and the file name of the Exec
+    // program as written: names the application's windows may carry.
+    const QString& desktopId() const { return m_desktopId; }
+    const QString& programName() const { return m_programName; }
     bool isDBusActivatable() const { return m_dbusActivatable; }
     const EntryIdentity& identity() const { return m_identity; }
     GDesktopAppInfo* info() const { return m_info.get(); }
@@ -54,6 +61,8 @@ private:
     QString m_entry;
     QString m_name;
     QString m_wmClass;
+    QString m_desktopId;
+    QString m_programName;
     bool m_dbusActivatable = false;
     EntryIdentity m_identity;
     std::unique_ptr<GDesktopAppInfo, Unref> m_info;

@@ -11,7 +11,7 @@
 #include "platform/linux/TrayStatusItem.h"
 #include "platform/linux/X11DesktopSwitchMonitor.h"
 #include "platform/linux/X11HotKeys.h"
-#include "platform/linux/X11WindowAccess.h"
+#include "platform/linux/X11Windows.h"
 #include "platform/linux/X11WorkAreas.h"
 #include "platform/linux/XdgAutostartLoginItem.h"
 #include "platform/linux/XkbKeyboardLayout.h"
@@ -23,7 +23,7 @@ struct LinuxPlatform::Services {
     explicit Services(const QString& programPath)
         : programPath(programPath), alerts(workAreas), userDefaults(UserDefaults::standardPath()),
           keyboardLayout(makeXkbKeyboardLayout()), hotKeys(makeX11HotKeys()),
-          windows(makeX11WindowAccess(alerts, workAreas)),
+          windows(makeX11Windows(alerts, workAreas)),
           workspace(makeGioWorkspaceServices(*windows)) {}
 
     QString programPath;
@@ -32,7 +32,7 @@ struct LinuxPlatform::Services {
     UserDefaults userDefaults;
     std::unique_ptr<KeyboardLayout> keyboardLayout;
     std::unique_ptr<HotKeys> hotKeys;
-    std::unique_ptr<AccessibilityBackend> windows;
+    std::unique_ptr<Windows> windows;
     std::unique_ptr<WorkspaceServices> workspace;
     GioDesktopEntries desktopEntries;
 };
@@ -63,7 +63,7 @@ KeyboardLayout& LinuxPlatform::keyboardLayout() {
     return *d->keyboardLayout;
 }
 
-AccessibilityBackend& LinuxPlatform::windows() {
+Windows& LinuxPlatform::windows() {
     return *d->windows;
 }
 

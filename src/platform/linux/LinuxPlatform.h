@@ -13,7 +13,7 @@ public:
     Alerts& alerts() override;
     HotKeys& hotKeys() override;
     KeyboardLayout& keyboardLayout() override;
-    AccessibilityBackend& windows() override;
+    Windows& windows() override;
     WorkAreas& workAreas() override;
     WorkspaceServices& workspace() override;
     UserDefaults& userDefaults() override;

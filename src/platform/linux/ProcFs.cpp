@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QMultiHash>
 #include <algorithm>
 #include <sys/stat.h>
 
@@ -103,6 +104,37 @@ std::optional<QByteArray> valueIn(const QList<QByteArray>& environment, const QB
 
 std::optional<QByteArray> environmentValue(qint64 pid, const QByteArray& name) {
     return valueIn(environment(pid), name);
+}
+
+QList<qint64> descendants(qint64 pid) {
+    QMultiHash<qint64, qint64> children;
+    for (qint64 candidate : processIds())
+        if (const auto s = status(candidate); s && s->state != 'Z' && s->state != 'X')
+            children.insert(s->ppid, candidate);
+    QList<qint64> found;
+    QList<qint64> parents{pid};
+    for (qsizetype i = 0; i < parents.size() && found.size() < 4096; ++i) {
+        const QList<qint64> own = children.values(parents[i]);
+        found.append(own);
+        parents.append(own);
+    }
+    return found;
+}
+
+QList<qint64> namespacePids(qint64 pid) {
+    if (pid <= 0)
+        return {};
+    const QByteArray text = readAll(procPath(pid, "status"));
+    for (const QByteArray& line : text.split('\n')) {
+        if (!line.startsWith("NSpid:"))
+            continue;
+        QList<qint64> pids;
+        for (const QByteArray& field : line.mid(6).simplified().split(' '))
+            if (!field.isEmpty())
+                pids.append(field.toLongLong());
+        return pids;
+    }
+    return {};
 }
 
 } // namespace dexaro::procfs

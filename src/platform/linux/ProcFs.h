@@ -31,5 +31,11 @@ QList<QByteArray> environment(qint64 pid);
 // The value of one variable of such an environment; nullopt when unset.
 std::optional<QByteArray> valueIn(const QList<QByteArray>& environment, const QByteArray& name);
 std::optional<QByteArray> environmentValue(qint64 pid, const QByteArray& name);
+// Every live descendant of pid (children first, then theirs), from one look
+// through the process table.
+QList<qint64> descendants(qint64 pid);
+// The process's pid in each PID namespace it is in, outermost (this one's)
+// first: NSpid of its status. Empty when it cannot be read.
+QList<qint64> namespacePids(qint64 pid);
 
 } // namespace dexaro::procfs

@@ -6,16 +6,6 @@ namespace dexaro::x11 {
 
 std::atomic<quint64> roundTrips{0};
 
-Connection* threadConnection() {
-    thread_local std::unique_ptr<Connection> connection;
-    if (connection && connection->ok())
-        return connection.get();
-    if (qEnvironmentVariableIsEmpty("DISPLAY"))
-        return nullptr;
-    connection = std::make_unique<Connection>();
-    return connection->ok() ? connection.get() : nullptr;
-}
-
 std::vector<uint32_t> cardinalsOf(xcb_get_property_reply_t* r) {
     std::vector<uint32_t> values;
     if (!r || r->format != 32 || r->type == XCB_ATOM_NONE)

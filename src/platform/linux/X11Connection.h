@@ -1,14 +1,11 @@
 #pragma once
-// One xcb connection per thread, with the EWMH atoms, for the window layer and
-// the work areas: each thread that waits for the window manager's answer after
-// a write gets those events on its own connection and no one else's.
+// An xcb connection with the EWMH atoms, for the window layer and the work
+// areas, each of which owns the connections it uses.
 #include <QRect>
 
 #include <atomic>
-#include <chrono>
 #include <cstdlib>
 #include <memory>
-#include <poll.h>
 #include <vector>
 #include <xcb/xcb.h>
 #include <xcb/xcb_ewmh.h>
@@ -37,17 +34,11 @@ public:
             return;
         m_screen = it.data;
         xcb_intern_atom_cookie_t* ewmhCookies = xcb_ewmh_init_atoms(m_conn, &m_ewmh);
-        const auto gtkCookie = xcb_intern_atom(m_conn, 0, 18, "_GTK_FRAME_EXTENTS");
-        const auto changeStateCookie = xcb_intern_atom(m_conn, 0, 15, "WM_CHANGE_STATE");
         const bool ewmhOk = xcb_ewmh_init_atoms_replies(&m_ewmh, ewmhCookies, nullptr);
-        auto gtk = reply(xcb_intern_atom_reply(m_conn, gtkCookie, nullptr));
-        auto changeState = reply(xcb_intern_atom_reply(m_conn, changeStateCookie, nullptr));
         roundTrips++;
         if (!ewmhOk)
             return;
         m_ewmhReady = true;
-        m_gtkFrameExtents = gtk ? gtk->atom : xcb_atom_t(XCB_ATOM_NONE);
-        m_wmChangeState = changeState ? changeState->atom : xcb_atom_t(XCB_ATOM_NONE);
         m_ok = true;
     }
     ~Connection() {
@@ -67,36 +58,6 @@ public:
     QRect rootRect() const {
         return QRect(0, 0, m_screen->width_in_pixels, m_screen->height_in_pixels);
     }
-    xcb_atom_t gtkFrameExtents() const { return m_gtkFrameExtents; }
-    xcb_atom_t wmChangeState() const { return m_wmChangeState; }
-
-    // Waits until an event for window satisfies accept, or until timeoutMs has
-    // passed. Other events are dropped. Answers whether one was accepted.
-    template <class Accept> bool waitForEvent(int timeoutMs, Accept accept) {
-        xcb_flush(m_conn);
-        const auto deadline =
-            std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-        for (;;) {
-            while (xcb_generic_event_t* event = xcb_poll_for_event(m_conn)) {
-                const bool accepted = accept(event);
-                std::free(event);
-                if (accepted)
-                    return true;
-            }
-            if (xcb_connection_has_error(m_conn))
-                return false;
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                deadline - std::chrono::steady_clock::now());
-            if (left.count() <= 0)
-                return false;
-            pollfd fd{xcb_get_file_descriptor(m_conn), POLLIN, 0};
-            ::poll(&fd, 1, int(left.count()));
-        }
-    }
-    void dropPendingEvents() {
-        while (xcb_generic_event_t* event = xcb_poll_for_event(m_conn))
-            std::free(event);
-    }
 
 private:
     xcb_connection_t* m_conn = nullptr;
@@ -105,13 +66,7 @@ private:
     xcb_ewmh_connection_t m_ewmh{};
     bool m_ewmhReady = false;
     bool m_ok = false;
-    xcb_atom_t m_gtkFrameExtents = XCB_ATOM_NONE;
-    xcb_atom_t m_wmChangeState = XCB_ATOM_NONE;
 };
-
-// This thread's connection; nullptr without a display. A broken one is
-// replaced on the next call.
-Connection* threadConnection();
 
 // The 32-bit values of a property reply; empty when it has none.
 std::vector<uint32_t> cardinalsOf(xcb_get_property_reply_t* r);

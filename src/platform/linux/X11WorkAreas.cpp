@@ -113,6 +113,16 @@ X11WorkAreas::X11WorkAreas() {
 
 X11WorkAreas::~X11WorkAreas() = default;
 
+x11::Connection* X11WorkAreas::connection() {
+    std::lock_guard lock(m_connectionMutex);
+    if (!m_connectionMade) {
+        m_connectionMade = true;
+        if (!qEnvironmentVariableIsEmpty("DISPLAY"))
+            m_connection = std::make_unique<x11::Connection>();
+    }
+    return m_connection && m_connection->ok() ? m_connection.get() : nullptr;
+}
+
 void X11WorkAreas::updateMonitors() {
     QList<QRect> monitors;
     const QScreen* primary = QGuiApplication::primaryScreen();
@@ -127,7 +137,7 @@ void X11WorkAreas::updateMonitors() {
 }
 
 std::optional<WorkAreas::Monitor> X11WorkAreas::monitor(int index, const QList<QRect>& monitors) {
-    x11::Connection* conn = m_onX11 ? x11::threadConnection() : nullptr;
+    x11::Connection* conn = m_onX11 ? connection() : nullptr;
     if (!conn)
         return std::nullopt;
     const QRect root = conn->rootRect();

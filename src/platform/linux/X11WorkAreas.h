@@ -6,9 +6,14 @@
 #include "platform/WorkAreas.h"
 
 #include <QObject>
+#include <memory>
 #include <mutex>
 
 namespace dexaro {
+
+namespace x11 {
+class Connection;
+}
 
 class X11WorkAreas final : public WorkAreas {
 public:
@@ -24,7 +29,14 @@ private:
     void updateMonitors();
     std::optional<Monitor> monitor(int index, const QList<QRect>& monitors);
 
+    x11::Connection* connection();
+
     bool m_onX11 = false;
+    // Its own connection, made on first use and shared by every caller (xcb is
+    // safe to share between threads); none once it broke.
+    std::mutex m_connectionMutex;
+    std::unique_ptr<x11::Connection> m_connection;
+    bool m_connectionMade = false;
     std::mutex m_mutex;
     QList<QRect> m_monitors; // device pixels, primary first
     QObject m_context;       // the screen connections live as long as this

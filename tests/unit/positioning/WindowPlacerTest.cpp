@@ -1,123 +1,284 @@
-// The placer's attempts against a fake window manager; its reads and writes go
-// through the element layer, whose errors the rows provoke. A late window and
-// a process without one are placed, or given up on, under a real one (X11 test).
+// The placers against a window manager in memory: which window of a launch is
+// placed, when, and what happens to it in the settle period. Real windows and
+// a real window manager are the X11 test's.
 #include "positioning/WindowPlacer.h"
-#include "platform/WindowAccess.h"
 #include "platform/WorkAreas.h"
+#include "support/FakeWindows.h"
 #include "support/QtPrinters.h"
+#include "support/Wait.h"
 
+#include <QThread>
 #include <gtest/gtest.h>
 
 using namespace dexaro;
+using namespace dexaro::test;
 
 namespace {
 
-// One application with one window. Counts the calls.
-struct FakeWindows : AccessibilityBackend {
-    static constexpr qint64 appPid = 4242;
-
-    bool trusted = true;
-    QPointF position{10, 10};
-    QSizeF size{300, 200};
-    AXError positionWriteError = AXError::success;
-    int calls = 0, positionWrites = 0, sizeWrites = 0;
-
-    bool isProcessTrusted(bool) override { return trusted; }
-    bool isProcessRunning(qint64 pid) override { return pid == appPid; }
-
-    AXError copyAttributeValue(const ElementRef& element, const QString& name,
-                               AXValue* value) override {
-        ++calls;
-        if (element.kind == ElementRef::Kind::application && name == QLatin1String("AXWindows")) {
-            if (!trusted)
-                return AXError::apiDisabled;
-            *value = QList<ElementRef>{{ElementRef::Kind::window, -1, {}, 7}};
-        } else if (name == QLatin1String("AXPosition")) {
-            *value = position;
-        } else if (name == QLatin1String("AXSize")) {
-            *value = size;
-        } else {
-            return AXError::attributeUnsupported;
-        }
-        return AXError::success;
-    }
-
-    AXError setAttributeValue(const ElementRef&, const QString& name,
-                              const AXValue& value) override {
-        ++calls;
-        if (name == QLatin1String("AXPosition")) {
-            ++positionWrites;
-            if (positionWriteError == AXError::success)
-                position = std::get<QPointF>(value);
-            return positionWriteError;
-        }
-        ++sizeWrites;
-        size = std::get<QSizeF>(value);
-        return AXError::success;
-    }
-};
-
-// One monitor, 30 px panel at the top and 24 px at the bottom.
+// One monitor, 30 px panel at the top and 24 px at the bottom: leftHalf is
+// 720x846 at the top left (the real window manager keeps it below the panel).
 struct OneMonitor : WorkAreas {
     std::optional<Monitor> monitor = Monitor{QRect(0, 0, 1440, 900), QRect(0, 30, 1440, 846)};
     std::optional<Monitor> primary() override { return monitor; }
     std::optional<Monitor> monitorAt(const QPoint&) override { return monitor; }
 };
 
-// Places leftHalf (720x846 at the monitor's top left; the window manager keeps
-// it below the panel) against a window manager set up by the row.
-TEST(Placer, AttemptsUntilTheWindowIsWhereItWasAskedToBe) {
-    using Setup = void (*)(FakeWindows&, OneMonitor&);
-    const QRectF untouched(10, 10, 300, 200), half(0, 0, 720, 846), resized(10, 10, 720, 846);
+const QRect leftHalf(0, 0, 720, 846);
+constexpr qint64 appPid = 4242;
+
+WindowInfo windowOf(qint64 pid, WindowKind kind = WindowKind::normal,
+                    const QString& className = {}) {
+    WindowInfo info;
+    info.pid = pid;
+    info.kind = kind;
+    info.className = className;
+    return info;
+}
+
+struct Fixture {
+    FakeWindows windows;
+    OneMonitor workAreas;
+    FrameCalculator frames{[this] {
+        return screenMetrics(workAreas);
+    }};
+    std::optional<WindowPlacers> placers;
+    std::mutex mutex;
+    std::optional<PlacementResult> result;
+
+    explicit Fixture(PlacerTuning tuning = {20, std::chrono::milliseconds(3000),
+                                            std::chrono::milliseconds(400)}) {
+        placers.emplace(windows, frames, tuning);
+    }
+    RunningApplication launch() {
+        RunningApplication app;
+        app.pid = appPid;
+        app.wmClass = QStringLiteral("Editor");
+        app.windowsSince = windows.appearanceMark();
+        return app;
+    }
+    void start(const RunningApplication& app, PositionName position = PositionName::leftHalf) {
+        placers->startPlacingAppWindow(app, position, [this](const PlacementResult& r) {
+            std::lock_guard lock(mutex);
+            result = r;
+        });
+    }
+    bool ended() {
+        std::lock_guard lock(mutex);
+        return result.has_value();
+    }
+    PlacementResult waitForEnd() {
+        EXPECT_TRUE(waitUntil([&] { return ended(); }, 10000));
+        std::lock_guard lock(mutex);
+        return result.value_or(PlacementResult{});
+    }
+};
+
+TEST(Placers, PlaceTheLaunchsFirstNormalWindowAtOnceAndNoOtherWindow) {
+    using Scene = WindowId (*)(Fixture&, const RunningApplication&); // the window to be placed
     const struct {
         const char* name;
-        Setup setup;
-        bool placed;
-        int attempts, positionWrites, sizeWrites;
-        QRectF end; // where the window ends
-        PositionName position = PositionName::leftHalf;
-        qint64 pid = FakeWindows::appPid;
+        bool before; // the scene runs before the placement starts
+        Scene scene;
     } rows[] = {
-        {"first window at the first attempt", [](auto&, auto&) {}, true, 1, 1, 1, half},
-        {"no permission: every read fails", [](auto& w, auto&) { w.trusted = false; }, false, 20, 0,
-         0, untouched},
-        {"move refused: resized once, retried",
-         [](auto& w, auto&) { w.positionWriteError = AXError::cannotComplete; }, false, 20, 20, 1,
-         resized},
-        // These never touch a window.
-        {"no screen", [](auto&, auto& a) { a.monitor.reset(); }, false, 0, 0, 0, untouched},
-        {"default placement", [](auto&, auto&) {}, false, 0, 0, 0, untouched, PositionName::def},
-        {"process already gone", [](auto&, auto&) {}, false, 0, 0, 0, untouched,
-         PositionName::leftHalf, -7},
+        {"window there already", true,
+         [](Fixture& f, const RunningApplication&) {
+             return f.windows.appear(windowOf(appPid)).id;
+         }},
+        {"window appears later", false,
+         [](Fixture& f, const RunningApplication&) {
+             return f.windows.appear(windowOf(appPid)).id;
+         }},
+        {"a child's window", false,
+         [](Fixture& f, const RunningApplication&) {
+             f.windows.setParent(5000, appPid);
+             return f.windows.appear(windowOf(5000)).id;
+         }},
+        {"splash, dialog and transient first", false,
+         [](Fixture& f, const RunningApplication&) {
+             f.windows.appear(windowOf(appPid, WindowKind::splash));
+             f.windows.appear(windowOf(appPid, WindowKind::dialog));
+             WindowInfo transient = windowOf(appPid);
+             transient.transientFor = 1;
+             f.windows.appear(transient);
+             return f.windows.appear(windowOf(appPid)).id;
+         }},
+        {"its pid set only after it appeared", false,
+         [](Fixture& f, const RunningApplication&) {
+             WindowInfo info = f.windows.appear(windowOf(0));
+             info.pid = appPid;
+             f.windows.change(info);
+             return info.id;
+         }},
+        {"by class: handed to a running instance", false,
+         [](Fixture& f, const RunningApplication&) {
+             return f.windows.appear(windowOf(777, WindowKind::normal, "editor")).id;
+         }},
+        {"by startup id", false,
+         [](Fixture& f, const RunningApplication& app) {
+             WindowInfo info = windowOf(777);
+             info.startupId = app.startupId;
+             return f.windows.appear(info).id;
+         }},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        FakeWindows windows;
-        OneMonitor workAreas;
-        row.setup(windows, workAreas);
-        FrameCalculator frames([&] { return screenMetrics(workAreas); });
-        const auto result = WindowPlacer(windows, frames, {20, std::chrono::milliseconds(1)})
-                                .place(row.pid, row.position);
-        EXPECT_EQ(result.placed, row.placed);
-        EXPECT_EQ(result.attempts, row.attempts);
-        EXPECT_EQ(windows.positionWrites, row.positionWrites);
-        EXPECT_EQ(windows.sizeWrites, row.sizeWrites);
-        EXPECT_EQ(QRectF(windows.position, windows.size), row.end);
-        EXPECT_EQ(windows.calls == 0, row.attempts == 0);
+        Fixture f;
+        // The user's own windows: an older one of the same class and process,
+        // and one of another program that appears meanwhile.
+        const WindowId older = f.windows.appear(windowOf(appPid, WindowKind::normal, "Editor")).id;
+        RunningApplication app = f.launch();
+        app.startupId = QStringLiteral("dexaro-1-1");
+        const WindowId stranger = f.windows.appear(windowOf(999, WindowKind::normal, "Other")).id;
+        WindowId expected = 0;
+        if (row.before)
+            expected = row.scene(f, app);
+        f.start(app);
+        if (!row.before)
+            expected = row.scene(f, app);
+        ASSERT_TRUE(waitUntil([&] { return f.windows.frame(expected) == leftHalf; }, 5000));
+        const PlacementResult result = f.waitForEnd();
+        EXPECT_EQ(std::tuple(result.placed, result.attempts, result.window, result.frame),
+                  std::tuple(true, 1, expected, leftHalf));
+        for (WindowId untouched : {older, stranger})
+            EXPECT_EQ(f.windows.frame(untouched), QRect(10, 10, 300, 200));
+        EXPECT_EQ(f.windows.setFrameCalls(), 1);
     }
 }
 
-TEST(Placers, TheMainThreadNeverWaitsAndQuittingEndsEveryPlacement) {
-    FakeWindows windows;
-    windows.trusted = false; // the window is never found
-    OneMonitor workAreas;
-    FrameCalculator frames([&] { return screenMetrics(workAreas); });
-    WindowPlacers placers(windows, frames); // 20 attempts, a second apart
-    placers.placeAppWindow(FakeWindows::appPid, PositionName::leftHalf);
-    placers.placeAppWindow(FakeWindows::appPid, PositionName::def);
-    EXPECT_EQ(placers.activeCount(), 1) << "a default placement starts no placer";
-    placers.stop(); // wakes the waiting placer at once
-    EXPECT_EQ(placers.activeCount(), 0);
+TEST(Placers, KeepTheWindowInPlaceWhileTheApplicationSettlesButNotAgainstTheUser) {
+    const QRect saved(200, 200, 500, 400);
+    const struct {
+        const char* name;
+        bool byUser;
+        int moves; // by the application (or the user) after the window was placed
+        int attempts;
+        QRect end;
+    } rows[] = {
+        {"restores its saved geometry", false, 1, 2, leftHalf},
+        {"keeps moving: 20 attempts at most", false, 40, 20, saved},
+        {"moved by the user", true, 1, 1, saved},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Fixture f({20, std::chrono::milliseconds(5000), std::chrono::milliseconds(1500)});
+        const RunningApplication app = f.launch();
+        f.start(app);
+        const WindowId window = f.windows.appear(windowOf(appPid)).id;
+        ASSERT_TRUE(waitUntil([&] { return f.windows.frame(window) == leftHalf; }, 5000));
+        for (int i = 0; i < row.moves && !f.ended(); ++i) {
+            f.windows.move(window, saved, row.byUser);
+            waitUntil([&] { return f.ended() || f.windows.frame(window) != saved; }, 2000);
+        }
+        const PlacementResult result = f.waitForEnd();
+        EXPECT_EQ(result.attempts, row.attempts);
+        EXPECT_EQ(f.windows.frame(window), row.end);
+    }
+}
+
+TEST(Placers, TakeTheWindowManagersAdjustmentAndWaitOnWhenAWindowGoes) {
+    Fixture f;
+    // Rounds sizes to cells of 10 px, as a terminal's hints make it.
+    f.windows.answer = [](const QRect& wanted, const QRect&) {
+        return QRect(wanted.topLeft(), QSize(wanted.width() / 10 * 10, wanted.height() / 10 * 10));
+    };
+    const RunningApplication app = f.launch();
+    f.start(app);
+    const WindowId first = f.windows.appear(windowOf(appPid)).id;
+    ASSERT_TRUE(waitUntil([&] { return f.windows.setFrameCalls() == 1; }));
+    // Replaced by its main window (a splash screen without a type).
+    f.windows.remove(first);
+    const WindowId second = f.windows.appear(windowOf(appPid)).id;
+    const PlacementResult result = f.waitForEnd();
+    const QRect rounded(0, 0, 720, 840);
+    EXPECT_EQ(std::tuple(result.placed, result.window, result.frame, result.attempts),
+              std::tuple(true, second, rounded, 2));
+    EXPECT_EQ(f.windows.frame(second), rounded);
+}
+
+TEST(Placers, TwoLaunchesOfOneApplicationTakeOneWindowEach) {
+    Fixture f;
+    RunningApplication a = f.launch(), b = f.launch();
+    a.pid = -1; // started over D-Bus: found by class only
+    b.pid = -1;
+    f.start(a);
+    std::optional<PlacementResult> second;
+    std::mutex mutex;
+    f.placers->startPlacingAppWindow(b, PositionName::rightHalf, [&](const PlacementResult& r) {
+        std::lock_guard lock(mutex);
+        second = r;
+    });
+    const WindowId one = f.windows.appear(windowOf(0, WindowKind::normal, "Editor")).id;
+    const WindowId two = f.windows.appear(windowOf(0, WindowKind::normal, "Editor")).id;
+    const PlacementResult first = f.waitForEnd();
+    ASSERT_TRUE(waitUntil([&] {
+        std::lock_guard lock(mutex);
+        return second.has_value();
+    }));
+    EXPECT_TRUE(first.placed && second->placed);
+    EXPECT_EQ(QSet<WindowId>({first.window, second->window}), QSet<WindowId>({one, two}));
+}
+
+TEST(Placers, AWindowWhosePidComesLateGoesToItsOwnLaunchNotToAnotherOfItsClass) {
+    Fixture f;
+    RunningApplication a = f.launch(), b = f.launch();
+    b.pid = appPid + 1;
+    f.start(a);
+    std::optional<PlacementResult> second;
+    std::mutex mutex;
+    f.placers->startPlacingAppWindow(b, PositionName::rightHalf, [&](const PlacementResult& r) {
+        std::lock_guard lock(mutex);
+        second = r;
+    });
+    // b's window, at first without its pid; then a's.
+    WindowInfo late = f.windows.appear(windowOf(0, WindowKind::normal, "Editor"));
+    late.pid = b.pid;
+    f.windows.change(late);
+    const WindowId own = f.windows.appear(windowOf(appPid, WindowKind::normal, "Editor")).id;
+    EXPECT_EQ(f.waitForEnd().window, own);
+    ASSERT_TRUE(waitUntil([&] {
+        std::lock_guard lock(mutex);
+        return second.has_value();
+    }));
+    EXPECT_EQ(second->window, late.id);
+}
+
+TEST(Placers, EndWithoutTouchingAWindowWhenThereIsNothingToDo) {
+    const struct {
+        const char* name;
+        PositionName position;
+        bool noScreen;
+        bool ends; // the placement reports its end
+    } rows[] = {
+        {"default placement", PositionName::def, false, false},
+        {"no screen", PositionName::leftHalf, true, true},
+        {"no window within the limit", PositionName::leftHalf, false, true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Fixture f({20, std::chrono::milliseconds(300), std::chrono::milliseconds(300)});
+        if (row.noScreen)
+            f.workAreas.monitor.reset();
+        const WindowId other = f.windows.appear(windowOf(999)).id;
+        f.start(f.launch(), row.position);
+        if (row.ends)
+            EXPECT_FALSE(f.waitForEnd().placed);
+        EXPECT_TRUE(waitUntil([&] { return f.placers->activeCount() == 0; }));
+        EXPECT_EQ(f.windows.setFrameCalls(), 0);
+        EXPECT_EQ(f.windows.frame(other), QRect(10, 10, 300, 200));
+    }
+}
+
+TEST(Placers, TheMainThreadNeverWaitsAndStoppingEndsEveryPlacement) {
+    Fixture f; // 3 s to wait for a window that never comes
+    const auto result = f.placers->placeAppWindow(f.launch(), PositionName::leftHalf);
+    EXPECT_EQ(result.attempts, 0);
+    EXPECT_EQ(f.placers->activeCount(), 1) << "handed over instead of waited for";
+    f.start(f.launch());
+    f.placers->stop(); // at once, not after the limit
+    EXPECT_EQ(f.placers->activeCount(), 0);
+    EXPECT_TRUE(f.ended());
+    f.placers->startPlacingAppWindow(f.launch(), PositionName::leftHalf);
+    EXPECT_EQ(f.placers->activeCount(), 0) << "stopped placers start nothing";
 }
 
 } // namespace

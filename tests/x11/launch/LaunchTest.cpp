@@ -131,8 +131,8 @@ TEST_F(Launch, ClientsStartFromTheirEntriesAndEndWhenAskedOrOnlyByForce) {
     QProcess stranger;
     stranger.start(QStringLiteral("sleep"), {QStringLiteral("60")});
     ASSERT_TRUE(stranger.waitForStarted());
-    const RunningApplication strangerRecord{stranger.processId(), "Test Clock", "XClock",
-                                            session().clock};
+    const RunningApplication strangerRecord{
+        stranger.processId(), "Test Clock", "XClock", session().clock, {}, "clock", "xclock"};
     const struct {
         QString entry, name, wmClass;
         bool terminal, refuses;
@@ -145,8 +145,10 @@ TEST_F(Launch, ClientsStartFromTheirEntriesAndEndWhenAskedOrOnlyByForce) {
         const Opened opened = open(c.entry);
         ASSERT_TRUE(opened.app) << qPrintable(opened.error);
         const RunningApplication app = *opened.app;
-        EXPECT_EQ(std::tuple(app, opened.error, opened.completions),
-                  std::tuple(RunningApplication{app.pid, c.name, c.wmClass, c.entry}, "", 1));
+        EXPECT_EQ(std::tuple(app.localizedName, app.wmClass, app.entry, app.handedBack,
+                             opened.error, opened.completions),
+                  std::tuple(c.name, c.wmClass, c.entry, false, "", 1));
+        EXPECT_TRUE(app.startupId.startsWith("dexaro-")) << qPrintable(app.startupId);
         const xcb_window_t window = shownWindowOf(app.pid, false);
         ASSERT_NE(window, XCB_NONE);
         // A terminal closes by a hang-up, which it ignores until its shell runs.
@@ -180,7 +182,7 @@ TEST_F(Launch, ASecondOpenHandsBackTheRunningProcessUnlessANewHiddenInstanceIsAs
     ASSERT_TRUE(first.app) << qPrintable(first.error);
     const Opened again = open(session().clock);
     ASSERT_TRUE(again.app) << qPrintable(again.error);
-    EXPECT_EQ(again.app->pid, first.app->pid);
+    EXPECT_EQ(std::tuple(again.app->pid, again.app->handedBack), std::tuple(first.app->pid, true));
     EXPECT_TRUE(waitUntil([&] { return session().marker.running(xclock).size() == 1; }));
 
     const Opened hidden = open(session().clock, {true, true});
