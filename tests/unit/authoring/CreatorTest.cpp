@@ -7,8 +7,6 @@
 #include "authoring/LinkRowView.h"
 #include "authoring/WSNameCheckerPopover.h"
 #include "positioning/PositionName.h"
-#include <QDir>
-#include <QFile>
 
 #include <QAccessible>
 #include <QLineEdit>
@@ -103,25 +101,6 @@ TEST_F(CreatorTest, ARefusedSaveLeavesNothingBehindAndTheNextOneWritesItOnce) {
     EXPECT_EQ(querySql(storePath(), "SELECT wsID, appPositions FROM PositionsEntity"),
               (QList<QStringList>{{id, QString::number(appPositionKey(url("Alpha"))) + "==3;;"}}));
     EXPECT_EQ(shown(*creator), (QStringList{"", "", "0", "0"}));
-}
-
-// The workspace is stored but its shortcut cannot be (the defaults file cannot
-// be replaced): one message says both, and the new workspace's hot key is
-// not claimed to work.
-TEST_F(CreatorTest, AShortcutThatCannotBeStoredIsToldInTheOneMessage) {
-    QFile::remove(defaults.path());
-    ASSERT_TRUE(QDir().mkdir(defaults.path()));
-    fill("Team", {url("Beta")});
-    creator->shortcutView()->setShortcutValue(shortcut(5));
-    creator->saveWS();
-    EXPECT_EQ(onlyAlert(), "Workspace creating|Added new Workspace, not all of it!");
-    EXPECT_TRUE(alerts.shown.last().informative.contains("keyboard shortcut could not be saved"))
-        << alerts.shown.last().informative.toStdString();
-    ASSERT_EQ(storedWorkspaces().size(), 4);
-    EXPECT_EQ(listChanges, 1);
-    EXPECT_EQ(hotKeys.countFor(5, 0x1800), 0);
-    EXPECT_NE(shared.activation().workspace(storedWorkspaces().last().at(0)), nullptr)
-        << "listed in the popover at once";
 }
 
 // Before the screens' first scan ends their grids show the spinner, and a

@@ -20,12 +20,11 @@ namespace {
 
 constexpr quint64 Control = MASShortcut::ControlFlag;
 constexpr quint64 Option = MASShortcut::OptionFlag;
-constexpr quint64 Shift = MASShortcut::ShiftFlag, Command = MASShortcut::CommandFlag;
 constexpr auto ctrl = Qt::ControlModifier, alt = Qt::AltModifier;
 
 // X11 key codes (evdev + 8) of the keys the tests press.
-constexpr quint32 ScanA = 38, ScanK = 45, ScanL = 46, ScanW = 25, ScanQ = 24, ScanEscape = 9,
-                  ScanBackspace = 22, ScanDelete = 119, ScanTab = 23, ScanF5 = 71, ScanAlt = 64;
+constexpr quint32 ScanA = 38, ScanK = 45, ScanL = 46, ScanW = 25, ScanEscape = 9,
+                  ScanBackspace = 22, ScanTab = 23, ScanF5 = 71, ScanAlt = 64;
 
 class Recorder : public ::testing::Test {
 protected:
@@ -83,10 +82,8 @@ TEST_F(Recorder, KeysWhileRecording) {
         {"volume up names no key: recording goes on", Qt::Key_VolumeUp, {}, 0, true, true, old},
         {"escape cancels", Qt::Key_Escape, {}, ScanEscape, true, false, old},
         {"backspace clears", Qt::Key_Backspace, {}, ScanBackspace, true, false, std::nullopt},
-        {"delete clears", Qt::Key_Delete, {}, ScanDelete, true, false, std::nullopt},
         {"tab moves the focus on", Qt::Key_Tab, {}, ScanTab, false, true, old},
         {"ctrl-W still closes the window", Qt::Key_W, ctrl, ScanW, false, false, old},
-        {"ctrl-Q still quits", Qt::Key_Q, ctrl, ScanQ, false, false, old},
     };
     int changes = 0;
     view.shortcutValueChange = [&](MASShortcutView*) {
@@ -116,11 +113,6 @@ TEST_F(Recorder, ShowsAndNamesTheShortcutByKeyNames) {
     EXPECT_EQ(std::pair(view.titleText(), accessible->text(QAccessible::Name)),
               std::pair(QStringLiteral("Ctrl+Alt+Right"),
                         QStringLiteral("Ctrl+Alt+Right keyboard shortcut")));
-
-    // Names are longer than glyphs: the recorder widens for a long one.
-    const int usual = view.sizeHint().width();
-    view.setShortcutValue(MASShortcut(keys::PageDown, Control | Option | Shift | Command));
-    EXPECT_GT(view.sizeHint().width(), usual);
 
     view.setRecording(true);
     QKeyEvent held(QEvent::KeyPress, Qt::Key_Alt, ctrl | alt, ScanAlt, 0, 0);
