@@ -3,8 +3,6 @@
 // ends once its last window is closed (WM_DELETE_WINDOW), or on a signal.
 //
 //   --class INSTANCE,CLASS   WM_CLASS (default dexaro-window,DexaroWindow)
-//   --app-id ID              _GTK_APPLICATION_ID
-//   --no-pid                 no _NET_WM_PID (as a remote or sandboxed client)
 //   --geometry X,Y,W,H       where the window asks to be mapped
 //   --splash MS              first a splash screen; MS ms later the main window,
 //                            and the splash screen goes
@@ -59,8 +57,7 @@ bool parseInts(const char* text, int* out, int count) {
 }
 
 struct Options {
-    std::string instance = "dexaro-window", className = "DexaroWindow", appId, serve;
-    bool pid = true;
+    std::string instance = "dexaro-window", className = "DexaroWindow", serve;
     Rect geometry;
     int splashMs = -1;
     bool restore = false;
@@ -90,13 +87,9 @@ xcb_window_t makeWindow(const Options& options, const char* type, const std::str
     const xcb_atom_t deleteWindow = atom("WM_DELETE_WINDOW");
     xcb_change_property(conn, XCB_PROP_MODE_REPLACE, window, atom("WM_PROTOCOLS"), XCB_ATOM_ATOM,
                         32, 1, &deleteWindow);
-    if (options.pid) {
-        const uint32_t pid = uint32_t(::getpid());
-        xcb_change_property(conn, XCB_PROP_MODE_REPLACE, window, atom("_NET_WM_PID"),
-                            XCB_ATOM_CARDINAL, 32, 1, &pid);
-    }
-    if (!options.appId.empty())
-        setText(window, atom("_GTK_APPLICATION_ID"), options.appId);
+    const uint32_t pid = uint32_t(::getpid());
+    xcb_change_property(conn, XCB_PROP_MODE_REPLACE, window, atom("_NET_WM_PID"), XCB_ATOM_CARDINAL,
+                        32, 1, &pid);
     if (!startupId.empty())
         setText(window, atom("_NET_STARTUP_ID"), startupId);
     const xcb_atom_t kind = atom(type);
@@ -144,11 +137,6 @@ int main(int argc, char** argv) {
             options.instance = text.substr(0, comma);
             options.className = comma == std::string::npos ? text : text.substr(comma + 1);
             ++i;
-        } else if (arg == "--app-id") {
-            options.appId = value;
-            ++i;
-        } else if (arg == "--no-pid") {
-            options.pid = false;
         } else if (arg == "--geometry" && parseInts(value, v, 4)) {
             options.geometry = {v[0], v[1], v[2], v[3]};
             ++i;
