@@ -18,7 +18,6 @@ public:
                                                                                 const QRect&) {
         return wanted;
     };
-    bool available = true;
 
     // For isOfProcessTree.
     void setParent(qint64 pid, qint64 parent) {
@@ -46,7 +45,7 @@ public:
         }
         tell({WindowEvent::Type::changed, info, {}, false});
     }
-    void move(WindowId id, const QRect& frame, bool byUser = false) {
+    void move(WindowId id, const QRect& frame) {
         WindowInfo info;
         {
             std::lock_guard lock(m_mutex);
@@ -56,7 +55,7 @@ public:
             e->frame = frame;
             info = e->info;
         }
-        tell({WindowEvent::Type::moved, info, frame, byUser});
+        tell({WindowEvent::Type::moved, info, frame, false});
     }
     void remove(WindowId id) {
         WindowInfo info;
@@ -77,7 +76,7 @@ public:
         return m_setFrames;
     }
 
-    bool isAvailable(bool) override { return available; }
+    bool isAvailable(bool) override { return true; }
     QList<WindowInfo> windows() override {
         std::lock_guard lock(m_mutex);
         QList<WindowInfo> list;
