@@ -177,36 +177,24 @@ TEST_F(AppDelegateTest, PopoverClosesOnAMainWindowClickAndAHostDrawnIconsClickDo
     })) << "a later click opens it";
 }
 
-TEST_F(AppDelegateTest, QuitSavesPendingChangesAndAFailedSaveAsksWhetherToQuitAnyway) {
+// A person's quit saves pending changes and, when the save fails, asks whether
+// to quit anyway. The session's quit (SIGTERM at logout) waits for no one: after
+// a failed save it shows nothing and ends, also while a person's quit asks.
+TEST_F(AppDelegateTest, QuitSavesAFailedSaveAsksAndTheSessionsQuitNeverWaits) {
     auto delegate = start();
-    ObjectStore& context = delegate->store().context();
     runSql(storePath, "CREATE TRIGGER refuse BEFORE INSERT ON Settings "
                       "BEGIN SELECT RAISE(ABORT, 'refused by the test'); END;");
-    context.setValue(context.insert(schema::settings), QStringLiteral("name"), "pending");
+    const auto pending = [](AppDelegate& d) -> ObjectStore& {
+        ObjectStore& context = d.store().context();
+        context.setValue(context.insert(schema::settings), QStringLiteral("name"), "pending");
+        return context;
+    };
+    ObjectStore& context = pending(*delegate);
     alerts->answer = 1; // "Cancel": still running, the change still pending
     EXPECT_FALSE(delegate->requestQuit());
     EXPECT_TRUE(exitStatuses.isEmpty() && context.hasChanges());
     ASSERT_FALSE(alerts->shown.isEmpty());
     EXPECT_TRUE(alerts->shown[0].informative.contains(QStringLiteral("refused by the test")));
-    const qsizetype shown = alerts->shown.size();
-
-    runSql(storePath, "DROP TRIGGER refuse;"); // the next quit saves and asks nothing
-    EXPECT_TRUE(delegate->requestQuit());
-    EXPECT_FALSE(context.hasChanges());
-    EXPECT_EQ(alerts->shown.size(), shown);
-    EXPECT_EQ(exitStatuses, QList<int>{0});
-}
-
-// The session's quit (SIGTERM at logout) waits for no one: after a failed save
-// it shows nothing and ends, also while a person's quit asks.
-TEST_F(AppDelegateTest, ASessionQuitNeverWaitsForAClickEvenWhenTheSaveFails) {
-    auto delegate = start();
-    ObjectStore& context = delegate->store().context();
-    runSql(storePath, "CREATE TRIGGER refuse BEFORE INSERT ON Settings "
-                      "BEGIN SELECT RAISE(ABORT, 'refused by the test'); END;");
-    context.setValue(context.insert(schema::settings), QStringLiteral("name"), "pending");
-    alerts->answer = 1; // a person would cancel
-    EXPECT_FALSE(delegate->requestQuit());
     alerts->shown.clear();
     EXPECT_TRUE(delegate->requestQuit(AppDelegate::QuitRequester::session));
     EXPECT_TRUE(alerts->shown.isEmpty());
@@ -216,8 +204,7 @@ TEST_F(AppDelegateTest, ASessionQuitNeverWaitsForAClickEvenWhenTheSaveFails) {
     exitStatuses.clear();
     delegate.reset();
     auto second = start();
-    ObjectStore& other = second->store().context();
-    other.setValue(other.insert(schema::settings), QStringLiteral("name"), "pending");
+    pending(*second);
     bool signalled = false;
     alerts->onShown = [&] {
         if (alerts->shown.last().buttons.isEmpty() || std::exchange(signalled, true))
@@ -226,6 +213,17 @@ TEST_F(AppDelegateTest, ASessionQuitNeverWaitsForAClickEvenWhenTheSaveFails) {
     };
     EXPECT_TRUE(second->requestQuit());
     EXPECT_EQ(exitStatuses, QList<int>{0}) << "ended once, by the session";
+
+    // Writable again: the next quit saves and asks nothing.
+    exitStatuses.clear();
+    second.reset();
+    runSql(storePath, "DROP TRIGGER refuse;");
+    auto third = start();
+    ObjectStore& saved = pending(*third);
+    EXPECT_TRUE(third->requestQuit());
+    EXPECT_FALSE(saved.hasChanges());
+    EXPECT_TRUE(alerts->shown.isEmpty());
+    EXPECT_EQ(exitStatuses, QList<int>{0});
 }
 
 TEST(MainWindowFrame, FillsTheWorkAreaLessMarginsAndIsCentred) {

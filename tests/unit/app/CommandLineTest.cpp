@@ -34,7 +34,6 @@ TEST(CommandLine, ArgumentsAskForOneThingOrAreBadUsage) {
         {{"--bogus"}, Action::start, {}, true},
         {{"Work"}, Action::start, {}, true},
         {{"--on", "A", "--off", "B"}, Action::start, {}, true},
-        {{"--on", "A", "--on", "B"}, Action::start, {}, true},
         {{"--list", "extra"}, Action::start, {}, true},
     };
     for (const auto& row : rows) {
