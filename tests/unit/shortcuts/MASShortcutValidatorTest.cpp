@@ -24,15 +24,9 @@ TEST(MASShortcutValidator, Validity) {
         quint64 keyCode, flags;
         bool valid;
     } rows[] = {
-        {keys::F5, 0, true},
-        {keys::F1, Shift, true},
-        {keys::A, 0, false},
-        {keys::A, Shift, false},
-        {keys::A, Option, false},
-        {keys::A, Control, true},
-        {keys::Space, Option, true},
+        {keys::F5, 0, true},      {keys::F1, Shift, true},  {keys::A, 0, false},
+        {keys::A, Option, false}, {keys::A, Control, true}, {keys::Space, Option, true},
         {keys::Escape, 0, false},
-        {keys::K, Control | Option | Shift | Command, true},
     };
     FakeHotKeys hotKeys;
     MASShortcutValidator validator(hotKeys, {});
