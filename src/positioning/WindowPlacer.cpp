@@ -68,7 +68,8 @@ struct WindowPlacers::State {
     void consider(const PlacementPtr& placement, const WindowInfo& window);
     void attempt(const PlacementPtr& placement);
     void release(const PlacementPtr& placement);
-    void finish(const PlacementPtr& placement);
+    // By value: the caller's may be the list entry that finishing removes.
+    void finish(PlacementPtr placement);
 };
 
 void WindowPlacers::State::run() {
@@ -236,7 +237,7 @@ void WindowPlacers::State::release(const PlacementPtr& p) {
     p->window = 0;
 }
 
-void WindowPlacers::State::finish(const PlacementPtr& p) {
+void WindowPlacers::State::finish(PlacementPtr p) {
     release(p);
     active.remove(p);
     if (p->finished)

@@ -1,5 +1,10 @@
 #include "support/X11Probe.h"
 
+// xkb.h names a member "explicit", which C++ reserves.
+#define explicit explicit_
+#include <xcb/xkb.h>
+#undef explicit
+
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -132,6 +137,15 @@ std::vector<xcb_window_t> X11Probe::descendants(xcb_window_t window) {
 uint16_t X11Probe::modifiers() {
     auto at = reply(xcb_query_pointer_reply, m_conn, xcb_query_pointer(m_conn, m_root));
     return at ? at->mask : 0;
+}
+
+void X11Probe::unlockModifiers() {
+    std::free(xcb_xkb_use_extension_reply(
+        m_conn, xcb_xkb_use_extension(m_conn, XCB_XKB_MAJOR_VERSION, XCB_XKB_MINOR_VERSION),
+        nullptr));
+    std::free(
+        xcb_request_check(m_conn, xcb_xkb_latch_lock_state_checked(m_conn, XCB_XKB_ID_USE_CORE_KBD,
+                                                                   0xff, 0, 0, 0, 0, 0, 0)));
 }
 
 bool X11Probe::keyIsGrabbedByOthers(uint8_t keycode, uint16_t modifiers) {

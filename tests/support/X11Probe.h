@@ -41,6 +41,9 @@ public:
     std::vector<xcb_window_t> descendants(xcb_window_t window); // nearest first
     // The modifier and lock state of the keyboard as the server has it.
     uint16_t modifiers();
+    // Unlocks every locked modifier (Num Lock, Caps Lock) through XKB, also
+    // where a changed modifier map left the key unable to unlock it.
+    void unlockModifiers();
     // True while another client holds a passive grab on that key combination:
     // probed by grabbing it ourselves and releasing at once.
     bool keyIsGrabbedByOthers(uint8_t keycode, uint16_t modifiers);

@@ -67,8 +67,9 @@ protected:
     }
     void TearDown() override {
         monitor.unregisterAllShortcuts();
-        if (probe.modifiers() & (numLock | mod3))
-            pressKeys("Num_Lock");
+        // Num Lock off again for the tests after this one, which press buttons.
+        probe.unlockModifiers();
+        EXPECT_TRUE(waitUntil([&] { return !(probe.modifiers() & (numLock | mod3)); }));
     }
 
     X11Probe probe;
