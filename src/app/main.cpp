@@ -41,6 +41,7 @@ int main(int argc, char* argv[]) {
     if (request.action != dexaro::CommandLine::Action::start || !request.error.isEmpty())
         return runCommandLine(argc, argv, request);
 
+    dexaro::Platform::beforeApplication();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Dexaro"));
     QApplication::setDesktopFileName(dexaro::MainAppBundleIdentifier);

@@ -58,6 +58,9 @@ public:
     // The desktop of this session, for the program at programPath (its login
     // launcher lies beside it). Make it after the QApplication, on the main thread.
     static std::unique_ptr<Platform> forDesktop(const QString& programPath);
+    // Called before the QApplication is made: chooses how Dexaro's own windows
+    // reach the display (on Linux, XWayland in a Wayland session that has it).
+    static void beforeApplication();
 };
 
 } // namespace dexaro

@@ -68,8 +68,12 @@ public:
     virtual ~Windows() = default;
 
     // Whether windows can be read and moved here (an X11 display with an EWMH
-    // window manager). With prompt, a refusal is explained to the user once.
+    // window manager, or a compositor Dexaro can ask). With prompt, a refusal
+    // or a limit is explained to the user once.
     virtual bool isAvailable(bool prompt) = 0;
+    // One plain sentence on which windows cannot be placed in this session
+    // (all of them, or those of some applications); empty when every window can.
+    virtual QString placementLimit() { return {}; }
 
     // The managed top-level windows, front to back.
     virtual QList<WindowInfo> windows() = 0;

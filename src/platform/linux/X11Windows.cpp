@@ -303,6 +303,8 @@ public:
         return available;
     }
 
+    QString placementLimit() override { return isAvailable(false) ? QString() : refusalText(); }
+
     QList<WindowInfo> windows() override {
         std::lock_guard lock(m_mutex);
         QList<WindowInfo> list;
@@ -846,18 +848,21 @@ private:
         return !self.empty() && self[0] == windows[0];
     }
 
+    static QString refusalText() {
+        const bool wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+                             qEnvironmentVariableIsEmpty("DISPLAY");
+        return wayland ? QStringLiteral("This is a Wayland session without an X11 display. Dexaro "
+                                        "moves windows through X11, so workspaces open their "
+                                        "applications but leave their windows where they appear.")
+                       : QStringLiteral("No X11 display with a window manager that supports EWMH "
+                                        "was found. Workspaces open their applications but leave "
+                                        "their windows where they appear.");
+    }
+
     void explainRefusal() {
         if (m_explained.exchange(true))
             return;
-        const bool wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
-                             qEnvironmentVariableIsEmpty("DISPLAY");
-        const QString why =
-            wayland ? QStringLiteral("This is a Wayland session without an X11 display. Dexaro "
-                                     "moves windows through X11, so workspaces open their "
-                                     "applications but leave their windows where they appear.")
-                    : QStringLiteral("No X11 display with a window manager that supports EWMH "
-                                     "was found. Workspaces open their applications but leave "
-                                     "their windows where they appear.");
+        const QString why = refusalText();
         qWarning("Dexaro: windows cannot be placed: %s", qPrintable(why));
         if (QGuiApplication::platformName() != QLatin1String("offscreen"))
             m_alerts.warn(QStringLiteral("Dexaro positions"),
