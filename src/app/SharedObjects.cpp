@@ -47,8 +47,12 @@ SharedObjects::SharedObjects(const SharedDesktop& desktop, WorkspaceStore& store
     services.settings = m_hooks.settings;
     services.closePopover = m_hooks.closePopover;
     // The placers outlive every launch: the activation stops its workers first.
-    services.placeWindow = [placers = m_placers.get()](const RunningApplication& app,
-                                                       PositionName position) {
+    // A session that cannot place windows says so (once) at the first
+    // placement asked for, and the launch goes on without it.
+    services.placeWindow = [placers = m_placers.get(), &windows = desktop.windows](
+                               const RunningApplication& app, PositionName position) {
+        if (position != PositionName::def && !windows.isAvailable(true))
+            return;
         placers->startPlacingAppWindow(app, position);
     };
     m_activation = std::make_unique<WorkspaceActivation>(std::move(services));
@@ -77,6 +81,9 @@ AuthoringContext SharedObjects::authoringContext() {
         return (settings ? settings() : AppSettings{}).scanDefaultApps;
     };
     context.consumeEditorTag = m_hooks.consumeEditorTag;
+    context.placementLimit = [&windows = m_desktop.windows] {
+        return windows.placementLimit();
+    };
     return context;
 }
 

@@ -28,6 +28,8 @@ struct AuthoringContext {
     std::function<QString()> scanDefaultApps;
     // True (and the tag gone) when the Editor's list is out of date.
     std::function<bool()> consumeEditorTag;
+    // Why windows cannot (all) be placed in this session; empty when they can.
+    std::function<QString()> placementLimit;
 };
 
 } // namespace dexaro

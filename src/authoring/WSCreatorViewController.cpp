@@ -62,6 +62,7 @@ void WSCreatorViewController::buildView() {
     m_collectionView = new AppListCollectionView(PositionPopoverWindowType::create, this);
     m_collectionView->setObjectName(QStringLiteral("collectionView"));
     m_collectionView->setPositionCaches(&m_positionManager, nullptr);
+    m_collectionView->positionsPopover()->setNotice(m_context.placementLimit);
     root->addWidget(m_collectionView, 1);
 
     auto* buttons = new QHBoxLayout;

@@ -121,6 +121,7 @@ void WSEditorViewController::buildView() {
     m_collectionView = new AppListCollectionView(PositionPopoverWindowType::editor, m_editingPage);
     m_collectionView->setObjectName(QStringLiteral("appListCollectionView"));
     m_collectionView->setPositionCaches(nullptr, &m_positionManager);
+    m_collectionView->positionsPopover()->setNotice(m_context.placementLimit);
     editing->addWidget(m_collectionView, 1);
     m_pages->addWidget(m_emptyView);
     m_pages->addWidget(m_editingPage);

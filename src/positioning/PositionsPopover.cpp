@@ -4,6 +4,7 @@
 #include "positioning/WSEditorPositionManager.h"
 
 #include <QGuiApplication>
+#include <QLabel>
 #include <QScreen>
 #include <QScrollArea>
 #include <QVBoxLayout>
@@ -89,11 +90,17 @@ PositionsListViewController::PositionsListViewController(QWidget* parent)
 }
 
 PositionsPopover::PositionsPopover(QWidget* parent)
-    : QFrame(parent, Qt::Popup), m_controller(new PositionsListViewController(this)) {
+    : QFrame(parent, Qt::Popup), m_controller(new PositionsListViewController(this)),
+      m_noticeLabel(new QLabel(this)) {
     setFrameShape(QFrame::StyledPanel);
     setFixedSize(contentSize);
+    m_noticeLabel->setWordWrap(true);
+    m_noticeLabel->setContentsMargins(8, 6, 8, 6);
+    m_noticeLabel->setAccessibleName(tr("Placement notice"));
+    m_noticeLabel->hide();
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_noticeLabel);
     layout->addWidget(m_controller);
 }
 
@@ -108,6 +115,9 @@ void PositionsPopover::showFor(QWidget* tile, QWidget* positioningButton,
     view->windowType = type;
     view->setMark(view->currentSelectedCellIndex, false);
     view->reloadData();
+    const QString notice = m_notice ? m_notice() : QString();
+    m_noticeLabel->setText(notice);
+    m_noticeLabel->setVisible(!notice.isEmpty());
 
     // On the button's right side, vertically centred on it, kept on its screen.
     QWidget* anchor = positioningButton ? positioningButton : tile;

@@ -13,7 +13,9 @@
 #include <QMap>
 #include <QPair>
 #include <QPointer>
+#include <functional>
 
+class QLabel;
 class QScrollArea;
 
 namespace dexaro {
@@ -75,9 +77,15 @@ public:
     // Opens the popover for tile (a QWidget implementing PositionTile) on the
     // right side of its positioning button.
     void showFor(QWidget* tile, QWidget* positioningButton, PositionPopoverWindowType type);
+    // A line above the placements, read each time the popover opens: why
+    // windows cannot be placed in this session. Hidden while it is empty.
+    void setNotice(std::function<QString()> notice) { m_notice = std::move(notice); }
+    QLabel* noticeLabel() const { return m_noticeLabel; }
 
 private:
     PositionsListViewController* m_controller;
+    QLabel* m_noticeLabel;
+    std::function<QString()> m_notice;
 };
 
 } // namespace dexaro
