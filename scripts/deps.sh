@@ -23,6 +23,9 @@ packages=(
     dpkg-dev file librsvg2-bin appstream
     # unshare: a client in a PID namespace of its own, as a sandbox runs it
     util-linux
+    # a sway session (scripts/sway-session.sh): sway headless with XWayland, keys
+    # typed by wtype, native Wayland Qt clients
+    sway xwayland wtype qt6-wayland
 )
 
 missing=()

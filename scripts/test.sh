@@ -30,10 +30,11 @@ export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 # The tests run with the lock held by this shell; the session and what the
 # tests start do not inherit it, so a straggler can never keep it.
 cd build-tests
-bash ../scripts/x11-session.sh ctest --output-on-failure --timeout 300 -j2 9>&-
+bash ../scripts/x11-session.sh ctest --output-on-failure --timeout 300 -j2 -LE wayland 9>&-
 # The popover once more beside a tray at the bottom edge of the screen.
 DEXARO_TRAY_AT=bottom bash ../scripts/x11-session.sh \
     ctest --output-on-failure --timeout 300 --no-tests=error -R '^Dexaro\.PopoverAtTheTray' 9>&-
+bash ../scripts/sway-session.sh ctest --output-on-failure --timeout 300 -L wayland-sway 9>&-
 
 # The Debian package: built, installed on this machine, checked, removed again.
 cd ..
