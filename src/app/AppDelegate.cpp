@@ -147,7 +147,7 @@ AppDelegate::LaunchResult AppDelegate::applicationDidFinishLaunching(QString* er
         return LaunchResult::QuitDuringStartUp;
 
     if (m_checkAccessibility)
-        m_checkAccessibility(true);
+        m_checkAccessibility(false);
     return LaunchResult::Started;
 }
 

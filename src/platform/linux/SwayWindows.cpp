@@ -180,25 +180,39 @@ public:
                 .arg(frame.x())
                 .arg(frame.y());
         const auto deadline = Clock::now() + std::chrono::milliseconds(1500);
-        constexpr auto stable = std::chrono::milliseconds(60);
-        std::optional<QRect> now;
-        for (int request = 0; request < 3; ++request) {
-            if (!runCommand(command))
-                return this->frame(id);
-            std::optional<Clock::time_point> matched;
-            for (;;) {
-                now = this->frame(id);
-                const auto at = Clock::now();
-                if (!now || at >= deadline)
-                    break;
-                if (*now == frame && !matched)
-                    matched = at;
-                if (matched && (*now != frame || at - *matched >= stable))
-                    break;
-                std::this_thread::sleep_for(std::chrono::milliseconds(5));
-            }
-            if (!now || *now == frame || Clock::now() >= deadline)
+        constexpr auto stable = std::chrono::milliseconds(100);
+        constexpr auto answer = std::chrono::milliseconds(150);
+        if (!runCommand(command))
+            return this->frame(id);
+        auto asked = Clock::now();
+        std::optional<Clock::time_point> matched;
+        std::optional<QRect> now, refused;
+        int sameRefusals = 0;
+        for (int requests = 1;;) {
+            now = this->frame(id);
+            const auto at = Clock::now();
+            if (!now || at >= deadline)
                 break;
+            if (*now == frame) {
+                if (!matched)
+                    matched = at;
+                if (at - *matched >= stable)
+                    break;
+            } else if ((matched || at - asked >= answer) && requests < 6) {
+                // Taken back by the client, or not taken yet: asked again. The
+                // same other frame three times over is sway's (or the
+                // client's) own adjustment, and stays.
+                sameRefusals = !matched && refused == now ? sameRefusals + 1 : 0;
+                refused = now;
+                if (sameRefusals >= 2)
+                    break;
+                matched.reset();
+                if (!runCommand(command))
+                    break;
+                asked = Clock::now();
+                ++requests;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
         if (now)
             frameChanged(id, *now);
