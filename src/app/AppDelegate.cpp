@@ -146,8 +146,23 @@ AppDelegate::LaunchResult AppDelegate::applicationDidFinishLaunching(QString* er
     if (m_terminated)
         return LaunchResult::QuitDuringStartUp;
 
+    // A session that cannot place windows says so at the first placement
+    // asked for, not at every start.
     if (m_checkAccessibility)
         m_checkAccessibility(false);
+    // Without a status area (GNOME without the AppIndicator extension, sway
+    // without a bar that has a tray) the icon and its popover cannot be
+    // reached: said once, after the session's tray has had time to start.
+    QTimer::singleShot(trayWaitMs, this, [this] {
+        if (m_statusItem && !m_statusItem->isAvailable())
+            m_alerts->warn(
+                QStringLiteral("Dexaro"), QStringLiteral("No status area to show Dexaro's icon in"),
+                QStringLiteral(
+                    "This desktop shows no status area (system tray), so Dexaro's icon and its "
+                    "list of workspaces cannot be shown. On GNOME the AppIndicator extension adds "
+                    "one; on sway, a bar with a tray does. Workspaces still switch with their "
+                    "shortcuts and with the command line: dexaro --toggle \"NAME\"."));
+    });
     return LaunchResult::Started;
 }
 

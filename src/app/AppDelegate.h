@@ -66,6 +66,8 @@ public:
     // Who asks to quit: a person (menu, Ctrl-Q), or the session (SIGTERM,
     // SIGINT), which waits for no one.
     enum class QuitRequester { user, session };
+    // How long after start a missing status area is told.
+    static constexpr int trayWaitMs = 3000;
 
     AppDelegate(Platform& platform, AppServices services, QObject* parent = nullptr);
     ~AppDelegate() override;

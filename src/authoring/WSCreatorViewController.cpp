@@ -10,6 +10,8 @@
 #include "authoring/WSNameTyping.h"
 #include "authoring/WSTextField.h"
 #include "platform/Alerts.h"
+#include "platform/HotKeys.h"
+#include "shortcuts/MASShortcutMonitor.h"
 #include "shortcuts/MASShortcutView.h"
 #include "style/Colors.h"
 
@@ -55,6 +57,13 @@ void WSCreatorViewController::buildView() {
     addFormColumn(form, QStringLiteral("Shortcut"), m_shortcutView, m_shortcutView, 1);
     form->addStretch(2);
     root->addLayout(form);
+    m_shortcutNotice = new QLabel(this);
+    m_shortcutNotice->setObjectName(QStringLiteral("shortcutNotice"));
+    m_shortcutNotice->setAccessibleName(QStringLiteral("Shortcut notice"));
+    m_shortcutNotice->setWordWrap(true);
+    m_shortcutNotice->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_shortcutNotice->hide();
+    root->addWidget(m_shortcutNotice);
 
     m_selectAppLabel = captionLabel(QStringLiteral("Select Workspace's apps"), this);
     root->addSpacing(6);
@@ -78,6 +87,8 @@ void WSCreatorViewController::buildView() {
     m_nameTyping = new WSNameTyping(m_nameField, m_nameWarning, m_saveButton, [] { return true; });
     std::tie(m_urlPopover, m_filePopover) = makeLinkPopovers(m_collectionView, this);
     connect(m_saveButton, &QPushButton::clicked, this, &WSCreatorViewController::saveWS);
+    connect(m_nameField, &QLineEdit::textChanged, this,
+            &WSCreatorViewController::updateShortcutNotice);
 
     // The recorder keeps what the user records to itself until "Save" stores it
     // under the new workspace's key. (Bound to the shared scratch key, it would
@@ -92,8 +103,27 @@ void WSCreatorViewController::resizeEvent(QResizeEvent* event) {
     fitScreenMargins(this);
 }
 
+void WSCreatorViewController::updateShortcutNotice() {
+    const bool bindable = !m_context.monitor || m_context.monitor->hotKeys().isAvailable();
+    m_shortcutNotice->setVisible(!bindable);
+    if (bindable)
+        return;
+    // Quoted as the desktops' command fields read it (a shell's single quotes).
+    QString name = m_nameField->text().trimmed();
+    name = name.isEmpty()
+               ? QStringLiteral("NAME")
+               : QLatin1Char('\'') + name.replace(QLatin1Char('\''), QLatin1String("'\\''")) +
+                     QLatin1Char('\'');
+    m_shortcutNotice->setText(
+        QStringLiteral("This desktop lets no application take keyboard shortcuts. To switch this "
+                       "workspace with a key, add a shortcut in the desktop's keyboard settings "
+                       "that runs: dexaro --toggle %1")
+            .arg(name));
+}
+
 void WSCreatorViewController::showEvent(QShowEvent* event) {
     WSMainView::showEvent(event);
+    updateShortcutNotice();
     m_collectionView->clearSearch();
     m_scanner->scanInstalledApps();
 }

@@ -43,6 +43,9 @@ public:
     LinkPopover* urlPopover() const { return m_urlPopover; }
     LinkPopover* filePopover() const { return m_filePopover; }
     WSNameCheckerPopover* nameLengthWarning() const { return m_nameWarning; }
+    // Shown where the desktop lets no application take shortcuts: the command
+    // to bind in the desktop's keyboard settings instead.
+    QLabel* shortcutNotice() const { return m_shortcutNotice; }
     InstalledAppsScanner* scanner() const { return m_scanner; }
     WSCreatorPositionManager& positionManager() { return m_positionManager; }
 
@@ -56,6 +59,7 @@ protected:
 private:
     void buildView();
     void scanFinished();
+    void updateShortcutNotice();
     void refuse(const QString& message, const QString& informative);
     void resetScreen();
 
@@ -69,6 +73,7 @@ private:
     WSNameCheckerPopover* m_nameWarning = nullptr;
     WSNameTyping* m_nameTyping = nullptr;
     QLabel* m_selectAppLabel = nullptr;
+    QLabel* m_shortcutNotice = nullptr;
     AppListCollectionView* m_collectionView = nullptr;
     QPushButton* m_saveButton = nullptr;
     MASShortcutView* m_shortcutView = nullptr;

@@ -70,7 +70,7 @@ public:
     void setToolTip(const QString&) override {}
     void setMenu(QMenu*) override {}
     void setVisible(bool visible) override { button->setVisible(visible); }
-    bool isAvailable() const override { return true; }
+    bool isAvailable() const override { return available; }
     QRect iconGeometry() const override { return placementPending ? QRect() : button->geometry(); }
     bool isIconPlacementPending() const override { return placementPending; }
     // The tray takes the icon in and puts it there.
@@ -88,6 +88,7 @@ public:
     std::unique_ptr<QWidget> button;
     bool placementPending = false;
     bool drawnByHost = false;
+    bool available = true; // a tray host is there
 };
 
 } // namespace dexaro::test

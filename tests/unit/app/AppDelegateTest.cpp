@@ -147,8 +147,16 @@ TEST_F(AppDelegateTest, PopoverWaitsForTheIconsPlaceFollowsItAndOpensAnywayWitho
         EXPECT_EQ(delegate->popover()->geometry().center().x(), left + 11);
     }
     delegate.reset();
-    auto never = start(pending);
+    // No tray host at all: the popover opens anyway, and the missing status
+    // area is said once.
+    auto never = start([&] {
+        pending();
+        statusItem->available = false;
+    });
     EXPECT_TRUE(waitUntil([&] { return never->isPopoverShown(); }, 15000));
+    ASSERT_TRUE(waitUntil([&] { return !alerts->shown.isEmpty(); }, 10000));
+    EXPECT_EQ(alerts->shown.size(), 1);
+    EXPECT_TRUE(alerts->shown[0].informative.contains(QStringLiteral("dexaro --toggle")));
 }
 
 // Presses elsewhere and on tint2's icon are the X11 test's: a click in the main
