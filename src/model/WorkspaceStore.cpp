@@ -45,7 +45,9 @@ std::optional<QDateTime> readDate(const QVariant& value) {
         constexpr double limitSeconds = 9.2e15;
         if (!std::isfinite(seconds) || std::abs(seconds) > limitSeconds)
             return std::nullopt;
-        const QDateTime date = QDateTime::fromMSecsSinceEpoch(qint64(seconds * 1000.0));
+        // In UTC: the same instant, without asking the system for the local
+        // time zone once per workspace while the list loads.
+        const QDateTime date = QDateTime::fromMSecsSinceEpoch(qint64(seconds * 1000.0), Qt::UTC);
         if (!date.isValid())
             return std::nullopt;
         return date;
