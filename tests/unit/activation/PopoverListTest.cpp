@@ -169,12 +169,9 @@ TEST(PopoverList, RowHeightsAreThoseOfTheNamesLaidOut) {
 TEST(PopoverList, WithNoWorkspaceItSaysSoAndOffersTheCreator) {
     for (const bool dark : {false, true}) {
         SCOPED_TRACE(dark ? "dark" : "light");
-        std::optional<QPalette> palette;
+        std::optional<DesktopPalette> look; // light: the default palette
         if (dark)
-            palette.emplace(darkDesktopPalette());
-        const QPalette before = QApplication::palette();
-        if (palette)
-            QApplication::setPalette(*palette);
+            look.emplace(darkDesktopPalette());
         Activation a;
         QStringList calls;
         a.popover().appDelegate.closePopover = [&] {
@@ -204,7 +201,6 @@ TEST(PopoverList, WithNoWorkspaceItSaysSoAndOffersTheCreator) {
         a.activation->setWorkspaces(manyWorkspaces(1));
         EXPECT_FALSE(empty->isVisible());
         EXPECT_TRUE(a.popover().scrollView()->isVisible());
-        QApplication::setPalette(before);
     }
 }
 
