@@ -15,7 +15,7 @@
 #include "model/AppSettings.h"
 #include "model/Records.h"
 #include "platform/WorkspaceServices.h"
-#include "positioning/PositionName.h"
+#include "positioning/WindowTarget.h"
 
 #include <QObject>
 #include <QSet>
@@ -44,7 +44,10 @@ struct ActivationServices {
     std::function<AppSettings()> settings;
     // Hands a launched application to the window placers. Called on any
     // thread; empty: windows are left where they appear.
-    std::function<void(const RunningApplication& app, PositionName position)> placeWindow;
+    std::function<void(const RunningApplication& app, const WindowTarget& target)> placeWindow;
+    // Shows a virtual desktop (a workspace's start desktop), on the main
+    // thread before anything is launched; false when there is no such desktop.
+    std::function<bool(int desktop)> showDesktop;
     // Closes the popover when it is shown; does nothing otherwise.
     std::function<void()> closePopover;
 };

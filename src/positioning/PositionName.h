@@ -79,10 +79,15 @@ struct ScreenMetrics {
 class FrameCalculator {
 public:
     using MetricsSource = std::function<std::optional<ScreenMetrics>()>;
+    // The metrics of the named monitor (the primary for an empty name);
+    // nullopt when there is none of that name.
+    using MonitorMetricsSource = std::function<std::optional<ScreenMetrics>(const QString&)>;
     explicit FrameCalculator(MetricsSource source);
+    explicit FrameCalculator(MonitorMetricsSource source);
 
-    // nullopt when there is no main screen. def gives the zero rectangle.
-    std::optional<QRectF> frame(PositionName position);
+    // nullopt when there is no main screen. def gives the zero rectangle. On
+    // a monitor that is not connected, the frame is the primary's.
+    std::optional<QRectF> frame(PositionName position, const QString& monitor = {});
 
     // The table itself, measured from the screen's corner (centerFull uses the
     // given size).
@@ -90,12 +95,13 @@ public:
                            double centerHeight);
 
 private:
-    MetricsSource m_source;
+    MonitorMetricsSource m_source;
     std::mutex m_mutex;
-    std::optional<QSizeF> m_centerSize;
+    QHash<QString, QSizeF> m_centerSizes; // by monitor name ("" the primary)
 };
 
-// Metrics of the primary monitor from the work areas.
-std::optional<ScreenMetrics> screenMetrics(WorkAreas& workAreas);
+// Metrics of the primary monitor, or of the connected monitor of that name,
+// from the work areas.
+std::optional<ScreenMetrics> screenMetrics(WorkAreas& workAreas, const QString& monitor = {});
 
 } // namespace dexaro
