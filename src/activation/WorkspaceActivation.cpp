@@ -289,6 +289,18 @@ WorkspaceActivation::Answer WorkspaceActivation::switchOn(const QString& wsID, b
     return Answer::switching;
 }
 
+QStringList WorkspaceActivation::switchOnMarkedWorkspaces() {
+    QStringList started;
+    if (!m_services.positions)
+        return started;
+    const QList<WSListModelPtr> listed = m_workspaces;
+    for (const WSListModelPtr& ws : listed)
+        if (m_services.positions->optionsOf(ws->wsID).switchOnAtStart &&
+            switchOn(ws->wsID, true) == Answer::switching)
+            started << ws->wsID;
+    return started;
+}
+
 WorkspaceActivation::Answer WorkspaceActivation::switchOff(const QString& wsID,
                                                            bool fromStatusBar) {
     if (isStopped())

@@ -92,6 +92,10 @@ public:
     Answer toggleWorkspace(const QString& wsID, bool fromStatusBar = false);
     Answer switchOn(const QString& wsID, bool fromStatusBar = false);
     Answer switchOff(const QString& wsID, bool fromStatusBar = false);
+    // Switches on, in the list's order, every listed workspace marked "Switch
+    // on when Dexaro starts" (the placement table's options); answers those
+    // that began switching.
+    QStringList switchOnMarkedWorkspaces();
 
     // A deleted workspace: its records are forgotten and it is off. Nothing
     // is closed, and work still under way for it records nothing.

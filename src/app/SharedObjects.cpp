@@ -88,6 +88,8 @@ AuthoringContext SharedObjects::authoringContext() {
     context.monitor = m_monitor.get();
     context.positionsStore = m_positionsStore.get();
     context.desktopEntries = &m_desktop.desktopEntries;
+    context.workAreas = &m_desktop.workAreas;
+    context.windows = &m_desktop.windows;
     context.scanDefaultApps = [settings = m_hooks.settings] {
         return (settings ? settings() : AppSettings{}).scanDefaultApps;
     };

@@ -6,6 +6,7 @@
 #include "authoring/InstalledAppsScanner.h"
 #include "authoring/LinkPopover.h"
 #include "authoring/NameChecks.h"
+#include "authoring/StartChoiceView.h"
 #include "authoring/WSNameCheckerPopover.h"
 #include "authoring/WSNameTyping.h"
 #include "authoring/WSTextField.h"
@@ -55,6 +56,8 @@ void WSCreatorViewController::buildView() {
     addFormColumn(form, QStringLiteral("Shortcut"), m_shortcutView, m_shortcutView, 1);
     form->addStretch(2);
     root->addLayout(form);
+    m_startChoice = new StartChoiceView(this);
+    root->addWidget(m_startChoice);
 
     m_selectAppLabel = captionLabel(QStringLiteral("Select Workspace's apps"), this);
     root->addSpacing(6);
@@ -62,6 +65,8 @@ void WSCreatorViewController::buildView() {
     m_collectionView = new AppListCollectionView(PositionPopoverWindowType::create, this);
     m_collectionView->setObjectName(QStringLiteral("collectionView"));
     m_collectionView->setPositionCaches(&m_positionManager, nullptr);
+    m_collectionView->positionsPopover()->setScreensSource(
+        [this] { return placementScreens(m_context.workAreas, m_context.windows); });
     root->addWidget(m_collectionView, 1);
 
     auto* buttons = new QHBoxLayout;
@@ -94,6 +99,7 @@ void WSCreatorViewController::resizeEvent(QResizeEvent* event) {
 void WSCreatorViewController::showEvent(QShowEvent* event) {
     WSMainView::showEvent(event);
     m_collectionView->clearSearch();
+    m_startChoice->setDesktops(placementScreens(nullptr, m_context.windows).desktops);
     m_scanner->scanInstalledApps();
 }
 
@@ -134,8 +140,12 @@ void WSCreatorViewController::saveWS() {
 
     const WorkspaceContents contents{name, apps, urlLinks(*m_urlPopover->list()),
                                      fileLinks(*m_filePopover->list())};
+    WorkspaceOptions options;
+    options.switchOnAtStart = m_startChoice->switchOnAtStart();
+    options.startDesktop = m_startChoice->startDesktop();
+    options.apps = m_positionManager.targetsFor(apps);
     const WorkspaceCatalog::Result result =
-        catalog.create(contents, m_shortcutValue, m_positionManager.placementsFor(apps));
+        catalog.create(contents, m_shortcutValue, m_positionManager.placementsFor(apps), options);
     if (!result.stored()) {
         // What the user typed stays on screen.
         refuse(QStringLiteral("Could not save the Workspace!"), result.error);
@@ -160,6 +170,7 @@ void WSCreatorViewController::resetScreen() {
     m_nameField->clear();
     m_nameTyping->closeWarning();
     m_shortcutView->setShortcutValue(std::nullopt);
+    m_startChoice->setChoice(false, desktops::current);
     m_collectionView->clearSelection();
 }
 

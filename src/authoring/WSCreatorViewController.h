@@ -20,6 +20,7 @@ class AppListCollectionView;
 class InstalledAppsScanner;
 class LinkPopover;
 class MASShortcutView;
+class StartChoiceView;
 class WSNameCheckerPopover;
 class WSNameTyping;
 class WSTextField;
@@ -45,6 +46,7 @@ public:
     WSNameCheckerPopover* nameLengthWarning() const { return m_nameWarning; }
     InstalledAppsScanner* scanner() const { return m_scanner; }
     WSCreatorPositionManager& positionManager() { return m_positionManager; }
+    StartChoiceView* startChoice() const { return m_startChoice; }
 
     static inline const QString alertTitle = QStringLiteral("Workspace creating");
 
@@ -75,6 +77,7 @@ private:
     LinkPopover* m_urlPopover = nullptr;
     LinkPopover* m_filePopover = nullptr;
     InstalledAppsScanner* m_scanner = nullptr;
+    StartChoiceView* m_startChoice = nullptr;
 };
 
 } // namespace dexaro

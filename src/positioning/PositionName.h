@@ -61,6 +61,15 @@ PositionMap readPlacementString(const QString& text);
 QString writePlacementString(const PositionMap& positions);
 // The subset of positions whose keys belong to one of the selected URL strings.
 PositionMap keepSelected(const PositionMap& positions, const QStringList& selectedAppURLs);
+template <class Value>
+QHash<qint64, Value> keepSelectedTargets(const QHash<qint64, Value>& targets,
+                                         const QStringList& selectedAppURLs) {
+    QHash<qint64, Value> kept;
+    for (const QString& url : selectedAppURLs)
+        if (const auto it = targets.constFind(appPositionKey(url)); it != targets.constEnd())
+            kept.insert(it.key(), *it);
+    return kept;
+}
 
 // The main screen's metrics for the frames: W and H are the work area's size,
 // T its top inset; origin is where the frames are measured from in root
