@@ -90,6 +90,7 @@ AuthoringContext SharedObjects::authoringContext() {
     context.desktopEntries = &m_desktop.desktopEntries;
     context.workAreas = &m_desktop.workAreas;
     context.windows = &m_desktop.windows;
+    context.workspace = &m_desktop.workspace;
     context.scanDefaultApps = [settings = m_hooks.settings] {
         return (settings ? settings() : AppSettings{}).scanDefaultApps;
     };

@@ -17,6 +17,7 @@ class UserDefaults;
 class Windows;
 class WorkAreas;
 class WorkspaceCatalog;
+class WorkspaceServices;
 
 struct AuthoringContext {
     WorkspaceCatalog* catalog = nullptr; // creates, updates and deletes
@@ -30,6 +31,7 @@ struct AuthoringContext {
     // windows the Creator captures; may stay null (nothing of it is offered).
     WorkAreas* workAreas = nullptr;
     Windows* windows = nullptr;
+    WorkspaceServices* workspace = nullptr; // tells which application a window is of
     // The scanDefaultApps setting, read on the main thread when a scan starts.
     std::function<QString()> scanDefaultApps;
     // True (and the tag gone) when the Editor's list is out of date.

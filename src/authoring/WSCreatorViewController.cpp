@@ -10,10 +10,14 @@
 #include "authoring/WSNameCheckerPopover.h"
 #include "authoring/WSNameTyping.h"
 #include "authoring/WSTextField.h"
+#include "authoring/WindowCapture.h"
 #include "platform/Alerts.h"
+#include "platform/Windows.h"
+#include "positioning/PlacementScreens.h"
 #include "shortcuts/MASShortcutView.h"
 #include "style/Colors.h"
 
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -70,6 +74,13 @@ void WSCreatorViewController::buildView() {
     root->addWidget(m_collectionView, 1);
 
     auto* buttons = new QHBoxLayout;
+    m_captureButton = screenButton(QStringLiteral("From open windows"),
+                                   QStringLiteral("Pick the applications whose windows are open "
+                                                  "now, each where its window is"),
+                                   this);
+    m_captureButton->setObjectName(QStringLiteral("captureButton"));
+    m_captureButton->setEnabled(m_context.windows && m_context.workAreas && m_context.workspace);
+    buttons->addWidget(m_captureButton);
     buttons->addStretch();
     m_saveButton =
         screenButton(QStringLiteral("Save"), QStringLiteral("Store the new workspace"), this);
@@ -82,6 +93,8 @@ void WSCreatorViewController::buildView() {
     m_nameTyping = new WSNameTyping(m_nameField, m_nameWarning, m_saveButton, [] { return true; });
     std::tie(m_urlPopover, m_filePopover) = makeLinkPopovers(m_collectionView, this);
     connect(m_saveButton, &QPushButton::clicked, this, &WSCreatorViewController::saveWS);
+    connect(m_captureButton, &QPushButton::clicked, this,
+            &WSCreatorViewController::captureOpenWindows);
 
     // The recorder keeps what the user records to itself until "Save" stores it
     // under the new workspace's key. (Bound to the shared scratch key, it would
@@ -108,6 +121,8 @@ void WSCreatorViewController::scanFinished() {
     if (!m_firstScanDone) {
         m_firstScanDone = true;
         m_collectionView->setBusy(false);
+        if (std::exchange(m_captureAfterScan, false))
+            captureOpenWindows();
         if (std::exchange(m_saveAfterScan, false))
             saveWS();
     }
@@ -163,6 +178,51 @@ void WSCreatorViewController::saveWS() {
         m_context.alerts->warn(alertTitle, QStringLiteral("Added new Workspace, not all of it!"),
                                partlyDoneText(QStringLiteral("created"), name, result.notDone));
     }
+}
+
+void WSCreatorViewController::captureOpenWindows() {
+    if (!m_context.windows || !m_context.workAreas || !m_context.workspace)
+        return;
+    if (!m_firstScanDone) { // the installed applications are not known yet
+        m_captureAfterScan = true;
+        return;
+    }
+    const WindowCapture capture =
+        dexaro::captureOpenWindows(*m_context.windows, *m_context.workAreas, *m_context.workspace,
+                                   m_collectionView->originalInstalledAppsListForSearchBar(),
+                                   QCoreApplication::applicationPid());
+    QSet<QString> selected = m_collectionView->selectedAppURLs();
+    QStringList found;
+    for (const CapturedApp& app : capture.apps) {
+        selected.insert(app.appURL);
+        m_positionManager.setPosition(app.appURL, rawValue(app.position));
+        m_positionManager.setTarget(app.appURL, app.target);
+        QStringList where{displayName(app.position)};
+        if (!app.target.monitor.isEmpty())
+            where << app.target.monitor;
+        if (app.target.desktop == desktops::all)
+            where << QStringLiteral("all desktops");
+        else if (app.target.desktop >= 0)
+            where << desktopLabel(app.target.desktop, m_context.windows->desktopNames());
+        found << QStringLiteral("%1: %2").arg(app.appName, where.join(QStringLiteral(", ")));
+    }
+    m_collectionView->setSelectedAppURLs(selected);
+
+    QStringList text;
+    if (!found.isEmpty())
+        text << found.join(u'\n');
+    if (!capture.unmatched.isEmpty())
+        text << QStringLiteral("Not an installed application, left out: %1.")
+                    .arg(capture.unmatched.join(QStringLiteral(", ")));
+    text << capture.notes;
+    const QString message =
+        found.isEmpty()
+            ? QStringLiteral("No open window belongs to an installed application.")
+            : QStringLiteral("Picked %1 from open windows; change what you like "
+                             "before saving.")
+                  .arg(found.size() == 1 ? QStringLiteral("one application")
+                                         : QStringLiteral("%1 applications").arg(found.size()));
+    m_context.alerts->inform(alertTitle, message, text.join(QStringLiteral("\n\n")));
 }
 
 void WSCreatorViewController::resetScreen() {

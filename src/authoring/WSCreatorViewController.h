@@ -33,6 +33,10 @@ public:
 
     // "Save".
     void saveWS();
+    // "From open windows": the applications of the windows open now are
+    // picked, each with its nearest placement, monitor and desktop.
+    void captureOpenWindows();
+    QPushButton* captureButton() const { return m_captureButton; }
 
     // The shortcut that "Save" stores: the recorder's value as the user left it.
     std::optional<MASShortcut> shortcutValue() const { return m_shortcutValue; }
@@ -66,6 +70,7 @@ private:
     std::optional<MASShortcut> m_shortcutValue;
     bool m_firstScanDone = false;
     bool m_saveAfterScan = false;
+    bool m_captureAfterScan = false;
 
     WSTextField* m_nameField = nullptr;
     WSNameCheckerPopover* m_nameWarning = nullptr;
@@ -73,6 +78,7 @@ private:
     QLabel* m_selectAppLabel = nullptr;
     AppListCollectionView* m_collectionView = nullptr;
     QPushButton* m_saveButton = nullptr;
+    QPushButton* m_captureButton = nullptr;
     MASShortcutView* m_shortcutView = nullptr;
     LinkPopover* m_urlPopover = nullptr;
     LinkPopover* m_filePopover = nullptr;
