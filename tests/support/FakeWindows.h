@@ -126,7 +126,9 @@ public:
         move(id, answered);
         return answered;
     }
+    int current = 0; // the desktop shown
     int desktopCount() override { return desktops; }
+    int currentDesktop() override { return current; }
     QStringList desktopNames() override { return names; }
     std::optional<int> desktopOf(WindowId id) override {
         std::lock_guard lock(m_mutex);
