@@ -187,10 +187,12 @@ void PositionsPopover::fillScreens() {
     m_monitorBox->setVisible(monitors);
     m_desktopLabel->setVisible(desktopsShown);
     m_desktopBox->setVisible(desktopsShown);
-    m_header->setVisible(monitors || desktopsShown);
-    const int extra = m_header->isVisible() ? m_header->sizeHint().height() : 0;
-    setFixedSize(contentSize.width() + (m_header->isVisible() ? 40 : 0),
-                 contentSize.height() + extra);
+    // The popover may still be hidden here: what is shown is decided by the
+    // choices, not by isVisible().
+    const bool header = monitors || desktopsShown;
+    m_header->setVisible(header);
+    const int extra = header ? m_header->sizeHint().height() : 0;
+    setFixedSize(contentSize.width() + (header ? 40 : 0), contentSize.height() + extra);
 }
 
 void PositionsPopover::monitorChosen(int index) {

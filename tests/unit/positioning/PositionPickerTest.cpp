@@ -107,6 +107,8 @@ TEST_F(Picker, MonitorAndDesktopChoicesGoToTheCachesAndAnAbsentMonitorStaysChose
     EXPECT_EQ(popover.monitorBox()->currentText(), QStringLiteral("Primary"));
     EXPECT_EQ(popover.desktopBox()->currentText(), QStringLiteral("Current desktop"));
     EXPECT_EQ(popover.monitorBox()->accessibleName(), QStringLiteral("Monitor"));
+    EXPECT_GT(popover.height(), PositionsPopover::contentSize.height())
+        << "the fifteen placements still fit below the choices";
     popover.monitorBox()->activated(2);
     popover.desktopBox()->activated(3);
     EXPECT_EQ(creator.targetsCache.value(key), (AppTarget{QStringLiteral("DP-2"), 2}));
