@@ -187,6 +187,9 @@ void WSCreatorViewController::captureOpenWindows() {
         m_captureAfterScan = true;
         return;
     }
+    // Where windows cannot be read, the window layer says why (once).
+    if (!m_context.windows->isAvailable(true))
+        return;
     const WindowCapture capture =
         dexaro::captureOpenWindows(*m_context.windows, *m_context.workAreas, *m_context.workspace,
                                    m_collectionView->originalInstalledAppsListForSearchBar(),
