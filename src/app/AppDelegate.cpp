@@ -149,6 +149,11 @@ AppDelegate::LaunchResult AppDelegate::applicationDidFinishLaunching(QString* er
 
     if (m_checkAccessibility)
         m_checkAccessibility(true);
+    // Once start-up is over: the workspaces marked to be on from the start.
+    QTimer::singleShot(0, this, [this] {
+        if (m_shared && !m_terminated)
+            m_shared->activation().switchOnMarkedWorkspaces();
+    });
     return LaunchResult::Started;
 }
 

@@ -97,12 +97,16 @@ QList<ObjectStore::Entity> storeEntities() {
         {schema::workspaces, {kId, kName, kDateAdd, kApps, kUrls, kFileUrls}, {kDateAdd}},
         {schema::settings, {kName, kValue}},
         {schema::positions, {QStringLiteral("wsID"), QStringLiteral("appPositions")}},
+        {schema::options,
+         {QStringLiteral("wsID"), QStringLiteral("appKey"), QStringLiteral("monitor"),
+          QStringLiteral("desktop"), QStringLiteral("atStart")}},
     };
 }
 } // namespace
 
 std::unique_ptr<ObjectStore> WorkspaceStore::openStore(const QString& path, QString* error) {
-    return ObjectStore::open(path.isEmpty() ? defaultStorePath() : path, storeEntities(), error);
+    return ObjectStore::open(path.isEmpty() ? defaultStorePath() : path, storeEntities(), error,
+                             schema::version);
 }
 
 std::unique_ptr<ObjectStore> WorkspaceStore::openReadOnlyStore(const QString& path,

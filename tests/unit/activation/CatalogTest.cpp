@@ -95,3 +95,44 @@ TEST_F(Catalog, WhatCouldNotBeDoneIsAnsweredNotShown) {
 }
 
 } // namespace
+
+namespace {
+QList<QStringList> optionRows(const QString& path) {
+    return test::querySql(path, "SELECT wsID, appKey, monitor, desktop, atStart FROM "
+                                "WorkspaceOptions ORDER BY wsID, appKey");
+}
+} // namespace
+
+// Monitors, desktops and start-up go with the workspace through every
+// operation, and the marked workspaces are the ones switched on at start, in
+// the list's order.
+TEST_F(Catalog, OptionsAreStoredKeptReplacedAndDeletedWithTheWorkspace) {
+    WorkspaceOptions options;
+    options.switchOnAtStart = true;
+    options.apps.insert(appPositionKey(mail), {QStringLiteral("DP-2"), 1});
+    const QString first = catalog().create({"First", {notes}, {}, {}}, {}, {}).wsID;
+    const QString id = catalog().create({"Work", {mail}, {}, {}}, {}, {}, options).wsID;
+    const QString third = catalog().create({"Third", {notes}, {}, {}}, {}, {}, options).wsID;
+    ASSERT_FALSE(id.isEmpty() || first.isEmpty() || third.isEmpty());
+    EXPECT_EQ(catalog().options(id), options);
+    EXPECT_EQ(shared.positions().targetForApp(id, mail), (AppTarget{QStringLiteral("DP-2"), 1}));
+
+    // Left as stored by an update that does not say, replaced by one that does.
+    ASSERT_TRUE(catalog().update(id, {"Work", {mail}, {}, {}}, PositionMap{}).stored());
+    EXPECT_EQ(catalog().options(id), options);
+    WorkspaceOptions changed;
+    changed.startDesktop = 2;
+    ASSERT_TRUE(catalog().update(id, {"Work", {mail}, {}, {}}, PositionMap{}, changed).stored());
+    EXPECT_EQ(catalog().options(id), changed);
+    EXPECT_EQ(shared.positions().targetForApp(id, mail), AppTarget{});
+
+    // Start-up switches on the marked ones only, in the list's order.
+    catalog().update(id, {"Work", {mail}, {}, {}}, PositionMap{}, options);
+    EXPECT_EQ(activation().switchOnMarkedWorkspaces(), (QStringList{id, third}));
+    activation().waitForWorkers();
+
+    ASSERT_TRUE(catalog().remove(id).stored());
+    ASSERT_TRUE(catalog().remove(third).stored());
+    EXPECT_TRUE(optionRows(path("Dexaro.sqlite")).isEmpty()) << "their rows went with them";
+    EXPECT_EQ(catalog().options(id), WorkspaceOptions{});
+}
