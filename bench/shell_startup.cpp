@@ -2,7 +2,13 @@
 // (scripts/x11-session.sh build/bin/bench_shell_startup):
 //   - time from starting bin/dexaro to its popover's window being mapped;
 //   - resident memory once the popover is shown;
-//   - wake-ups while idle: context switches of all its threads over 5 s.
+//   - wake-ups while idle: context switches of all its threads over 5 s;
+//   - both of the first two against bin/bench_minimal_tray, the least a Qt
+//     tray program with a popover does, started in turn with Dexaro so that
+//     the machine's load falls on both alike.
+#include "model/WorkspaceStore.h"
+#include "platform/Alerts.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
@@ -10,15 +16,19 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
+#include <algorithm>
 #include <benchmark/benchmark.h>
 #include <csignal>
 #include <cstdlib>
+#include <optional>
 #include <poll.h>
+#include <vector>
 #include <xcb/xcb.h>
 
 namespace {
 
 const QString program = QStringLiteral(DEXARO_BINARY_DIR "/bin/dexaro");
+const QString minimalTray = QStringLiteral(DEXARO_BINARY_DIR "/bin/bench_minimal_tray");
 
 struct Started {
     qint64 msToPopover = -1;
@@ -82,15 +92,49 @@ private:
     xcb_atom_t m_pidAtom = XCB_ATOM_NONE;
 };
 
-// Starts Dexaro with a fresh home; waits for its popover to be mapped.
-Started startDexaro(QProcess& dexaro, const QTemporaryDir& home) {
+class SilentAlerts : public dexaro::Alerts {
+public:
+    void warn(const QString&, const QString&, const QString&) override {}
+    int ask(const QString&, const QString&, const QString&, const QStringList&) override {
+        return 0;
+    }
+};
+
+// Gives the home the store of an everyday start: count workspaces, each with
+// three applications, two links and a file, and the settings a first start
+// wrote.
+void seedStore(const QTemporaryDir& home, int count) {
+    const QString dir = home.filePath(QStringLiteral("data/Dexaro"));
+    QDir().mkpath(dir);
+    SilentAlerts alerts;
+    auto context =
+        dexaro::WorkspaceStore::openStore(dir + QStringLiteral("/Dexaro.sqlite"), nullptr);
+    dexaro::WorkspaceStore store(*context, alerts);
+    for (int i = 0; i < count; ++i)
+        store.fillWorkspace(
+            store.insertWorkspace(),
+            {QStringLiteral("Workspace %1").arg(i),
+             {QStringLiteral("file:///usr/share/applications/xterm.desktop"),
+              QStringLiteral("file:///usr/share/applications/firefox-esr.desktop"),
+              QStringLiteral("file:///usr/share/applications/org.gnome.gedit.desktop")},
+             {{QStringLiteral("Docs"), QStringLiteral("https://docs.example.org")},
+              {QStringLiteral("Board"), QStringLiteral("https://board.example.org")}},
+             {{QStringLiteral("Notes"), QStringLiteral("/home/user/notes.txt")}}});
+    store.writeSetting(dexaro::storedSettingName(QStringLiteral("runningAtLogin")),
+                       QStringLiteral("0"));
+    context->save();
+}
+
+// Starts Dexaro (or another program) with a fresh home; waits for its popover
+// to be mapped.
+Started startDexaro(QProcess& dexaro, const QTemporaryDir& home, const QString& path = program) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
     dexaro.setProcessEnvironment(env);
     MapWatcher watcher;
     const qint64 before = QDateTime::currentMSecsSinceEpoch();
-    dexaro.start(program, {});
+    dexaro.start(path, {});
     Started result;
     if (!dexaro.waitForStarted(10000))
         return result;
@@ -161,5 +205,68 @@ void ResidentMemoryAndIdleWakeups(benchmark::State& state) {
     }
 }
 BENCHMARK(ResidentMemoryAndIdleWakeups)->Iterations(1)->Unit(benchmark::kSecond);
+
+struct Run {
+    double ms = 0;
+    double rssMiB = 0;
+};
+
+// One start of path in a fresh home, given a store of that many workspaces
+// when there is a count; nullopt when its popover never showed.
+std::optional<Run> runOnce(const QString& path, std::optional<int> workspaces) {
+    QTemporaryDir home;
+    if (workspaces)
+        seedStore(home, *workspaces);
+    QProcess process;
+    const Started started = startDexaro(process, home, path);
+    if (started.msToPopover < 0) {
+        stopDexaro(process);
+        return std::nullopt;
+    }
+    QThread::sleep(2); // let start-up work settle before measuring
+    const Run run{double(started.msToPopover),
+                  double(statusField(process.processId(), "VmRSS")) / 1024.0};
+    stopDexaro(process);
+    return run;
+}
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// Dexaro's everyday start with range(0) stored workspaces against the
+// minimal tray program, started in turn five times; medians of each, and
+// their ratios. (StartToPopoverShown above is a first start, store made.)
+void AgainstMinimalTrayProgram(benchmark::State& state) {
+    const int workspaces = int(state.range(0));
+    for (auto _ : state) {
+        std::vector<double> ms, rss, minimalMs, minimalRss;
+        for (int round = 0; round < 5; ++round) {
+            const std::optional<Run> dexaro = runOnce(program, workspaces);
+            const std::optional<Run> minimal = runOnce(minimalTray, std::nullopt);
+            if (!dexaro || !minimal) {
+                state.SkipWithError("a popover was never shown (is there a display and a tray?)");
+                return;
+            }
+            ms.push_back(dexaro->ms);
+            rss.push_back(dexaro->rssMiB);
+            minimalMs.push_back(minimal->ms);
+            minimalRss.push_back(minimal->rssMiB);
+        }
+        state.counters["ms"] = median(ms);
+        state.counters["minimal_ms"] = median(minimalMs);
+        state.counters["time_ratio"] = median(ms) / median(minimalMs);
+        state.counters["rss_MiB"] = median(rss);
+        state.counters["minimal_rss_MiB"] = median(minimalRss);
+        state.counters["rss_ratio"] = median(rss) / median(minimalRss);
+    }
+}
+BENCHMARK(AgainstMinimalTrayProgram)
+    ->ArgName("workspaces")
+    ->Arg(0)
+    ->Arg(1000)
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond);
 
 } // namespace

@@ -8,6 +8,7 @@
 #include <QFontMetricsF>
 #include <QPointer>
 #include <algorithm>
+#include <array>
 #include <limits>
 
 namespace dexaro {
@@ -28,12 +29,46 @@ QFont measuringFont() {
     return font;
 }
 
-int rowHeightFor(const QFontMetricsF& metrics, const QString& name) {
-    qreal h = measuredNameHeight(metrics, name);
-    if (h < 40)
-        h = 30;
-    return static_cast<int>(h) + 8;
-}
+// Row heights for one font: whether a name certainly fits on one line is told
+// from its characters' own advances, without shaping the text, for the
+// alphabets whose shaping barely changes a width (Latin, Greek, Cyrillic,
+// Armenian), with room to spare for kerning. Any other name is laid out in
+// full. Laying out every name was most of the cost of a long list at start-up,
+// and nearly every name is one line.
+class RowHeights {
+public:
+    explicit RowHeights(const QFont& font) : m_metrics(font) { m_advances.fill(-1); }
+
+    int of(const QString& name) {
+        qreal h = surelyOneLine(name) ? m_metrics.height() : measuredNameHeight(m_metrics, name);
+        if (h < 40)
+            h = 30;
+        return static_cast<int>(h) + 8;
+    }
+
+private:
+    static constexpr char16_t simpleEnd = 0x0590;
+
+    bool surelyOneLine(const QString& name) {
+        const qreal room = List::rowWidth * 0.9;
+        qreal width = 0;
+        for (const QChar c : name) {
+            const char16_t code = c.unicode();
+            if (code < 0x20 || code >= simpleEnd)
+                return false;
+            qreal& advance = m_advances[code];
+            if (advance < 0)
+                advance = m_metrics.horizontalAdvance(c);
+            width += advance;
+            if (width > room)
+                return false;
+        }
+        return true;
+    }
+
+    QFontMetricsF m_metrics;
+    std::array<qreal, simpleEnd> m_advances;
+};
 
 } // namespace
 
@@ -50,19 +85,19 @@ StatusBarPopoverCollectionView::StatusBarPopoverCollectionView(WorkspaceActivati
 StatusBarPopoverCollectionView::~StatusBarPopoverCollectionView() = default;
 
 QSize StatusBarPopoverCollectionView::rowSize(const QString& name) {
-    return {rowWidth, rowHeightFor(QFontMetricsF(measuringFont()), name)};
+    return {rowWidth, RowHeights(measuringFont()).of(name)};
 }
 
 void StatusBarPopoverCollectionView::reloadData() {
     const QList<WSListModelPtr>& workspaces = m_activation.workspaces();
-    const QFontMetricsF metrics(measuringFont());
+    RowHeights heights(measuringFont());
     m_rowTops.clear();
     m_rowHeights.clear();
     m_rowTops.reserve(workspaces.size() + 1);
     m_rowHeights.reserve(workspaces.size());
     int y = insetTop;
     for (const WSListModelPtr& workspace : workspaces) {
-        const int h = rowHeightFor(metrics, workspace ? workspace->wsName : QString());
+        const int h = heights.of(workspace ? workspace->wsName : QString());
         m_rowTops.append(y);
         m_rowHeights.append(h);
         y += h + lineSpacing;

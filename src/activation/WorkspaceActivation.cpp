@@ -31,7 +31,7 @@ struct WorkspaceOpening {
     quint64 generation = 0;
     WorkspaceServices* services = nullptr;
     AllPositionsHolder* positions = nullptr;
-    std::function<void(const RunningApplication&, PositionName)> placeWindow;
+    std::function<void(const RunningApplication&, const WindowTarget&)> placeWindow;
 
     std::mutex lock; // guards failedApps
     QStringList failedApps;
@@ -108,12 +108,16 @@ struct OpeningRun {
             std::lock_guard guard(opening->lock);
             opening->failedApps.append(name);
         } else {
-            const PositionName position =
-                opening->positions ? opening->positions->positionForApp(opening->wsID, entry)
-                                   : PositionName::def;
+            WindowTarget target;
+            if (opening->positions) {
+                target.position = opening->positions->positionForApp(opening->wsID, entry);
+                const AppTarget where = opening->positions->targetForApp(opening->wsID, entry);
+                target.monitor = where.monitor;
+                target.desktop = where.desktop;
+            }
             // After quit the placers are going away: a late launch is only recorded.
             if (opening->placeWindow && !shared->stopped.load())
-                opening->placeWindow(*app, position);
+                opening->placeWindow(*app, target);
             // An opening overtaken by a deletion records nothing any more.
             shared->records.recordLaunchedApp(opening->wsID, opening->generation, *app);
         }
@@ -270,12 +274,31 @@ WorkspaceActivation::Answer WorkspaceActivation::switchOn(const QString& wsID, b
 
     if (!fromStatusBar)
         closePopover();
+    // The workspace's desktop first, so that what it opens appears there (a
+    // desktop the window manager no longer has: the current one stays).
+    if (m_services.positions && m_services.showDesktop) {
+        const int desktop = m_services.positions->optionsOf(wsID).startDesktop;
+        if (desktop >= 0)
+            m_services.showDesktop(desktop);
+    }
     m_shared->records.setState(wsID, ItemStateEnum::runningApp);
     m_shared->records.setToggleIsOn(wsID, true);
     emit switchingStarted(wsID, true);
     m_pool.start([run = OpeningRun{m_shared, opening, QPointer(this), m_services.alerts,
                                    m_services.closePopover}] { run.openContents(); });
     return Answer::switching;
+}
+
+QStringList WorkspaceActivation::switchOnMarkedWorkspaces() {
+    QStringList started;
+    if (!m_services.positions)
+        return started;
+    const QList<WSListModelPtr> listed = m_workspaces;
+    for (const WSListModelPtr& ws : listed)
+        if (m_services.positions->optionsOf(ws->wsID).switchOnAtStart &&
+            switchOn(ws->wsID, true) == Answer::switching)
+            started << ws->wsID;
+    return started;
 }
 
 WorkspaceActivation::Answer WorkspaceActivation::switchOff(const QString& wsID,

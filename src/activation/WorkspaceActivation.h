@@ -15,7 +15,7 @@
 #include "model/AppSettings.h"
 #include "model/Records.h"
 #include "platform/WorkspaceServices.h"
-#include "positioning/PositionName.h"
+#include "positioning/WindowTarget.h"
 
 #include <QObject>
 #include <QSet>
@@ -44,7 +44,10 @@ struct ActivationServices {
     std::function<AppSettings()> settings;
     // Hands a launched application to the window placers. Called on any
     // thread; empty: windows are left where they appear.
-    std::function<void(const RunningApplication& app, PositionName position)> placeWindow;
+    std::function<void(const RunningApplication& app, const WindowTarget& target)> placeWindow;
+    // Shows a virtual desktop (a workspace's start desktop), on the main
+    // thread before anything is launched; false when there is no such desktop.
+    std::function<bool(int desktop)> showDesktop;
     // Closes the popover when it is shown; does nothing otherwise.
     std::function<void()> closePopover;
 };
@@ -89,6 +92,10 @@ public:
     Answer toggleWorkspace(const QString& wsID, bool fromStatusBar = false);
     Answer switchOn(const QString& wsID, bool fromStatusBar = false);
     Answer switchOff(const QString& wsID, bool fromStatusBar = false);
+    // Switches on, in the list's order, every listed workspace marked "Switch
+    // on when Dexaro starts" (the placement table's options); answers those
+    // that began switching.
+    QStringList switchOnMarkedWorkspaces();
 
     // A deleted workspace: its records are forgotten and it is off. Nothing
     // is closed, and work still under way for it records nothing.

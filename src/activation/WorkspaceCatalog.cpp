@@ -14,11 +14,13 @@ WorkspaceCatalog::WorkspaceCatalog(WorkspaceStore& store, UserDefaults& defaults
                                    AllPositionsHolder& positions, MASShortcutBinder& binder,
                                    WorkspaceActivation& activation, QObject* parent)
     : QObject(parent), m_store(store), m_defaults(defaults), m_positionsStore(positionsStore),
-      m_positions(positions), m_binder(binder), m_activation(activation) {}
+      m_positions(positions), m_binder(binder), m_activation(activation),
+      m_optionsStore(store.context()) {}
 
 WorkspaceCatalog::Result WorkspaceCatalog::create(const WorkspaceContents& contents,
                                                   const std::optional<MASShortcut>& shortcut,
-                                                  const PositionMap& placements) {
+                                                  const PositionMap& placements,
+                                                  const WorkspaceOptions& options) {
     Result result;
     ObjectStore& objects = m_store.context();
     const ObjectStore::ObjectId record = m_store.insertWorkspace();
@@ -37,13 +39,16 @@ WorkspaceCatalog::Result WorkspaceCatalog::create(const WorkspaceContents& conte
                 << QStringLiteral("its keyboard shortcut could not be saved (%1)").arg(error);
     }
     storePlacements(wsID, placements, false, result);
+    if (!options.isDefault())
+        storeOptions(wsID, options, result);
     finish();
     return result;
 }
 
 WorkspaceCatalog::Result WorkspaceCatalog::update(const QString& wsID,
                                                   const WorkspaceContents& contents,
-                                                  const std::optional<PositionMap>& placements) {
+                                                  const std::optional<PositionMap>& placements,
+                                                  const std::optional<WorkspaceOptions>& options) {
     Result result;
     result.wsID = m_store.updateWorkspaceWithID(wsID, contents, &result.error);
     if (!result.stored())
@@ -52,6 +57,8 @@ WorkspaceCatalog::Result WorkspaceCatalog::update(const QString& wsID,
         storePlacements(wsID, *placements, true, result);
     else
         result.notDone << QStringLiteral("its window placements could not be saved");
+    if (options)
+        storeOptions(wsID, *options, result);
     finish();
     return result;
 }
@@ -71,6 +78,11 @@ WorkspaceCatalog::Result WorkspaceCatalog::remove(const QString& wsID) {
     if (!m_positionsStore.remove(wsID, &error))
         result.notDone
             << QStringLiteral("its window placements could not be removed (%1)").arg(error);
+    m_positions.setOptions(wsID, {});
+    if (!m_optionsStore.remove(wsID, &error))
+        result.notDone << QStringLiteral("its monitors, desktops and start-up choice could not "
+                                         "be removed (%1)")
+                              .arg(error);
     finish();
     return result;
 }
@@ -87,6 +99,22 @@ void WorkspaceCatalog::storePlacements(const QString& wsID, const PositionMap& p
     if (!m_positionsStore.save(wsID, text, &error))
         result.notDone
             << QStringLiteral("its window placements could not be saved (%1)").arg(error);
+}
+
+WorkspaceOptions WorkspaceCatalog::options(const QString& wsID) const {
+    return m_positions.optionsOf(wsID);
+}
+
+void WorkspaceCatalog::storeOptions(const QString& wsID, const WorkspaceOptions& options,
+                                    Result& result) {
+    QString error;
+    if (!m_optionsStore.save(wsID, options, &error)) {
+        result.notDone << QStringLiteral("its monitors, desktops and start-up choice could not be "
+                                         "saved (%1)")
+                              .arg(error);
+        return;
+    }
+    m_positions.setOptions(wsID, options);
 }
 
 // The activation's list again (binding a new workspace's hot key, dropping a

@@ -5,6 +5,7 @@
 // then one change notice. What the user sees of it is the screen's business:
 // each operation answers what it did, and what it could not do although the
 // workspace itself was stored. Main thread only.
+#include "model/WorkspaceOptionsStore.h"
 #include "model/WorkspaceStore.h"
 #include "positioning/PositionName.h"
 #include "shortcuts/MASShortcut.h"
@@ -40,13 +41,18 @@ public:
     WorkspaceActivation& activation() const { return m_activation; }
 
     // A new workspace with its shortcut (none: no hot key) and placements.
+    // Its options (monitors, desktops, start-up) go to their own table.
     Result create(const WorkspaceContents& contents, const std::optional<MASShortcut>& shortcut,
-                  const PositionMap& placements);
+                  const PositionMap& placements, const WorkspaceOptions& options = {});
     // The workspace with that identifier, renamed or refilled; the identifier
     // stays. Placements: nullopt leaves the stored ones as they are.
+    // Options: nullopt leaves the stored ones as they are.
     Result update(const QString& wsID, const WorkspaceContents& contents,
-                  const std::optional<PositionMap>& placements);
-    // The workspace, its shortcut, hot key and placements. A workspace that is
+                  const std::optional<PositionMap>& placements,
+                  const std::optional<WorkspaceOptions>& options = std::nullopt);
+    // The stored options of a workspace (defaults when it has none).
+    WorkspaceOptions options(const QString& wsID) const;
+    // The workspace, its shortcut, hot key, placements and options. A workspace that is
     // on is forgotten as it is: what it launched keeps running.
     Result remove(const QString& wsID);
 
@@ -57,6 +63,7 @@ signals:
 private:
     void storePlacements(const QString& wsID, const PositionMap& placements, bool keepEmpty,
                          Result& result);
+    void storeOptions(const QString& wsID, const WorkspaceOptions& options, Result& result);
     void finish();
 
     WorkspaceStore& m_store;
@@ -65,6 +72,7 @@ private:
     AllPositionsHolder& m_positions;
     MASShortcutBinder& m_binder;
     WorkspaceActivation& m_activation;
+    WorkspaceOptionsStore m_optionsStore;
 };
 
 } // namespace dexaro

@@ -81,7 +81,9 @@ AppDelegate::~AppDelegate() {
     m_shared.reset();
 }
 
-CustomMainWindow* AppDelegate::mainWindow() const {
+CustomMainWindow* AppDelegate::mainWindow() {
+    if (!m_window && m_shared && !m_terminated)
+        buildMainWindow();
     return m_window;
 }
 
@@ -137,7 +139,6 @@ AppDelegate::LaunchResult AppDelegate::applicationDidFinishLaunching(QString* er
         m_busRequests = std::make_unique<WorkspaceBusRequests>(m_shared->activation(),
                                                                std::move(m_workspaceBus));
     buildStatusItem();
-    buildMainWindow();
 
     if (isPopoverShown())
         closePopover();
@@ -162,6 +163,11 @@ AppDelegate::LaunchResult AppDelegate::applicationDidFinishLaunching(QString* er
                     "list of workspaces cannot be shown. On GNOME the AppIndicator extension adds "
                     "one; on sway, a bar with a tray does. Workspaces still switch with their "
                     "shortcuts and with the command line: dexaro --toggle \"NAME\"."));
+    });
+    // Once start-up is over: the workspaces marked to be on from the start.
+    QTimer::singleShot(0, this, [this] {
+        if (m_shared && !m_terminated)
+            m_shared->activation().switchOnMarkedWorkspaces();
     });
     return LaunchResult::Started;
 }
@@ -227,7 +233,7 @@ void AppDelegate::buildStatusItem() {
     };
     host.createWorkspace = [this] {
         if (ToolbarItemView* creator =
-                m_window ? m_window->toolbarItem(CustomMainWindow::CreatorView) : nullptr)
+                mainWindow() ? m_window->toolbarItem(CustomMainWindow::CreatorView) : nullptr)
             creator->select();
         openMainWindow();
     };
@@ -314,14 +320,15 @@ void AppDelegate::openMainWindow() {
     // A moment later, once the popover's window has gone and handed back the
     // focus; the window keeps whichever tab it showed last.
     QTimer::singleShot(100, this, [this] {
-        if (!m_window || m_terminated)
+        CustomMainWindow* window = mainWindow();
+        if (!window || m_terminated)
             return;
-        if (m_window->isMinimized())
-            m_window->showNormal();
+        if (window->isMinimized())
+            window->showNormal();
         else
-            m_window->show();
-        m_window->raise();
-        m_window->activateWindow();
+            window->show();
+        window->raise();
+        window->activateWindow();
     });
 }
 

@@ -94,7 +94,9 @@ public:
     StatusItem* statusItem() const { return m_statusItem.get(); }
     Popover* popover() const;
     StatusBarItemViewController* statusBarController() const { return m_statusBarController; }
-    CustomMainWindow* mainWindow() const;
+    // The main window, made when it is first wanted: the popover and the hot
+    // keys need none of it, and start-up stays lighter without it.
+    CustomMainWindow* mainWindow();
     // The about window once it was first shown, else null.
     AboutWindow* aboutWindow() const;
 

@@ -2,7 +2,9 @@
 
 #include "activation/WorkspaceActivation.h"
 #include "activation/WorkspaceCatalog.h"
+#include "model/WorkspaceOptionsStore.h"
 #include "model/WorkspaceStore.h"
+#include "platform/Alerts.h"
 #include "platform/Platform.h"
 #include "platform/Windows.h"
 #include "positioning/AllPositionsHolder.h"
@@ -34,8 +36,18 @@ SharedObjects::SharedObjects(const SharedDesktop& desktop, WorkspaceStore& store
     m_positionsStore = std::make_unique<PositionsDBManager>(store.context(), desktop.alerts);
     m_positions = std::make_unique<AllPositionsHolder>();
     m_positions->loadAllPositions(m_positionsStore->fetchAll());
+    QString error;
+    if (const auto options = WorkspaceOptionsStore(store.context()).fetchAll(&error))
+        m_positions->loadAllOptions(*options);
+    else
+        desktop.alerts.warn(QStringLiteral("Dexaro positions"),
+                            QStringLiteral("Could not read the workspaces' monitors and desktops; "
+                                           "their windows go to the primary monitor and the "
+                                           "current desktop."),
+                            error);
     WorkAreas& workAreas = desktop.workAreas;
-    m_frames = std::make_unique<FrameCalculator>([&workAreas] { return screenMetrics(workAreas); });
+    m_frames = std::make_unique<FrameCalculator>(
+        [&workAreas](const QString& monitor) { return screenMetrics(workAreas, monitor); });
     m_placers = std::make_unique<WindowPlacers>(desktop.windows, *m_frames);
 
     ActivationServices services;
@@ -50,10 +62,13 @@ SharedObjects::SharedObjects(const SharedDesktop& desktop, WorkspaceStore& store
     // A session that cannot place windows says so (once) at the first
     // placement asked for, and the launch goes on without it.
     services.placeWindow = [placers = m_placers.get(), &windows = desktop.windows](
-                               const RunningApplication& app, PositionName position) {
-        if (position != PositionName::def && !windows.isAvailable(true))
+                               const RunningApplication& app, const WindowTarget& target) {
+        if (!target.doesNothing() && !windows.isAvailable(true))
             return;
-        placers->startPlacingAppWindow(app, position);
+        placers->startPlacingAppWindow(app, target);
+    };
+    services.showDesktop = [&windows = desktop.windows](int number) {
+        return windows.showDesktop(number);
     };
     m_activation = std::make_unique<WorkspaceActivation>(std::move(services));
     m_catalog = std::make_unique<WorkspaceCatalog>(store, desktop.userDefaults, *m_positionsStore,
@@ -77,6 +92,9 @@ AuthoringContext SharedObjects::authoringContext() {
     context.monitor = m_monitor.get();
     context.positionsStore = m_positionsStore.get();
     context.desktopEntries = &m_desktop.desktopEntries;
+    context.workAreas = &m_desktop.workAreas;
+    context.windows = &m_desktop.windows;
+    context.workspace = &m_desktop.workspace;
     context.scanDefaultApps = [settings = m_hooks.settings] {
         return (settings ? settings() : AppSettings{}).scanDefaultApps;
     };

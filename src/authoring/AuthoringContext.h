@@ -14,7 +14,10 @@ class MASShortcutMonitor;
 class MASShortcutValidator;
 class PositionsDBManager;
 class UserDefaults;
+class Windows;
+class WorkAreas;
 class WorkspaceCatalog;
+class WorkspaceServices;
 
 struct AuthoringContext {
     WorkspaceCatalog* catalog = nullptr; // creates, updates and deletes
@@ -24,6 +27,11 @@ struct AuthoringContext {
     MASShortcutMonitor* monitor = nullptr;        // its hot keys let go while a recorder records
     PositionsDBManager* positionsStore = nullptr; // the Editor reads placements from it
     DesktopEntries* desktopEntries = nullptr;
+    // The monitors and desktops the placement picker offers, and the open
+    // windows the Creator captures; may stay null (nothing of it is offered).
+    WorkAreas* workAreas = nullptr;
+    Windows* windows = nullptr;
+    WorkspaceServices* workspace = nullptr; // tells which application a window is of
     // The scanDefaultApps setting, read on the main thread when a scan starts.
     std::function<QString()> scanDefaultApps;
     // True (and the tag gone) when the Editor's list is out of date.

@@ -6,15 +6,20 @@
 #include "authoring/InstalledAppsScanner.h"
 #include "authoring/LinkPopover.h"
 #include "authoring/NameChecks.h"
+#include "authoring/StartChoiceView.h"
 #include "authoring/WSNameCheckerPopover.h"
 #include "authoring/WSNameTyping.h"
 #include "authoring/WSTextField.h"
+#include "authoring/WindowCapture.h"
 #include "platform/Alerts.h"
 #include "platform/HotKeys.h"
+#include "platform/Windows.h"
+#include "positioning/PlacementScreens.h"
 #include "shortcuts/MASShortcutMonitor.h"
 #include "shortcuts/MASShortcutView.h"
 #include "style/Colors.h"
 
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -64,6 +69,8 @@ void WSCreatorViewController::buildView() {
     m_shortcutNotice->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_shortcutNotice->hide();
     root->addWidget(m_shortcutNotice);
+    m_startChoice = new StartChoiceView(this);
+    root->addWidget(m_startChoice);
 
     m_selectAppLabel = captionLabel(QStringLiteral("Select Workspace's apps"), this);
     root->addSpacing(6);
@@ -72,9 +79,18 @@ void WSCreatorViewController::buildView() {
     m_collectionView->setObjectName(QStringLiteral("collectionView"));
     m_collectionView->setPositionCaches(&m_positionManager, nullptr);
     m_collectionView->positionsPopover()->setNotice(m_context.placementLimit);
+    m_collectionView->positionsPopover()->setScreensSource(
+        [this] { return placementScreens(m_context.workAreas, m_context.windows); });
     root->addWidget(m_collectionView, 1);
 
     auto* buttons = new QHBoxLayout;
+    m_captureButton = screenButton(QStringLiteral("From open windows"),
+                                   QStringLiteral("Pick the applications whose windows are open "
+                                                  "now, each where its window is"),
+                                   this);
+    m_captureButton->setObjectName(QStringLiteral("captureButton"));
+    m_captureButton->setEnabled(m_context.windows && m_context.workAreas && m_context.workspace);
+    buttons->addWidget(m_captureButton);
     buttons->addStretch();
     m_saveButton =
         screenButton(QStringLiteral("Save"), QStringLiteral("Store the new workspace"), this);
@@ -89,6 +105,8 @@ void WSCreatorViewController::buildView() {
     connect(m_saveButton, &QPushButton::clicked, this, &WSCreatorViewController::saveWS);
     connect(m_nameField, &QLineEdit::textChanged, this,
             &WSCreatorViewController::updateShortcutNotice);
+    connect(m_captureButton, &QPushButton::clicked, this,
+            &WSCreatorViewController::captureOpenWindows);
 
     // The recorder keeps what the user records to itself until "Save" stores it
     // under the new workspace's key. (Bound to the shared scratch key, it would
@@ -125,6 +143,7 @@ void WSCreatorViewController::showEvent(QShowEvent* event) {
     WSMainView::showEvent(event);
     updateShortcutNotice();
     m_collectionView->clearSearch();
+    m_startChoice->setDesktops(placementScreens(nullptr, m_context.windows).desktops);
     m_scanner->scanInstalledApps();
 }
 
@@ -133,6 +152,8 @@ void WSCreatorViewController::scanFinished() {
     if (!m_firstScanDone) {
         m_firstScanDone = true;
         m_collectionView->setBusy(false);
+        if (std::exchange(m_captureAfterScan, false))
+            captureOpenWindows();
         if (std::exchange(m_saveAfterScan, false))
             saveWS();
     }
@@ -165,8 +186,12 @@ void WSCreatorViewController::saveWS() {
 
     const WorkspaceContents contents{name, apps, urlLinks(*m_urlPopover->list()),
                                      fileLinks(*m_filePopover->list())};
+    WorkspaceOptions options;
+    options.switchOnAtStart = m_startChoice->switchOnAtStart();
+    options.startDesktop = m_startChoice->startDesktop();
+    options.apps = m_positionManager.targetsFor(apps);
     const WorkspaceCatalog::Result result =
-        catalog.create(contents, m_shortcutValue, m_positionManager.placementsFor(apps));
+        catalog.create(contents, m_shortcutValue, m_positionManager.placementsFor(apps), options);
     if (!result.stored()) {
         // What the user typed stays on screen.
         refuse(QStringLiteral("Could not save the Workspace!"), result.error);
@@ -186,11 +211,60 @@ void WSCreatorViewController::saveWS() {
     }
 }
 
+void WSCreatorViewController::captureOpenWindows() {
+    if (!m_context.windows || !m_context.workAreas || !m_context.workspace)
+        return;
+    if (!m_firstScanDone) { // the installed applications are not known yet
+        m_captureAfterScan = true;
+        return;
+    }
+    // Where windows cannot be read, the window layer says why (once).
+    if (!m_context.windows->isAvailable(true))
+        return;
+    const WindowCapture capture =
+        dexaro::captureOpenWindows(*m_context.windows, *m_context.workAreas, *m_context.workspace,
+                                   m_collectionView->originalInstalledAppsListForSearchBar(),
+                                   QCoreApplication::applicationPid());
+    QSet<QString> selected = m_collectionView->selectedAppURLs();
+    QStringList found;
+    for (const CapturedApp& app : capture.apps) {
+        selected.insert(app.appURL);
+        m_positionManager.setPosition(app.appURL, rawValue(app.position));
+        m_positionManager.setTarget(app.appURL, app.target);
+        QStringList where{displayName(app.position)};
+        if (!app.target.monitor.isEmpty())
+            where << app.target.monitor;
+        if (app.target.desktop == desktops::all)
+            where << QStringLiteral("all desktops");
+        else if (app.target.desktop >= 0)
+            where << desktopLabel(app.target.desktop, m_context.windows->desktopNames());
+        found << QStringLiteral("%1: %2").arg(app.appName, where.join(QStringLiteral(", ")));
+    }
+    m_collectionView->setSelectedAppURLs(selected);
+
+    QStringList text;
+    if (!found.isEmpty())
+        text << found.join(u'\n');
+    if (!capture.unmatched.isEmpty())
+        text << QStringLiteral("Not an installed application, left out: %1.")
+                    .arg(capture.unmatched.join(QStringLiteral(", ")));
+    text << capture.notes;
+    const QString message =
+        found.isEmpty()
+            ? QStringLiteral("No open window belongs to an installed application.")
+            : QStringLiteral("Picked %1 from open windows; change what you like "
+                             "before saving.")
+                  .arg(found.size() == 1 ? QStringLiteral("one application")
+                                         : QStringLiteral("%1 applications").arg(found.size()));
+    m_context.alerts->inform(alertTitle, message, text.join(QStringLiteral("\n\n")));
+}
+
 void WSCreatorViewController::resetScreen() {
     m_saveButton->setEnabled(false);
     m_nameField->clear();
     m_nameTyping->closeWarning();
     m_shortcutView->setShortcutValue(std::nullopt);
+    m_startChoice->setChoice(false, desktops::current);
     m_collectionView->clearSelection();
 }
 

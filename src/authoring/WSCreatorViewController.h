@@ -20,6 +20,7 @@ class AppListCollectionView;
 class InstalledAppsScanner;
 class LinkPopover;
 class MASShortcutView;
+class StartChoiceView;
 class WSNameCheckerPopover;
 class WSNameTyping;
 class WSTextField;
@@ -32,6 +33,10 @@ public:
 
     // "Save".
     void saveWS();
+    // "From open windows": the applications of the windows open now are
+    // picked, each with its nearest placement, monitor and desktop.
+    void captureOpenWindows();
+    QPushButton* captureButton() const { return m_captureButton; }
 
     // The shortcut that "Save" stores: the recorder's value as the user left it.
     std::optional<MASShortcut> shortcutValue() const { return m_shortcutValue; }
@@ -48,6 +53,7 @@ public:
     QLabel* shortcutNotice() const { return m_shortcutNotice; }
     InstalledAppsScanner* scanner() const { return m_scanner; }
     WSCreatorPositionManager& positionManager() { return m_positionManager; }
+    StartChoiceView* startChoice() const { return m_startChoice; }
 
     static inline const QString alertTitle = QStringLiteral("Workspace creating");
 
@@ -68,6 +74,7 @@ private:
     std::optional<MASShortcut> m_shortcutValue;
     bool m_firstScanDone = false;
     bool m_saveAfterScan = false;
+    bool m_captureAfterScan = false;
 
     WSTextField* m_nameField = nullptr;
     WSNameCheckerPopover* m_nameWarning = nullptr;
@@ -76,10 +83,12 @@ private:
     QLabel* m_shortcutNotice = nullptr;
     AppListCollectionView* m_collectionView = nullptr;
     QPushButton* m_saveButton = nullptr;
+    QPushButton* m_captureButton = nullptr;
     MASShortcutView* m_shortcutView = nullptr;
     LinkPopover* m_urlPopover = nullptr;
     LinkPopover* m_filePopover = nullptr;
     InstalledAppsScanner* m_scanner = nullptr;
+    StartChoiceView* m_startChoice = nullptr;
 };
 
 } // namespace dexaro

@@ -7,6 +7,7 @@
 #include "authoring/InstalledAppsScanner.h"
 #include "authoring/LinkPopover.h"
 #include "authoring/NameChecks.h"
+#include "authoring/StartChoiceView.h"
 #include "authoring/WSEditorListLoader.h"
 #include "authoring/WSEmptyStateView.h"
 #include "authoring/WSNameCheckerPopover.h"
@@ -117,11 +118,18 @@ void WSEditorViewController::buildView() {
     auto* editing = new QVBoxLayout(m_editingPage);
     editing->setContentsMargins(0, 0, 0, 0);
     editing->setSpacing(12);
+    m_startChoice = new StartChoiceView(m_editingPage);
+    editing->addWidget(m_startChoice);
     editing->addWidget(captionLabel(QStringLiteral("Select Workspace's apps"), m_editingPage));
     m_collectionView = new AppListCollectionView(PositionPopoverWindowType::editor, m_editingPage);
     m_collectionView->setObjectName(QStringLiteral("appListCollectionView"));
     m_collectionView->setPositionCaches(nullptr, &m_positionManager);
     m_collectionView->positionsPopover()->setNotice(m_context.placementLimit);
+    m_collectionView->positionsPopover()->setScreensSource(
+        [this] { return placementScreens(m_context.workAreas, m_context.windows); });
+    m_positionManager.optionsSource = [this](const QString& wsID) {
+        return m_context.catalog ? m_context.catalog->options(wsID) : WorkspaceOptions{};
+    };
     editing->addWidget(m_collectionView, 1);
     m_pages->addWidget(m_emptyView);
     m_pages->addWidget(m_editingPage);
@@ -163,6 +171,7 @@ void WSEditorViewController::resizeEvent(QResizeEvent* event) {
 
 void WSEditorViewController::showEvent(QShowEvent* event) {
     WSMainView::showEvent(event);
+    m_startChoice->setDesktops(placementScreens(nullptr, m_context.windows).desktops);
     m_scanner->scanInstalledApps();
     if (m_context.consumeEditorTag && m_context.consumeEditorTag())
         reloadList();
@@ -285,6 +294,8 @@ void WSEditorViewController::popUpWsButtonSelectionHandler(int index) {
     m_pages->setCurrentWidget(m_editingPage);
     m_positionManager.currentSelectedWSID = ws.wsID;
     m_positionManager.positionsFor(ws.wsID);
+    const WorkspaceOptions options = m_positionManager.optionsOf(ws.wsID);
+    m_startChoice->setChoice(options.switchOnAtStart, options.startDesktop);
     // Applications the scan does not list keep a tile of their own, so that
     // "Save" keeps them unless the user takes them out.
     m_collectionView->setKeptApps(keptApplications(ws.apps, m_scanner->result()));
@@ -337,8 +348,10 @@ void WSEditorViewController::saveWS() {
 
     const WorkspaceContents contents{name, apps, urlLinks(*m_urlPopover->list()),
                                      fileLinks(*m_filePopover->list())};
-    const WorkspaceCatalog::Result result =
-        catalog.update(ws->wsID, contents, m_positionManager.placementsFor(ws->wsID, apps));
+    const WorkspaceCatalog::Result result = catalog.update(
+        ws->wsID, contents, m_positionManager.placementsFor(ws->wsID, apps),
+        m_positionManager.optionsFor(ws->wsID, apps, m_startChoice->switchOnAtStart(),
+                                     m_startChoice->startDesktop()));
     if (!result.stored()) {
         refuse(QStringLiteral("Workspace could not be updated!"), result.error);
         return;

@@ -24,6 +24,7 @@ class BusySpinner;
 class InstalledAppsScanner;
 class LinkPopover;
 class MASShortcutView;
+class StartChoiceView;
 class WSEditorListLoader;
 class WSEmptyStateView;
 class WSNameCheckerPopover;
@@ -59,6 +60,7 @@ public:
     WSEmptyStateView* emptyView() const { return m_emptyView; }
     InstalledAppsScanner* scanner() const { return m_scanner; }
     WSEditorPositionManager& positionManager() { return m_positionManager; }
+    StartChoiceView* startChoice() const { return m_startChoice; }
 
     static inline const QString alertTitle = QStringLiteral("Workspace updating");
     static inline const QString deleteAlertTitle = QStringLiteral("Workspace deleting");
@@ -103,6 +105,7 @@ private:
     WSNameCheckerPopover* m_nameWarning = nullptr;
     WSNameTyping* m_nameTyping = nullptr;
     MASShortcutView* m_shortcutView = nullptr;
+    StartChoiceView* m_startChoice = nullptr;
     QStackedLayout* m_pages = nullptr;
     WSEmptyStateView* m_emptyView = nullptr;
     QWidget* m_editingPage = nullptr;

@@ -45,7 +45,9 @@ std::optional<QDateTime> readDate(const QVariant& value) {
         constexpr double limitSeconds = 9.2e15;
         if (!std::isfinite(seconds) || std::abs(seconds) > limitSeconds)
             return std::nullopt;
-        const QDateTime date = QDateTime::fromMSecsSinceEpoch(qint64(seconds * 1000.0));
+        // In UTC: the same instant, without asking the system for the local
+        // time zone once per workspace while the list loads.
+        const QDateTime date = QDateTime::fromMSecsSinceEpoch(qint64(seconds * 1000.0), Qt::UTC);
         if (!date.isValid())
             return std::nullopt;
         return date;
@@ -95,12 +97,16 @@ QList<ObjectStore::Entity> storeEntities() {
         {schema::workspaces, {kId, kName, kDateAdd, kApps, kUrls, kFileUrls}, {kDateAdd}},
         {schema::settings, {kName, kValue}},
         {schema::positions, {QStringLiteral("wsID"), QStringLiteral("appPositions")}},
+        {schema::options,
+         {QStringLiteral("wsID"), QStringLiteral("appKey"), QStringLiteral("monitor"),
+          QStringLiteral("desktop"), QStringLiteral("atStart")}},
     };
 }
 } // namespace
 
 std::unique_ptr<ObjectStore> WorkspaceStore::openStore(const QString& path, QString* error) {
-    return ObjectStore::open(path.isEmpty() ? defaultStorePath() : path, storeEntities(), error);
+    return ObjectStore::open(path.isEmpty() ? defaultStorePath() : path, storeEntities(), error,
+                             schema::version);
 }
 
 std::unique_ptr<ObjectStore> WorkspaceStore::openReadOnlyStore(const QString& path,

@@ -19,6 +19,10 @@ namespace schema {
 inline const QString workspaces = QStringLiteral("Workspaces");
 inline const QString settings = QStringLiteral("Settings");
 inline const QString positions = QStringLiteral("PositionsEntity");
+// Dexaro's own: monitors, desktops and start-up (WorkspaceOptionsStore).
+inline const QString options = QStringLiteral("WorkspaceOptions");
+// PRAGMA user_version of a store: 1 has the first three tables, 2 adds options.
+inline constexpr int version = 2;
 } // namespace schema
 
 // Logical setting key -> stored setting name; unknown keys map to themselves.

@@ -18,6 +18,10 @@ bool namesEntry(const WindowInfo& window, const RunningApplication& app) {
 
 } // namespace
 
+bool windowNamesEntry(const WindowInfo& window, const RunningApplication& app) {
+    return namesEntry(window, app);
+}
+
 LaunchMatch launchMatch(const WindowInfo& window, const RunningApplication& app, Windows& windows) {
     const bool fromBefore = window.appearance <= app.windowsSince;
     const bool ofProcess =

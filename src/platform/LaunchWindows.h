@@ -22,6 +22,10 @@ enum class LaunchMatch { none, byClass, byProcess, byStartupId };
 
 LaunchMatch launchMatch(const WindowInfo& window, const RunningApplication& app, Windows& windows);
 
+// Whether the window's _GTK_APPLICATION_ID or WM_CLASS names the entry of app
+// (its desktop-file id, StartupWMClass or Exec program, letter case aside).
+bool windowNamesEntry(const WindowInfo& window, const RunningApplication& app);
+
 // The windows of the launch among windows, in their order.
 QList<WindowInfo> launchWindows(const QList<WindowInfo>& all, const RunningApplication& app,
                                 Windows& windows);

@@ -230,7 +230,7 @@ ObjectStore::ObjectStore() : d(std::make_unique<Private>()) {}
 ObjectStore::~ObjectStore() = default;
 
 std::unique_ptr<ObjectStore> ObjectStore::open(const QString& path, const QList<Entity>& schema,
-                                               QString* error) {
+                                               QString* error, int version) {
     auto fail = [&](const QString& text) -> std::unique_ptr<ObjectStore> {
         if (error)
             *error = text;
@@ -294,9 +294,16 @@ std::unique_ptr<ObjectStore> ObjectStore::open(const QString& path, const QList<
         p.entities << entity;
         p.byRow.append(QHash<qint64, ObjectId>());
     }
-    if (!statements.isEmpty()) {
+    int storedVersion = 0;
+    {
+        Statement pragma(p.db, QStringLiteral("PRAGMA user_version"));
+        if (pragma.step() == SQLITE_ROW)
+            storedVersion = pragma.column(0).toInt();
+    }
+    if (!statements.isEmpty() || storedVersion < version) {
         statements.prepend(QStringLiteral("BEGIN IMMEDIATE"));
-        statements << QStringLiteral("PRAGMA user_version=1") << QStringLiteral("COMMIT");
+        statements << QStringLiteral("PRAGMA user_version=%1").arg(qMax(storedVersion, version))
+                   << QStringLiteral("COMMIT");
         for (const QString& statement : std::as_const(statements)) {
             if (!exec(p.db, statement, &message)) {
                 exec(p.db, QStringLiteral("ROLLBACK"), nullptr);

@@ -31,8 +31,11 @@ public:
         QStringList attributes;
         QStringList realAttributes = {}; // stored as REAL; the others as TEXT
     };
+    // The file's PRAGMA user_version becomes version when it was lower (and is
+    // never lowered): the tables and columns of a version are added in the
+    // same transaction that raises it.
     static std::unique_ptr<ObjectStore> open(const QString& path, const QList<Entity>& schema,
-                                             QString* error);
+                                             QString* error, int version = 1);
     // A second, read-only connection to a store that open() has made: for
     // reading on another thread while the main context goes on. It sees what
     // has been saved, never the main context's pending changes; it changes

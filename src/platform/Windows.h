@@ -14,6 +14,7 @@
 #include <QList>
 #include <QRect>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -103,6 +104,23 @@ public:
     // or one of its descendants, also when the window comes from a sandbox with
     // a PID namespace of its own below root.
     virtual bool isOfProcessTree(qint64 windowPid, qint64 root) = 0;
+
+    // Virtual desktops (EWMH), numbered from 0. Backends without them keep
+    // these defaults: no desktops, and every request refused.
+    // How many the window manager has now; 0 when it has none.
+    virtual int desktopCount() { return 0; }
+    // Their names (_NET_DESKTOP_NAMES), as many as the window manager gave;
+    // a desktop without one is for the caller to name.
+    virtual QStringList desktopNames() { return {}; }
+    virtual int currentDesktop() { return -1; } // -1 when unknown
+    // The window's desktop; -2 when it is on all of them, nullopt when unknown.
+    virtual std::optional<int> desktopOf(WindowId) { return std::nullopt; }
+    // Sends the window to a desktop (-2: all of them) and waits, as setFrame
+    // does, for the window manager to do it. False when there is no such
+    // desktop or the window manager did not move it.
+    virtual bool moveToDesktop(WindowId, int) { return false; }
+    // Shows another desktop; false when there is no such desktop.
+    virtual bool showDesktop(int) { return false; }
 
     using Listener = std::function<void(const WindowEvent& event)>;
     // The listener hears of every change until the subscription goes.

@@ -5,6 +5,20 @@
 
 namespace dexaro {
 
+QList<WorkAreas::Monitor> WorkAreas::monitors() {
+    const auto monitor = primary();
+    return monitor ? QList<Monitor>{*monitor} : QList<Monitor>{};
+}
+
+std::optional<WorkAreas::Monitor> WorkAreas::monitorNamed(const QString& name) {
+    if (name.isEmpty())
+        return std::nullopt;
+    for (const Monitor& monitor : monitors())
+        if (monitor.name == name)
+            return monitor;
+    return std::nullopt;
+}
+
 QRect WorkAreas::monitorMinusStruts(const QRect& monitor, const QRect& root,
                                     const QList<Strut>& struts) {
     int left = monitor.left(), right = monitor.right();

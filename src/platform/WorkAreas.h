@@ -9,6 +9,7 @@
 #include <QList>
 #include <QPoint>
 #include <QRect>
+#include <QString>
 #include <optional>
 
 namespace dexaro {
@@ -20,6 +21,7 @@ public:
     struct Monitor {
         QRect geometry;
         QRect workArea;
+        QString name; // as the display server names it ("DP-2"); may be empty
         bool operator==(const Monitor&) const = default;
     };
 
@@ -27,6 +29,12 @@ public:
     virtual std::optional<Monitor> primary() = 0;
     // The monitor that contains point, else the one nearest to it. Any thread.
     virtual std::optional<Monitor> monitorAt(const QPoint& point) = 0;
+    // Every monitor connected now, the primary first. Any thread. A backend
+    // that tells monitors apart overrides it; this one knows the primary only.
+    virtual QList<Monitor> monitors();
+    // The connected monitor of that name; nullopt for an empty name or one no
+    // monitor has now (unplugged, renamed).
+    std::optional<Monitor> monitorNamed(const QString& name);
 
     // The space a dock reserves along one edge of the whole screen
     // (_NET_WM_STRUT_PARTIAL): a thickness and the span it covers along that edge.

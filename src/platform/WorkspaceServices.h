@@ -6,7 +6,11 @@
 // (Type=Application). A launch parses the entry's Exec line itself (never a
 // shell) and hands back the process it started, or, when no new instance is
 // asked for and a process of that entry already runs, that process.
+#include "platform/Windows.h"
+
+#include <QList>
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 #include <functional>
 #include <optional>
@@ -68,6 +72,19 @@ public:
     // launch's window) is only asked, never killed. Does not wait.
     virtual void forceTerminate(const RunningApplication& app) = 0;
     virtual bool isTerminated(const RunningApplication& app) = 0;
+
+    // For each window (WindowInfo of platform/Windows.h), the entry among
+    // entries it is a window of, by the rules that tell a launch's windows
+    // (LaunchWindows.h) for a launch Dexaro did not make: its process was
+    // started from the entry, else its application id or class names the
+    // entry, else its process runs the entry's program with the entry's
+    // arguments. An empty string for a window of none. A backend that cannot
+    // tell keeps this default: none.
+    virtual QStringList entriesOfWindows(const QList<WindowInfo>& windows,
+                                         const QStringList& entries) {
+        Q_UNUSED(entries);
+        return QStringList(windows.size(), QString());
+    }
 };
 
 } // namespace dexaro

@@ -38,4 +38,28 @@ QHash<QString, PositionMap> AllPositionsHolder::allPositions() const {
     return m_allPositions;
 }
 
+void AllPositionsHolder::loadAllOptions(const QHash<QString, WorkspaceOptions>& options) {
+    std::unique_lock lock(m_lock);
+    m_options = options;
+}
+
+WorkspaceOptions AllPositionsHolder::optionsOf(const QString& wsID) const {
+    std::shared_lock lock(m_lock);
+    return m_options.value(wsID);
+}
+
+void AllPositionsHolder::setOptions(const QString& wsID, const WorkspaceOptions& options) {
+    std::unique_lock lock(m_lock);
+    if (options.isDefault())
+        m_options.remove(wsID);
+    else
+        m_options.insert(wsID, options);
+}
+
+AppTarget AllPositionsHolder::targetForApp(const QString& wsID, const QString& appURLString) const {
+    const qint64 key = appPositionKey(appURLString);
+    std::shared_lock lock(m_lock);
+    return m_options.value(wsID).apps.value(key);
+}
+
 } // namespace dexaro

@@ -127,20 +127,30 @@ PositionMap keepSelected(const PositionMap& positions, const QStringList& select
     return kept;
 }
 
-FrameCalculator::FrameCalculator(MetricsSource source) : m_source(std::move(source)) {}
+FrameCalculator::FrameCalculator(MetricsSource source)
+    : m_source([source = std::move(source)](const QString& monitor) {
+          return monitor.isEmpty() ? source() : std::nullopt;
+      }) {}
 
-std::optional<QRectF> FrameCalculator::frame(PositionName position) {
+FrameCalculator::FrameCalculator(MonitorMetricsSource source) : m_source(std::move(source)) {}
+
+std::optional<QRectF> FrameCalculator::frame(PositionName position, const QString& monitor) {
     if (position == PositionName::def)
         return QRectF();
-    const auto metrics = m_source();
+    QString name = monitor;
+    auto metrics = m_source(name);
+    if (!metrics && !name.isEmpty()) {
+        name.clear(); // unplugged: the primary stands in
+        metrics = m_source(name);
+    }
     if (!metrics)
         return std::nullopt;
     QSizeF center;
     {
         std::lock_guard lock(m_mutex);
-        if (position == PositionName::centerFull && !m_centerSize)
-            m_centerSize = QSizeF(metrics->width, metrics->height);
-        center = m_centerSize.value_or(QSizeF());
+        if (position == PositionName::centerFull && !m_centerSizes.contains(name))
+            m_centerSizes.insert(name, QSizeF(metrics->width, metrics->height));
+        center = m_centerSizes.value(name);
     }
     return frameFor(position, *metrics, center.width(), center.height())
         .translated(metrics->origin);
@@ -186,8 +196,8 @@ QRectF FrameCalculator::frameFor(PositionName position, const ScreenMetrics& m, 
     return QRectF();
 }
 
-std::optional<ScreenMetrics> screenMetrics(WorkAreas& workAreas) {
-    const auto monitor = workAreas.primary();
+std::optional<ScreenMetrics> screenMetrics(WorkAreas& workAreas, const QString& name) {
+    const auto monitor = name.isEmpty() ? workAreas.primary() : workAreas.monitorNamed(name);
     if (!monitor || monitor->workArea.isEmpty())
         return std::nullopt;
     const QRect& area = monitor->workArea;

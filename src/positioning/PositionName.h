@@ -61,6 +61,15 @@ PositionMap readPlacementString(const QString& text);
 QString writePlacementString(const PositionMap& positions);
 // The subset of positions whose keys belong to one of the selected URL strings.
 PositionMap keepSelected(const PositionMap& positions, const QStringList& selectedAppURLs);
+template <class Value>
+QHash<qint64, Value> keepSelectedTargets(const QHash<qint64, Value>& targets,
+                                         const QStringList& selectedAppURLs) {
+    QHash<qint64, Value> kept;
+    for (const QString& url : selectedAppURLs)
+        if (const auto it = targets.constFind(appPositionKey(url)); it != targets.constEnd())
+            kept.insert(it.key(), *it);
+    return kept;
+}
 
 // The main screen's metrics for the frames: W and H are the work area's size,
 // T its top inset; origin is where the frames are measured from in root
@@ -79,10 +88,15 @@ struct ScreenMetrics {
 class FrameCalculator {
 public:
     using MetricsSource = std::function<std::optional<ScreenMetrics>()>;
+    // The metrics of the named monitor (the primary for an empty name);
+    // nullopt when there is none of that name.
+    using MonitorMetricsSource = std::function<std::optional<ScreenMetrics>(const QString&)>;
     explicit FrameCalculator(MetricsSource source);
+    explicit FrameCalculator(MonitorMetricsSource source);
 
-    // nullopt when there is no main screen. def gives the zero rectangle.
-    std::optional<QRectF> frame(PositionName position);
+    // nullopt when there is no main screen. def gives the zero rectangle. On
+    // a monitor that is not connected, the frame is the primary's.
+    std::optional<QRectF> frame(PositionName position, const QString& monitor = {});
 
     // The table itself, measured from the screen's corner (centerFull uses the
     // given size).
@@ -90,12 +104,13 @@ public:
                            double centerHeight);
 
 private:
-    MetricsSource m_source;
+    MonitorMetricsSource m_source;
     std::mutex m_mutex;
-    std::optional<QSizeF> m_centerSize;
+    QHash<QString, QSizeF> m_centerSizes; // by monitor name ("" the primary)
 };
 
-// Metrics of the primary monitor from the work areas.
-std::optional<ScreenMetrics> screenMetrics(WorkAreas& workAreas);
+// Metrics of the primary monitor, or of the connected monitor of that name,
+// from the work areas.
+std::optional<ScreenMetrics> screenMetrics(WorkAreas& workAreas, const QString& monitor = {});
 
 } // namespace dexaro

@@ -3,8 +3,10 @@
 // application tiles. Clicking a tile's positioning button opens it beside the
 // button with the fifteen placements; the tile's current placement is marked.
 // Choosing an entry marks it, tells the tile and records the choice in the
-// Creator's or the Editor's position cache. It closes when the user clicks
-// outside it. Main thread only.
+// Creator's or the Editor's position cache. With two or more monitors or
+// desktops it also offers the tile's monitor and desktop above the list. It
+// closes when the user clicks outside it. Main thread only.
+#include "positioning/PlacementScreens.h"
 #include "positioning/PositionListItem.h"
 #include "positioning/PositionTile.h"
 
@@ -15,6 +17,7 @@
 #include <QPointer>
 #include <functional>
 
+class QComboBox;
 class QLabel;
 class QScrollArea;
 
@@ -47,6 +50,10 @@ public:
 
     void setMark(int index, bool marked);
 
+    // The tile's monitor and desktop, as its cache has them.
+    AppTarget tileTarget() const;
+    void setTileTarget(const AppTarget& target);
+
 private:
     PositionTile* tile() const;
 
@@ -71,6 +78,13 @@ public:
 
     explicit PositionsPopover(QWidget* parent = nullptr);
 
+    // Where the monitors and desktops offered come from; none without it.
+    void setScreensSource(std::function<PlacementScreens()> source);
+    // Above the placements when there is a choice: "Monitor" and "Desktop".
+    // A monitor the tile names that is not connected is listed as absent.
+    QComboBox* monitorBox() const { return m_monitorBox; }
+    QComboBox* desktopBox() const { return m_desktopBox; }
+
     PositionsListViewController* contentViewController() const { return m_controller; }
     PositionsListCollectionView* list() const { return m_controller->positionsListCollectionView; }
 
@@ -83,7 +97,17 @@ public:
     QLabel* noticeLabel() const { return m_noticeLabel; }
 
 private:
+    void fillScreens();
+    void monitorChosen(int index);
+    void desktopChosen(int index);
+
     PositionsListViewController* m_controller;
+    std::function<PlacementScreens()> m_screens;
+    QWidget* m_header;
+    QLabel* m_monitorLabel;
+    QComboBox* m_monitorBox;
+    QLabel* m_desktopLabel;
+    QComboBox* m_desktopBox;
     QLabel* m_noticeLabel;
     std::function<QString()> m_notice;
 };

@@ -14,6 +14,7 @@ PositionMap WSEditorPositionManager::positionsFor(const QString& wsID) {
     if (const auto stored = m_db.positionsOf(wsID))
         positions = readPlacementString(*stored);
     m_cache.insert(wsID, positions);
+    m_options.insert(wsID, optionsSource ? optionsSource(wsID) : WorkspaceOptions{});
     return positions;
 }
 
@@ -41,6 +42,38 @@ WSEditorPositionManager::placementsFor(const QString& wsID, const QStringList& s
     if (entry == m_cache.end())
         return std::nullopt;
     *entry = keepSelected(*entry, selectedAppURLs);
+    return *entry;
+}
+
+WorkspaceOptions WSEditorPositionManager::optionsOf(const QString& wsID) const {
+    return m_options.value(wsID);
+}
+
+void WSEditorPositionManager::setTarget(const QString& wsID, const QString& appURLString,
+                                        const AppTarget& target) {
+    const auto entry = m_options.find(wsID);
+    if (entry == m_options.end())
+        return;
+    if (target.isDefault())
+        entry->apps.remove(appPositionKey(appURLString));
+    else
+        entry->apps.insert(appPositionKey(appURLString), target);
+}
+
+AppTarget WSEditorPositionManager::targetOf(const QString& wsID,
+                                            const QString& appURLString) const {
+    return m_options.value(wsID).apps.value(appPositionKey(appURLString));
+}
+
+std::optional<WorkspaceOptions>
+WSEditorPositionManager::optionsFor(const QString& wsID, const QStringList& selectedAppURLs,
+                                    bool switchOnAtStart, int startDesktop) {
+    const auto entry = m_options.find(wsID);
+    if (entry == m_options.end())
+        return std::nullopt;
+    entry->apps = keepSelectedTargets(entry->apps, selectedAppURLs);
+    entry->switchOnAtStart = switchOnAtStart;
+    entry->startDesktop = startDesktop;
     return *entry;
 }
 

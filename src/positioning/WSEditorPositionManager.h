@@ -2,11 +2,13 @@
 // The placements of the workspaces opened in the Editor, collected until the
 // Editor saves. A workspace's entry is loaded from the store once, the first
 // time the Editor shows it. Main thread only.
+#include "model/WindowTargets.h"
 #include "positioning/PositionName.h"
 
 #include <QHash>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 namespace dexaro {
@@ -33,9 +35,22 @@ public:
 
     bool isLoaded(const QString& wsID) const { return m_cache.contains(wsID); }
 
+    // Where the stored options come from (the catalog); loaded with the
+    // placements. Without it a workspace has none.
+    std::function<WorkspaceOptions(const QString& wsID)> optionsSource;
+    WorkspaceOptions optionsOf(const QString& wsID) const; // of a loaded workspace
+    void setTarget(const QString& wsID, const QString& appURLString, const AppTarget& target);
+    AppTarget targetOf(const QString& wsID, const QString& appURLString) const;
+    // The options to store: the workspace's own as given, the selected
+    // applications' targets; nothing when the workspace was never loaded.
+    std::optional<WorkspaceOptions> optionsFor(const QString& wsID,
+                                               const QStringList& selectedAppURLs,
+                                               bool switchOnAtStart, int startDesktop);
+
 private:
     PositionsDBManager& m_db;
     QHash<QString, PositionMap> m_cache;
+    QHash<QString, WorkspaceOptions> m_options;
 };
 
 } // namespace dexaro

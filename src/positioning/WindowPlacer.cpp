@@ -22,7 +22,8 @@ using Clock = std::chrono::steady_clock;
 
 struct Placement {
     RunningApplication app;
-    PositionName position = PositionName::def;
+    WindowTarget where;
+    bool desktopSent = false;
     WindowPlacers::Finished finished;
     std::optional<QRect> target;
     int attemptsLeft = 0;
@@ -132,14 +133,15 @@ void WindowPlacers::State::begin(const PlacementPtr& p) {
     while (!recent.empty() && (recent.front().first < now - tuning.limit || recent.size() > 64))
         recent.pop_front();
     recent.emplace_back(now, p->app);
-    if (const auto frame = frames.frame(p->position))
-        p->target = frame->toRect();
+    if (p->where.position != PositionName::def)
+        if (const auto frame = frames.frame(p->where.position, p->where.monitor))
+            p->target = frame->toRect();
     p->attemptsLeft = tuning.attempts;
     p->deadline = now + tuning.limit;
 }
 
 void WindowPlacers::State::lookAtPresent(const PlacementPtr& p) {
-    if (!p->target) {
+    if (!p->target && p->where.desktop == desktops::current) {
         finish(p); // no screen: the window is left alone
         return;
     }
@@ -214,6 +216,18 @@ void WindowPlacers::State::attempt(const PlacementPtr& p) {
         finish(p);
         return;
     }
+    if (!p->desktopSent && p->where.desktop != desktops::current) {
+        // Before it is placed: a window manager may place a window anew on
+        // the desktop it arrives at.
+        p->desktopSent = true;
+        windows.moveToDesktop(p->window, p->where.desktop);
+    }
+    if (!p->target) { // a desktop, no placement
+        p->result.placed = true;
+        p->result.window = p->window;
+        finish(p);
+        return;
+    }
     --p->attemptsLeft;
     ++p->result.attempts;
     const auto frame = windows.setFrame(p->window, *p->target);
@@ -279,13 +293,13 @@ int WindowPlacers::activeCount() const {
     return m_state->count;
 }
 
-void WindowPlacers::startPlacingAppWindow(const RunningApplication& app, PositionName position,
+void WindowPlacers::startPlacingAppWindow(const RunningApplication& app, const WindowTarget& target,
                                           Finished finished) {
-    if (position == PositionName::def)
+    if (target.doesNothing())
         return;
     auto p = std::make_shared<Placement>();
     p->app = app;
-    p->position = position;
+    p->where = target;
     p->finished = std::move(finished);
     std::lock_guard lock(m_state->mutex);
     if (m_state->stopping)
@@ -296,18 +310,18 @@ void WindowPlacers::startPlacingAppWindow(const RunningApplication& app, Positio
 }
 
 PlacementResult WindowPlacers::placeAppWindow(const RunningApplication& app,
-                                              PositionName position) {
+                                              const WindowTarget& target) {
     // Waiting for seconds would freeze the user interface: hand the work over.
     if (auto* instance = QCoreApplication::instance();
         instance && QThread::currentThread() == instance->thread()) {
-        startPlacingAppWindow(app, position);
+        startPlacingAppWindow(app, target);
         return {};
     }
-    if (position == PositionName::def)
+    if (target.doesNothing())
         return {};
     auto done = std::make_shared<std::promise<PlacementResult>>();
     auto result = done->get_future();
-    startPlacingAppWindow(app, position,
+    startPlacingAppWindow(app, target,
                           [done](const PlacementResult& placed) { done->set_value(placed); });
     {
         std::lock_guard lock(m_state->mutex);

@@ -9,13 +9,15 @@
 // application makes itself (restoring its saved geometry) is undone once
 // more; one the user makes ends the watch. A frame the window manager adjusts
 // (below a panel, rounded to character cells) becomes the target. At most 20
-// attempts and about 20 seconds per application; def does nothing.
+// attempts and about 20 seconds per application; def on the current desktop
+// does nothing.
 //
 // Everything is driven by the window layer's notifications and by deadlines,
 // on one thread of the placers' own: nothing polls, nothing sleeps.
 #include "platform/Windows.h"
 #include "platform/WorkspaceServices.h"
 #include "positioning/PositionName.h"
+#include "positioning/WindowTarget.h"
 
 #include <chrono>
 #include <functional>
@@ -47,11 +49,18 @@ public:
     // Places the launch's window; returns at once. finished runs once the
     // placement has ended (also when it is stopped), on the placers' thread;
     // def ends nothing and calls nothing.
-    void startPlacingAppWindow(const RunningApplication& app, PositionName position,
+    void startPlacingAppWindow(const RunningApplication& app, const WindowTarget& target,
                                Finished finished = {});
+    void startPlacingAppWindow(const RunningApplication& app, PositionName position,
+                               Finished finished = {}) {
+        startPlacingAppWindow(app, WindowTarget{position}, std::move(finished));
+    }
     // The same, waiting until the placement has ended. Called on the main
     // thread it returns at once instead, with nothing done yet.
-    PlacementResult placeAppWindow(const RunningApplication& app, PositionName position);
+    PlacementResult placeAppWindow(const RunningApplication& app, const WindowTarget& target);
+    PlacementResult placeAppWindow(const RunningApplication& app, PositionName position) {
+        return placeAppWindow(app, WindowTarget{position});
+    }
 
     // Placements under way.
     int activeCount() const;

@@ -6,6 +6,7 @@
 #include "platform/Windows.h"
 
 #include <QHash>
+#include <QStringList>
 #include <algorithm>
 #include <mutex>
 
@@ -71,6 +72,15 @@ public:
         tell({WindowEvent::Type::gone, info, {}, false});
     }
 
+    // Virtual desktops: how many, their names, and each window's (0 unless
+    // set); calls lists "desktop <id> <n>" and "frame <id>" in the order asked.
+    int desktops = 0;
+    QStringList names;
+    QStringList calls() const {
+        std::lock_guard lock(m_mutex);
+        return m_calls;
+    }
+
     int setFrameCalls() const {
         std::lock_guard lock(m_mutex);
         return m_setFrames;
@@ -105,6 +115,7 @@ public:
         {
             std::lock_guard lock(m_mutex);
             ++m_setFrames;
+            m_calls << QStringLiteral("frame %1").arg(id);
             Entry* e = find(id);
             if (!e)
                 return std::nullopt;
@@ -114,6 +125,30 @@ public:
         }
         move(id, answered);
         return answered;
+    }
+    int current = 0; // the desktop shown
+    int desktopCount() override { return desktops; }
+    int currentDesktop() override { return current; }
+    QStringList desktopNames() override { return names; }
+    std::optional<int> desktopOf(WindowId id) override {
+        std::lock_guard lock(m_mutex);
+        if (Entry* e = find(id))
+            return e->desktop;
+        return std::nullopt;
+    }
+    bool moveToDesktop(WindowId id, int desktop) override {
+        std::lock_guard lock(m_mutex);
+        m_calls << QStringLiteral("desktop %1 %2").arg(id).arg(desktop);
+        Entry* e = find(id);
+        if (!e || desktop >= desktops || (desktop < 0 && desktop != -2))
+            return false;
+        e->desktop = desktop;
+        return true;
+    }
+    void setDesktop(WindowId id, int desktop) {
+        std::lock_guard lock(m_mutex);
+        if (Entry* e = find(id))
+            e->desktop = desktop;
     }
     bool close(WindowId id) override { return window(id).has_value(); }
     bool iconify(WindowId id) override { return window(id).has_value(); }
@@ -137,6 +172,7 @@ private:
     struct Entry {
         WindowInfo info;
         QRect frame;
+        int desktop = 0;
     };
     struct Subscription final : WindowSubscription {
         Subscription(FakeWindows& owner, qsizetype index) : owner(owner), index(index) {}
@@ -167,6 +203,7 @@ private:
     WindowId m_lastId = 0;
     quint64 m_lastAppearance = 0;
     int m_setFrames = 0;
+    QStringList m_calls;
     std::mutex m_listenersMutex;
     QList<Listener> m_listeners;
 };

@@ -1,8 +1,8 @@
 // Writes the README's pictures, light and dark, into the folder named on the
 // command line: the main window on its Configs screen, the popover with rows
 // off, busy and on, the popover with its settings menu open, and the about
-// window, and the Creator and the Editor at the window size of a 1366 x 768 and
-// of a 2560 x 1440 screen.
+// window, the Creator and the Editor at the window size of a 1366 x 768 and
+// of a 2560 x 1440 screen, and the placement picker with monitors and desktops.
 //   QT_QPA_PLATFORM=offscreen build/bin/dexaro-screenshots docs
 #include "activation/ActivationPulse.h"
 #include "activation/CustomNSPopoverView.h"
@@ -30,6 +30,8 @@
 #include "platform/UserDefaults.h"
 #include "positioning/AllPositionsHolder.h"
 #include "positioning/PositionsDBManager.h"
+#include "positioning/PositionsPopover.h"
+#include "positioning/WSCreatorPositionManager.h"
 #include "shortcuts/MASShortcutBinder.h"
 #include "shortcuts/MASShortcutMonitor.h"
 #include "shortcuts/MASShortcutValidator.h"
@@ -322,6 +324,44 @@ QPixmap editorLarge() {
     return AuthoringScene().picture(large, true);
 }
 
+// The placement picker of a tile with two monitors and four desktops to
+// choose from: the right half of the second monitor, on the second desktop.
+struct PickerTile : QWidget, PositionTile {
+    PositionName itemPosition() const override { return PositionName::rightHalf; }
+    void setItemPosition(PositionName) override {}
+    QString appURL() const override { return QStringLiteral("file:///mail.desktop"); }
+};
+
+QPixmap placementPicker() {
+    WSCreatorPositionManager creator;
+    PickerTile tile;
+    creator.setPosition(tile.appURL(), rawValue(PositionName::rightHalf));
+    creator.setTarget(tile.appURL(), {QStringLiteral("DP-2"), 1});
+    PositionsPopover popover;
+    popover.list()->setPositionCaches(&creator, nullptr);
+    popover.setScreensSource([] {
+        PlacementScreens screens;
+        screens.monitors = {{QStringLiteral("Primary"), {}},
+                            {QStringLiteral("eDP-1 (1920 × 1080)"), QStringLiteral("eDP-1")},
+                            {QStringLiteral("DP-2 (2560 × 1440)"), QStringLiteral("DP-2")}};
+        const QStringList names = {QStringLiteral("Main"), QStringLiteral("Mail"),
+                                   QStringLiteral("Code"), QStringLiteral("Music")};
+        screens.desktops << PlacementScreens::Desktop{QStringLiteral("Current desktop"),
+                                                      desktops::current};
+        for (int i = 0; i < names.size(); ++i)
+            screens.desktops << PlacementScreens::Desktop{names[i], i};
+        screens.desktops << PlacementScreens::Desktop{QStringLiteral("All desktops"),
+                                                      desktops::all};
+        return screens;
+    });
+    popover.showFor(&tile, nullptr, PositionPopoverWindowType::create);
+    popover.move(0, 0);
+    QCoreApplication::processEvents();
+    const QPixmap picture = popover.grab();
+    popover.hide();
+    return picture;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -344,7 +384,8 @@ int main(int argc, char** argv) {
                                                         {"creator", creator},
                                                         {"editor", editor},
                                                         {"creator-2560", creatorLarge},
-                                                        {"editor-2560", editorLarge}};
+                                                        {"editor-2560", editorLarge},
+                                                        {"placement-picker", placementPicker}};
     int status = 0;
     for (const bool dark : {false, true}) {
         std::optional<dexaro::test::DesktopPalette> palette;

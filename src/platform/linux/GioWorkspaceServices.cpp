@@ -395,4 +395,44 @@ std::unique_ptr<WorkspaceServices> makeGioWorkspaceServices(Windows& windows) {
     return std::make_unique<GioWorkspaceServices>(windows);
 }
 
+QStringList GioWorkspaceServices::entriesOfWindows(const QList<WindowInfo>& windows,
+                                                   const QStringList& entries) {
+    struct Known {
+        QString entry;
+        RunningApplication names;
+        EntryIdentity identity;
+    };
+    QList<Known> known;
+    for (const QString& entry : entries) {
+        QString error;
+        auto loaded = ApplicationEntry::load(entry, &error);
+        if (!loaded)
+            continue; // an entry that does not load owns no window
+        RunningApplication names;
+        names.wmClass = loaded->wmClass();
+        names.desktopId = loaded->desktopId();
+        names.program = loaded->programName();
+        known.append({entry, names, loaded->identity()});
+    }
+    QStringList found;
+    for (const WindowInfo& window : windows) {
+        QString entry;
+        // Surest first: started from the entry, then named by it, then running
+        // its program.
+        for (const Known& k : known)
+            if (window.pid > 0 && k.identity.launchedFrom(window.pid)) {
+                entry = k.entry;
+                break;
+            }
+        for (int i = 0; entry.isEmpty() && i < known.size(); ++i)
+            if (windowNamesEntry(window, known[i].names))
+                entry = known[i].entry;
+        for (int i = 0; entry.isEmpty() && i < known.size(); ++i)
+            if (window.pid > 0 && known[i].identity.matches(window.pid))
+                entry = known[i].entry;
+        found << entry;
+    }
+    return found;
+}
+
 } // namespace dexaro

@@ -31,6 +31,8 @@ public:
     void terminate(const RunningApplication& app) override;
     void forceTerminate(const RunningApplication& app) override;
     bool isTerminated(const RunningApplication& app) override;
+    QStringList entriesOfWindows(const QList<WindowInfo>& windows,
+                                 const QStringList& entries) override;
 
 private:
     struct Hiding;

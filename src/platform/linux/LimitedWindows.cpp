@@ -40,6 +40,20 @@ public:
     bool iconify(WindowId id) override { return m_xwayland && m_xwayland->iconify(id); }
     bool raise(WindowId id) override { return m_xwayland && m_xwayland->raise(id); }
     bool activate(WindowId id) override { return m_xwayland && m_xwayland->activate(id); }
+    int desktopCount() override { return m_xwayland ? m_xwayland->desktopCount() : 0; }
+    QStringList desktopNames() override {
+        return m_xwayland ? m_xwayland->desktopNames() : QStringList{};
+    }
+    int currentDesktop() override { return m_xwayland ? m_xwayland->currentDesktop() : -1; }
+    std::optional<int> desktopOf(WindowId id) override {
+        return m_xwayland ? m_xwayland->desktopOf(id) : std::nullopt;
+    }
+    bool moveToDesktop(WindowId id, int desktop) override {
+        return m_xwayland && m_xwayland->moveToDesktop(id, desktop);
+    }
+    bool showDesktop(int desktop) override {
+        return m_xwayland && m_xwayland->showDesktop(desktop);
+    }
     bool isOfProcessTree(qint64 windowPid, qint64 root) override {
         return m_xwayland && m_xwayland->isOfProcessTree(windowPid, root);
     }

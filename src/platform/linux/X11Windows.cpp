@@ -50,6 +50,8 @@ constexpr int settleMs = 250;
 // ICCCM WM_STATE value of an iconified window.
 constexpr uint32_t iconicState = 3;
 constexpr auto fromPager = XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER;
+// _NET_WM_DESKTOP of a window on every desktop.
+constexpr uint32_t allDesktops = 0xFFFFFFFF;
 
 struct Extents {
     int left = 0, right = 0, top = 0, bottom = 0;
@@ -75,6 +77,7 @@ struct WindowState {
     bool hasFrameExtents = false;
     bool maximizedOrFullscreen = false;
     bool fullscreen = false;
+    std::optional<uint32_t> desktop; // _NET_WM_DESKTOP; 0xFFFFFFFF: all
     xcb_size_hints_t hints{};
 
     // The client size the window manager makes of a requested one: ICCCM size
@@ -156,11 +159,14 @@ std::optional<WindowState> readWindowState(Connection& conn, const Atoms& atoms,
     const auto gtkCookie = getProperty(conn, window, atoms.gtkFrameExtents, XCB_ATOM_CARDINAL, 4);
     const auto stateCookie = getProperty(conn, window, ewmh->_NET_WM_STATE, XCB_ATOM_ATOM);
     const auto hintsCookie = xcb_icccm_get_wm_normal_hints_unchecked(conn.c(), window);
+    const auto desktopCookie =
+        getProperty(conn, window, ewmh->_NET_WM_DESKTOP, XCB_ATOM_CARDINAL, 1);
     auto translated = reply(xcb_translate_coordinates_reply(conn.c(), translateCookie, nullptr));
     auto geometry = reply(xcb_get_geometry_reply(conn.c(), geometryCookie, nullptr));
     auto frame = reply(xcb_get_property_reply(conn.c(), frameCookie, nullptr));
     auto gtk = reply(xcb_get_property_reply(conn.c(), gtkCookie, nullptr));
     auto state = reply(xcb_get_property_reply(conn.c(), stateCookie, nullptr));
+    auto desktop = reply(xcb_get_property_reply(conn.c(), desktopCookie, nullptr));
     xcb_size_hints_t hints{};
     if (!xcb_icccm_get_wm_normal_hints_reply(conn.c(), hintsCookie, &hints, nullptr))
         hints = xcb_size_hints_t{};
@@ -170,6 +176,8 @@ std::optional<WindowState> readWindowState(Connection& conn, const Atoms& atoms,
     WindowState s;
     s.client = QRect(translated->dst_x, translated->dst_y, geometry->width, geometry->height);
     s.hints = hints;
+    if (const auto values = cardinalsOf(desktop.get()); !values.empty())
+        s.desktop = values[0];
     const auto frameValues = cardinalsOf(frame.get());
     s.hasFrameExtents = frameValues.size() >= 4;
     s.frame = extentsOf(frameValues);
@@ -433,6 +441,83 @@ public:
         return answered->visible();
     }
 
+    int desktopCount() override {
+        if (!m_requests)
+            return 0;
+        uint32_t count = 0;
+        xcb_ewmh_connection_t* ewmh = m_requests->ewmh();
+        const bool known = xcb_ewmh_get_number_of_desktops_reply(
+            ewmh, xcb_ewmh_get_number_of_desktops(ewmh, m_requests->screenNumber()), &count,
+            nullptr);
+        x11::roundTrips++;
+        return known ? int(std::min<uint32_t>(count, 1024)) : 0;
+    }
+
+    QStringList desktopNames() override {
+        if (!m_requests)
+            return {};
+        xcb_ewmh_connection_t* ewmh = m_requests->ewmh();
+        xcb_ewmh_get_utf8_strings_reply_t names{};
+        if (!xcb_ewmh_get_desktop_names_reply(
+                ewmh, xcb_ewmh_get_desktop_names(ewmh, m_requests->screenNumber()), &names,
+                nullptr))
+            return {};
+        x11::roundTrips++;
+        // NUL-separated, the last one NUL-terminated or not.
+        const QList<QByteArray> parts =
+            QByteArray(names.strings, int(names.strings_len)).split('\0');
+        xcb_ewmh_get_utf8_strings_reply_wipe(&names);
+        QStringList list;
+        for (const QByteArray& part : parts)
+            list << QString::fromUtf8(part);
+        if (!list.isEmpty() && list.last().isEmpty() && names.strings_len > 0)
+            list.removeLast();
+        return list;
+    }
+
+    int currentDesktop() override {
+        if (!m_requests)
+            return -1;
+        uint32_t desktop = 0;
+        xcb_ewmh_connection_t* ewmh = m_requests->ewmh();
+        const bool known = xcb_ewmh_get_current_desktop_reply(
+            ewmh, xcb_ewmh_get_current_desktop(ewmh, m_requests->screenNumber()), &desktop,
+            nullptr);
+        x11::roundTrips++;
+        return known ? int(desktop) : -1;
+    }
+
+    std::optional<int> desktopOf(WindowId id) override {
+        if (!m_requests)
+            return std::nullopt;
+        const auto state = readWindowState(*m_requests, *m_requestAtoms, id);
+        if (!state || !state->desktop)
+            return std::nullopt;
+        return *state->desktop == allDesktops ? -2 : int(*state->desktop);
+    }
+
+    bool moveToDesktop(WindowId id, int desktop) override {
+        if (!m_requests || (desktop < 0 && desktop != -2) || desktop >= desktopCount())
+            return false;
+        const uint32_t wanted = desktop == -2 ? allDesktops : uint32_t(desktop);
+        const quint64 since = changesOf(id);
+        xcb_ewmh_request_change_wm_desktop(m_requests->ewmh(), m_requests->screenNumber(), id,
+                                           wanted, fromPager);
+        xcb_flush(m_requests->c());
+        followAnswer(id, since, answerTimeoutMs,
+                     [&](const WindowState& s) { return s.desktop == wanted; });
+        const auto state = readWindowState(*m_requests, *m_requestAtoms, id);
+        return state && state->desktop == wanted;
+    }
+
+    bool showDesktop(int desktop) override {
+        if (!m_requests || desktop < 0 || desktop >= desktopCount())
+            return false;
+        xcb_ewmh_request_change_current_desktop(m_requests->ewmh(), m_requests->screenNumber(),
+                                                uint32_t(desktop), XCB_CURRENT_TIME);
+        return synced();
+    }
+
     bool close(WindowId id) override {
         if (!m_requests)
             return false;
@@ -650,7 +735,8 @@ private:
             }
             const Atoms& atoms = *m_eventAtoms;
             if (e->atom == ewmh->_NET_FRAME_EXTENTS || e->atom == ewmh->_NET_WM_STATE ||
-                e->atom == atoms.gtkFrameExtents || e->atom == XCB_ATOM_WM_NORMAL_HINTS)
+                e->atom == ewmh->_NET_WM_DESKTOP || e->atom == atoms.gtkFrameExtents ||
+                e->atom == XCB_ATOM_WM_NORMAL_HINTS)
                 refreshState(e->window, false);
             else if (e->atom == ewmh->_NET_WM_PID || e->atom == XCB_ATOM_WM_CLASS ||
                      e->atom == atoms.gtkApplicationId || e->atom == atoms.startupId ||

@@ -125,39 +125,63 @@ x11::Connection* X11WorkAreas::connection() {
 
 void X11WorkAreas::updateMonitors() {
     QList<QRect> monitors;
+    QStringList names;
     const QScreen* primary = QGuiApplication::primaryScreen();
-    if (primary)
+    if (primary) {
         monitors.append(devicePixels(primary));
+        names.append(primary->name());
+    }
     for (const QScreen* screen : QGuiApplication::screens()) {
-        if (screen != primary)
+        if (screen != primary) {
             monitors.append(devicePixels(screen));
+            names.append(screen->name());
+        }
     }
     std::lock_guard lock(m_mutex);
     m_monitors = monitors;
+    m_names = names;
 }
 
-std::optional<WorkAreas::Monitor> X11WorkAreas::monitor(int index, const QList<QRect>& monitors) {
+QList<WorkAreas::Monitor> X11WorkAreas::read(const QList<int>& indexes) {
     x11::Connection* conn = m_onX11 ? connection() : nullptr;
     if (!conn)
-        return std::nullopt;
-    const QRect root = conn->rootRect();
-    const QRect geometry = index >= 0 && index < monitors.size() ? monitors[index] : root;
-    if (monitors.size() > 1) {
-        const QList<Strut> struts = readStruts(*conn);
-        if (!struts.isEmpty())
-            return Monitor{geometry, monitorMinusStruts(geometry, root, struts)};
-    }
-    const auto desktopArea = readDesktopArea(*conn);
-    return Monitor{geometry, desktopArea ? desktopAreaOnMonitor(geometry, *desktopArea) : geometry};
-}
-
-std::optional<WorkAreas::Monitor> X11WorkAreas::primary() {
+        return {};
     QList<QRect> monitors;
+    QStringList names;
     {
         std::lock_guard lock(m_mutex);
         monitors = m_monitors;
+        names = m_names;
     }
-    return monitor(0, monitors);
+    const QRect root = conn->rootRect();
+    QList<int> wanted = indexes;
+    if (wanted.isEmpty())
+        for (int i = 0; i < qMax(1, int(monitors.size())); ++i)
+            wanted << i;
+    QList<Strut> struts;
+    if (monitors.size() > 1)
+        struts = readStruts(*conn);
+    std::optional<QRect> desktopArea;
+    if (struts.isEmpty())
+        desktopArea = readDesktopArea(*conn);
+    QList<Monitor> found;
+    for (int index : wanted) {
+        const bool known = index >= 0 && index < monitors.size();
+        const QRect geometry = known ? monitors[index] : root;
+        const QString name = known ? names.value(index) : QString();
+        if (!struts.isEmpty())
+            found << Monitor{geometry, monitorMinusStruts(geometry, root, struts), name};
+        else
+            found << Monitor{geometry,
+                             desktopArea ? desktopAreaOnMonitor(geometry, *desktopArea) : geometry,
+                             name};
+    }
+    return found;
+}
+
+std::optional<WorkAreas::Monitor> X11WorkAreas::primary() {
+    const QList<Monitor> found = read({0});
+    return found.isEmpty() ? std::nullopt : std::optional(found.first());
 }
 
 std::optional<WorkAreas::Monitor> X11WorkAreas::monitorAt(const QPoint& point) {
@@ -166,7 +190,12 @@ std::optional<WorkAreas::Monitor> X11WorkAreas::monitorAt(const QPoint& point) {
         std::lock_guard lock(m_mutex);
         monitors = m_monitors;
     }
-    return monitor(monitorIndexAt(monitors, point), monitors);
+    const QList<Monitor> found = read({monitorIndexAt(monitors, point)});
+    return found.isEmpty() ? std::nullopt : std::optional(found.first());
+}
+
+QList<WorkAreas::Monitor> X11WorkAreas::monitors() {
+    return read({});
 }
 
 } // namespace dexaro

@@ -6,6 +6,7 @@
 #include "platform/WorkAreas.h"
 
 #include <QObject>
+#include <QStringList>
 #include <memory>
 #include <mutex>
 
@@ -24,10 +25,12 @@ public:
 
     std::optional<Monitor> primary() override;
     std::optional<Monitor> monitorAt(const QPoint& point) override;
+    QList<Monitor> monitors() override;
 
 private:
     void updateMonitors();
-    std::optional<Monitor> monitor(int index, const QList<QRect>& monitors);
+    // The monitors at indexes (every one for none), read in one pass.
+    QList<Monitor> read(const QList<int>& indexes);
 
     x11::Connection* connection();
 
@@ -39,6 +42,7 @@ private:
     bool m_connectionMade = false;
     std::mutex m_mutex;
     QList<QRect> m_monitors; // device pixels, primary first
+    QStringList m_names;     // the monitors' names, in the same order
     QObject m_context;       // the screen connections live as long as this
 };
 

@@ -46,9 +46,9 @@ public:
         s.closePopover = [this] {
             ++closes;
         };
-        s.placeWindow = [this](const RunningApplication& app, PositionName position) {
+        s.placeWindow = [this](const RunningApplication& app, const WindowTarget& target) {
             std::lock_guard guard(m_placedLock);
-            m_placed.append({app, position});
+            m_placed.append({app, target});
         };
         if (more)
             more(s);
@@ -69,7 +69,7 @@ public:
         activation->toggleWorkspace(wsID, fromStatusBar);
         settle();
     }
-    QList<std::pair<RunningApplication, PositionName>> placed() {
+    QList<std::pair<RunningApplication, WindowTarget>> placed() {
         std::lock_guard guard(m_placedLock);
         return m_placed;
     }
@@ -95,7 +95,7 @@ public:
 
 private:
     std::mutex m_placedLock;
-    QList<std::pair<RunningApplication, PositionName>> m_placed;
+    QList<std::pair<RunningApplication, WindowTarget>> m_placed;
 };
 
 } // namespace dexaro::test

@@ -132,18 +132,46 @@ TEST(PopoverList, ANameTooLongForItsRowEndsWithAnEllipsis) {
     }
 }
 
+// A row's height comes from laying its name out at the row's width; most
+// names are told one line without a layout, which must not change a height.
+TEST(PopoverList, RowHeightsAreThoseOfTheNamesLaidOut) {
+    QFont font = QApplication::font();
+    font.setPixelSize(20);
+    font.setWeight(QFont::Light);
+    const QFontMetricsF metrics(font);
+    const QStringList names = {
+        QString(),
+        QStringLiteral("Mail"),
+        QStringLiteral("Morning mail calendar notes and everything else after"),
+        QString(40, u'W'),
+        QString(13, u'W'),
+        QStringLiteral("Почта и календарь на утро и всё остальное"),
+        QStringLiteral("Two\nlines"),
+        QStringLiteral("بريد الصباح والتقويم والملاحظات وكل شيء آخر"),
+        QStringLiteral("朝のメールとカレンダーとメモとそのほかすべてのこと"),
+        QStringLiteral("Emoji \U0001F600\U0001F600\U0001F600"),
+    };
+    for (const QString& name : names) {
+        const qreal laidOut =
+            metrics
+                .boundingRect(QRectF(0, 0, StatusBarPopoverCollectionView::rowWidth, 1e6),
+                              Qt::TextWordWrap, name)
+                .height();
+        const int expected = (laidOut < 40 ? 30 : int(laidOut)) + 8;
+        EXPECT_EQ(StatusBarPopoverCollectionView::rowSize(name).height(), expected)
+            << name.toStdString();
+    }
+}
+
 // A first start: no workspace yet. The popover says so and offers the
 // Creator, readable in both appearances and by a screen reader; the first
 // workspace replaces it with the list.
 TEST(PopoverList, WithNoWorkspaceItSaysSoAndOffersTheCreator) {
     for (const bool dark : {false, true}) {
         SCOPED_TRACE(dark ? "dark" : "light");
-        std::optional<QPalette> palette;
+        std::optional<DesktopPalette> look; // light: the default palette
         if (dark)
-            palette.emplace(darkDesktopPalette());
-        const QPalette before = QApplication::palette();
-        if (palette)
-            QApplication::setPalette(*palette);
+            look.emplace(darkDesktopPalette());
         Activation a;
         QStringList calls;
         a.popover().appDelegate.closePopover = [&] {
@@ -173,7 +201,6 @@ TEST(PopoverList, WithNoWorkspaceItSaysSoAndOffersTheCreator) {
         a.activation->setWorkspaces(manyWorkspaces(1));
         EXPECT_FALSE(empty->isVisible());
         EXPECT_TRUE(a.popover().scrollView()->isVisible());
-        QApplication::setPalette(before);
     }
 }
 

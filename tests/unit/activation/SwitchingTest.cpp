@@ -61,7 +61,7 @@ TEST(Switching, SettingsDecideHowItOpensAndHowItClosesWhatItRecorded) {
     const struct {
         QString value;
         bool counts;
-    } rows[] = {{"1", true}, {"0", false}, {"", false}, {"true", false}};
+    } rows[] = {{"1", true}, {"0", false}, {"true", false}};
     for (const auto& r : rows) {
         SCOPED_TRACE(r.value.toStdString());
         Activation a;
@@ -91,21 +91,41 @@ TEST(Switching, SettingsDecideHowItOpensAndHowItClosesWhatItRecorded) {
     }
 }
 
-TEST(Switching, EditedApplicationListWinsAndEveryLaunchIsPlaced) {
+// The placement, monitor and desktop of each launch, and the workspace's own
+// desktop shown before anything is launched.
+TEST(Switching, EditedApplicationListWinsAndEveryLaunchIsPlacedOnItsMonitorAndDesktop) {
     const QString edited = QStringLiteral("-777001");
-    TemporaryGlobalDataHolder::shared().setUpdatedAppList(edited, {entry(QStringLiteral("Term"))});
+    const QString term = entry(QStringLiteral("Term"));
+    TemporaryGlobalDataHolder::shared().setUpdatedAppList(edited, {term});
     AllPositionsHolder positions;
-    positions.setAppPosition(edited, appPositionKey(entry(QStringLiteral("Term"))),
-                             rawValue(PositionName::leftHalf));
-    Activation a([&](ActivationServices& s) { s.positions = &positions; });
+    positions.setAppPosition(edited, appPositionKey(term), rawValue(PositionName::leftHalf));
+    WorkspaceOptions options;
+    options.startDesktop = 3;
+    options.apps.insert(appPositionKey(term), {QStringLiteral("DP-2"), 1});
+    positions.setOptions(edited, options);
+    QList<int> shown;
+    int launchesWhenShown = -1;
+    RecordingWorkspaceServices* services = nullptr;
+    Activation a([&](ActivationServices& s) {
+        s.positions = &positions;
+        s.showDesktop = [&](int desktop) {
+            shown << desktop;
+            launchesWhenShown = services ? int(services->launches().size()) : -1;
+            return true;
+        };
+    });
+    services = &a.services;
     a.activation->setWorkspaces({workspace(edited, QStringLiteral("Edited"), {"Mail"})});
     a.toggle(edited);
     const auto placed = a.placed();
+    EXPECT_EQ(shown, QList<int>{3});
+    EXPECT_EQ(launchesWhenShown, 0) << "the desktop is shown before the launch";
     ASSERT_EQ(a.services.launches().size(), 1);
     ASSERT_EQ(placed.size(), 1);
-    EXPECT_EQ(std::tuple(a.services.launches()[0].entry, placed[0].first.entry, placed[0].second),
-              std::tuple(entry(QStringLiteral("Term")), entry(QStringLiteral("Term")),
-                         PositionName::leftHalf));
+    EXPECT_EQ(std::tuple(a.services.launches()[0].entry, placed[0].first.entry,
+                         placed[0].second.position, placed[0].second.monitor,
+                         placed[0].second.desktop),
+              std::tuple(term, term, PositionName::leftHalf, QStringLiteral("DP-2"), 1));
 }
 
 // What each request answers, and that a busy workspace finishes first.

@@ -242,7 +242,6 @@ TEST(MainWindowFrame, FillsTheWorkAreaLessMarginsAndIsCentred) {
         QRect expected;
     } rows[] = {
         {"panels top 30 and bottom 24", QRect(0, 30, 1440, 846), 30, QRect(50, 105, 1340, 696)},
-        {"second screen on the right", QRect(1920, 0, 1280, 1024), 24, QRect(1970, 60, 1180, 904)},
         {"tiny screen keeps a usable window", QRect(0, 0, 500, 300), 24, QRect(10, 0, 480, 300)},
     };
     for (const auto& row : rows)

@@ -78,7 +78,8 @@ TEST_F(MainWindowTest, EachItemShowsItsScreenAloneTheCreatorKeepsItsInputAndSett
         EXPECT_EQ(window->toolbarItem(id)->itemSelected(), id == 1) << id;
 }
 
-// A layout without Latin letters is left to the X11 test, which switches the real layout.
+// A key typed where W or Q is on another layout (hide, quit) is the X11 test's,
+// which switches the real layout; here what must not fire.
 TEST_F(MainWindowTest, CtrlWHidesCtrlQQuitsByKeyPositionOnEveryLayout) {
     using namespace x11keys;
     constexpr auto ctrl = Qt::ControlModifier;
@@ -94,8 +95,6 @@ TEST_F(MainWindowTest, CtrlWHidesCtrlQQuitsByKeyPositionOnEveryLayout) {
         {"Ctrl-Shift-W", Qt::Key_W, ctrl | Qt::ShiftModifier, none, false, false},
         {"Ctrl-Super-Q", Qt::Key_Q, ctrl | Qt::MetaModifier, none, false, false},
         {"W typed", Qt::Key_W, Qt::NoModifier, none, false, false},
-        {"French: Ctrl+Z where W is", Qt::Key_Z, ctrl, W, true, false},
-        {"French: Ctrl+A where Q is", Qt::Key_A, ctrl, Q, false, true},
         {"French: Ctrl+W where Z is", Qt::Key_W, ctrl, Z, false, false},
     };
     QSignalSpy quit(window.get(), &CustomMainWindow::quitRequested);

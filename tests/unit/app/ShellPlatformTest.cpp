@@ -30,7 +30,6 @@ TEST(PopoverPlacement, AnchorsToTheIconAndStaysInsideTheWorkArea) {
         {"icon at the right edge: pushed left", QRect(1420, 3, 20, 24), work, QPoint(1055, 31)},
         {"icon at the left edge: pushed right", QRect(0, 3, 20, 24), work, QPoint(0, 31)},
         {"pointer low on the screen: above it", QRect(720, 600, 1, 1), work, QPoint(528, 296)},
-        {"second screen", QRect(2500, 3, 24, 24), QRect(1440, 0, 1920, 1080), QPoint(2319, 31)},
         {"work area smaller than the popover: its corner wins", QRect(10, 10, 4, 4),
          QRect(0, 0, 200, 100), QPoint(0, 0)},
     };
@@ -96,8 +95,6 @@ TEST(XdgAutostartLoginItem, EntryStartsTheLauncherOfTheSamePrefix) {
         const char* launcher;
     } rows[] = {
         {"/usr/bin/dexaro", "/usr/libexec/dexaro/dexaro-launcher"},
-        {"/home/me/Dexaro/build/bin/dexaro",
-         "/home/me/Dexaro/build/libexec/dexaro/dexaro-launcher"},
         {"/opt/dexaro/bin/../bin/dexaro", "/opt/dexaro/libexec/dexaro/dexaro-launcher"},
     };
     for (const auto& row : rows) {

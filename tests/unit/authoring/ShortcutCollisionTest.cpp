@@ -3,9 +3,7 @@
 // their keys while a recorder records.
 #include "AuthoringFixture.h"
 #include "shortcuts/MASShortcutMonitor.h"
-
-#include <QApplication>
-#include <QKeyEvent>
+#include "support/KeyPress.h"
 
 namespace dexaro::test {
 namespace {
@@ -15,11 +13,6 @@ using ShortcutCollision = AuthoringFixture;
 // X11 key codes (evdev + 8): A, S and K; Escape.
 constexpr quint32 scanA = 38, scanS = 39, scanK = 45, scanEscape = 9;
 constexpr auto ctrlAlt = Qt::ControlModifier | Qt::AltModifier;
-
-void press(QWidget* to, int key, Qt::KeyboardModifiers modifiers, quint32 scan) {
-    QKeyEvent event(QEvent::KeyPress, key, modifiers, scan, 0, 0);
-    QApplication::sendEvent(to, &event);
-}
 
 TEST_F(ShortcutCollision, AnotherWorkspacesCombinationIsRefusedWithItsName) {
     // Seeded: Home Ctrl+Alt+A, Office Ctrl+Alt+S, Games Ctrl+Alt+D.

@@ -1,6 +1,5 @@
-// Which windows a launch produced, and what switching off does with them:
-// the rules against a window manager in memory (processes of a real sandbox
-// and real clients are the X11 test's).
+// Which windows a launch produced: the rules against a window manager in
+// memory (processes of a real sandbox and real clients are the X11 test's).
 #include "platform/LaunchWindows.h"
 #include "support/FakeWindows.h"
 
@@ -76,21 +75,6 @@ TEST(LaunchWindows, AWindowIsTheLaunchsByStartupIdProcessOrNameAndNeverFromBefor
         launch.handedBack = row.handedBack;
         EXPECT_EQ(launchMatch(row.window, launch, windows), row.match);
     }
-}
-
-TEST(LaunchWindows, OnlyNormalWindowsThatBelongToNoOtherArePlaced) {
-    const struct {
-        WindowKind kind;
-        WindowId transientFor;
-        bool main;
-    } rows[] = {
-        {WindowKind::normal, 0, true},   {WindowKind::normal, 5, false},
-        {WindowKind::dialog, 0, false},  {WindowKind::splash, 0, false},
-        {WindowKind::utility, 0, false}, {WindowKind::other, 0, false},
-    };
-    for (const auto& row : rows)
-        EXPECT_EQ(isMainWindowKind({.kind = row.kind, .transientFor = row.transientFor}), row.main)
-            << int(row.kind) << " " << row.transientFor;
 }
 
 } // namespace

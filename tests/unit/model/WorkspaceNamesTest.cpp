@@ -40,7 +40,6 @@ TEST(WorkspaceNames, DirectionControlsAreShownIsolated) {
                   pdi = QStringLiteral("\u2069");
     const std::pair<QString, QString> rows[] = {
         {"Work", "Work"},
-        {cafeNfc, cafeNfc},
         {rlo + "exe.evil", fsi + rlo + "exe.evil" + pdf + pdi},
         {"a" + rlo + "b" + pdf + "c", fsi + "a" + rlo + "b" + pdf + "c" + pdi},
         {rli + "x" + rlo + "y", fsi + rli + "x" + rlo + "y" + pdf + pdi + pdi},

@@ -95,7 +95,6 @@ TEST_F(WorkspaceStoreTest, DatesOutsideTheRepresentableRangeReadAsUnknown) {
         {"-86400", -86400000},
         {"'2024-01-02T03:04:05.000Z'", 1704164645000},
         {"'yesterday'", {}},
-        {"1e300", {}},
         {"1e999", {}},
         {"'NaN'", {}},
         {"9.3e15", {}}, // just past 64 bits of milliseconds

@@ -21,6 +21,8 @@ struct OneMonitor : WorkAreas {
     std::optional<Monitor> monitor = Monitor{QRect(0, 0, 1440, 900), QRect(0, 30, 1440, 846)};
     std::optional<Monitor> primary() override { return monitor; }
     std::optional<Monitor> monitorAt(const QPoint&) override { return monitor; }
+    QList<Monitor> monitors() override { return monitor ? QList<Monitor>{*monitor} + more : more; }
+    QList<Monitor> more; // beside the primary
 };
 
 const QRect leftHalf(0, 0, 720, 846);
@@ -38,8 +40,8 @@ WindowInfo windowOf(qint64 pid, WindowKind kind = WindowKind::normal,
 struct Fixture {
     FakeWindows windows;
     OneMonitor workAreas;
-    FrameCalculator frames{[this] {
-        return screenMetrics(workAreas);
+    FrameCalculator frames{[this](const QString& monitor) {
+        return screenMetrics(workAreas, monitor);
     }};
     std::optional<WindowPlacers> placers;
     std::mutex mutex;
@@ -56,8 +58,9 @@ struct Fixture {
         app.windowsSince = windows.appearanceMark();
         return app;
     }
-    void start(const RunningApplication& app, PositionName position = PositionName::leftHalf) {
-        placers->startPlacingAppWindow(app, position, [this](const PlacementResult& r) {
+    void start(const RunningApplication& app,
+               const WindowTarget& target = {PositionName::leftHalf}) {
+        placers->startPlacingAppWindow(app, target, [this](const PlacementResult& r) {
             std::lock_guard lock(mutex);
             result = r;
         });
@@ -203,6 +206,55 @@ TEST(Placers, TwoLaunchesOfOneApplicationTakeOneWindowEach) {
     }
 }
 
+// A monitor beside the primary, 800x600 to its right without panels.
+TEST(Placers, SendTheWindowToItsDesktopFirstAndPlaceItOnItsMonitorOrThePrimary) {
+    const struct {
+        const char* name;
+        WindowTarget target;
+        QRect frame;    // expected; null: not placed
+        int desktop;    // the window's desktop afterwards
+        bool sentFirst; // a desktop asked for before the frame
+    } rows[] = {
+        {"right half of the side monitor on desktop 3",
+         {PositionName::rightHalf, QStringLiteral("Side"), 2},
+         QRect(1840, 0, 400, 600),
+         2,
+         true},
+        {"a monitor not connected: the primary",
+         {PositionName::leftHalf, QStringLiteral("Gone")},
+         leftHalf,
+         0,
+         false},
+        {"all desktops, no placement", {PositionName::def, {}, desktops::all}, QRect(), -2, true},
+        {"a desktop beyond the count: placed, left on its desktop",
+         {PositionName::leftHalf, {}, 9},
+         leftHalf,
+         0,
+         true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Fixture f;
+        f.windows.desktops = 4;
+        f.workAreas.more = {
+            {QRect(1440, 0, 800, 600), QRect(1440, 0, 800, 600), QStringLiteral("Side")}};
+        const RunningApplication app = f.launch();
+        f.start(app, row.target);
+        const WindowId id = f.windows.appear(windowOf(appPid)).id;
+        const PlacementResult result = f.waitForEnd();
+        EXPECT_TRUE(result.placed);
+        EXPECT_EQ(f.windows.desktopOf(id), row.desktop);
+        QStringList expected;
+        if (row.sentFirst)
+            expected << QStringLiteral("desktop %1 %2").arg(id).arg(row.target.desktop);
+        if (!row.frame.isNull()) {
+            expected << QStringLiteral("frame %1").arg(id);
+            EXPECT_EQ(f.windows.frame(id), row.frame);
+        }
+        EXPECT_EQ(f.windows.calls(), expected);
+    }
+}
+
 // No window within the limit is the X11 test's (a windowless process).
 TEST(Placers, EndWithoutTouchingAWindowWhenThereIsNothingToDo) {
     const struct {
@@ -219,7 +271,7 @@ TEST(Placers, EndWithoutTouchingAWindowWhenThereIsNothingToDo) {
         if (row.noScreen)
             f.workAreas.monitor.reset();
         const WindowId other = f.windows.appear(windowOf(999)).id;
-        f.start(f.launch(), row.position);
+        f.start(f.launch(), {row.position});
         if (row.noScreen) // ends and says so
             EXPECT_FALSE(f.waitForEnd().placed);
         EXPECT_TRUE(waitUntil([&] { return f.placers->activeCount() == 0; }));

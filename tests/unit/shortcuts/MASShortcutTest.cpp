@@ -1,8 +1,8 @@
 // The shortcut value and the key tables it shares with the validator:
-// masking, event-manager form, stored form, the text a person sees. Key events are the recorder
-// test's (KeysWhileRecording) and x11_shortcuts' (RealRecorder); menu characters are
-// the validator test's (TakenByDexarosOwnMenus); names by the real layout are
-// x11_shortcuts' (KeyNames).
+// masking, event-manager form, stored form, the text a person sees. Key events
+// are the recorder test's (KeysWhileRecording) and x11_authoring's, which types
+// a shortcut into the Creator's recorder; menu characters are the validator
+// test's (TakenByDexarosOwnMenus).
 #include "shortcuts/MASShortcut.h"
 #include "platform/KeyCodes.h"
 #include "platform/KeyboardLayout.h"
@@ -48,7 +48,6 @@ TEST(MASShortcut, ShownWithModifierAndKeyNames) {
         quint64 keyCode, flags;
         const char* shown;
     } rows[] = {
-        {keys::M, Control | Option, "Ctrl+Alt+M"},
         {keys::K, Command | Shift | Option | Control, "Ctrl+Alt+Shift+Super+K"},
         {keys::RightArrow, Control | Option, "Ctrl+Alt+Right"},
         {keys::Delete, Control, "Ctrl+Backspace"},

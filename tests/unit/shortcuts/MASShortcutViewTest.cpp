@@ -1,6 +1,6 @@
-// The recorder, driven with key and mouse events offscreen. Real key events
-// and leaving its window are x11_shortcuts' (RealRecorder); the recorder bound
-// to a workspace's stored shortcut is the Creator's and Editor's tests'.
+// The recorder, driven with key and mouse events offscreen. A real click and
+// real keys into it are x11_authoring's; the recorder bound to a workspace's
+// stored shortcut is the Creator's and Editor's tests'.
 #include "shortcuts/MASShortcutView.h"
 #include "platform/KeyCodes.h"
 #include "shortcuts/MASShortcutValidator.h"

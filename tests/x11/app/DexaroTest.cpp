@@ -3,6 +3,7 @@
 // popover and menu, the main window's keys, second starts, the launcher at
 // login, a quit during a start-up alert, and its command line and bus
 // interface from other processes.
+#include "model/WorkspaceOptionsStore.h"
 #include "model/WorkspaceStore.h"
 #include "platform/ObjectStore.h"
 #include "positioning/PositionName.h"
@@ -341,6 +342,61 @@ TEST_F(Dexaro, TheCommandLineAndTheBusSwitchWorkspacesFromOtherProcesses) {
     EXPECT_TRUE(signalled("off"));
     EXPECT_TRUE(waitUntil([&] { return clocks().isEmpty(); }, 30000)) << "the clock is still up";
     EXPECT_EQ(marker.running(dexaroProgram).size(), 1) << "one Dexaro all along";
+}
+
+} // namespace
+} // namespace dexaro::test
+
+namespace dexaro::test {
+namespace {
+
+TEST_F(Dexaro, AWorkspaceMarkedForStartIsOnOnceDexaroHasStartedAndAnUnmarkedOneIsNot) {
+    const QString entryPath = path("data/applications/clock.desktop");
+    ASSERT_TRUE(QDir().mkpath(path("data/applications")));
+    XdgSandbox::writeText(entryPath, "[Desktop Entry]\nType=Application\nName=Clock\n"
+                                     "Exec=xclock -geometry 120x120+400+300\n");
+    QString marked, unmarked;
+    {
+        ASSERT_TRUE(QDir().mkpath(path("data/Dexaro")));
+        RecordingAlerts alerts;
+        auto objects = WorkspaceStore::openStore(storePath(), nullptr);
+        ASSERT_TRUE(objects);
+        WorkspaceStore store(*objects, alerts);
+        const QString entry = QUrl::fromLocalFile(entryPath).toString();
+        unmarked = store.fillWorkspace(store.insertWorkspace(),
+                                       {QStringLiteral("Later"), {entry}, {}, {}});
+        marked = store.fillWorkspace(store.insertWorkspace(),
+                                     {QStringLiteral("At Start"), {entry}, {}, {}});
+        ASSERT_TRUE(objects->save());
+        WorkspaceOptions options;
+        options.switchOnAtStart = true;
+        ASSERT_TRUE(WorkspaceOptionsStore(*objects).save(marked, options));
+    }
+    start(dexaro);
+    const auto clocks = [&] {
+        int found = 0;
+        for (xcb_window_t window : probe.clientWindows())
+            found += probe.wmClass(window).value(1) == QLatin1String("XClock");
+        return found;
+    };
+    EXPECT_TRUE(waitUntil([&] { return clocks() == 1; }, 30000)) << "the clock did not open";
+    QString listed;
+    const auto list = [&] {
+        QProcess process;
+        process.setProcessEnvironment(environment());
+        process.start(dexaroProgram, {"--list"});
+        process.waitForFinished(60000);
+        listed = QString::fromUtf8(process.readAllStandardOutput());
+        return listed;
+    };
+    EXPECT_TRUE(waitUntil(
+        [&] { return list() == unmarked + "\toff\tLater\n" + marked + "\ton\tAt Start\n"; }, 30000))
+        << listed.toStdString();
+    EXPECT_EQ(clocks(), 1) << "only the marked workspace opened";
+    for (xcb_window_t window : probe.clientWindows())
+        if (probe.wmClass(window).value(1) == QLatin1String("XClock"))
+            if (const auto pid = probe.pid(window))
+                ::kill(pid_t(*pid), SIGTERM);
 }
 
 } // namespace

@@ -36,11 +36,11 @@ protected:
     }
 
     // Places from a thread of its own and waits for the end, settling included.
-    PlacementResult place(qint64 pid, PositionName position, PlacerTuning tuning,
+    PlacementResult place(qint64 pid, const WindowTarget& target, PlacerTuning tuning,
                           const QString& wmClass = {}) {
         auto result = std::async(std::launch::async, [=, this] {
             WindowPlacers placers(desktop().windows(), frames, tuning);
-            return placers.placeAppWindow(launched(pid, wmClass), position);
+            return placers.placeAppWindow(launched(pid, wmClass), target);
         });
         waitUntil(
             [&] { return result.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
@@ -50,8 +50,8 @@ protected:
     QRect frameOf(xcb_window_t window) { return probe.frameRect(window).value_or(QRect()); }
 
     X11Probe probe;
-    FrameCalculator frames{[] {
-        return screenMetrics(desktop().workAreas());
+    FrameCalculator frames{[](const QString& monitor) {
+        return screenMetrics(desktop().workAreas(), monitor);
     }};
     const PlacerTuning quick{20, std::chrono::milliseconds(20000), std::chrono::milliseconds(200)};
 };
@@ -117,7 +117,7 @@ TEST_F(Placement, AChildsWindowOrOneOfTheClassIsPlacedAndAWindowlessProcessTakes
     // child's of the process started, as behind a launcher script.
     XClient launcher(QStringLiteral("xargs"), {xclock});
     launcher.process.closeWriteChannel();
-    EXPECT_TRUE(place(launcher.pid(), PositionName::bottomLeft, {}).placed);
+    EXPECT_TRUE(place(launcher.pid(), {PositionName::bottomLeft}, {}).placed);
     xcb_window_t window = XCB_NONE;
     for (xcb_window_t w : probe.clientWindows())
         if (probe.wmClass(w).contains(xclock))
@@ -130,13 +130,13 @@ TEST_F(Placement, AChildsWindowOrOneOfTheClassIsPlacedAndAWindowlessProcessTakes
     EXPECT_TRUE(framedAt(frameOf(window), placedFrame(PositionName::bottomLeft, probe.workArea())));
 
     // As for an application started over D-Bus: no pid, a StartupWMClass.
-    EXPECT_TRUE(place(-1, PositionName::bottomRight, quick, QStringLiteral("XClock")).placed);
+    EXPECT_TRUE(place(-1, {PositionName::bottomRight}, quick, QStringLiteral("XClock")).placed);
     const QRect placed = frameOf(window);
     EXPECT_EQ(placed, placedFrame(PositionName::bottomRight, probe.workArea()));
 
     XClient quiet(QStringLiteral("sleep"), {"60"});
     const auto windowless =
-        place(quiet.pid(), PositionName::leftHalf,
+        place(quiet.pid(), {PositionName::leftHalf},
               {5, std::chrono::milliseconds(500), std::chrono::milliseconds(0)});
     EXPECT_FALSE(windowless.placed);
     EXPECT_EQ(windowless.attempts, 0);
@@ -173,9 +173,80 @@ TEST_F(Placement, OnMonitorsOfDifferentHeightsAPlacementFillsItsOwnMonitorsWorkA
     XClient clock(xclock);
     const xcb_window_t window = clock.window(probe);
     ASSERT_NE(window, XCB_NONE);
-    EXPECT_TRUE(place(clock.pid(), PositionName::bottomHalf, quick).placed);
+    EXPECT_TRUE(place(clock.pid(), {PositionName::bottomHalf}, quick).placed);
     EXPECT_TRUE(framedAt(frameOf(window), placedFrame(PositionName::bottomHalf, primaryArea)))
         << testing::PrintToString(frameOf(window));
+
+    // Chosen for the short monitor, by its name: its right half there.
+    const auto shortMonitor = desktop().workAreas().monitorNamed(QStringLiteral("DexaroB"));
+    ASSERT_TRUE(shortMonitor);
+    EXPECT_EQ(shortMonitor->geometry, QRect(0, 0, 440, 600));
+    const WindowTarget onShort{PositionName::rightHalf, QStringLiteral("DexaroB")};
+    EXPECT_TRUE(place(clock.pid(), onShort, quick).placed);
+    EXPECT_TRUE(
+        framedAt(frameOf(window), placedFrame(PositionName::rightHalf, shortMonitor->workArea)))
+        << testing::PrintToString(frameOf(window));
+    EXPECT_LT(frameOf(window).right(), 440);
+
+    // Unplugged: the same choice puts it on the primary.
+    ASSERT_TRUE(xrandr({"--delmonitor", "DexaroB"}));
+    ASSERT_TRUE(waitUntil([&] {
+        return QGuiApplication::screens().size() == 1 &&
+               !desktop().workAreas().monitorNamed(QStringLiteral("DexaroB"));
+    }));
+    const auto primary = desktop().workAreas().primary();
+    ASSERT_TRUE(primary);
+    EXPECT_TRUE(place(clock.pid(), onShort, quick).placed);
+    EXPECT_TRUE(framedAt(frameOf(window), placedFrame(PositionName::rightHalf, primary->workArea)))
+        << testing::PrintToString(frameOf(window));
+    EXPECT_GE(frameOf(window).left(), 440);
+}
+
+TEST_F(Placement, AWindowSentToTheThirdOfFourDesktopsIsPlacedThereAndAMissingDesktopIsIgnored) {
+    // Four desktops, asked of openbox as a pager would.
+    const auto request = [&](const char* type, uint32_t value) {
+        const xcb_client_message_event_t message{.response_type = XCB_CLIENT_MESSAGE,
+                                                 .format = 32,
+                                                 .sequence = 0,
+                                                 .window = probe.root(),
+                                                 .type = probe.atom(type),
+                                                 .data = {.data32 = {value, 0, 0, 0, 0}}};
+        xcb_send_event(probe.connection(), 0, probe.root(),
+                       XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                       reinterpret_cast<const char*>(&message));
+        xcb_flush(probe.connection());
+    };
+    request("_NET_NUMBER_OF_DESKTOPS", 4);
+    Windows& windows = desktop().windows();
+    ASSERT_TRUE(waitUntil([&] { return windows.desktopCount() == 4; }));
+    const auto back = qScopeGuard([&] {
+        windows.showDesktop(0);
+        EXPECT_TRUE(waitUntil([&] { return windows.currentDesktop() == 0; }));
+    });
+
+    XClient clock(xclock, {"-geometry", "120x120+500+400"});
+    const xcb_window_t window = clock.window(probe);
+    ASSERT_NE(window, XCB_NONE);
+    EXPECT_EQ(windows.desktopOf(window), std::optional(0));
+    const WindowTarget third{PositionName::topRight, {}, 2};
+    EXPECT_TRUE(place(clock.pid(), third, quick).placed);
+    EXPECT_EQ(windows.desktopOf(window), std::optional(2));
+    EXPECT_EQ(probe.cardinals(window, "_NET_WM_DESKTOP"), std::vector<uint32_t>{2});
+    EXPECT_EQ(windows.currentDesktop(), 0) << "the desktop shown stays";
+    // Shown there, where it was placed.
+    ASSERT_TRUE(windows.showDesktop(2));
+    ASSERT_TRUE(waitUntil([&] { return windows.currentDesktop() == 2; }));
+    EXPECT_TRUE(framedAt(frameOf(window), placedFrame(PositionName::topRight, probe.workArea())))
+        << testing::PrintToString(frameOf(window));
+
+    // On every desktop; then a desktop the window manager does not have:
+    // placed, and left on the desktops it was on.
+    EXPECT_TRUE(place(clock.pid(), {PositionName::def, {}, desktops::all}, quick).placed);
+    EXPECT_EQ(windows.desktopOf(window), std::optional(desktops::all));
+    EXPECT_TRUE(place(clock.pid(), {PositionName::leftHalf, {}, 7}, quick).placed);
+    EXPECT_EQ(windows.desktopOf(window), std::optional(desktops::all));
+    EXPECT_TRUE(framedAt(frameOf(window), placedFrame(PositionName::leftHalf, probe.workArea())));
+    EXPECT_FALSE(windows.showDesktop(7));
 }
 
 } // namespace
