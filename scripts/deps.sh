@@ -23,6 +23,9 @@ packages=(
     dpkg-dev file librsvg2-bin appstream
     # unshare: a client in a PID namespace of its own, as a sandbox runs it
     util-linux
+    # a headless KWin Wayland session (scripts/kwin-session.sh) and native Wayland
+    # Qt clients in it
+    kwin-wayland qt6-wayland
 )
 
 missing=()
