@@ -20,6 +20,7 @@
 #include <QTimer>
 #include <QUuid>
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <list>
@@ -133,7 +134,8 @@ public:
     }
 
     ~KWinWindows() override {
-        if (m_bus.isConnected() && !m_kwinOwner.isEmpty())
+        // Only a script this backend loaded: another's (a second Dexaro's) stays.
+        if (m_bus.isConnected() && m_loaded)
             callKWin(m_bus, QStringLiteral("/Scripting"), QStringLiteral("org.kde.kwin.Scripting"),
                      QStringLiteral("unloadScript"), {pluginName});
         m_bus.unregisterObject(bridgePath);
@@ -222,6 +224,7 @@ public:
                                      ? QStringLiteral("it refused the script")
                                      : loaded.errorMessage()));
         }
+        m_loaded = true;
         const QDBusMessage started =
             callKWin(m_bus, QStringLiteral("/Scripting"), scripting, QStringLiteral("start"));
         if (started.type() != QDBusMessage::ReplyMessage)
@@ -436,6 +439,7 @@ private:
     std::condition_variable m_changed;
     QString m_kwinOwner, m_error, m_scriptFile;
     bool m_ready = false, m_explained = false, m_everReady = false;
+    std::atomic<bool> m_loaded{false};
     std::map<WindowId, Entry> m_entries;
     QHash<QString, WindowId> m_ids;
     WindowId m_nextId = 0;

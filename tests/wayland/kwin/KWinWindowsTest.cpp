@@ -13,12 +13,17 @@
 #include "support/Wait.h"
 #include "support/XdgSandbox.h"
 
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <chrono>
 #include <future>
 #include <gtest/gtest.h>
 #include <mutex>
+#include <sys/stat.h>
 
 namespace dexaro::test {
 namespace {
@@ -224,6 +229,67 @@ TEST_F(KWinWindowsTest, AWorkspacesLaunchIsPlacedThenClosedAndTheUsersOwnWindowI
     EXPECT_TRUE(waitUntil([&] { return processGone(app.pid); })) << "did not end";
     EXPECT_EQ(windows().frame(ownWindow->id), ownFrame) << "the user's own window was touched";
     EXPECT_TRUE(processLives(own.pid()));
+}
+
+TEST_F(KWinWindowsTest, RefusesReportsThatDoNotComeFromKWin) {
+    // Another program on the session bus calls Dexaro's bridge with a window.
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    const QStringList names = bus.interface()->registeredServiceNames().value();
+    int bridges = 0;
+    for (const QString& name : names) {
+        if (!name.startsWith(u':'))
+            continue;
+        QDBusMessage call = QDBusMessage::createMethodCall(
+            name, QStringLiteral("/org/dexaro/KWinBridge"), QStringLiteral("org.dexaro.KWinBridge"),
+            QStringLiteral("report"));
+        call << QStringLiteral(
+            R"({"type":"appeared","window":{"id":"{forged}","pid":1,)"
+            R"("resourceClass":"forged","kind":"normal","width":9,"height":9}})");
+        const QDBusMessage reply = bus.call(call, QDBus::Block, 2000);
+        if (reply.errorName() == QLatin1String("org.freedesktop.DBus.Error.AccessDenied"))
+            ++bridges;
+    }
+    EXPECT_EQ(bridges, 1);
+    windows().appearanceMark(); // the forged report would be in by now
+    for (const WindowInfo& w : windows().windows())
+        EXPECT_NE(w.className, "forged");
+}
+
+TEST_F(KWinWindowsTest, LoadsNoScriptFromAFolderOthersCouldWrite) {
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    const struct {
+        const char* name;
+        std::function<void(const QString& folder)> make;
+    } rows[] = {
+        {"readable by others",
+         [](const QString& f) {
+             ::mkdir(QFile::encodeName(f), 0755);
+         }},
+        {"a link to another folder",
+         [](const QString& f) {
+             QFile::link(QStringLiteral("/tmp"), f);
+         }},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        QTemporaryDir dir;
+        ::chmod(QFile::encodeName(dir.path()), 0700);
+        row.make(dir.filePath(QStringLiteral("dexaro")));
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(dir.path()));
+        RecordingAlerts alerts;
+        const auto refused = makeKWinWindows(alerts);
+        ASSERT_NE(refused, nullptr);
+        EXPECT_FALSE(refused->isAvailable(true));
+        EXPECT_FALSE(refused->isAvailable(true));
+        ASSERT_EQ(alerts.shown.size(), 1) << "explained once";
+        EXPECT_TRUE(alerts.shown[0].informative.contains(QStringLiteral("only you can write")))
+            << qPrintable(alerts.shown[0].informative);
+        EXPECT_TRUE(refused->windows().isEmpty());
+    }
+    qputenv("XDG_RUNTIME_DIR", runtime);
+    // The refused ones left the script of the suite's backend running.
+    Client client({"--app-id", "org.dexaro.StillSeen"});
+    EXPECT_TRUE(waitForWindow(client.pid()).has_value());
 }
 
 } // namespace
