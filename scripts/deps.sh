@@ -26,6 +26,8 @@ packages=(
     # a headless KWin Wayland session (scripts/kwin-session.sh) and native Wayland
     # Qt clients in it
     kwin-wayland qt6-wayland
+    # keys typed into KWin through its fake input protocol (a test helper)
+    plasma-wayland-protocols libwayland-dev libwayland-bin
 )
 
 missing=()

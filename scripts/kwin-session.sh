@@ -47,7 +47,7 @@ cp /usr/bin/kwin_wayland "$tmp/bin/kwin_wayland"
 export XDG_RUNTIME_DIR="$tmp/runtime" XDG_CONFIG_HOME="$tmp/config" XDG_SESSION_TYPE=wayland
 export WAYLAND_DISPLAY="dexaro-kwin-$$"
 unset DISPLAY
-"$tmp/bin/kwin_wayland" --virtual --width "$width" --height "$height" --socket "$WAYLAND_DISPLAY" \
+KWIN_WAYLAND_NO_PERMISSION_CHECKS=1 "$tmp/bin/kwin_wayland" --virtual --width "$width" --height "$height" --socket "$WAYLAND_DISPLAY" \
     >"$tmp/kwin.log" 2>&1 &
 kwin_pid=$!
 wait_for 30 "KWin" dbus-send --session --print-reply --dest=org.kde.KWin /Scripting \
