@@ -50,6 +50,8 @@ unset DISPLAY
 KWIN_WAYLAND_NO_PERMISSION_CHECKS=1 "$tmp/bin/kwin_wayland" --virtual --width "$width" --height "$height" --socket "$WAYLAND_DISPLAY" \
     >"$tmp/kwin.log" 2>&1 &
 kwin_pid=$!
+# For tests that start a KWin of their own.
+export DEXARO_KWIN_PROGRAM="$tmp/bin/kwin_wayland"
 wait_for 30 "KWin" dbus-send --session --print-reply --dest=org.kde.KWin /Scripting \
     org.freedesktop.DBus.Peer.Ping
 wait_for 10 "KWin's Wayland socket" test -S "$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY"

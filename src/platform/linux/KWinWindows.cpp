@@ -115,6 +115,7 @@ public slots:
 
 private:
     bool fromKWin();
+    void reload(const QString& owner, int attempt);
     KWinWindows& m_owner;
     std::optional<QDBusMessage> m_held;
     QTimer* m_holdTimer = nullptr;
@@ -122,10 +123,11 @@ private:
 
 class KWinWindows final : public Windows {
 public:
-    explicit KWinWindows(Alerts& alerts)
-        : m_alerts(alerts), m_bus(QDBusConnection::connectToBus(
-                                QDBusConnection::SessionBus,
-                                QStringLiteral("dexaro-kwin-%1").arg(quintptr(this), 0, 16))) {
+    KWinWindows(Alerts& alerts, const QString& busAddress)
+        : m_alerts(alerts),
+          m_bus(busAddress.isEmpty()
+                    ? QDBusConnection::connectToBus(QDBusConnection::SessionBus, connectionName())
+                    : QDBusConnection::connectToBus(busAddress, connectionName())) {
         m_thread.setObjectName(QStringLiteral("KWinWindows"));
         m_bridge = new Bridge(*this);
         m_bridge->moveToThread(&m_thread);
@@ -142,6 +144,10 @@ public:
         m_thread.quit();
         m_thread.wait();
         QDBusConnection::disconnectFromBus(m_bus.name());
+    }
+
+    QString connectionName() const {
+        return QStringLiteral("dexaro-kwin-%1").arg(quintptr(this), 0, 16);
     }
 
     // Loads the script and waits for its first report. False when KWin is not
@@ -179,7 +185,8 @@ public:
 
     // Writes the script and has KWin, whose bus name is owner, run it. Any
     // thread; does not wait for the script's report.
-    void load(const QString& owner) {
+    // False when it failed (the reason is kept for isAvailable()).
+    bool load(const QString& owner) {
         {
             std::lock_guard lock(m_mutex);
             m_kwinOwner = owner;
@@ -228,15 +235,21 @@ public:
         const QDBusMessage started =
             callKWin(m_bus, QStringLiteral("/Scripting"), scripting, QStringLiteral("start"));
         if (started.type() != QDBusMessage::ReplyMessage)
-            fail(QStringLiteral("KWin did not start Dexaro's window script: %1")
-                     .arg(started.errorMessage()));
+            return fail(QStringLiteral("KWin did not start Dexaro's window script: %1")
+                            .arg(started.errorMessage()));
+        return true;
     }
 
-    void fail(const QString& error) {
+    bool fail(const QString& error) {
         qWarning("Dexaro: %s", qPrintable(error));
         std::lock_guard lock(m_mutex);
         m_error = error;
         m_changed.notify_all();
+        return false;
+    }
+    QString kwinOwner() {
+        std::lock_guard lock(m_mutex);
+        return m_kwinOwner;
     }
 
     bool isAvailable(bool prompt) override {
@@ -633,13 +646,25 @@ void Bridge::kwinOwnerChanged(const QString&, const QString& oldOwner, const QSt
         m_owner.kwinGone();
     }
     if (!newOwner.isEmpty())
-        m_owner.load(newOwner);
+        reload(newOwner, 0);
+}
+
+void Bridge::reload(const QString& owner, int attempt) {
+    // A KWin that has just started takes its name before its scripting
+    // interface answers: try again for a few seconds.
+    if (m_owner.kwinOwner().isEmpty() && attempt > 0)
+        return;
+    if (!m_owner.load(owner) && attempt < 20)
+        QTimer::singleShot(250, this, [this, owner, attempt] {
+            if (m_owner.kwinOwner() == owner)
+                reload(owner, attempt + 1);
+        });
 }
 
 } // namespace
 
-std::unique_ptr<Windows> makeKWinWindows(Alerts& alerts) {
-    auto windows = std::make_unique<KWinWindows>(alerts);
+std::unique_ptr<Windows> makeKWinWindows(Alerts& alerts, const QString& busAddress) {
+    auto windows = std::make_unique<KWinWindows>(alerts, busAddress);
     if (!windows->start())
         return nullptr;
     return windows;

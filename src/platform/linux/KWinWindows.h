@@ -20,7 +20,8 @@ class Alerts;
 // nullptr when no KWin answers on the session bus. Otherwise the backend,
 // which may still be unavailable: then isAvailable(true) tells the user why
 // (the runtime folder is not private, KWin refused or did not run the script).
-// Waits for the script's first report for a few seconds at most.
-std::unique_ptr<Windows> makeKWinWindows(Alerts& alerts);
+// Waits for the script's first report for a few seconds at most. busAddress:
+// the bus KWin is on, when not the session bus (tests).
+std::unique_ptr<Windows> makeKWinWindows(Alerts& alerts, const QString& busAddress = {});
 
 } // namespace dexaro

@@ -13,11 +13,13 @@
 #include "support/Wait.h"
 #include "support/XdgSandbox.h"
 
+#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <chrono>
 #include <future>
@@ -36,7 +38,12 @@ const QRect screen(0, 0, 1280, 800);
 // A Wayland client of the test's; killed when the test ends.
 class Client {
 public:
-    explicit Client(const QStringList& args) {
+    explicit Client(const QStringList& args, const QString& display = {}) {
+        if (!display.isEmpty()) {
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert(QStringLiteral("WAYLAND_DISPLAY"), display);
+            m_process.setProcessEnvironment(env);
+        }
         m_process.setProgram(windowProgram);
         m_process.setArguments(args);
         m_process.setProcessChannelMode(QProcess::ForwardedChannels);
@@ -290,6 +297,91 @@ TEST_F(KWinWindowsTest, LoadsNoScriptFromAFolderOthersCouldWrite) {
     // The refused ones left the script of the suite's backend running.
     Client client({"--app-id", "org.dexaro.StillSeen"});
     EXPECT_TRUE(waitForWindow(client.pid()).has_value());
+}
+
+// A KWin of the test's own on a bus of its own, restarted while the backend
+// runs: its windows go with it, and the script runs again in the new one.
+class PrivateKWin {
+public:
+    PrivateKWin() {
+        m_bus.setProgram(QStringLiteral("dbus-daemon"));
+        m_bus.setArguments({"--session", "--nofork", "--print-address=1"});
+        m_bus.start();
+        m_bus.waitForReadyRead(5000);
+        address = QString::fromUtf8(m_bus.readLine().trimmed());
+    }
+    ~PrivateKWin() {
+        stop();
+        m_bus.terminate();
+        m_bus.waitForFinished();
+    }
+    bool start() {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), address);
+        m_kwin.setProcessEnvironment(env);
+        m_kwin.setProgram(qEnvironmentVariable("DEXARO_KWIN_PROGRAM"));
+        m_kwin.setArguments(
+            {"--virtual", "--width", "800", "--height", "600", "--socket", display});
+        m_kwin.setStandardOutputFile(QProcess::nullDevice());
+        m_kwin.setStandardErrorFile(QProcess::nullDevice());
+        m_kwin.start();
+        QDBusConnection bus = QDBusConnection::connectToBus(address, QStringLiteral("probe"));
+        return m_kwin.waitForStarted() && waitUntil([&] {
+                   return bus.interface()->isServiceRegistered(QStringLiteral("org.kde.KWin"));
+               });
+    }
+    void stop() {
+        m_kwin.terminate();
+        m_kwin.waitForFinished();
+    }
+
+    QString address;
+    const QString display =
+        QStringLiteral("dexaro-restarted-%1").arg(QCoreApplication::applicationPid());
+
+private:
+    QProcess m_bus, m_kwin;
+};
+
+TEST(KWinRestart, TheWindowsGoWithKWinAndTheScriptRunsAgainInTheNextOne) {
+    PrivateKWin kwin;
+    ASSERT_FALSE(kwin.address.isEmpty());
+    ASSERT_TRUE(kwin.start());
+    RecordingAlerts alerts;
+    const auto windows = makeKWinWindows(alerts, kwin.address);
+    ASSERT_NE(windows, nullptr);
+    ASSERT_TRUE(windows->isAvailable(false));
+    const auto windowOf = [&](qint64 pid) {
+        for (const WindowInfo& w : windows->windows())
+            if (w.pid == pid)
+                return std::optional(w);
+        return std::optional<WindowInfo>();
+    };
+    std::mutex mutex;
+    QList<WindowEvent::Type> events;
+    const auto subscription = windows->subscribe([&](const WindowEvent& event) {
+        std::lock_guard lock(mutex);
+        events.append(event.type);
+    });
+
+    Client before({"--app-id", "org.dexaro.BeforeRestart"}, kwin.display);
+    ASSERT_TRUE(waitUntil([&] { return windowOf(before.pid()).has_value(); }));
+    kwin.stop();
+    EXPECT_TRUE(waitUntil([&] { return windows->windows().isEmpty(); }));
+    EXPECT_FALSE(windows->isAvailable(false));
+    {
+        std::lock_guard lock(mutex);
+        EXPECT_TRUE(events.contains(WindowEvent::Type::gone));
+    }
+
+    ASSERT_TRUE(kwin.start());
+    EXPECT_TRUE(waitUntil([&] { return windows->isAvailable(false); }));
+    Client after({"--app-id", "org.dexaro.AfterRestart"}, kwin.display);
+    const bool seen = waitUntil([&] { return windowOf(after.pid()).has_value(); });
+    ASSERT_TRUE(seen);
+    const auto placed = windows->setFrame(windowOf(after.pid())->id, QRect(10, 20, 300, 200));
+    EXPECT_EQ(placed, QRect(10, 20, 300, 200));
+    EXPECT_TRUE(alerts.shown.isEmpty());
 }
 
 } // namespace
