@@ -113,9 +113,13 @@ public slots:
     void flush();
     void kwinOwnerChanged(const QString& service, const QString& oldOwner, const QString& newOwner);
 
+public:
+    // Has KWin, whose bus name is owner, run the script; retried while KWin
+    // is not ready for it.
+    void reload(const QString& owner, int attempt);
+
 private:
     bool fromKWin();
-    void reload(const QString& owner, int attempt);
     KWinWindows& m_owner;
     std::optional<QDBusMessage> m_held;
     QTimer* m_holdTimer = nullptr;
@@ -174,9 +178,15 @@ public:
         watcher->setParent(m_bridge);
         QObject::connect(watcher, &QDBusServiceWatcher::serviceOwnerChanged, m_bridge,
                          &Bridge::kwinOwnerChanged);
-        load(owner.arguments().value(0).toString());
+        {
+            std::lock_guard lock(m_mutex);
+            m_loading = true;
+        }
+        const QString name = owner.arguments().value(0).toString();
+        QMetaObject::invokeMethod(m_bridge, [this, name] { m_bridge->reload(name, 0); });
         std::unique_lock lock(m_mutex);
-        m_changed.wait_for(lock, helloTimeout, [&] { return m_ready || !m_error.isEmpty(); });
+        m_changed.wait_for(lock, helloTimeout,
+                           [&] { return m_ready || (!m_loading && !m_error.isEmpty()); });
         if (!m_ready && m_error.isEmpty())
             m_error = QStringLiteral("KWin loaded Dexaro's window script, but the script did not "
                                      "report. KWin's log may say why.");
@@ -229,23 +239,36 @@ public:
             return fail(QStringLiteral("KWin did not load Dexaro's window script: %1")
                             .arg(loaded.errorMessage().isEmpty()
                                      ? QStringLiteral("it refused the script")
-                                     : loaded.errorMessage()));
+                                     : loaded.errorMessage()),
+                        true);
         }
         m_loaded = true;
         const QDBusMessage started =
             callKWin(m_bus, QStringLiteral("/Scripting"), scripting, QStringLiteral("start"));
         if (started.type() != QDBusMessage::ReplyMessage)
             return fail(QStringLiteral("KWin did not start Dexaro's window script: %1")
-                            .arg(started.errorMessage()));
+                            .arg(started.errorMessage()),
+                        true);
         return true;
     }
 
-    bool fail(const QString& error) {
+    bool fail(const QString& error, bool byKWin = false) {
         qWarning("Dexaro: %s", qPrintable(error));
         std::lock_guard lock(m_mutex);
         m_error = error;
+        m_refusedByKWin = byKWin;
         m_changed.notify_all();
         return false;
+    }
+    // Whether the last load failed in a call to KWin (which may answer later).
+    bool refusedByKWin() {
+        std::lock_guard lock(m_mutex);
+        return m_refusedByKWin;
+    }
+    void loadingEnded() {
+        std::lock_guard lock(m_mutex);
+        m_loading = false;
+        m_changed.notify_all();
     }
     QString kwinOwner() {
         std::lock_guard lock(m_mutex);
@@ -452,6 +475,7 @@ private:
     std::condition_variable m_changed;
     QString m_kwinOwner, m_error, m_scriptFile;
     bool m_ready = false, m_explained = false, m_everReady = false;
+    bool m_loading = false, m_refusedByKWin = false;
     std::atomic<bool> m_loaded{false};
     std::map<WindowId, Entry> m_entries;
     QHash<QString, WindowId> m_ids;
@@ -652,13 +676,16 @@ void Bridge::kwinOwnerChanged(const QString&, const QString& oldOwner, const QSt
 void Bridge::reload(const QString& owner, int attempt) {
     // A KWin that has just started takes its name before its scripting
     // interface answers: try again for a few seconds.
-    if (m_owner.kwinOwner().isEmpty() && attempt > 0)
-        return;
-    if (!m_owner.load(owner) && attempt < 20)
-        QTimer::singleShot(250, this, [this, owner, attempt] {
+    if (!m_owner.load(owner) && m_owner.refusedByKWin() && attempt < 20) {
+        QTimer::singleShot(200, this, [this, owner, attempt] {
             if (m_owner.kwinOwner() == owner)
                 reload(owner, attempt + 1);
+            else
+                m_owner.loadingEnded();
         });
+        return;
+    }
+    m_owner.loadingEnded();
 }
 
 } // namespace
