@@ -43,6 +43,7 @@ constexpr int callTimeoutMs = 2000;
 // well below the 25 s after which KWin gives up on the call (and the script
 // would stop asking).
 constexpr int pollHoldMs = 10000;
+constexpr int stallGraceMs = 10000;
 constexpr auto helloTimeout = 4s;
 constexpr auto frameTimeout = 1500ms;
 constexpr auto syncTimeout = 1s;
@@ -123,6 +124,7 @@ private:
     KWinWindows& m_owner;
     std::optional<QDBusMessage> m_held;
     QTimer* m_holdTimer = nullptr;
+    QTimer* m_stalled = nullptr;
 };
 
 class KWinWindows final : public Windows {
@@ -649,6 +651,21 @@ QString Bridge::next() {
         });
     }
     m_holdTimer->start(pollHoldMs);
+    // The script asks again at once after each answer; when it has not for
+    // long (KWin dropped the call, the script stopped), it is loaded anew.
+    if (!m_stalled) {
+        m_stalled = new QTimer(this);
+        m_stalled->setSingleShot(true);
+        connect(m_stalled, &QTimer::timeout, this, [this] {
+            const QString owner = m_owner.kwinOwner();
+            if (owner.isEmpty())
+                return;
+            qWarning("Dexaro: KWin's window script stopped asking for requests; loading it again");
+            m_held.reset();
+            reload(owner, 0);
+        });
+    }
+    m_stalled->start(pollHoldMs + stallGraceMs);
     flush();
     return {};
 }
