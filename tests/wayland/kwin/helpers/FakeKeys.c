@@ -50,6 +50,7 @@ int main(int argc, char** argv) {
     }
     org_kde_kwin_fake_input_destroy(fake);
     wl_display_roundtrip(display);
+    wl_registry_destroy(registry);
     wl_display_disconnect(display);
     return 0;
 }
