@@ -26,6 +26,11 @@ packages=(
     # a sway session (scripts/sway-session.sh): sway headless with XWayland, keys
     # typed by wtype, native Wayland Qt clients
     sway xwayland wtype qt6-wayland
+    # a headless KWin Wayland session (scripts/kwin-session.sh) and native Wayland
+    # Qt clients in it
+    kwin-wayland
+    # keys typed into KWin through its fake input protocol (a test helper)
+    plasma-wayland-protocols libwayland-dev libwayland-bin
 )
 
 missing=()

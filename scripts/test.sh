@@ -34,7 +34,9 @@ bash ../scripts/x11-session.sh ctest --output-on-failure --timeout 300 -j2 -LE w
 # The popover once more beside a tray at the bottom edge of the screen.
 DEXARO_TRAY_AT=bottom bash ../scripts/x11-session.sh \
     ctest --output-on-failure --timeout 300 --no-tests=error -R '^Dexaro\.PopoverAtTheTray' 9>&-
+# The Wayland backends, each in its own headless compositor.
 bash ../scripts/sway-session.sh ctest --output-on-failure --timeout 300 -L wayland-sway 9>&-
+bash ../scripts/kwin-session.sh ctest --output-on-failure --timeout 300 -L wayland-kwin 9>&-
 
 # The Debian package: built, installed on this machine, checked, removed again.
 cd ..

@@ -7,6 +7,8 @@
 #include "platform/linux/GioDesktopEntries.h"
 #include "platform/linux/GioWorkspaceServices.h"
 #include "platform/linux/GlobalMouseDownMonitor.h"
+#include "platform/linux/KGlobalAccelHotKeys.h"
+#include "platform/linux/KWinWindows.h"
 #include "platform/linux/LimitedWindows.h"
 #include "platform/linux/LocalMouseDownMonitor.h"
 #include "platform/linux/MessageBoxAlerts.h"
@@ -49,6 +51,9 @@ SessionBackends sessionBackends(Alerts& alerts, WorkAreas& workAreas) {
         break;
     }
     case Compositor::kwin:
+        backends.windows = makeKWinWindows(alerts);
+        backends.hotKeys = makeKGlobalAccelHotKeys();
+        break;
     case Compositor::gnomeShell:
     case Compositor::otherWayland:
         break;

@@ -1,39 +1,48 @@
-// dexaro-test-WaylandWindow: a native Wayland client (Qt on the wayland
-// platform) that shows plain 240x160 windows until they are closed.
+// dexaro-test-WaylandWindow: a native Wayland client (Qt on its wayland
+// platform) with top-level windows, for the compositor tests. It ends when its
+// last window is closed, or on a signal.
 //
-//   dexaro-test-WaylandWindow [APP_ID] [COUNT]
-//
-// APP_ID becomes the windows' app_id (default dexaro-test-waylandwindow);
-// COUNT windows are shown (default 1). It ends when its last window is closed.
-#include <QGuiApplication>
-#include <QPainter>
-#include <QRasterWindow>
+//   --app-id ID      the xdg-toplevel app_id (default dexaro-test-WaylandWindow)
+//   --size W,H       each window's size (default 320,240)
+//   --count N        that many normal windows (default 1, at most 8)
+//   --dialog         a dialog transient for the first window
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDialog>
+#include <QWidget>
 #include <memory>
 #include <vector>
 
-namespace {
-
-class Plain final : public QRasterWindow {
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter(this).fillRect(QRect(QPoint(), size()), Qt::darkCyan);
-    }
-};
-
-} // namespace
-
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "wayland");
-    QGuiApplication app(argc, argv);
-    const QStringList arguments = app.arguments();
-    QGuiApplication::setDesktopFileName(
-        arguments.value(1, QStringLiteral("dexaro-test-waylandwindow")));
-    const int count = qBound(1, arguments.value(2, QStringLiteral("1")).toInt(), 8);
-    std::vector<std::unique_ptr<Plain>> windows;
-    for (int i = 0; i < count; ++i) {
-        windows.push_back(std::make_unique<Plain>());
-        windows.back()->resize(240, 160);
+    QApplication app(argc, argv);
+    QCommandLineParser parser;
+    const QCommandLineOption appId(QStringLiteral("app-id"), QString(), QStringLiteral("id"),
+                                   QStringLiteral("dexaro-test-WaylandWindow"));
+    const QCommandLineOption size(QStringLiteral("size"), QString(), QStringLiteral("w,h"),
+                                  QStringLiteral("320,240"));
+    const QCommandLineOption count(QStringLiteral("count"), QString(), QStringLiteral("n"),
+                                   QStringLiteral("1"));
+    const QCommandLineOption dialog(QStringLiteral("dialog"));
+    parser.addOptions({appId, size, count, dialog});
+    parser.process(app);
+    // On Wayland the desktop file name is the toplevel's app_id.
+    QGuiApplication::setDesktopFileName(parser.value(appId));
+    const QStringList wh = parser.value(size).split(QLatin1Char(','));
+    const QSize windowSize(wh.value(0).toInt(), wh.value(1).toInt());
+
+    std::vector<std::unique_ptr<QWidget>> windows;
+    for (int i = 0; i < qBound(1, parser.value(count).toInt(), 8); ++i) {
+        windows.push_back(std::make_unique<QWidget>());
+        windows.back()->setWindowTitle(parser.value(appId));
+        windows.back()->resize(windowSize.isValid() ? windowSize : QSize(320, 240));
         windows.back()->show();
+    }
+    QDialog transient(windows.front().get());
+    if (parser.isSet(dialog)) {
+        transient.setWindowTitle(QStringLiteral("dialog"));
+        transient.resize(200, 100);
+        transient.show();
     }
     return app.exec();
 }

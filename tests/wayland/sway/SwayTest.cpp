@@ -64,7 +64,7 @@ QRect frameOf(const QJsonObject& node) {
 struct Client {
     explicit Client(const QString& appId, int count = 1) {
         process.setProcessChannelMode(QProcess::ForwardedChannels);
-        process.start(windowProgram, {appId, QString::number(count)});
+        process.start(windowProgram, {"--app-id", appId, "--count", QString::number(count)});
         process.waitForStarted(5000);
     }
     ~Client() {
@@ -159,7 +159,7 @@ TEST_F(Sway, ALaunchedWindowIsPlacedAtOnceAndClosedAtSwitchOffWhileOneFromBefore
 
     const QString entry = sandbox().writeEntry(
         QStringLiteral("org.dexaro.SwayApp.desktop"),
-        {"Type=Application", "Name=Sway App", "Exec=" + windowProgram + " org.dexaro.SwayApp"});
+        {"Type=Application", "Name=Sway App", "Exec=" + windowProgram + " --app-id org.dexaro.SwayApp"});
     GioWorkspaceServices services{windows};
     FrameCalculator frames{[] {
         return screenMetrics(desktop().workAreas());
