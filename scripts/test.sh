@@ -34,6 +34,7 @@ bash ../scripts/x11-session.sh ctest --output-on-failure --timeout 300 -j2 9>&-
 # The popover once more beside a tray at the bottom edge of the screen.
 DEXARO_TRAY_AT=bottom bash ../scripts/x11-session.sh \
     ctest --output-on-failure --timeout 300 --no-tests=error -R '^Dexaro\.PopoverAtTheTray' 9>&-
+bash ../scripts/gnome-session.sh ctest --output-on-failure --timeout 300 -L wayland-gnome 9>&-
 
 # The Debian package: built, installed on this machine, checked, removed again.
 cd ..
