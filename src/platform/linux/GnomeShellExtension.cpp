@@ -136,6 +136,7 @@ InstallResult install(const QString& extensionsFolder) {
     QFile::setPermissions(fresh.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
                                             QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther |
                                             QFile::ExeOther);
+    const bool hadCopy = QFileInfo(target + QStringLiteral("/metadata.json")).isFile();
     const int oldVersion = versionOf(readAll(target + QStringLiteral("/metadata.json")));
     const bool existed = QFileInfo::exists(target);
     QString old;
@@ -150,14 +151,16 @@ InstallResult install(const QString& extensionsFolder) {
         return failed(QStringLiteral("%1 could not be written.").arg(target));
     }
     fresh.setAutoRemove(false);
-    if (existed)
+    if (existed && QFileInfo(old).isDir())
         QDir(old).removeRecursively();
+    else if (existed)
+        QFile::remove(old); // a file in the folder's place
     result.ok = true;
     result.changed = true;
     const QString login = QStringLiteral(
         "GNOME Shell loads extensions when it starts: log out and in again, and Dexaro can then "
         "place and close windows.");
-    if (existed && oldVersion != shippedVersion())
+    if (hadCopy && oldVersion != shippedVersion())
         result.message = QStringLiteral("Dexaro's GNOME Shell extension was updated from version "
                                         "%1 to %2. ")
                              .arg(oldVersion)

@@ -233,8 +233,10 @@ public:
         const QDBusMessage answer =
             QDBusConnection::sessionBus().call(call, QDBus::Block, frameTimeoutMs);
         const QList<QVariant> args = answer.arguments();
-        if (answer.type() != QDBusMessage::ReplyMessage || args.size() != 5)
+        if (answer.type() != QDBusMessage::ReplyMessage || args.size() != 5) {
+            noteError(QDBusError(answer));
             return frame(id); // no answer: what was last heard
+        }
         std::lock_guard lock(m_mutex);
         const auto it = m_tracked.find(id);
         if (!args[0].toBool() || it == m_tracked.end())
@@ -378,6 +380,7 @@ private:
         m_roundTrips++;
         const QDBusReply<bool> reply =
             QDBusConnection::sessionBus().call(call, QDBus::Block, callTimeoutMs);
+        noteError(reply.error());
         const bool done = reply.isValid() && reply.value();
         if (done && toFront) {
             std::lock_guard lock(m_mutex);
@@ -385,6 +388,16 @@ private:
             m_order.prepend(id);
         }
         return done;
+    }
+
+    // An extension switched off (or a shell without it) no longer answers: the
+    // layer is unavailable until a probe finds it again.
+    void noteError(const QDBusError& error) {
+        if (error.type() == QDBusError::UnknownObject ||
+            error.type() == QDBusError::UnknownMethod ||
+            error.type() == QDBusError::UnknownInterface ||
+            error.type() == QDBusError::ServiceUnknown)
+            m_running = false;
     }
 
     // Records a window the shell told of (m_mutex held); events for the listeners.

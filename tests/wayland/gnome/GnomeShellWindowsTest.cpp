@@ -9,8 +9,11 @@
 #include "support/RecordingAlerts.h"
 #include "support/Wait.h"
 
+#include <QDBusConnection>
+#include <QDBusMessage>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QUuid>
 #include <future>
 #include <gtest/gtest.h>
@@ -170,6 +173,38 @@ TEST_F(GnomeShell, ANewWindowIsPlacedAndClosedAndOneThatWasThereIsLeftAlone) {
     // A window that is gone takes no requests.
     EXPECT_FALSE(windows->setFrame(placed.window, target).has_value());
     EXPECT_FALSE(windows->close(placed.window));
+}
+
+bool callExtensions(const QString& method) {
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        QStringLiteral("org.gnome.Shell"), QStringLiteral("/org/gnome/Shell"),
+        QStringLiteral("org.gnome.Shell.Extensions"), method);
+    call << gnomeshell::extensionUuid;
+    return QDBusConnection::sessionBus().call(call, QDBus::Block, 5000).type() ==
+           QDBusMessage::ReplyMessage;
+}
+
+TEST_F(GnomeShell, ASwitchedOffExtensionGivesAReasonAndTheLayerTakesItUpOnceItRunsAgain) {
+    const auto isIn = [](gnomeshell::State state) {
+        return [state] {
+            return gnomeshell::status().state == state;
+        };
+    };
+    ASSERT_TRUE(callExtensions(QStringLiteral("DisableExtension")));
+    const auto restore = qScopeGuard([] { callExtensions(QStringLiteral("EnableExtension")); });
+    ASSERT_TRUE(waitUntil(isIn(gnomeshell::State::disabled)));
+    EXPECT_TRUE(gnomeshell::explain(gnomeshell::status()).contains(QLatin1String("switched off")));
+
+    const auto windows = makeGnomeShellWindows(alerts);
+    ASSERT_TRUE(windows);
+    EXPECT_FALSE(windows->isAvailable(true));
+    EXPECT_TRUE(windows->windows().isEmpty());
+    EXPECT_FALSE(windows->setFrame(1, QRect(0, 0, 100, 100)).has_value());
+    EXPECT_FALSE(windows->close(1));
+
+    ASSERT_TRUE(callExtensions(QStringLiteral("EnableExtension")));
+    ASSERT_TRUE(waitUntil(isIn(gnomeshell::State::running)));
+    EXPECT_TRUE(waitUntil([&] { return windows->isAvailable(false); }));
 }
 
 } // namespace
