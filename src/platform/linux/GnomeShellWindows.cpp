@@ -458,6 +458,13 @@ private:
     // Asks the shell whether the extension runs, and if so reads its windows.
     void probe() {
         const gnomeshell::Status status = gnomeshell::status(callTimeoutMs);
+        // An older copy of the extension, installed at the user's request by
+        // an older Dexaro, is brought up to date for the next login.
+        if (status.state == gnomeshell::State::outdated && !m_updated.exchange(true)) {
+            const gnomeshell::InstallResult updated = gnomeshell::install();
+            if (updated.changed || !updated.ok)
+                qWarning("Dexaro: %s", qPrintable(updated.message));
+        }
         {
             std::lock_guard lock(m_mutex);
             m_status = status;
@@ -570,6 +577,7 @@ private:
 
     std::atomic<bool> m_running{false};
     std::atomic<bool> m_explained{false};
+    std::atomic<bool> m_updated{false};
     std::atomic<quint64> m_roundTrips{0};
 
     std::mutex m_listenersMutex;

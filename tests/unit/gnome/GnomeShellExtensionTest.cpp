@@ -71,8 +71,9 @@ TEST_F(ExtensionInstall, WritesTheShippedFilesAndReplacesAnyOtherCopyButLeavesTh
         EXPECT_EQ(result.changed, row.changed);
         EXPECT_TRUE(result.message.contains(QLatin1String(row.saying)))
             << qPrintable(result.message);
-        if (row.changed)
+        if (row.changed) {
             EXPECT_TRUE(result.message.contains(QLatin1String("log out and in")));
+        }
         EXPECT_EQ(read(target() + metadata), shipped(QStringLiteral("metadata.json")));
         EXPECT_EQ(read(target() + script), shipped(QStringLiteral("extension.js")));
         // Nothing of an older copy or of the work on the way is left.
