@@ -9,11 +9,20 @@
 #include "support/RecordingAlerts.h"
 #include "support/Wait.h"
 
+// GIO names a struct member "signals", which Qt defines as a keyword.
+#pragma push_macro("signals")
+#undef signals
+#include <gio/gio.h>
+#pragma pop_macro("signals")
+
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QScopeGuard>
+#include <QTemporaryDir>
 #include <QUuid>
 #include <future>
 #include <gtest/gtest.h>
@@ -207,6 +216,52 @@ TEST_F(GnomeShell, ASwitchedOffExtensionGivesAReasonAndTheLayerTakesItUpOnceItRu
 
     ASSERT_TRUE(waitUntil(enabled));
     EXPECT_TRUE(waitUntil([&] { return windows->isAvailable(false); }));
+}
+
+QStringList strvOf(const char* key) {
+    GSettings* settings = g_settings_new("org.gnome.shell");
+    gchar** values = g_settings_get_strv(settings, key);
+    QStringList list;
+    for (gchar** v = values; *v; ++v)
+        list << QString::fromUtf8(*v);
+    g_strfreev(values);
+    g_object_unref(settings);
+    return list;
+}
+
+void setStrv(const char* key, const QStringList& values) {
+    GSettings* settings = g_settings_new("org.gnome.shell");
+    QList<QByteArray> bytes;
+    std::vector<const gchar*> pointers;
+    for (const QString& v : values)
+        bytes << v.toUtf8();
+    for (const QByteArray& b : bytes)
+        pointers.push_back(b.constData());
+    pointers.push_back(nullptr);
+    g_settings_set_strv(settings, key, pointers.data());
+    g_object_unref(settings);
+}
+
+TEST_F(GnomeShell, TheOfferInstallsTheExtensionAndSwitchesItOnForTheNextLogin) {
+    // The user's data folder and GNOME's settings of this test alone: settings
+    // in memory, where the extension was switched off before.
+    qputenv("GSETTINGS_BACKEND", "memory");
+    setStrv("enabled-extensions", {});
+    setStrv("disabled-extensions",
+            {gnomeshell::extensionUuid, QStringLiteral("other@example.org")});
+    QTemporaryDir data;
+    const QByteArray saved = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", QFile::encodeName(data.path()));
+    const auto restore = qScopeGuard([&] { qputenv("XDG_DATA_HOME", saved); });
+    offerGnomeShellExtension(alerts);
+    ASSERT_EQ(alerts.shown.size(), 1);
+    EXPECT_TRUE(alerts.shown[0].success) << qPrintable(alerts.shown[0].informative);
+    EXPECT_TRUE(alerts.shown[0].informative.contains(QLatin1String("log out and in")));
+    const QString folder =
+        data.path() + QStringLiteral("/gnome-shell/extensions/") + gnomeshell::extensionUuid;
+    EXPECT_TRUE(QFileInfo(folder + QStringLiteral("/extension.js")).isFile());
+    EXPECT_EQ(strvOf("enabled-extensions"), QStringList{gnomeshell::extensionUuid});
+    EXPECT_EQ(strvOf("disabled-extensions"), QStringList{QStringLiteral("other@example.org")});
 }
 
 } // namespace
