@@ -6,9 +6,9 @@
 # put into the user's extensions folder before the shell starts, as at a login
 # after Dexaro installed it, then switched on over org.gnome.Shell.Extensions.
 # The command runs as the calling user with WAYLAND_DISPLAY,
-# DBUS_SESSION_BUS_ADDRESS, XDG_RUNTIME_DIR and DEXARO_GNOME_HOME (the
-# session user's home) set. The session ends with the command, whose exit
-# status is returned.
+# DBUS_SESSION_BUS_ADDRESS, XDG_RUNTIME_DIR, DEXARO_GNOME_HOME (the session
+# user's home) and GSETTINGS_BACKEND=memory set. The session ends with the
+# command, whose exit status is returned.
 #
 #   scripts/gnome-session.sh COMMAND [ARGS...]
 
@@ -104,6 +104,9 @@ export DBUS_SESSION_BUS_ADDRESS="unix:path=$run/bus"
 pids+=($!)
 export XDG_RUNTIME_DIR="$run" WAYLAND_DISPLAY=wayland-0 XDG_SESSION_TYPE=wayland
 export XDG_CURRENT_DESKTOP=GNOME DEXARO_GNOME_HOME="$home"
+# What the command writes to GSettings stays in its own memory: the shell's
+# settings are changed only over its D-Bus interfaces.
+export GSETTINGS_BACKEND=memory
 unset DISPLAY
 shell_call() { gdbus call --session -d org.gnome.Shell -o /org/gnome/Shell "$@"; }
 wait_for 60 "GNOME Shell" shell_call -m org.gnome.Shell.Extensions.ListExtensions

@@ -243,9 +243,10 @@ void setStrv(const char* key, const QStringList& values) {
 }
 
 TEST_F(GnomeShell, TheOfferInstallsTheExtensionAndSwitchesItOnForTheNextLogin) {
-    // The user's data folder and GNOME's settings of this test alone: settings
-    // in memory, where the extension was switched off before.
-    qputenv("GSETTINGS_BACKEND", "memory");
+    // The user's data folder of this test alone, and GNOME's settings in the
+    // test's memory (scripts/gnome-session.sh), where the extension was
+    // switched off before.
+    ASSERT_EQ(qgetenv("GSETTINGS_BACKEND"), "memory");
     setStrv("enabled-extensions", {});
     setStrv("disabled-extensions",
             {gnomeshell::extensionUuid, QStringLiteral("other@example.org")});
