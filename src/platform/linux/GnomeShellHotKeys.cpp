@@ -10,6 +10,9 @@
 #include <QHash>
 #include <QList>
 
+#include <chrono>
+#include <optional>
+
 namespace dexaro {
 namespace {
 
@@ -66,8 +69,15 @@ public:
             ungrab(it.value());
     }
 
+    // Asked of the shell at most every few seconds: the answer changes only
+    // when the extension is switched on or off.
     bool isAvailable() const override {
-        return gnomeshell::status(callTimeoutMs).state == gnomeshell::State::running;
+        const auto now = std::chrono::steady_clock::now();
+        if (!m_checked || now - *m_checked >= std::chrono::seconds(3)) {
+            m_available = gnomeshell::status(callTimeoutMs).state == gnomeshell::State::running;
+            m_checked = now;
+        }
+        return m_available;
     }
 
     bool registerHotKey(quint32 keyCode, quint32 carbonModifiers, quint32 signature, quint32 id,
@@ -168,6 +178,8 @@ private:
         }
     }
 
+    mutable std::optional<std::chrono::steady_clock::time_point> m_checked;
+    mutable bool m_available = false;
     QHash<QString, uint> m_actions;          // accelerator -> the shell's action
     QHash<QString, QList<quint64>> m_owners; // accelerator -> names registered
     QHash<quint64, QString> m_accelerators;  // name -> accelerator
