@@ -20,11 +20,16 @@ uuid=windows@dexaro.org
 python=/usr/bin/python3
 
 pids=()
+as_user=()
 tmp=$(mktemp -d)
 chmod 755 "$tmp"
 cleanup() {
     for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null || true; done
     wait 2>/dev/null || true
+    # The services the session bus started end once they see it gone.
+    if [ ${#as_user[@]} -gt 0 ]; then
+        for _ in $(seq 50); do pgrep -u "$user" >/dev/null || break; sleep 0.1; done
+    fi
     rm -rf "$tmp"
 }
 trap cleanup EXIT
@@ -44,11 +49,12 @@ wait_for() { # seconds description command...
 
 # GNOME Shell refuses no root, but a user session of root is no real one:
 # under root the shell runs as a user of its own.
-as_user=()
 if [ "$(id -u)" -eq 0 ]; then
     user=dexaro-gnome
     id -u "$user" >/dev/null 2>&1 || useradd --system --no-create-home --shell /usr/sbin/nologin "$user"
-    as_user=(runuser -u "$user" --)
+    # setpriv changes user in place: the pid started is the program's own, so
+    # the cleanup ends and waits for the program itself.
+    as_user=(setpriv --reuid="$user" --regid="$(id -g "$user")" --init-groups --)
 else
     user=$(id -un)
 fi
@@ -91,13 +97,14 @@ export DBUS_SYSTEM_BUS_ADDRESS="unix:path=$tmp/system_bus"
 pids+=($!)
 wait_for 20 "logind" gdbus introspect --system -d org.freedesktop.login1 -o /org/freedesktop/login1
 
-"${as_user[@]}" dbus-daemon --config-file="$tmp/session.conf" --nofork >"$tmp/session-bus.log" 2>&1 &
+# The services the bus starts (dconf among them) get the session user's environment.
+user_env=(env -i PATH="$PATH" HOME="$home" USER="$user" XDG_RUNTIME_DIR="$run")
+"${as_user[@]}" "${user_env[@]}" dbus-daemon --config-file="$tmp/session.conf" --nofork >"$tmp/session-bus.log" 2>&1 &
 pids+=($!)
 wait_for 20 "the session bus" test -S "$run/bus"
 export DBUS_SESSION_BUS_ADDRESS="unix:path=$run/bus"
 
-"${as_user[@]}" env -i PATH="$PATH" HOME="$home" USER="$user" XDG_RUNTIME_DIR="$run" \
-    XDG_SESSION_TYPE=wayland XDG_CURRENT_DESKTOP=GNOME \
+"${as_user[@]}" "${user_env[@]}" XDG_SESSION_TYPE=wayland XDG_CURRENT_DESKTOP=GNOME \
     DBUS_SESSION_BUS_ADDRESS="$DBUS_SESSION_BUS_ADDRESS" DBUS_SYSTEM_BUS_ADDRESS="$DBUS_SYSTEM_BUS_ADDRESS" \
     gnome-shell --headless --wayland --no-x11 --virtual-monitor "${width}x${height}" \
     >"$tmp/shell.log" 2>&1 &
