@@ -79,6 +79,7 @@ function describe(win) {
         wm_class_instance: new v('s', win.get_wm_class_instance() ?? ''),
         gtk_application_id: new v('s', win.get_gtk_application_id() ?? ''),
         sandboxed_app_id: new v('s', win.get_sandboxed_app_id() ?? ''),
+        startup_id: new v('s', win.get_startup_id() ?? ''),
         kind: new v('u', kindOf(win)),
         transient_for: new v('t', parent ? parent.get_id() : 0),
         minimized: new v('b', win.minimized),

@@ -67,6 +67,8 @@ ShellWindow shellWindowOf(const QVariantMap& m) {
     w.info.applicationId = m.value(QStringLiteral("gtk_application_id")).toString();
     if (w.info.applicationId.isEmpty())
         w.info.applicationId = m.value(QStringLiteral("sandboxed_app_id")).toString();
+    // The startup-notification or activation token the client was started with.
+    w.info.startupId = m.value(QStringLiteral("startup_id")).toString();
     const uint kind = m.value(QStringLiteral("kind")).toUInt();
     w.info.kind = kind <= uint(WindowKind::other) ? WindowKind(kind) : WindowKind::other;
     w.info.iconic = m.value(QStringLiteral("minimized")).toBool();

@@ -149,6 +149,7 @@ TEST_F(GnomeShell, ANewWindowIsPlacedAndClosedAndOneThatWasThereIsLeftAlone) {
     EXPECT_EQ(window->className, launched.appId);
     EXPECT_EQ(window->pid, launched.pid());
     EXPECT_GT(window->appearance, mark);
+    EXPECT_TRUE(window->applicationId.isEmpty() && window->instanceName == launched.appId);
     EXPECT_TRUE(heard.has(WindowEvent::Type::appeared, launched.appId));
     EXPECT_FALSE(heard.has(WindowEvent::Type::appeared, before.appId));
     const QRect target = placedFrame(PositionName::bottomRight, area);
