@@ -21,6 +21,9 @@ packages=(
     imagemagick
     # the Debian package (scripts/package.sh) and its check (scripts/test-package.sh)
     dpkg-dev file librsvg2-bin appstream
+    # the GNOME Shell session of the Wayland tests (scripts/gnome-session.sh): the
+    # shell, a stand-in logind, a native Wayland client
+    gnome-shell python3-dbusmock foot
     # unshare: a client in a PID namespace of its own, as a sandbox runs it
     util-linux
     # a sway session (scripts/sway-session.sh): sway headless with XWayland, keys

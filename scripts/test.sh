@@ -37,6 +37,7 @@ DEXARO_TRAY_AT=bottom bash ../scripts/x11-session.sh \
 # The Wayland backends, each in its own headless compositor.
 bash ../scripts/sway-session.sh ctest --output-on-failure --timeout 300 -L wayland-sway 9>&-
 bash ../scripts/kwin-session.sh ctest --output-on-failure --timeout 300 -L wayland-kwin 9>&-
+bash ../scripts/gnome-session.sh ctest --output-on-failure --timeout 300 -L wayland-gnome 9>&-
 
 # The Debian package: built, installed on this machine, checked, removed again.
 cd ..

@@ -7,6 +7,8 @@
 #include "platform/linux/GioDesktopEntries.h"
 #include "platform/linux/GioWorkspaceServices.h"
 #include "platform/linux/GlobalMouseDownMonitor.h"
+#include "platform/linux/GnomeShellHotKeys.h"
+#include "platform/linux/GnomeShellWindows.h"
 #include "platform/linux/KGlobalAccelHotKeys.h"
 #include "platform/linux/KWinWindows.h"
 #include "platform/linux/LimitedWindows.h"
@@ -55,6 +57,9 @@ SessionBackends sessionBackends(Alerts& alerts, WorkAreas& workAreas) {
         backends.hotKeys = makeKGlobalAccelHotKeys();
         break;
     case Compositor::gnomeShell:
+        backends.windows = makeGnomeShellWindows(alerts);
+        backends.hotKeys = makeGnomeShellHotKeys();
+        break;
     case Compositor::otherWayland:
         break;
     }
