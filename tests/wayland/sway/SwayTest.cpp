@@ -157,9 +157,10 @@ TEST_F(Sway, ALaunchedWindowIsPlacedAtOnceAndClosedAtSwitchOffWhileOneFromBefore
     const auto ownWindow = appeared(own.pid());
     ASSERT_TRUE(ownWindow);
 
-    const QString entry = sandbox().writeEntry(
-        QStringLiteral("org.dexaro.SwayApp.desktop"),
-        {"Type=Application", "Name=Sway App", "Exec=" + windowProgram + " --app-id org.dexaro.SwayApp"});
+    const QString entry =
+        sandbox().writeEntry(QStringLiteral("org.dexaro.SwayApp.desktop"),
+                             {"Type=Application", "Name=Sway App",
+                              "Exec=" + windowProgram + " --app-id org.dexaro.SwayApp"});
     GioWorkspaceServices services{windows};
     FrameCalculator frames{[] {
         return screenMetrics(desktop().workAreas());
