@@ -242,7 +242,9 @@ TEST_F(KWinWindowsTest, RefusesReportsThatDoNotComeFromKWin) {
     // Another program on the session bus calls Dexaro's bridge with a window.
     QDBusConnection bus = QDBusConnection::sessionBus();
     const QStringList names = bus.interface()->registeredServiceNames().value();
+    // The test program's own platform runs a bridge too: every bridge refuses.
     int bridges = 0;
+    int accepted = 0;
     for (const QString& name : names) {
         if (!name.startsWith(u':'))
             continue;
@@ -255,8 +257,11 @@ TEST_F(KWinWindowsTest, RefusesReportsThatDoNotComeFromKWin) {
         const QDBusMessage reply = bus.call(call, QDBus::Block, 2000);
         if (reply.errorName() == QLatin1String("org.freedesktop.DBus.Error.AccessDenied"))
             ++bridges;
+        else if (reply.type() == QDBusMessage::ReplyMessage)
+            ++accepted;
     }
-    EXPECT_EQ(bridges, 1);
+    EXPECT_GE(bridges, 1);
+    EXPECT_EQ(accepted, 0);
     windows().appearanceMark(); // the forged report would be in by now
     for (const WindowInfo& w : windows().windows())
         EXPECT_NE(w.className, "forged");
