@@ -171,6 +171,13 @@ public:
         return m_running.load();
     }
 
+    QString placementLimit() override {
+        if (isAvailable(false))
+            return {};
+        std::lock_guard lock(m_mutex);
+        return gnomeshell::explain(m_status);
+    }
+
     QList<WindowInfo> windows() override {
         std::lock_guard lock(m_mutex);
         QList<WindowInfo> list;
@@ -526,17 +533,24 @@ private:
         const bool canInstall = status.state == gnomeshell::State::notInstalled ||
                                 status.state == gnomeshell::State::outdated ||
                                 status.state == gnomeshell::State::disabled;
-        // A question waits for the user: only on the main thread.
-        if (!canInstall || QThread::currentThread() != qApp->thread()) {
+        if (!canInstall) {
             m_alerts.warn(title, message, why);
             return;
         }
         const QString action = status.state == gnomeshell::State::disabled
                                    ? QStringLiteral("Switch On at Next Login")
                                    : QStringLiteral("Install Extension");
-        if (m_alerts.ask(title, message, why, {action, QStringLiteral("Not Now")}) != 0)
-            return;
-        offerExtension(m_alerts);
+        // A question waits for the user: it is asked on the main thread, and
+        // a launch asking from its worker goes on meanwhile.
+        Alerts& alerts = m_alerts;
+        const auto ask = [&alerts, title, message, why, action] {
+            if (alerts.ask(title, message, why, {action, QStringLiteral("Not Now")}) == 0)
+                offerExtension(alerts);
+        };
+        if (QThread::currentThread() == qApp->thread())
+            ask();
+        else
+            QMetaObject::invokeMethod(qApp, ask, Qt::QueuedConnection);
     }
 
 public:

@@ -294,6 +294,11 @@ public:
         return false;
     }
 
+    QString placementLimit() override {
+        std::lock_guard lock(m_mutex);
+        return m_ready ? QString() : m_error;
+    }
+
     QList<WindowInfo> windows() override {
         std::lock_guard lock(m_mutex);
         std::vector<const Entry*> sorted;

@@ -211,12 +211,15 @@ TEST_F(GnomeShell, ASwitchedOffExtensionGivesAReasonAndTheLayerTakesItUpOnceItRu
     const auto windows = makeGnomeShellWindows(alerts);
     ASSERT_TRUE(windows);
     EXPECT_FALSE(windows->isAvailable(true));
+    EXPECT_TRUE(windows->placementLimit().contains(QLatin1String("switched off")))
+        << qPrintable(windows->placementLimit());
     EXPECT_TRUE(windows->windows().isEmpty());
     EXPECT_FALSE(windows->setFrame(1, QRect(0, 0, 100, 100)).has_value());
     EXPECT_FALSE(windows->close(1));
 
     ASSERT_TRUE(waitUntil(enabled));
     EXPECT_TRUE(waitUntil([&] { return windows->isAvailable(false); }));
+    EXPECT_TRUE(windows->placementLimit().isEmpty());
 }
 
 QStringList strvOf(const char* key) {

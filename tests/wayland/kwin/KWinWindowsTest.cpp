@@ -294,6 +294,7 @@ TEST_F(KWinWindowsTest, LoadsNoScriptFromAFolderOthersCouldWrite) {
         EXPECT_FALSE(refused->isAvailable(true));
         EXPECT_FALSE(refused->isAvailable(true));
         ASSERT_EQ(alerts.shown.size(), 1) << "explained once";
+        EXPECT_TRUE(refused->placementLimit().contains(QStringLiteral("only you can write")));
         EXPECT_TRUE(alerts.shown[0].informative.contains(QStringLiteral("only you can write")))
             << qPrintable(alerts.shown[0].informative);
         EXPECT_TRUE(refused->windows().isEmpty());
