@@ -10,6 +10,7 @@
 #include "platform/Alerts.h"
 #include "platform/linux/GnomeShellExtension.h"
 #include "platform/linux/ProcFs.h"
+#include "platform/linux/WindowListeners.h"
 
 #include <QCoreApplication>
 #include <QDBusArgument>
@@ -264,15 +265,8 @@ public:
             return false;
         // The shell reads a Wayland client's pid from its socket: a pid of
         // this namespace, sandboxed or not.
-        qint64 pid = windowPid;
-        for (int depth = 0; depth < 64 && pid > 1; ++depth) {
-            if (pid == root)
-                return true;
-            const auto status = procfs::status(pid);
-            if (!status)
-                break;
-            pid = status->ppid;
-        }
+        if (procfs::isInTree(windowPid, root))
+            return true;
         // An X client of a sandbox (XWayland) may give its namespace's own pid.
         for (qint64 descendant : procfs::descendants(root)) {
             const QList<qint64> nested = procfs::namespacePids(descendant);
@@ -283,10 +277,7 @@ public:
     }
 
     std::unique_ptr<WindowSubscription> subscribe(Listener listener) override {
-        std::lock_guard lock(m_listenersMutex);
-        const quint64 key = ++m_nextListener;
-        m_listeners.emplace_back(key, std::move(listener));
-        return std::make_unique<Subscription>(*this, key);
+        return m_listeners.add(std::move(listener));
     }
 
     quint64 roundTrips() const override { return m_roundTrips.load(); }
@@ -349,16 +340,6 @@ public:
     }
 
 private:
-    struct Subscription final : WindowSubscription {
-        Subscription(GnomeShellWindows& owner, quint64 key) : owner(owner), key(key) {}
-        ~Subscription() override {
-            std::lock_guard lock(owner.m_listenersMutex);
-            owner.m_listeners.remove_if([this](const auto& entry) { return entry.first == key; });
-        }
-        GnomeShellWindows& owner;
-        quint64 key;
-    };
-
     struct Tracked {
         WindowInfo info;
         quint64 shellId = 0;
@@ -458,10 +439,7 @@ private:
     void tell(const std::vector<WindowEvent>& events) {
         if (events.empty())
             return;
-        std::lock_guard lock(m_listenersMutex);
-        for (const WindowEvent& event : events)
-            for (const auto& [key, listener] : m_listeners)
-                listener(event);
+        m_listeners.notify(events);
     }
 
     // Asks the shell whether the extension runs, and if so reads its windows.
@@ -596,9 +574,7 @@ private:
     std::atomic<bool> m_updated{false};
     std::atomic<quint64> m_roundTrips{0};
 
-    std::mutex m_listenersMutex;
-    std::list<std::pair<quint64, Listener>> m_listeners;
-    quint64 m_nextListener = 0;
+    WindowListeners m_listeners;
 };
 
 void Receiver::appeared(const QVariantMap& window) {

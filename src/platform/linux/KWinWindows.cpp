@@ -2,6 +2,7 @@
 
 #include "platform/Alerts.h"
 #include "platform/linux/ProcFs.h"
+#include "platform/linux/WindowListeners.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -374,23 +375,11 @@ public:
     bool isOfProcessTree(qint64 windowPid, qint64 root) override {
         // KWin reads a Wayland client's pid from its socket: a pid of this PID
         // namespace, also for a sandboxed client.
-        qint64 pid = windowPid;
-        for (int depth = 0; depth < 64 && pid > 1 && root > 0; ++depth) {
-            if (pid == root)
-                return true;
-            const auto status = procfs::status(pid);
-            if (!status)
-                break;
-            pid = status->ppid;
-        }
-        return false;
+        return procfs::isInTree(windowPid, root);
     }
 
     std::unique_ptr<WindowSubscription> subscribe(Listener listener) override {
-        std::lock_guard lock(m_listenersMutex);
-        const quint64 key = ++m_nextListener;
-        m_listeners.emplace_back(key, std::move(listener));
-        return std::make_unique<Subscription>(*this, key);
+        return m_listeners.add(std::move(listener));
     }
 
     quint64 roundTrips() const override { return m_roundTrips.load(); }
@@ -423,15 +412,6 @@ private:
         QRect target;
         bool set = false;
         bool settled = false;
-    };
-    struct Subscription final : WindowSubscription {
-        Subscription(KWinWindows& owner, quint64 key) : owner(owner), key(key) {}
-        ~Subscription() override {
-            std::lock_guard lock(owner.m_listenersMutex);
-            owner.m_listeners.remove_if([this](const auto& entry) { return entry.first == key; });
-        }
-        KWinWindows& owner;
-        quint64 key;
     };
 
     quint64 ask(QJsonObject request, WindowId frameOf = 0) {
@@ -467,11 +447,7 @@ private:
 
     // Under m_mutex: the entry of a window the script described.
     Entry& update(const QJsonObject& window, bool* isNew);
-    void notify(const WindowEvent& event) {
-        std::lock_guard lock(m_listenersMutex);
-        for (const auto& [key, listener] : m_listeners)
-            listener(event);
-    }
+    void notify(const WindowEvent& event) { m_listeners.notify(event); }
 
     Alerts& m_alerts;
     QDBusConnection m_bus;
@@ -492,9 +468,7 @@ private:
     std::map<quint64, Asked> m_asked;
     std::atomic<quint64> m_roundTrips{0};
 
-    std::mutex m_listenersMutex;
-    std::list<std::pair<quint64, Listener>> m_listeners;
-    quint64 m_nextListener = 0;
+    WindowListeners m_listeners;
 };
 
 KWinWindows::Entry& KWinWindows::update(const QJsonObject& window, bool* isNew) {

@@ -137,4 +137,16 @@ QList<qint64> namespacePids(qint64 pid) {
     return {};
 }
 
+bool isInTree(qint64 pid, qint64 root) {
+    for (int depth = 0; depth < 64 && pid > 1 && root > 0; ++depth) {
+        if (pid == root)
+            return true;
+        const std::optional<Status> parent = status(pid);
+        if (!parent)
+            return false;
+        pid = parent->ppid;
+    }
+    return false;
+}
+
 } // namespace dexaro::procfs

@@ -34,6 +34,9 @@ std::optional<QByteArray> environmentValue(qint64 pid, const QByteArray& name);
 // Every live descendant of pid (children first, then theirs), from one look
 // through the process table.
 QList<qint64> descendants(qint64 pid);
+// Whether pid is root or one of its descendants (pids of this namespace),
+// by the parents of pid.
+bool isInTree(qint64 pid, qint64 root);
 // The process's pid in each PID namespace it is in, outermost (this one's)
 // first: NSpid of its status. Empty when it cannot be read.
 QList<qint64> namespacePids(qint64 pid);

@@ -3,6 +3,7 @@
 #include "platform/Alerts.h"
 #include "platform/linux/ProcFs.h"
 #include "platform/linux/SwayIpc.h"
+#include "platform/linux/WindowListeners.h"
 
 #include <QHash>
 #include <QJsonArray>
@@ -243,39 +244,17 @@ public:
 
     // sway reads a client's pid from its socket: always a pid of this namespace.
     bool isOfProcessTree(qint64 windowPid, qint64 root) override {
-        qint64 pid = windowPid;
-        for (int depth = 0; depth < 64 && pid > 1 && root > 0; ++depth) {
-            if (pid == root)
-                return true;
-            const auto status = procfs::status(pid);
-            if (!status)
-                break;
-            pid = status->ppid;
-        }
-        return false;
+        return procfs::isInTree(windowPid, root);
     }
 
     std::unique_ptr<WindowSubscription> subscribe(Listener listener) override {
-        std::lock_guard lock(m_listenersMutex);
-        const quint64 key = ++m_nextListener;
-        m_listeners.emplace_back(key, std::move(listener));
-        return std::make_unique<Subscription>(*this, key);
+        return m_listeners.add(std::move(listener));
     }
 
     quint64 roundTrips() const override { return m_roundTrips.load(); }
 
 private:
     static constexpr quint32 sendTick = 10;
-
-    struct Subscription final : WindowSubscription {
-        Subscription(SwayWindows& owner, quint64 key) : owner(owner), key(key) {}
-        ~Subscription() override {
-            std::lock_guard lock(owner.m_listenersMutex);
-            owner.m_listeners.remove_if([this](const auto& entry) { return entry.first == key; });
-        }
-        SwayWindows& owner;
-        quint64 key;
-    };
 
     struct Tracked {
         WindowInfo info;
@@ -499,11 +478,7 @@ private:
                           QStringLiteral("Windows cannot be placed"), endText());
     }
 
-    void notify(const WindowEvent& event) {
-        std::lock_guard lock(m_listenersMutex);
-        for (const auto& [key, listener] : m_listeners)
-            listener(event);
-    }
+    void notify(const WindowEvent& event) { m_listeners.notify(event); }
 
     Alerts& m_alerts;
     std::unique_ptr<SwayIpc> m_requests;
@@ -526,9 +501,7 @@ private:
     QHash<WindowId, Clock::time_point> m_watched; // until when
     Clock::time_point m_lastWatch;
 
-    std::mutex m_listenersMutex; // held while listeners run
-    std::list<std::pair<quint64, Listener>> m_listeners;
-    quint64 m_nextListener = 0;
+    WindowListeners m_listeners;
 };
 
 } // namespace

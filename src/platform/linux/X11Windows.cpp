@@ -11,6 +11,7 @@
 #include "platform/Alerts.h"
 #include "platform/WorkAreas.h"
 #include "platform/linux/ProcFs.h"
+#include "platform/linux/WindowListeners.h"
 #include "platform/linux/X11Connection.h"
 
 #include <QGuiApplication>
@@ -561,40 +562,20 @@ public:
         if (windowPid <= 0 || root <= 0)
             return false;
         // A pid of this namespace: the process or one of its ancestors is root.
-        qint64 pid = windowPid;
-        for (int depth = 0; depth < 64 && pid > 1; ++depth) {
-            if (pid == root)
-                return true;
-            const auto status = procfs::status(pid);
-            if (!status)
-                break;
-            pid = status->ppid;
-        }
+        if (procfs::isInTree(windowPid, root))
+            return true;
         // A pid of a sandbox's namespace: a descendant of root that has that pid
         // in its own, innermost namespace.
         return sandboxPidsBelow(root, windowPid);
     }
 
     std::unique_ptr<WindowSubscription> subscribe(Listener listener) override {
-        std::lock_guard lock(m_listenersMutex);
-        const quint64 key = ++m_nextListener;
-        m_listeners.emplace_back(key, std::move(listener));
-        return std::make_unique<Subscription>(*this, key);
+        return m_listeners.add(std::move(listener));
     }
 
     quint64 roundTrips() const override { return x11::roundTrips.load(); }
 
 private:
-    struct Subscription final : WindowSubscription {
-        Subscription(X11Windows& owner, quint64 key) : owner(owner), key(key) {}
-        ~Subscription() override {
-            std::lock_guard lock(owner.m_listenersMutex);
-            owner.m_listeners.remove_if([this](const auto& entry) { return entry.first == key; });
-        }
-        X11Windows& owner;
-        quint64 key;
-    };
-
     struct Tracked {
         WindowInfo info;
         std::optional<WindowState> state;
@@ -908,10 +889,7 @@ private:
     void notify(const QList<WindowEvent>& events) {
         if (events.isEmpty())
             return;
-        std::lock_guard lock(m_listenersMutex);
-        for (const WindowEvent& event : events)
-            for (const auto& [key, listener] : m_listeners)
-                listener(event);
+        m_listeners.notify(events);
     }
 
     bool hasEwmhWindowManager() {
@@ -980,9 +958,7 @@ private:
     std::mutex m_processMutex;
     QHash<qint64, std::pair<Clock::time_point, QSet<qint64>>> m_sandboxPids; // by root
 
-    std::mutex m_listenersMutex; // held while listeners run
-    std::list<std::pair<quint64, Listener>> m_listeners;
-    quint64 m_nextListener = 0;
+    WindowListeners m_listeners;
 };
 
 } // namespace

@@ -188,11 +188,14 @@ TEST_F(Placement, OnMonitorsOfDifferentHeightsAPlacementFillsItsOwnMonitorsWorkA
         << testing::PrintToString(frameOf(window));
     EXPECT_LT(frameOf(window).right(), 440);
 
-    // Unplugged: the same choice puts it on the primary.
+    // Unplugged: the same choice puts it on the primary, once its panel is
+    // back (the panels are laid out again after a monitor goes).
     ASSERT_TRUE(xrandr({"--delmonitor", "DexaroB"}));
     ASSERT_TRUE(waitUntil([&] {
+        const auto monitor = desktop().workAreas().primary();
         return QGuiApplication::screens().size() == 1 &&
-               !desktop().workAreas().monitorNamed(QStringLiteral("DexaroB"));
+               !desktop().workAreas().monitorNamed(QStringLiteral("DexaroB")) && monitor &&
+               monitor->workArea == primaryArea;
     }));
     const auto primary = desktop().workAreas().primary();
     ASSERT_TRUE(primary);
