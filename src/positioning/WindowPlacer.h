@@ -53,13 +53,13 @@ public:
                                Finished finished = {});
     void startPlacingAppWindow(const RunningApplication& app, PositionName position,
                                Finished finished = {}) {
-        startPlacingAppWindow(app, WindowTarget{position}, std::move(finished));
+        startPlacingAppWindow(app, WindowTarget{position, QString(), desktops::current}, std::move(finished));
     }
     // The same, waiting until the placement has ended. Called on the main
     // thread it returns at once instead, with nothing done yet.
     PlacementResult placeAppWindow(const RunningApplication& app, const WindowTarget& target);
     PlacementResult placeAppWindow(const RunningApplication& app, PositionName position) {
-        return placeAppWindow(app, WindowTarget{position});
+        return placeAppWindow(app, WindowTarget{position, QString(), desktops::current});
     }
 
     // Placements under way.
