@@ -8,6 +8,8 @@
 #include <QRegularExpression>
 #include <QSet>
 #include <QSocketNotifier>
+#include <map>
+#include <memory>
 #include <mutex>
 #include <xkbcommon/xkbcommon.h>
 
@@ -37,9 +39,13 @@ QString swayKeySymbol(quint32 keyCode, const QString& layout, const QString& var
     const auto evdev = KeyboardLayout::evdevCode(keyCode);
     if (!evdev)
         return {};
-    // One keymap for each layout asked for, kept for the run.
+    // One keymap for each layout asked for, kept for the run (and given back
+    // at its end).
+    struct Unref {
+        void operator()(xkb_keymap* keymap) const { xkb_keymap_unref(keymap); }
+    };
     static std::mutex mutex;
-    static QHash<QString, xkb_keymap*> keymaps;
+    static std::map<QString, std::unique_ptr<xkb_keymap, Unref>> keymaps;
     static xkb_context* context = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
     std::lock_guard lock(mutex);
     const QString key = layout + QLatin1Char(':') + variant;
@@ -49,14 +55,17 @@ QString swayKeySymbol(quint32 keyCode, const QString& layout, const QString& var
         xkb_rule_names names{};
         names.layout = layout.isEmpty() ? nullptr : layoutName.constData();
         names.variant = variant.isEmpty() ? nullptr : variantName.constData();
-        found = keymaps.insert(
-            key, context ? xkb_keymap_new_from_names(context, &names, XKB_KEYMAP_COMPILE_NO_FLAGS)
-                         : nullptr);
+        found = keymaps
+                    .emplace(key, context ? xkb_keymap_new_from_names(context, &names,
+                                                                      XKB_KEYMAP_COMPILE_NO_FLAGS)
+                                          : nullptr)
+                    .first;
     }
-    if (!*found)
+    xkb_keymap* keymap = found->second.get();
+    if (!keymap)
         return {};
     const xkb_keysym_t* syms = nullptr;
-    if (xkb_keymap_key_get_syms_by_level(*found, *evdev + 8, 0, 0, &syms) < 1)
+    if (xkb_keymap_key_get_syms_by_level(keymap, *evdev + 8, 0, 0, &syms) < 1)
         return {};
     char name[64];
     if (xkb_keysym_get_name(syms[0], name, sizeof name) <= 0)
