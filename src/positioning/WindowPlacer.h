@@ -53,7 +53,8 @@ public:
                                Finished finished = {});
     void startPlacingAppWindow(const RunningApplication& app, PositionName position,
                                Finished finished = {}) {
-        startPlacingAppWindow(app, WindowTarget{position, QString(), desktops::current}, std::move(finished));
+        startPlacingAppWindow(app, WindowTarget{position, QString(), desktops::current},
+                              std::move(finished));
     }
     // The same, waiting until the placement has ended. Called on the main
     // thread it returns at once instead, with nothing done yet.
